@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+// A run-time failure of the program, carrying the classic error number and its
+// Japanese description. Routines that trap errors show "description number".
+class RuntimeError : public std::exception {
+public:
+    enum Number {
+        InvalidCall = 5,
+        Overflow = 6,
+        OutOfMemory = 7,
+        DivisionByZero = 11,
+        TypeMismatch = 13,
+        BadFileName = 52,
+        FileNotFound = 53,
+        DeviceIo = 57,
+        DiskFull = 61,
+        InputPastEnd = 62,
+        PermissionDenied = 70,
+        PathFileAccess = 75,
+        PathNotFound = 76,
+        InvalidPicture = 481,
+    };
+
+    explicit RuntimeError(int number);
+    RuntimeError(int number, QString description);
+
+    int number() const { return m_number; }
+    const QString& description() const { return m_description; }
+    // "description number": the text of the standard error message box.
+    QString message() const;
+    const char* what() const noexcept override;
+
+    static QString describe(int number);
+
+private:
+    int m_number;
+    QString m_description;
+    QByteArray m_what;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// What GUI-free code may ask of the user interface. The windows hand the Qt
+// implementation to the routines; tests hand a scripted one; the command line
+// one that writes to stderr.
+class UiServices {
+public:
+    enum Buttons { Ok, YesNoCancel, YesNo, OkCancel };
+    enum Answer { AnswerOk, AnswerYes, AnswerNo, AnswerCancel };
+
+    virtual ~UiServices() = default;
+
+    virtual Answer messageBox(const QString& text, const QString& title, Buttons buttons) = 0;
+    virtual void beep() = 0;
+    // Lets pending window events run (repaint, a click on a dialog's close button).
+    virtual void processEvents() = 0;
+    virtual void setBusy(bool busy) = 0;
+    // An RGB value with red in the low byte; nothing when the user cancels.
+    virtual std::optional<quint32> chooseColor(quint32 initial) = 0;
+    // filter is the system's form: "description|pattern|description|pattern|".
+    virtual std::optional<QString> openFileName(const QString& initial, const QString& filter) = 0;
+    virtual std::optional<QString> saveFileName(const QString& initial, const QString& filter,
+                                                const QString& defaultSuffix) = 0;
+
+    // The standard message of the program: OK button, title "Quillo 2.40".
+    void message(const QString& text) { messageBox(text, title(), Ok); }
+    static QString title() { return QStringLiteral("Quillo 2.40"); }
+};

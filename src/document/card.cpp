@@ -1,0 +1,29 @@
+#include "card.h"
+
+const std::array<LineRole, LineCount> LineRoles{{
+    {u"名前", 27, 22, 18},
+    {u"会社・団体", 3, 4, 12},
+    {u"部課", 16, 16, 10},
+    {u"役職", 16, 22, 10},
+    {u"住所", 26, 40, 10},
+    {u"電話番号", 26, 45, 10},
+    {u"FAX", 26, 48, 10},
+    {u"携帯電話", 60, 45, 10},
+    {u"ﾎﾟｹﾍﾞﾙ", 60, 48, 10},
+    {u"E-Mail", 26, 51, 10},
+    {u"その他1", 0, 0, 12},
+    {u"その他2", 0, 0, 12},
+}};
+
+QString TabCaption(int line) {
+    if (line < 0 || line >= LineCount)
+        return {};
+    return QString::fromUtf16(LineRoles[line].caption);
+}
+
+const std::array<QString, 9> HoukouName{
+    QStringLiteral(" 上 "), QStringLiteral("右上"), QStringLiteral(" 右 "),
+    QStringLiteral("右下"), QStringLiteral(" 下 "), QStringLiteral("左下"),
+    QStringLiteral(" 左 "), QStringLiteral("左上"), QString()};
+const std::array<int, 9> KageDX{0, 1, 1, 1, 0, -1, -1, -1, 0};
+const std::array<int, 9> KageDY{-1, -1, 0, 1, 1, 1, 0, -1, 0};

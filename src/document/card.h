@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+// One text line of the card. Lengths are millimetres from the card's top-left
+// corner, sizes points, colours RGB with red in the low byte.
+struct TextItem {
+    QString Text;
+    double Left = 0;
+    double Top = 0;
+    QString FontName;
+    float FontSize = 0;
+    std::int32_t ForeColor = 0;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool Strikethrough = false;
+    double Height = 0; // measured when drawn
+    double Width = 0;  // measured when drawn
+    bool KageOn = false;
+    double KageTakasa = 0.5;
+    std::int32_t KageColor = 0;
+    std::int16_t KageHoukou = 3;
+
+    bool operator==(const TextItem&) const = default;
+};
+
+// Sheet layout of the card, millimetres except the two counts.
+struct PrintStyle {
+    double MsY = 55;
+    double MsX = 91;
+    double YsY = 297;
+    double YsX = 210;
+    double Yhktop = 11;
+    double Yhkbtm = 11;
+    double YhkLeft = 14;
+    double YhkRgt = 14;
+    double Kktop = 0;
+    double KkLeft = 0;
+    std::int16_t MaisuY = 5;
+    std::int16_t MaisuX = 2;
+
+    bool operator==(const PrintStyle&) const = default;
+};
+
+constexpr int LineCount = 12;
+
+// The card document: twelve lines (index 12 exists and is never stored),
+// the background picture with its colour settings, the print style and the
+// printer geometry measured for it.
+struct Card {
+    std::array<TextItem, LineCount + 1> TextItems{};
+    QString PicPath;
+    std::int32_t PicColorMode = 0;
+    std::array<std::int32_t, 3> PicTint{0, 0, 0};
+    struct PrintStyle PrintStyle;
+    double PrnScaleH = 0;
+    double PrnScaleW = 0;
+    double PrnPaperH = 0;
+    double PrnPaperW = 0;
+
+    bool operator==(const Card&) const = default;
+};
+
+// The fixed role of each line: its tab caption and new-card geometry.
+struct LineRole {
+    const char16_t* caption;
+    double left;
+    double top;
+    float fontSize;
+};
+extern const std::array<LineRole, LineCount> LineRoles;
+
+QString TabCaption(int line);
+
+// The eight directions of the raised "3D" copy; entry 8 is empty.
+extern const std::array<QString, 9> HoukouName;
+extern const std::array<int, 9> KageDX;
+extern const std::array<int, 9> KageDY;

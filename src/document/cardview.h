@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// What the document routines ask of the editor window: the window implements
+// these; without a window (the command line, tests) they do nothing.
+class CardView {
+public:
+    virtual ~CardView() = default;
+    virtual void setCaption(const QString& /*path*/) {}
+    // Copies the card into the per-line controls.
+    virtual void showCardData() {}
+    virtual void layoutCanvas() {}
+    virtual void redrawCard() {}
+    virtual void loadCardPicture() {}
+};

@@ -1,0 +1,3 @@
+#include "tavor.h"
+
+int Monocro(const char*, const char*, int, int, int, int) { return -1; }
