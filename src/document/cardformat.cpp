@@ -1,0 +1,224 @@
+#include "cardformat.h"
+
+#include "fields.h"
+
+CardFormat CardFormatOf(const QString& path) {
+    const QString ending = path.right(3).toLower();
+    if (ending == u"qcd")
+        return CardFormat::V22;
+    if (ending == u"qmd")
+        return CardFormat::V20;
+    if (ending == u"qms")
+        return CardFormat::V11;
+    if (ending == u"bmp")
+        return CardFormat::ImageBmp;
+    if (ending == u"jpg")
+        return CardFormat::ImageJpg;
+    if (ending == u"png")
+        return CardFormat::ImagePng;
+    return CardFormat::Unknown;
+}
+
+static void readPrintStyle(FieldReader& in, PrintStyle& s) {
+    s.MsY = in.readDouble();
+    s.MsX = in.readDouble();
+    s.YsY = in.readDouble();
+    s.YsX = in.readDouble();
+    s.Yhktop = in.readDouble();
+    s.Yhkbtm = in.readDouble();
+    s.YhkLeft = in.readDouble();
+    s.YhkRgt = in.readDouble();
+    s.Kktop = in.readDouble();
+    s.KkLeft = in.readDouble();
+    s.MaisuY = in.readInteger();
+    s.MaisuX = in.readInteger();
+}
+
+static void readLinePosition(FieldReader& in, TextItem& t) {
+    t.Text = in.readString();
+    t.Top = in.readDouble();
+    t.Left = in.readDouble();
+    t.Height = in.readDouble();
+    t.Width = in.readDouble();
+}
+
+static void readLineFont(FieldReader& in, TextItem& t) {
+    t.FontName = in.readString();
+    t.FontSize = in.readSingle();
+    t.ForeColor = in.readLong();
+    t.Bold = in.readBoolean();
+    t.Italic = in.readBoolean();
+    t.Underline = in.readBoolean();
+    t.Strikethrough = in.readBoolean();
+}
+
+void ReadCard22(FieldReader& in, Card& card) {
+    card.PicPath = in.readString();
+    readPrintStyle(in, card.PrintStyle);
+    card.PrnScaleH = in.readDouble();
+    card.PrnScaleW = in.readDouble();
+    card.PrnPaperH = in.readDouble();
+    card.PrnPaperW = in.readDouble();
+    card.PicColorMode = in.readLong();
+    for (auto& tint : card.PicTint)
+        tint = in.readLong();
+    for (int i = 0; i < 28; ++i)
+        in.readInteger();
+    for (int i = 0; i < 8; ++i)
+        in.readString();
+    for (int k = 0; k < LineCount; ++k) {
+        TextItem& t = card.TextItems[k];
+        readLinePosition(in, t);
+        readLineFont(in, t);
+        t.KageOn = in.readBoolean();
+        t.KageTakasa = in.readDouble();
+        t.KageColor = in.readLong();
+        t.KageHoukou = in.readInteger();
+        for (int i = 0; i < 8; ++i)
+            in.readInteger();
+        for (int i = 0; i < 4; ++i)
+            in.readString();
+    }
+}
+
+void ReadCard20(FieldReader& in, Card& card) {
+    card.PicPath = in.readString();
+    readPrintStyle(in, card.PrintStyle);
+    for (int k = 0; k < LineCount; ++k) {
+        TextItem& t = card.TextItems[k];
+        readLinePosition(in, t);
+        readLineFont(in, t);
+        t.KageOn = false;
+        t.KageColor = 0;
+        t.KageTakasa = 0.5;
+        t.KageHoukou = 3;
+    }
+}
+
+// Font fields of one line in a 1.1 file: name, size (a double), bold, italic, colour.
+static void readFont11(FieldReader& in, TextItem& t) {
+    t.FontName = in.readString();
+    t.FontSize = float(in.readDouble());
+    t.Bold = in.readBoolean();
+    t.Italic = in.readBoolean();
+    t.ForeColor = in.readLong();
+}
+
+void ReadCard11(FieldReader& in, Card& card) {
+    auto& items = card.TextItems;
+    for (int line : {0, 1, 4, 5, 6})
+        items[line].Text = in.readString();
+    card.PicPath = in.readString();
+    in.readInteger();
+    for (int line : {0, 1, 4, 5})
+        readFont11(in, items[line]);
+    for (int i = 0; i < 10; ++i)
+        in.readInteger();
+    for (int line : {10, 11}) {
+        items[line].Text = in.readString();
+        readFont11(in, items[line]);
+        in.readInteger();
+        in.readInteger();
+    }
+    // Line 6 (FAX) had no font of its own: it shares the telephone line's.
+    items[6].FontName = items[5].FontName;
+    items[6].FontSize = items[5].FontSize;
+    items[6].Bold = items[5].Bold;
+    items[6].Italic = items[5].Italic;
+    items[6].ForeColor = items[5].ForeColor;
+}
+
+static void writePrintStyleLine2(FieldWriter& out, const PrintStyle& s) {
+    for (double v : {s.MsY, s.MsX, s.YsY, s.YsX, s.Yhktop, s.Yhkbtm, s.YhkLeft, s.YhkRgt})
+        out.writeDouble(v);
+    out.endLine();
+}
+
+static void writeLineRecords(FieldWriter& out, const TextItem& t) {
+    out.writeString(t.Text);
+    out.writeDouble(t.Top);
+    out.writeDouble(t.Left);
+    out.writeDouble(t.Height);
+    out.writeDouble(t.Width);
+    out.endLine();
+    out.writeString(t.FontName);
+    out.writeSingle(t.FontSize);
+    out.writeLong(t.ForeColor);
+    out.writeBoolean(t.Bold);
+    out.writeBoolean(t.Italic);
+    out.writeBoolean(t.Underline);
+    out.writeBoolean(t.Strikethrough);
+    out.endLine();
+}
+
+QString WriteCard22(const Card& card) {
+    FieldWriter out;
+    const PrintStyle& s = card.PrintStyle;
+    out.writeString(card.PicPath);
+    out.endLine();
+    writePrintStyleLine2(out, s);
+    out.writeDouble(s.Kktop);
+    out.writeDouble(s.KkLeft);
+    out.writeInteger(s.MaisuY);
+    out.writeInteger(s.MaisuX);
+    for (double v : {card.PrnScaleH, card.PrnScaleW, card.PrnPaperH, card.PrnPaperW})
+        out.writeDouble(v);
+    out.endLine();
+    out.writeLong(card.PicColorMode);
+    for (auto tint : card.PicTint)
+        out.writeLong(tint);
+    out.endLine();
+    for (int i = 0; i < 28; ++i)
+        out.writeInteger(0);
+    out.endLine();
+    for (int i = 0; i < 8; ++i)
+        out.writeString(QStringLiteral("A"));
+    out.endLine();
+    for (int k = 0; k < LineCount; ++k) {
+        const TextItem& t = card.TextItems[k];
+        writeLineRecords(out, t);
+        out.writeBoolean(t.KageOn);
+        out.writeDouble(t.KageTakasa);
+        out.writeLong(t.KageColor);
+        out.writeInteger(t.KageHoukou);
+        out.endLine();
+        for (int i = 0; i < 8; ++i)
+            out.writeInteger(0);
+        out.endLine();
+        for (int i = 0; i < 4; ++i)
+            out.writeString(QStringLiteral("A"));
+        out.endLine();
+    }
+    return out.text();
+}
+
+QString WriteCard20(const Card& card) {
+    FieldWriter out;
+    const PrintStyle& s = card.PrintStyle;
+    out.writeString(card.PicPath);
+    out.endLine();
+    writePrintStyleLine2(out, s);
+    out.writeDouble(s.Kktop);
+    out.writeDouble(s.KkLeft);
+    out.writeInteger(s.MaisuY);
+    out.writeInteger(s.MaisuX);
+    out.endLine();
+    for (int k = 0; k < LineCount; ++k)
+        writeLineRecords(out, card.TextItems[k]);
+    return out.text();
+}
+
+QString StripExt(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot < 0 ? path : path.left(dot);
+}
+
+QString GetExt(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
+QString GetFileTitle(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 ? QString() : path.mid(slash + 1);
+}

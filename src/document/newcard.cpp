@@ -1,0 +1,69 @@
+#include "newcard.h"
+
+#include "app/fonts.h"
+#include "app/runtimeerror.h"
+#include "app/uiservices.h"
+#include "card.h"
+#include "cardfile.h"
+#include "cardview.h"
+#include "layout/printergeometry.h"
+#include "print/printer.h"
+#include "print/printerpaper.h"
+#include "tavormain.h"
+
+void ResetLines(Card& card, const QString& fontName) {
+    for (int i = 0; i < LineCount; ++i) {
+        TextItem& t = card.TextItems[i];
+        t.Left = LineRoles[i].left;
+        t.Top = LineRoles[i].top;
+        t.FontSize = LineRoles[i].fontSize;
+        t.Text.clear();
+        t.FontName = fontName;
+        t.ForeColor = 0;
+        t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
+        t.KageOn = false;
+        t.KageColor = 0;
+        t.KageTakasa = 0.5;
+        t.KageHoukou = 3;
+    }
+}
+
+QString CurrentFontName(TavorMain& m) { return m.printer().CurrentFontName(); }
+
+void NewCard(TavorMain& m) {
+    try {
+        m.card.PicPath.clear();
+        m.card.PrintStyle = PrintStyle{};
+        m.app.IsfkY = 0;
+        m.app.IsfkX = 0;
+        m.card.PicColorMode = 0;
+        m.card.PicTint = {0, 0, 0};
+        // A printer that fails here must not leave half a new card: the
+        // failure is shown and the card is made all the same.
+        try {
+            SetupPrinterPaper(m, m.card.PrintStyle.YsY, m.card.PrintStyle.YsX);
+            ReadPrinterOffsets(m);
+        } catch (const RuntimeError& e) {
+            m.ui().message(e.message());
+        }
+        m.view().layoutCanvas();
+        ResetLines(m.card, CurrentFontName(m));
+        ShowCardData(m);
+        m.view().loadCardPicture();
+        m.view().redrawCard();
+        m.CardPath = m.defaultCardPath();
+        SetCaption(m, m.CardPath);
+        m.ChangedFlg = 0;
+    } catch (const RuntimeError& e) {
+        m.ui().message(e.message());
+    }
+}
+
+void ShowCardData(TavorMain& m) {
+    for (int i = 0; i < LineCount; ++i) {
+        TextItem& t = m.card.TextItems[i];
+        if (!m.FontList.isEmpty() && !m.FontList.contains(t.FontName))
+            t.FontName = DefaultJapaneseFont();
+    }
+    m.view().showCardData();
+}
