@@ -1,1 +1,38 @@
-int main() { return 0; }
+#include "app/commandline.h"
+#include "app/mainform.h"
+#include "app/mainprogram.h"
+#include "app/qtui.h"
+#include "app/settings.h"
+#include "document/tavormain.h"
+#include "print/systemprinter.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+
+    if (IsSubcommand(args)) {
+        // The subcommands need fonts and pictures but no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("qvrs"));
+        SystemPrinterHost printers;
+        return RunCommandLine(args, printers);
+    }
+
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qvrs"));
+    QtUi ui;
+    Settings settings;
+    SystemPrinterHost printers;
+    TavorMain m(ui, settings, printers);
+    MainForm form(m);
+    ui.setParent(&form);
+    m.setView(&form);
+    MainProgram::Main(m, form, args.isEmpty() ? QString() : args.first());
+    return app.exec();
+}

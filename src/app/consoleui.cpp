@@ -1,0 +1,11 @@
+#include "consoleui.h"
+
+#include <cstdio>
+
+UiServices::Answer ConsoleUi::messageBox(const QString& text, const QString&, Buttons buttons) {
+    ++m_count;
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    std::fprintf(stderr, "quillo: %s\n", shown.trimmed().toLocal8Bit().constData());
+    return buttons == Ok ? AnswerOk : AnswerCancel;
+}

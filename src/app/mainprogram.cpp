@@ -1,0 +1,54 @@
+#include "mainprogram.h"
+
+#include "document/tavormain.h"
+#include "mainform.h"
+#include "print/printer.h"
+#include "startup.h"
+#include "ttlform.h"
+#include "uiservices.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+void MainProgram::ReadScreenMetrics(TavorMain& m) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    const int tpp = qMax(1, int(std::lround(1440.0 / (dpi > 0 ? dpi : 96.0))));
+    m.app.TppX = tpp;
+    m.app.TppY = tpp;
+    const QSize size = screen ? screen->size() : QSize(1024, 768);
+    m.app.ScrWidth = size.width() * tpp;
+    m.app.ScrHeight = size.height() * tpp;
+}
+
+void MainProgram::CapturePrinters(TavorMain& m) {
+    m.app.PrinterList.clear();
+    const QStringList names = m.printers().deviceNames();
+    for (const QString& name : names) {
+        m.app.PrinterList.append(name);
+        m.ui().processEvents();
+    }
+    // "PDF" is built in; without any other printer there is no system printer.
+    if (names.size() <= 1)
+        m.ui().message(QStringLiteral("プリンタが設定されていません。\r\n"
+                                      "「Quillo」の印刷機能は使用できません。"));
+}
+
+void MainProgram::Main(TavorMain& m, MainForm& form, const QString& cardOnCommandLine) {
+    ReadScreenMetrics(m);
+    TtlForm splash;
+    const int tpp = qMax(1, m.app.TppX);
+    auto centre = [&](QWidget& w, int height) {
+        w.move((m.app.ScrWidth / tpp - w.width()) / 2, (m.app.ScrHeight / tpp - height) / 2);
+    };
+    centre(splash, splash.height());
+    splash.show();
+    m.ui().processEvents();
+    centre(form, form.height());
+    InitApp(m, cardOnCommandLine);
+    form.hide();
+    CapturePrinters(m);
+    splash.close();
+    form.show();
+}

@@ -1,0 +1,73 @@
+#include "qtui.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, Buttons buttons) {
+    QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
+    switch (buttons) {
+    case Ok: qtButtons = QMessageBox::Ok; break;
+    case YesNoCancel: qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+    case YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
+    case OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    }
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    QMessageBox box(buttons == Ok ? QMessageBox::Information : QMessageBox::Question, title,
+                    shown.trimmed(), qtButtons, m_parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return AnswerYes;
+    case QMessageBox::No: return AnswerNo;
+    case QMessageBox::Ok: return AnswerOk;
+    default: return AnswerCancel;
+    }
+}
+
+void QtUi::beep() { QApplication::beep(); }
+
+void QtUi::processEvents() { QApplication::processEvents(); }
+
+void QtUi::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+std::optional<quint32> QtUi::chooseColor(quint32 initial) {
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+    const QColor c = QColorDialog::getColor(start, m_parent);
+    if (!c.isValid())
+        return std::nullopt;
+    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+}
+
+QString QtUi::qtFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|', Qt::SkipEmptyParts);
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        entries.append(parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')'));
+    return entries.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtUi::openFileName(const QString& initial, const QString& filter) {
+    const QString name = QFileDialog::getOpenFileName(m_parent, QString(), initial, qtFilter(filter));
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> QtUi::saveFileName(const QString& initial, const QString& filter,
+                                          const QString& defaultSuffix) {
+    QFileDialog dialog(m_parent, QString(), initial, qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!initial.isEmpty())
+        dialog.selectFile(initial);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}

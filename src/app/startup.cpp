@@ -1,0 +1,92 @@
+#include "startup.h"
+
+#include "document/cardfile.h"
+#include "document/cardview.h"
+#include "document/newcard.h"
+#include "document/tavormain.h"
+#include "print/printer.h"
+#include "runtimeerror.h"
+#include "settings.h"
+#include "uiservices.h"
+
+double ReadNumberSetting(TavorMain& m, const QString& section, const QString& key,
+                         double defaultValue) {
+    try {
+        return m.settings().number(section, key, defaultValue);
+    } catch (const RuntimeError& e) {
+        m.ui().message(e.message());
+        return defaultValue;
+    }
+}
+
+bool ScreenCheck(TavorMain& m) {
+    if (m.app.TppY > 0 && m.app.ScrHeight / m.app.TppY > 480)
+        return true;
+    m.ui().message(QStringLiteral("この解像度では、すべての機能を利用する事ができません。\r\n"
+                                  " (800 * 600) 以上の解像度をお勧めします。"));
+    return false;
+}
+
+void ListPrinterFonts(TavorMain& m) {
+    try {
+        Printer& printer = m.printer();
+        m.FontList = printer.FontNames();
+    } catch (const RuntimeError& e) {
+        m.ui().message(e.message());
+    }
+}
+
+void InitApp(TavorMain& m, const QString& cardOnCommandLine) {
+    try {
+        m.card.PrintStyle = PrintStyle{};
+        m.view().layoutCanvas();
+        const QString fontName = CurrentFontName(m);
+        for (int i = 0; i < LineCount; ++i) {
+            m.card.TextItems[i].FontName = fontName;
+            m.card.TextItems[i].FontSize = 12;
+        }
+        ListPrinterFonts(m);
+        for (int i = 0; i < LineCount; ++i) {
+            TextItem& t = m.card.TextItems[i];
+            t.ForeColor = 0;
+            t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
+            t.KageOn = false;
+            t.KageColor = 0;
+            t.KageTakasa = 0.5;
+            t.KageHoukou = 3;
+        }
+        m.view().showCardData();
+
+        m.CardPath = m.settings().text(QStringLiteral("sti"), QStringLiteral("file"), QString());
+        if (!cardOnCommandLine.isEmpty())
+            m.CardPath = cardOnCommandLine;
+        m.app.IsfkY = ReadNumberSetting(m, QStringLiteral("sti"), QStringLiteral("ify"), 0);
+        m.app.IsfkX = ReadNumberSetting(m, QStringLiteral("sti"), QStringLiteral("ifx"), 0);
+        if (m.CardPath.isEmpty()) {
+            m.CardPath = m.defaultCardPath();
+            NewCard(m);
+        }
+        m.app.BackColor = quint32(
+            ReadNumberSetting(m, QStringLiteral("opt"), QStringLiteral("BackColor"), 16777215));
+        m.app.HaikeiFlg =
+            int(ReadNumberSetting(m, QStringLiteral("opt"), QStringLiteral("HaikeiFlg"), 1));
+
+        // A card named on the command line that cannot be found is worth a
+        // message; the remembered one silently gives way to a new card. Any
+        // card that cannot be read leaves a new card, never half of one.
+        m.app.StartupFlg = cardOnCommandLine.isEmpty() ? 1 : 0;
+        if (!m.CardPath.isEmpty()) {
+            if (OpenCardFile(m, m.CardPath)) {
+                m.view().loadCardPicture();
+                m.view().redrawCard();
+            } else {
+                NewCard(m);
+            }
+        }
+        m.app.StartupFlg = 0;
+        SetCaption(m, m.CardPath);
+        m.ChangedFlg = 0;
+    } catch (const RuntimeError& e) {
+        m.ui().message(e.message());
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class TavorMain;
+
+// Prepares the card at start-up: the default print style, the font list, the
+// stored settings, then the card that was open at the last exit (or the one
+// named on the command line), falling back to a new card.
+void InitApp(TavorMain& m, const QString& cardOnCommandLine = {});
+
+// Fills the editor's font list with the printer's fonts, in its order.
+void ListPrinterFonts(TavorMain& m);
+
+// The screen check of the canvas layout: true when the screen is taller than
+// 480 pixels; otherwise shows the resolution message and returns false.
+bool ScreenCheck(TavorMain& m);
+
+// Reads a numeric setting; a stored text that is not a number is reported as
+// the standard error message and the default is used instead.
+double ReadNumberSetting(TavorMain& m, const QString& section, const QString& key,
+                         double defaultValue);
