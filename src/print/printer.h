@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
+
+class QFont;
 
 // The font the printer draws its text with.
 struct PrinterFont {
@@ -25,21 +28,33 @@ struct PrinterFont {
 // PhysicalOffsetX/Y are the left and top ones in device pixels.
 //
 // A job starts with the first drawing call and lasts until EndDoc (sent to
-// the device) or KillDoc (discarded, nothing comes out).
+// the device) or KillDoc (discarded, nothing comes out). Device failures are
+// thrown as RuntimeError.
 class Printer {
 public:
     static constexpr int PaperUser = 256;
     static constexpr int ScaleUser = 0;
     static constexpr int ScaleTwips = 1;
+    static constexpr int ScalePoints = 2;
+    static constexpr int ScalePixels = 3;
+    static constexpr int ScaleInches = 5;
     static constexpr int ScaleMillimetres = 6;
+    static constexpr int ScaleCentimetres = 7;
     // Twips in one real millimetre (the device's millimetre scale).
     static constexpr double TwipsPerMillimetre = 1440.0 / 25.4;
+    // The program's own conversion of millimetres to page sizes (56.7, not
+    // 56.69): a paper of W mm is asked for as PageTwips(W).
+    static constexpr double LayoutTwipsPerMillimetre = 56.7;
+    // W mm × 56.7, rounded to a whole twip, halves to even.
+    static double PageTwips(double millimetres);
 
     virtual ~Printer();
 
     virtual QString DeviceName() const = 0;
 
-    // Paper. setPaperSize throws RuntimeError when the device refuses the size.
+    // Paper. setPaperSize throws RuntimeError 5 when the device refuses the
+    // size; a standard size number also sets Width and Height, 256 keeps them.
+    // Setting Width or Height makes the paper user-defined (256).
     int PaperSize() const { return m_paperSize; }
     void setPaperSize(int size);
     double Width() const { return m_widthTwips; }   // twips
@@ -47,18 +62,22 @@ public:
     void setWidth(double twips);
     void setHeight(double twips);
 
-    // Scale of the drawing coordinates.
+    // Scale of the drawing coordinates. ScaleWidth and ScaleHeight are single
+    // precision, as the print routines and the paper search expect. Setting
+    // either switches to the user scale (0): the printable area then spans
+    // that many units. A new Width, Height or ScaleMode recomputes the scale
+    // of the mode (the user scale keeps its two values).
     int ScaleMode() const { return m_scaleMode; }
     void setScaleMode(int mode);
-    double ScaleWidth() const { return m_scaleWidth; }
-    double ScaleHeight() const { return m_scaleHeight; }
+    float ScaleWidth() const;
+    float ScaleHeight() const;
     void setScaleWidth(double w);
     void setScaleHeight(double h);
 
     // Device facts.
     virtual int PhysicalOffsetX() const = 0; // device pixels
     virtual int PhysicalOffsetY() const = 0;
-    virtual int PrintQuality() const = 0;    // dots per inch
+    virtual int PrintQuality() const = 0; // dots per inch
     float TwipsPerPixelX() const { return float(1440.0 / PrintQuality()); }
     float TwipsPerPixelY() const { return float(1440.0 / PrintQuality()); }
 
@@ -69,7 +88,9 @@ public:
     double CurrentX = 0;
     double CurrentY = 0;
 
-    // Output, coordinates in the current scale.
+    // Output, coordinates in the current scale. Print draws the text with its
+    // top-left corner at (CurrentX, CurrentY), then moves to the start of the
+    // next line. NewPage and EndDoc put CurrentX and CurrentY back to 0.
     void Print(const QString& text);
     void Line(double x1, double y1, double x2, double y2);
     void PaintPicture(const QImage& picture, double x, double y, double width, double height);
@@ -78,7 +99,9 @@ public:
     void KillDoc();
     bool jobOpen() const { return m_jobOpen; }
 
-    // Font families the device offers, in its order, and its current font name.
+    // Font families the device offers, in its order, and its current font
+    // name: by default the system's families and the family fontconfig picks
+    // for Japanese sans-serif text.
     virtual QStringList FontNames() const;
     virtual QString CurrentFontName() const;
 
@@ -90,22 +113,36 @@ protected:
         double left = 0, top = 0, right = 0, bottom = 0;
     };
     virtual Margins marginsFor(double widthTwips, double heightTwips) const = 0;
-    // Whether the device takes this paper size number; the default takes any.
+    // Whether the device takes this paper size number; the default takes any
+    // size Printer knows.
     virtual bool acceptsPaperSize(int size) const;
     // The page height the device really grants when asked for this one.
     virtual double grantedHeight(double requestedTwips) const { return requestedTwips; }
+    // The page the device starts with, set without the checks of the setters.
+    void initPage(int paperSize, double widthTwips, double heightTwips);
+
+    // Every operation and property change arrives here first, with its
+    // arguments as the caller gave them (scale units for drawing), so a device
+    // can keep a log of them or fail on one.
+    virtual void traceCall(const QString& op, const QList<double>& args, const QString& text,
+                           const QImage* picture);
 
     // Device hooks, in twips measured from the printable area's top-left corner.
+    // beginJob starts the document with its first page, Width × Height.
     virtual void beginJob() = 0;
     virtual void drawText(double xTwips, double yTwips, const QString& text,
                           const PrinterFont& font, quint32 color, bool transparent) = 0;
     virtual void drawLine(double x1, double y1, double x2, double y2, quint32 color) = 0;
     virtual void drawPicture(const QImage& picture, double x, double y, double w, double h) = 0;
+    // Ends the page and starts the next one, Width × Height as they are now.
     virtual void startNewPage() = 0;
     virtual void finishJob() = 0;
     virtual void discardJob() = 0;
     // Height of one line of text in this font, in twips (for Print's line feed).
     virtual double lineHeightTwips(const PrinterFont& font) const;
+
+    // The QFont for a printer font; an empty name means CurrentFontName().
+    QFont toQFont(const PrinterFont& font) const;
 
     double printableWidthTwips() const;
     double printableHeightTwips() const;
@@ -113,15 +150,16 @@ protected:
     double toTwipsY(double y) const;
 
 private:
-    void resetScale();
     void ensureJob();
+    double twipsPerUnit(int mode) const;
+    double fromTwipsY(double twips) const;
 
     int m_paperSize = 9; // A4
     double m_widthTwips = 11906;
     double m_heightTwips = 16838;
     int m_scaleMode = ScaleTwips;
-    double m_scaleWidth = 0;
-    double m_scaleHeight = 0;
+    float m_scaleWidth = 0;  // user scale only
+    float m_scaleHeight = 0; // user scale only
     bool m_jobOpen = false;
 };
 
@@ -130,5 +168,6 @@ class PrinterHost {
 public:
     virtual ~PrinterHost() = default;
     virtual QStringList deviceNames() const = 0;
+    // Null when no printer of that name exists.
     virtual std::unique_ptr<Printer> open(const QString& deviceName) const = 0;
 };

@@ -1,0 +1,81 @@
+#include "painterprinter.h"
+
+#include "app/runtimeerror.h"
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+
+QColor colorFromRgb(quint32 rgb) {
+    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
+}
+
+PainterPrinter::PainterPrinter() = default;
+PainterPrinter::~PainterPrinter() = default;
+
+double PainterPrinter::toPixels(double twips) const {
+    return twips * PrintQuality() / 1440.0;
+}
+
+void PainterPrinter::beginJob() {
+    beginPainting(Width(), Height());
+}
+
+void PainterPrinter::startNewPage() {
+    nextPage(Width(), Height());
+}
+
+void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
+    QPagedPaintDevice& device = openDocument();
+    preparePage(device, widthTwips, heightTwips);
+    if (!m_painter.begin(&device)) {
+        closeDocument(false);
+        throw RuntimeError(RuntimeError::DeviceIo);
+    }
+    m_device = &device;
+}
+
+void PainterPrinter::drawText(double xTwips, double yTwips, const QString& text,
+                              const PrinterFont& font, quint32 color, bool transparent) {
+    const QFont qfont = toQFont(font);
+    m_painter.setFont(qfont);
+    m_painter.setPen(colorFromRgb(color));
+    m_painter.setBackgroundMode(transparent ? Qt::TransparentMode : Qt::OpaqueMode);
+    m_painter.setBackground(Qt::white);
+    // (x, y) is the top-left corner of the text; QPainter wants the baseline.
+    const QFontMetricsF metrics(qfont, m_device);
+    m_painter.drawText(QPointF(toPixels(xTwips), toPixels(yTwips) + metrics.ascent()), text);
+}
+
+void PainterPrinter::drawLine(double x1, double y1, double x2, double y2, quint32 color) {
+    // The default pen of a printer: one device pixel wide.
+    m_painter.setPen(QPen(colorFromRgb(color), 1.0));
+    m_painter.drawLine(QPointF(toPixels(x1), toPixels(y1)), QPointF(toPixels(x2), toPixels(y2)));
+}
+
+void PainterPrinter::drawPicture(const QImage& picture, double x, double y, double w, double h) {
+    // The caller's QImage itself is drawn: PDF output stores a picture once per
+    // QImage (by its cache key), however many times it is painted.
+    m_painter.drawImage(QRectF(toPixels(x), toPixels(y), toPixels(w), toPixels(h)), picture);
+}
+
+void PainterPrinter::nextPage(double widthTwips, double heightTwips) {
+    preparePage(*m_device, widthTwips, heightTwips);
+    if (!m_device->newPage())
+        throw RuntimeError(RuntimeError::DeviceIo);
+}
+
+void PainterPrinter::finishJob() {
+    m_device = nullptr;
+    const bool ended = m_painter.end();
+    closeDocument(ended);
+    if (!ended)
+        throw RuntimeError(RuntimeError::DeviceIo);
+}
+
+void PainterPrinter::discardJob() {
+    abortDocument();
+    m_device = nullptr;
+    if (m_painter.isActive())
+        m_painter.end();
+    closeDocument(false);
+}

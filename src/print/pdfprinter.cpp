@@ -1,0 +1,80 @@
+#include "pdfprinter.h"
+
+#include "app/runtimeerror.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace {
+
+// The error a file that cannot be created reports, by what is in the way.
+int openErrorNumber(const QString& path) {
+    const QFileInfo info(path);
+    if (info.fileName().isEmpty())
+        return RuntimeError::BadFileName;
+    if (!info.dir().exists())
+        return RuntimeError::PathNotFound;
+    if (info.isDir())
+        return RuntimeError::PathFileAccess;
+    return RuntimeError::PermissionDenied;
+}
+
+} // namespace
+
+PdfPrinter::PdfPrinter() = default;
+
+PdfPrinter::~PdfPrinter() {
+    if (jobOpen()) {
+        try {
+            KillDoc();
+        } catch (const RuntimeError&) {
+        }
+    }
+}
+
+QPagedPaintDevice& PdfPrinter::openDocument() {
+    if (m_outputFile.isEmpty())
+        throw RuntimeError(RuntimeError::BadFileName);
+    auto file = std::make_unique<QSaveFile>(m_outputFile);
+    if (!file->open(QIODevice::WriteOnly))
+        throw RuntimeError(openErrorNumber(m_outputFile));
+    m_file = std::move(file);
+    m_writer = std::make_unique<QPdfWriter>(m_file.get());
+    m_writer->setResolution(Resolution);
+    m_writer->setCreator(QStringLiteral("Quillo"));
+    m_writer->setTitle(QFileInfo(m_outputFile).completeBaseName());
+    return *m_writer;
+}
+
+void PdfPrinter::preparePage(QPagedPaintDevice& device, double widthTwips, double heightTwips) {
+    // Twips are twentieths of a point. ExactMatch keeps a size that is close
+    // to a standard one (210.02 mm wide) from being snapped to it.
+    const QPageSize size(QSizeF(widthTwips / 20.0, heightTwips / 20.0), QPageSize::Point, QString(),
+                         QPageSize::ExactMatch);
+    device.setPageLayout(
+        QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+}
+
+void PdfPrinter::closeDocument(bool keep) {
+    m_writer.reset();
+    std::unique_ptr<QSaveFile> file = std::move(m_file);
+    if (!file || !keep)
+        return; // the unfinished temporary file goes with the QSaveFile
+    if (!file->commit()) {
+        throw RuntimeError(file->error() == QFileDevice::RenameError ? RuntimeError::PathFileAccess
+                                                                     : RuntimeError::DeviceIo);
+    }
+}
+
+QStringList PdfOnlyPrinterHost::deviceNames() const {
+    return {QStringLiteral("PDF")};
+}
+
+std::unique_ptr<Printer> PdfOnlyPrinterHost::open(const QString& deviceName) const {
+    if (deviceName != QLatin1String("PDF"))
+        return nullptr;
+    return std::make_unique<PdfPrinter>();
+}

@@ -1,0 +1,297 @@
+#include "printer.h"
+
+#include "app/runtimeerror.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct StandardPaper {
+    int number;
+    double widthTwips;
+    double heightTwips;
+};
+
+// The paper numbers a print job may name, portrait, in twips.
+constexpr StandardPaper StandardPapers[] = {
+    {1, 12240, 15840},  // Letter
+    {5, 12240, 20160},  // Legal
+    {8, 16838, 23811},  // A3
+    {9, 11906, 16838},  // A4
+    {11, 8391, 11906},  // A5
+    {12, 14570, 20636}, // B4 (JIS)
+    {13, 10318, 14570}, // B5 (JIS)
+};
+
+const StandardPaper* findPaper(int number) {
+    for (const StandardPaper& p : StandardPapers)
+        if (p.number == number)
+            return &p;
+    return nullptr;
+}
+
+// The family fontconfig chooses for Japanese sans-serif text: what a Japanese
+// desktop shows by default, and what replaces a card font that is not installed.
+QString japaneseDefaultFamily() {
+    static const QString family = [] {
+        QString name;
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
+        if (pattern) {
+            FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+            FcDefaultSubstitute(pattern);
+            FcResult result = FcResultNoMatch;
+            if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+                FcChar8* value = nullptr;
+                if (FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
+                    name = QString::fromUtf8(reinterpret_cast<const char*>(value));
+                FcPatternDestroy(match);
+            }
+            FcPatternDestroy(pattern);
+        }
+        if (name.isEmpty())
+            name = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        return name;
+    }();
+    return family;
+}
+
+} // namespace
+
+double Printer::PageTwips(double millimetres) {
+    // nearbyint rounds halves to even in the default rounding mode.
+    return std::nearbyint(millimetres * LayoutTwipsPerMillimetre);
+}
+
+Printer::Printer() = default;
+Printer::~Printer() = default;
+
+void Printer::initPage(int paperSize, double widthTwips, double heightTwips) {
+    m_paperSize = paperSize;
+    m_widthTwips = widthTwips;
+    m_heightTwips = heightTwips;
+}
+
+void Printer::traceCall(const QString&, const QList<double>&, const QString&, const QImage*) {}
+
+bool Printer::acceptsPaperSize(int size) const {
+    return size == PaperUser || findPaper(size) != nullptr;
+}
+
+void Printer::setPaperSize(int size) {
+    traceCall(QStringLiteral("PaperSize"), {double(size)}, {}, nullptr);
+    if (!acceptsPaperSize(size))
+        throw RuntimeError(RuntimeError::InvalidCall);
+    if (const StandardPaper* p = findPaper(size)) {
+        m_widthTwips = p->widthTwips;
+        m_heightTwips = grantedHeight(p->heightTwips);
+    }
+    m_paperSize = size;
+}
+
+void Printer::setWidth(double twips) {
+    traceCall(QStringLiteral("Width"), {twips}, {}, nullptr);
+    if (!(twips >= 0))
+        throw RuntimeError(RuntimeError::InvalidCall);
+    m_widthTwips = twips;
+    m_paperSize = PaperUser;
+}
+
+void Printer::setHeight(double twips) {
+    traceCall(QStringLiteral("Height"), {twips}, {}, nullptr);
+    if (!(twips >= 0))
+        throw RuntimeError(RuntimeError::InvalidCall);
+    m_heightTwips = grantedHeight(twips);
+    m_paperSize = PaperUser;
+}
+
+double Printer::twipsPerUnit(int mode) const {
+    switch (mode) {
+    case ScaleTwips:
+        return 1;
+    case ScalePoints:
+        return 20;
+    case ScalePixels:
+        return 1440.0 / PrintQuality();
+    case ScaleInches:
+        return 1440;
+    case ScaleMillimetres:
+        return TwipsPerMillimetre;
+    case ScaleCentimetres:
+        return TwipsPerMillimetre * 10;
+    default:
+        return 0;
+    }
+}
+
+void Printer::setScaleMode(int mode) {
+    traceCall(QStringLiteral("ScaleMode"), {double(mode)}, {}, nullptr);
+    if (mode == ScaleUser) {
+        // The user scale starts out as the numbers of the scale it replaces.
+        m_scaleWidth = ScaleWidth();
+        m_scaleHeight = ScaleHeight();
+    } else if (twipsPerUnit(mode) == 0) {
+        throw RuntimeError(RuntimeError::InvalidCall);
+    }
+    m_scaleMode = mode;
+}
+
+float Printer::ScaleWidth() const {
+    if (m_scaleMode == ScaleUser)
+        return m_scaleWidth;
+    return float(printableWidthTwips() / twipsPerUnit(m_scaleMode));
+}
+
+float Printer::ScaleHeight() const {
+    if (m_scaleMode == ScaleUser)
+        return m_scaleHeight;
+    return float(printableHeightTwips() / twipsPerUnit(m_scaleMode));
+}
+
+void Printer::setScaleWidth(double w) {
+    traceCall(QStringLiteral("ScaleWidth"), {w}, {}, nullptr);
+    if (m_scaleMode != ScaleUser) {
+        m_scaleHeight = ScaleHeight();
+        m_scaleMode = ScaleUser;
+    }
+    m_scaleWidth = float(w);
+}
+
+void Printer::setScaleHeight(double h) {
+    traceCall(QStringLiteral("ScaleHeight"), {h}, {}, nullptr);
+    if (m_scaleMode != ScaleUser) {
+        m_scaleWidth = ScaleWidth();
+        m_scaleMode = ScaleUser;
+    }
+    m_scaleHeight = float(h);
+}
+
+double Printer::printableWidthTwips() const {
+    const Margins m = marginsFor(m_widthTwips, m_heightTwips);
+    return std::max(0.0, m_widthTwips - m.left - m.right);
+}
+
+double Printer::printableHeightTwips() const {
+    const Margins m = marginsFor(m_widthTwips, m_heightTwips);
+    return std::max(0.0, m_heightTwips - m.top - m.bottom);
+}
+
+// A user scale of 0 units maps everything onto the corner rather than
+// dividing by zero; the paper search writes such a scale back when no print
+// style is set.
+double Printer::toTwipsX(double x) const {
+    if (m_scaleMode != ScaleUser)
+        return x * twipsPerUnit(m_scaleMode);
+    return m_scaleWidth == 0 ? 0 : x * printableWidthTwips() / m_scaleWidth;
+}
+
+double Printer::toTwipsY(double y) const {
+    if (m_scaleMode != ScaleUser)
+        return y * twipsPerUnit(m_scaleMode);
+    return m_scaleHeight == 0 ? 0 : y * printableHeightTwips() / m_scaleHeight;
+}
+
+double Printer::fromTwipsY(double twips) const {
+    if (m_scaleMode != ScaleUser)
+        return twips / twipsPerUnit(m_scaleMode);
+    const double printable = printableHeightTwips();
+    return printable == 0 ? 0 : twips * m_scaleHeight / printable;
+}
+
+void Printer::ensureJob() {
+    if (!m_jobOpen) {
+        beginJob();
+        m_jobOpen = true;
+    }
+}
+
+void Printer::Print(const QString& text) {
+    traceCall(QStringLiteral("Print"), {CurrentX, CurrentY}, text, nullptr);
+    ensureJob();
+    if (!text.isEmpty())
+        drawText(toTwipsX(CurrentX), toTwipsY(CurrentY), text, Font, ForeColor, FontTransparent);
+    CurrentY += fromTwipsY(lineHeightTwips(Font));
+    CurrentX = 0;
+}
+
+void Printer::Line(double x1, double y1, double x2, double y2) {
+    traceCall(QStringLiteral("Line"), {x1, y1, x2, y2}, {}, nullptr);
+    ensureJob();
+    drawLine(toTwipsX(x1), toTwipsY(y1), toTwipsX(x2), toTwipsY(y2), ForeColor);
+    CurrentX = x2;
+    CurrentY = y2;
+}
+
+void Printer::PaintPicture(const QImage& picture, double x, double y, double width, double height) {
+    traceCall(QStringLiteral("PaintPicture"), {x, y, width, height}, {}, &picture);
+    if (picture.isNull())
+        throw RuntimeError(RuntimeError::InvalidPicture);
+    ensureJob();
+    drawPicture(picture, toTwipsX(x), toTwipsY(y), toTwipsX(width), toTwipsY(height));
+}
+
+void Printer::NewPage() {
+    traceCall(QStringLiteral("NewPage"), {}, {}, nullptr);
+    ensureJob();
+    startNewPage();
+    CurrentX = 0;
+    CurrentY = 0;
+}
+
+void Printer::EndDoc() {
+    traceCall(QStringLiteral("EndDoc"), {}, {}, nullptr);
+    CurrentX = 0;
+    CurrentY = 0;
+    if (!m_jobOpen)
+        return;
+    // Closed first: a device that fails while finishing has lost the job.
+    m_jobOpen = false;
+    finishJob();
+}
+
+void Printer::KillDoc() {
+    traceCall(QStringLiteral("KillDoc"), {}, {}, nullptr);
+    if (!m_jobOpen)
+        return;
+    m_jobOpen = false;
+    discardJob();
+}
+
+QFont Printer::toQFont(const PrinterFont& font) const {
+    QString family = font.Name;
+    if (family.isEmpty() || !QFontDatabase::hasFamily(family))
+        family = CurrentFontName();
+    QFont f(family);
+    if (font.Size > 0)
+        f.setPointSizeF(font.Size);
+    f.setBold(font.Bold);
+    f.setItalic(font.Italic);
+    f.setUnderline(font.Underline);
+    f.setStrikeOut(font.Strikethrough);
+    return f;
+}
+
+double Printer::lineHeightTwips(const PrinterFont& font) const {
+    // Metrics at the device's resolution: a one-pixel image stands in for the
+    // device, which may not be open yet.
+    const int dpi = PrintQuality();
+    QImage probe(1, 1, QImage::Format_ARGB32);
+    probe.setDotsPerMeterX(qRound(dpi / 0.0254));
+    probe.setDotsPerMeterY(qRound(dpi / 0.0254));
+    const QFontMetricsF metrics(toQFont(font), &probe);
+    return metrics.height() * 1440.0 / probe.logicalDpiY();
+}
+
+QStringList Printer::FontNames() const {
+    return QFontDatabase::families();
+}
+
+QString Printer::CurrentFontName() const {
+    return japaneseDefaultFamily();
+}
