@@ -3,13 +3,20 @@
 #include "document/cardview.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
+class HelpWindow;
+class QAction;
 class QFrame;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QToolBar;
 class TavorMain;
 
-// The editor window: the card canvas in its frame, the line tabs, menus and
-// toolbar. It is the card's view: the document routines reach it through
-// the CardView calls.
+// The editor window: the card canvas in its frame, the twelve line tabs, the
+// menus and the toolbar. It is the card's view: the document routines reach
+// it through the CardView calls.
 class MainForm : public QMainWindow, public CardView {
     Q_OBJECT
 public:
@@ -23,16 +30,59 @@ public:
     void redrawCard() override;
     void loadCardPicture() override;
 
+    // Shows a tool window without blocking; the main window accepts no input
+    // until it closes. The window is deleted when it closes.
+    void showToolWindow(QWidget* window);
+    // Shows a settings dialog modally.
+    void showModalDialog(QWidget* dialog);
+
+    // Toolbar button by its index; separators do nothing.
+    void Toolbar1_ButtonClick(int index);
+
+    QToolBar* Toolbar1;
     QFrame* Frame1;
     QWidget* Picture1;
+    QPushButton* Cmd_PictureSetting;
+    QTabWidget* SSTab1;
+    QMenu* MFile;
+    QAction* Sinki;
+    QAction* Load_Hiraku;
+    QAction* Save_Uwagaki;
+    QAction* Save_Name;
+    QAction* HaikeiLoad;
+    QAction* Shuryo;
+    QAction* PrintS;
+    QAction* Insatu;
+    QAction* mnu_Haikei;
+    QAction* mnu_GazouSet;
+    QAction* Houhou;
+
+public slots:
+    void Sinki_Click();
+    void Load_Hiraku_Click();
+    void Save_Uwagaki_Click();
+    void Save_Name_Click();
+    void Shuryo_Click();
+    void MFile_Click();
+    void HaikeiLoad_Click();
+    void PrintS_Click();
+    void Insatu_Click();
+    void mnu_Haikei_Click();
+    void Cmd_PictureSetting_Click();
+    void Houhou_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildMenus();
+    void buildToolbar();
+    void buildTabs();
     void placeCanvas(bool centred);
 
     TavorMain& m;
     bool m_canvasCentred = true;
+    QList<QPointer<QWidget>> m_toolWindows;
+    QPointer<HelpWindow> m_help;
 };

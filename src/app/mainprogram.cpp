@@ -22,19 +22,6 @@ void MainProgram::ReadScreenMetrics(TavorMain& m) {
     m.app.ScrHeight = size.height() * tpp;
 }
 
-void MainProgram::CapturePrinters(TavorMain& m) {
-    m.app.PrinterList.clear();
-    const QStringList names = m.printers().deviceNames();
-    for (const QString& name : names) {
-        m.app.PrinterList.append(name);
-        m.ui().processEvents();
-    }
-    // "PDF" is built in; without any other printer there is no system printer.
-    if (names.size() <= 1)
-        m.ui().message(QStringLiteral("プリンタが設定されていません。\r\n"
-                                      "「Quillo」の印刷機能は使用できません。"));
-}
-
 void MainProgram::Main(TavorMain& m, MainForm& form, const QString& cardOnCommandLine) {
     ReadScreenMetrics(m);
     TtlForm splash;

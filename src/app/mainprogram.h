@@ -14,6 +14,4 @@ public:
     static void Main(TavorMain& m, MainForm& form, const QString& cardOnCommandLine);
     // Screen size in twips and twips per pixel of the primary screen.
     static void ReadScreenMetrics(TavorMain& m);
-    // Fills PrinterList with the system's printers, then "PDF".
-    static void CapturePrinters(TavorMain& m);
 };

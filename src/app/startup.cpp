@@ -27,6 +27,21 @@ bool ScreenCheck(TavorMain& m) {
     return false;
 }
 
+void CapturePrinters(TavorMain& m) {
+    m.app.PrinterList.clear();
+    const QStringList names = m.printers().deviceNames();
+    for (const QString& name : names) {
+        m.app.PrinterList.append(name);
+        m.ui().processEvents();
+    }
+    if (!names.contains(QStringLiteral("PDF")))
+        m.app.PrinterList.append(QStringLiteral("PDF"));
+    // "PDF" is built in: the system has printers when anything else is listed.
+    if (m.app.PrinterList.size() <= 1)
+        m.ui().message(QStringLiteral("プリンタが設定されていません。\r\n"
+                                      "「Quillo」の印刷機能は使用できません。"));
+}
+
 void ListPrinterFonts(TavorMain& m) {
     try {
         Printer& printer = m.printer();

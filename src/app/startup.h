@@ -9,6 +9,10 @@ class TavorMain;
 // named on the command line), falling back to a new card.
 void InitApp(TavorMain& m, const QString& cardOnCommandLine = {});
 
+// Fills PrinterList with the printers of the system, then the built-in "PDF",
+// letting events run after each; says so when the system has no printer.
+void CapturePrinters(TavorMain& m);
+
 // Fills the editor's font list with the printer's fonts, in its order.
 void ListPrinterFonts(TavorMain& m);
 

@@ -135,6 +135,14 @@ int writeCardText(const QString& path, const QByteArray& bytes) {
         file.cancelWriting();
         return n;
     }
+    // QSaveFile's commit does not notice a failed flush (a full disk): it
+    // would put an empty file in place of the old one. Flush first.
+    errno = 0;
+    if (!file.flush()) {
+        const int n = writeErrorNumber(file, errno);
+        file.cancelWriting();
+        return n;
+    }
     errno = 0;
     if (!file.commit())
         return writeErrorNumber(file, errno);

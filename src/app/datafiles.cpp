@@ -1,0 +1,16 @@
+#include "datafiles.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+QString FindDataFile(const QString& relativePath) {
+    const QString candidates[] = {
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + relativePath,
+        QStringLiteral(QUILLO_DATA_DIR) + QLatin1Char('/') + relativePath,
+    };
+    for (const QString& path : candidates) {
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}

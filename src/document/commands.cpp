@@ -1,0 +1,88 @@
+#include "commands.h"
+
+#include "app/settings.h"
+#include "cardfile.h"
+#include "cardformat.h"
+#include "cardview.h"
+#include "newcard.h"
+#include "tavormain.h"
+
+const char16_t* const OpenFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|";
+const char16_t* const SaveFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|";
+
+UiServices::Answer AskSaveChanges(TavorMain& m) {
+    return m.ui().messageBox(QStringLiteral("このデータは変更されています。\rデータを保存しますか？\r"),
+                             UiServices::title(), UiServices::YesNoCancel);
+}
+
+bool SaveBeforeDiscarding(TavorMain& m) {
+    if (m.ChangedFlg != 1)
+        return true;
+    switch (AskSaveChanges(m)) {
+    case UiServices::AnswerYes:
+        // The card is discarded only once it is safely stored.
+        return m.CardPath.isEmpty() ? ShowSaveDialog(m) : SaveCardFile(m);
+    case UiServices::AnswerNo: return true;
+    default: return false;
+    }
+}
+
+bool ShowOpenDialog(TavorMain& m) {
+    const auto name = m.ui().openFileName(m.CardPath, QString::fromUtf16(OpenFilter));
+    if (!name)
+        return false;
+    return OpenCardFile(m, *name);
+}
+
+bool ShowSaveDialog(TavorMain& m) {
+    const auto name =
+        m.ui().saveFileName(m.CardPath, QString::fromUtf16(SaveFilter), QStringLiteral("qcd"));
+    if (!name)
+        return false;
+    const QString previous = m.CardPath;
+    m.CardPath = *name;
+    if (SaveCardFile(m))
+        return true;
+    // Nothing was written: the card keeps the name it had.
+    m.CardPath = previous;
+    return false;
+}
+
+bool Sinki(TavorMain& m) {
+    if (!SaveBeforeDiscarding(m))
+        return false;
+    NewCard(m);
+    return true;
+}
+
+bool LoadHiraku(TavorMain& m) {
+    if (!SaveBeforeDiscarding(m))
+        return false;
+    const bool opened = ShowOpenDialog(m);
+    if (opened) {
+        m.view().loadCardPicture();
+        m.view().redrawCard();
+    }
+    return opened;
+}
+
+bool SaveUwagaki(TavorMain& m) {
+    if (CardFormatOf(m.CardPath) != CardFormat::V22)
+        return ShowSaveDialog(m);
+    return SaveCardFile(m);
+}
+
+bool SaveName(TavorMain& m) { return ShowSaveDialog(m); }
+
+bool FormUnload(TavorMain& m) {
+    if (!SaveBeforeDiscarding(m))
+        return false;
+    Settings& s = m.settings();
+    s.setText(QStringLiteral("sti"), QStringLiteral("file"), m.CardPath);
+    s.setNumber(QStringLiteral("sti"), QStringLiteral("ify"), m.app.IsfkY);
+    s.setNumber(QStringLiteral("sti"), QStringLiteral("ifx"), m.app.IsfkX);
+    s.sync();
+    return true;
+}
+
+bool CanOverwriteSave(const TavorMain& m) { return !m.CardPath.isEmpty(); }

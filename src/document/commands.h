@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/uiservices.h"
+
+class TavorMain;
+
+// The commands of the File menu, on the one card. Each returns whether it
+// went through; a command the user cancelled, or whose save failed, leaves
+// the card as it was.
+
+extern const char16_t* const OpenFilter; // "名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|"
+extern const char16_t* const SaveFilter; // "名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|"
+
+// "このデータは変更されています。" / "データを保存しますか？", Yes, No, Cancel.
+UiServices::Answer AskSaveChanges(TavorMain& m);
+
+// Saving before a modified card is discarded (new, open, exit). True when the
+// command may go on: the card was unchanged, the user said No, or the save
+// succeeded. Cancel, a cancelled save dialog or a failed save give false.
+bool SaveBeforeDiscarding(TavorMain& m);
+
+// The open dialog; unless cancelled, reads the chosen file.
+bool ShowOpenDialog(TavorMain& m);
+// The save dialog; unless cancelled, writes (or exports) the chosen file.
+bool ShowSaveDialog(TavorMain& m);
+
+bool Sinki(TavorMain& m);        // new
+bool LoadHiraku(TavorMain& m);   // open
+bool SaveUwagaki(TavorMain& m);  // overwrite-save
+bool SaveName(TavorMain& m);     // save as, also the image export
+
+// The exit logic: asks about a modified card (false: stay open), then stores
+// "file", "ify" and "ifx".
+bool FormUnload(TavorMain& m);
+
+// The overwrite-save entry is enabled exactly when the card has a path.
+bool CanOverwriteSave(const TavorMain& m);

@@ -1,0 +1,225 @@
+#include "app/runtimeerror.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "document/cardfile.h"
+#include "document/cardformat.h"
+#include "document/cp932.h"
+#include "testcontext.h"
+
+#include <QtTest>
+
+// Start-up: the settings with their defaults, the last card reopened or a new
+// card in its place, the printers and the screen check.
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void settingsDefaults();
+    void badNumberSettings_data();
+    void badNumberSettings();
+    void storedSettingsAreRead();
+    void firstStartGivesNewCard();
+    void reopensLastCard();
+    void lastCardGoneGivesNewCard();
+    void unreadableLastCardGivesNewCard();
+    void commandLineCard();
+    void commandLineCardMissing();
+    void screenCheck_data();
+    void screenCheck();
+    void capturePrinters();
+    void fontListAndLineFonts();
+
+private:
+    static void writeCard(const QString& path, const QString& name);
+};
+
+void TestStartup::writeCard(const QString& path, const QString& name) {
+    Card card;
+    card.TextItems[0].Text = name;
+    card.TextItems[0].FontName = QStringLiteral("IPAGothic");
+    card.TextItems[0].FontSize = 14;
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(Cp932::encode(WriteCard22(card)).value());
+}
+
+void TestStartup::settingsDefaults() {
+    TestContext t;
+    Settings& s = *t.settings;
+    QCOMPARE(s.text("sti", "file", QString()), QString());
+    QCOMPARE(s.number("opt", "BackColor", 16777215), 16777215.0);
+    InitApp(*t.m);
+    QVERIFY(t.ui.messages.isEmpty());
+    QCOMPARE(t.m->app.BackColor, 0xFFFFFFu);
+    QCOMPARE(t.m->app.HaikeiFlg, 1);
+    // The store is only read at start-up: nothing was written to it.
+    QVERIFY(!QFileInfo::exists(t.path("qvrs.ini")) || QFileInfo(t.path("qvrs.ini")).size() == 0);
+}
+
+void TestStartup::badNumberSettings_data() {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("ify") << "sti" << "ify" << "abc";
+    QTest::newRow("ifx") << "sti" << "ifx" << "1,5";
+    QTest::newRow("BackColor") << "opt" << "BackColor" << "white";
+    QTest::newRow("HaikeiFlg") << "opt" << "HaikeiFlg" << "";
+}
+
+void TestStartup::badNumberSettings() {
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    TestContext t;
+    t.settings->setText(section, key, value);
+    InitApp(*t.m);
+    QCOMPARE(t.ui.texts(), QStringList{RuntimeError(RuntimeError::TypeMismatch).message()});
+    QCOMPARE(t.ui.messages.first().title, QStringLiteral("Quillo 2.40"));
+    // Start-up went on with the default and ended with a card.
+    QCOMPARE(t.m->app.BackColor, 0xFFFFFFu);
+    QCOMPARE(t.m->app.HaikeiFlg, 1);
+    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
+    QCOMPARE(t.view.caption, CaptionFor(t.m->defaultCardPath()));
+    QCOMPARE(t.m->ChangedFlg, 0);
+}
+
+void TestStartup::storedSettingsAreRead() {
+    TestContext t;
+    const QString card = t.path("mine.qcd");
+    writeCard(card, QStringLiteral("佐藤"));
+    t.settings->setText("sti", "file", card);
+    t.settings->setText("sti", "ify", "3.5");
+    t.settings->setText("sti", "ifx", " 4.25 ");
+    t.settings->setText("opt", "BackColor", "255");
+    t.settings->setText("opt", "HaikeiFlg", "0");
+    InitApp(*t.m);
+    QVERIFY(t.ui.messages.isEmpty());
+    QCOMPARE(t.m->app.IsfkY, 3.5);
+    QCOMPARE(t.m->app.IsfkX, 4.25);
+    QCOMPARE(t.m->app.BackColor, 255u);
+    QCOMPARE(t.m->app.HaikeiFlg, 0);
+}
+
+void TestStartup::firstStartGivesNewCard() {
+    TestContext t;
+    t.m->ChangedFlg = 1;
+    InitApp(*t.m);
+    QVERIFY(t.ui.messages.isEmpty());
+    QCOMPARE(t.m->CardPath, t.m->dataFolder() + QStringLiteral("/Data00.qcd"));
+    QVERIFY(t.view.caption.endsWith(QStringLiteral("Data00.qcd")));
+    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.m->card.TextItems[0].FontSize, 18.0f);
+    QCOMPARE(t.m->card.TextItems[0].Left, 27.0);
+    QCOMPARE(t.m->app.StartupFlg, 0);
+}
+
+void TestStartup::reopensLastCard() {
+    TestContext t;
+    const QString card = t.path("last.qcd");
+    writeCard(card, QStringLiteral("山田"));
+    t.settings->setText("sti", "file", card);
+    InitApp(*t.m);
+    QVERIFY(t.ui.messages.isEmpty());
+    QCOMPARE(t.m->card.TextItems[0].Text, QStringLiteral("山田"));
+    QCOMPARE(t.m->CardPath, card);
+    QCOMPARE(t.view.caption, CaptionFor(card));
+    QCOMPARE(t.m->ChangedFlg, 0);
+    QVERIFY(t.view.redrawCalls >= 1);
+    QVERIFY(t.view.pictureLoads >= 1);
+}
+
+void TestStartup::lastCardGoneGivesNewCard() {
+    TestContext t;
+    t.settings->setText("sti", "file", t.path("deleted.qcd"));
+    InitApp(*t.m);
+    QVERIFY(t.ui.messages.isEmpty());
+    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
+    QVERIFY(t.m->card.TextItems[0].Text.isEmpty());
+    QCOMPARE(t.m->ChangedFlg, 0);
+}
+
+void TestStartup::unreadableLastCardGivesNewCard() {
+    TestContext t;
+    const QString card = t.path("broken.qcd");
+    {
+        QFile f(card);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\"\",55,91\r\n");
+    }
+    t.settings->setText("sti", "file", card);
+    InitApp(*t.m);
+    QCOMPARE(t.ui.texts(), QStringList{RuntimeError(RuntimeError::InputPastEnd).message()});
+    // A new card under the default name: a later save cannot overwrite the
+    // broken file with something else.
+    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
+    QCOMPARE(t.m->card.PrintStyle, PrintStyle{});
+}
+
+void TestStartup::commandLineCard() {
+    TestContext t;
+    const QString remembered = t.path("remembered.qcd");
+    const QString named = t.path("named.qcd");
+    writeCard(remembered, QStringLiteral("記憶"));
+    writeCard(named, QStringLiteral("指定"));
+    t.settings->setText("sti", "file", remembered);
+    InitApp(*t.m, named);
+    QCOMPARE(t.m->card.TextItems[0].Text, QStringLiteral("指定"));
+    QCOMPARE(t.view.caption, CaptionFor(named));
+}
+
+void TestStartup::commandLineCardMissing() {
+    TestContext t;
+    InitApp(*t.m, t.path("typo.qcd"));
+    QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("ファイルが見つかりませんでした。")});
+    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
+}
+
+void TestStartup::screenCheck_data() {
+    QTest::addColumn<int>("heightPixels");
+    QTest::addColumn<bool>("enough");
+    QTest::newRow("480") << 480 << false;
+    QTest::newRow("481") << 481 << true;
+    QTest::newRow("768") << 768 << true;
+}
+
+void TestStartup::screenCheck() {
+    QFETCH(int, heightPixels);
+    QFETCH(bool, enough);
+    TestContext t;
+    t.m->app.TppY = 15;
+    t.m->app.ScrHeight = heightPixels * 15;
+    QCOMPARE(ScreenCheck(*t.m), enough);
+    QCOMPARE(t.ui.messages.size(), enough ? 0 : 1);
+    if (!enough)
+        QCOMPARE(t.ui.messages.first().text,
+                 QStringLiteral("この解像度では、すべての機能を利用する事ができません。\r\n"
+                                " (800 * 600) 以上の解像度をお勧めします。"));
+}
+
+void TestStartup::capturePrinters() {
+    TestContext t;
+    CapturePrinters(*t.m);
+    QCOMPARE(t.m->app.PrinterList, (QStringList{"Recorder", "PDF"}));
+    QVERIFY(t.ui.messages.isEmpty());
+    QVERIFY(t.ui.eventRuns >= 1);
+
+    TestPrinterHost pdfOnly({QStringLiteral("PDF")}, [&](const QString& n) { return t.host->open(n); });
+    TavorMain lonely(t.ui, *t.settings, pdfOnly);
+    CapturePrinters(lonely);
+    QCOMPARE(lonely.app.PrinterList, QStringList{"PDF"});
+    QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("プリンタが設定されていません。\r\n"
+                                                     "「Quillo」の印刷機能は使用できません。")});
+}
+
+void TestStartup::fontListAndLineFonts() {
+    TestContext t;
+    InitApp(*t.m);
+    const QString current = t.m->printer().CurrentFontName();
+    QVERIFY(!current.isEmpty());
+    QCOMPARE(t.m->FontList, t.m->printer().FontNames());
+    QVERIFY(t.m->FontList.contains(current));
+    for (int i = 0; i < LineCount; ++i)
+        QCOMPARE(t.m->card.TextItems[i].FontName, current);
+}
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

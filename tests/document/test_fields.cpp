@@ -1,0 +1,156 @@
+#include "app/runtimeerror.h"
+#include "document/cp932.h"
+#include "document/fields.h"
+
+#include <QtTest>
+
+// The field reader and writer of card files, and the CP932 conversion.
+class TestFields : public QObject {
+    Q_OBJECT
+private slots:
+    void formatNumber_data();
+    void formatNumber();
+    void readsAcrossLineBreaks();
+    void readNumbers_data();
+    void readNumbers();
+    void readErrors_data();
+    void readErrors();
+    void cp932RoundTrip_data();
+    void cp932RoundTrip();
+    void cp932InvalidBytes();
+    void cp932Unencodable();
+};
+
+void TestFields::formatNumber_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("half") << 0.5 << 15 << ".5";
+    QTest::newRow("negative quarter") << -0.25 << 15 << "-.25";
+    QTest::newRow("whole") << 55.0 << 15 << "55";
+    QTest::newRow("zero") << 0.0 << 15 << "0";
+    QTest::newRow("negative zero") << -0.0 << 15 << "0";
+    QTest::newRow("mixed") << 12.25 << 15 << "12.25";
+    QTest::newRow("15 digits") << 240.0 / 56.7 << 15 << "4.23280423280423";
+    QTest::newRow("15 whole digits") << 123456789012345.0 << 15 << "123456789012345";
+    QTest::newRow("large") << 1e15 << 15 << "1E+15";
+    QTest::newRow("small") << 0.00001 << 15 << "1E-05";
+    QTest::newRow("small plain") << 0.0001 << 15 << ".0001";
+    QTest::newRow("single") << double(10.1f) << 7 << "10.1";
+    QTest::newRow("single third") << double(1.0f / 3.0f) << 7 << ".3333333";
+    QTest::newRow("single large") << double(123456.7f) << 7 << "123456.7";
+}
+
+void TestFields::formatNumber() {
+    QFETCH(double, value);
+    QFETCH(int, digits);
+    QFETCH(QString, text);
+    QCOMPARE(FieldWriter::formatNumber(value, digits), text);
+}
+
+void TestFields::readsAcrossLineBreaks() {
+    FieldReader in(QStringLiteral("\"a,b\",1\r\n  2.5,#TRUE#\n\"\",-.25,\"x\"junk,7\r\n"));
+    QCOMPARE(in.readString(), QStringLiteral("a,b"));
+    QCOMPARE(in.readInteger(), std::int16_t(1));
+    QCOMPARE(in.readDouble(), 2.5);
+    QCOMPARE(in.readBoolean(), true);
+    QCOMPARE(in.readString(), QString());
+    QCOMPARE(in.readDouble(), -0.25);
+    QCOMPARE(in.readString(), QStringLiteral("x"));
+    QCOMPARE(in.readLong(), 7);
+    QVERIFY(in.atEnd());
+}
+
+void TestFields::readNumbers_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::newRow("leading point") << ".5" << 0.5;
+    QTest::newRow("leading zero") << "0.5" << 0.5;
+    QTest::newRow("negative") << "-.25" << -0.25;
+    QTest::newRow("exponent") << "1E-05" << 0.00001;
+    QTest::newRow("blanks") << "   42  " << 42.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("true") << "#TRUE#" << -1.0;
+    QTest::newRow("false") << "#FALSE#" << 0.0;
+}
+
+void TestFields::readNumbers() {
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    FieldReader in(field + QStringLiteral(",9"));
+    QCOMPARE(in.readDouble(), value);
+    QCOMPARE(in.readDouble(), 9.0);
+}
+
+void TestFields::readErrors_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("number");
+    QTest::newRow("past end") << "1,2" << "DDD" << int(RuntimeError::InputPastEnd);
+    QTest::newRow("blank lines only") << "\r\n\r\n" << "S" << int(RuntimeError::InputPastEnd);
+    QTest::newRow("word for number") << "abc" << "D" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("string for number") << "\"12\"" << "D" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("string for boolean") << "\"yes\"" << "B" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("integer overflow") << "40000" << "I" << int(RuntimeError::Overflow);
+    QTest::newRow("long overflow") << "3000000000" << "L" << int(RuntimeError::Overflow);
+    QTest::newRow("single overflow") << "1E+300" << "F" << int(RuntimeError::Overflow);
+}
+
+void TestFields::readErrors() {
+    QFETCH(QString, text);
+    QFETCH(QString, kind);
+    QFETCH(int, number);
+    FieldReader in(text);
+    try {
+        for (QChar k : kind) {
+            switch (k.toLatin1()) {
+            case 'S': in.readString(); break;
+            case 'D': in.readDouble(); break;
+            case 'F': in.readSingle(); break;
+            case 'I': in.readInteger(); break;
+            case 'L': in.readLong(); break;
+            case 'B': in.readBoolean(); break;
+            }
+        }
+        QFAIL("no error raised");
+    } catch (const RuntimeError& e) {
+        QCOMPARE(e.number(), number);
+    }
+}
+
+void TestFields::cp932RoundTrip_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("ascii") << "abc,\"" << QByteArray("abc,\"");
+    QTest::newRow("kabushiki") << "㈱" << QByteArray("\x87\x8a");
+    QTest::newRow("wave dash") << "～" << QByteArray("\x81\x60");
+    QTest::newRow("circled one") << "①" << QByteArray("\x87\x40");
+    QTest::newRow("half-width kana") << "ﾎﾟｹﾍﾞﾙ" << QByteArray("\xce\xdf\xb9\xcd\xde\xd9");
+    QTest::newRow("kanji") << "名刺" << QByteArray("\x96\xbc\x8e\x68");
+}
+
+void TestFields::cp932RoundTrip() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    const auto encoded = Cp932::encode(text);
+    QVERIFY(encoded.has_value());
+    QCOMPARE(*encoded, bytes);
+    QCOMPARE(Cp932::decode(bytes), text);
+}
+
+void TestFields::cp932InvalidBytes() {
+    // 0xA0 is no CP932 character and 0x81 at the end lacks its second byte.
+    const QString text = Cp932::decode(QByteArray("a\xa0" "b\x81", 4));
+    QCOMPARE(text, QStringLiteral("a\uFFFDb\uFFFD"));
+}
+
+void TestFields::cp932Unencodable() {
+    QString bad;
+    QVERIFY(!Cp932::encode(QStringLiteral("ok😀"), &bad).has_value());
+    QCOMPARE(bad, QStringLiteral("😀"));
+    QCOMPARE(Cp932::firstUnencodable(QStringLiteral("名刺€")), QStringLiteral("€"));
+    QVERIFY(Cp932::firstUnencodable(QStringLiteral("名刺㈱")).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestFields)
+#include "test_fields.moc"
