@@ -1,0 +1,304 @@
+#include "app/mainform.h"
+#include "document/cardfile.h"
+#include "document/newcard.h"
+#include "testcontext.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QtTest>
+
+// The main window's menus, toolbar and the file commands driven through them
+// with scripted answers.
+class TestMainForm : public QObject {
+    Q_OBJECT
+private slots:
+    void menusInOrder();
+    void toolbarButtons();
+    void toolbarSeparatorsDoNothing();
+    void tabCaptions();
+    void overwriteSaveEnabling();
+    void newAnswerCancelKeepsCard();
+    void newAnswerNoDiscards();
+    void newAnswerYesSavesFirst();
+    void yesThenCancelledDialogStops_data();
+    void yesThenCancelledDialogStops();
+    void yesThenFailedSaveStops();
+    void openAnswerNoThenCancel();
+    void openFormat20Caption();
+    void overwriteSaveOfOtherEndingAsks_data();
+    void overwriteSaveOfOtherEndingAsks();
+    void overwriteSaveOfNewCardWritesData00();
+    void saveAsWritesChosenFile();
+    void exitCancelKeepsWindow();
+    void exitStoresSettings();
+    void toolWindowDisablesMainWindow();
+
+private:
+    struct Fixture {
+        TestContext t;
+        MainForm form{*t.m};
+        Fixture() {
+            t.m->setView(&form);
+            NewCard(*t.m);
+            t.ui.messages.clear();
+        }
+        ~Fixture() { t.m->setView(nullptr); }
+        QAction* action(const char* name) { return form.findChild<QAction*>(name); }
+    };
+};
+
+void TestMainForm::menusInOrder() {
+    Fixture f;
+    QStringList seen;
+    for (QAction* top : f.form.menuBar()->actions()) {
+        seen << top->text();
+        for (QAction* a : top->menu()->actions())
+            seen << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    const QStringList expected{
+        "ﾌｧｲﾙ(&F)", "新規作成(&N)", "開く(&O)", "上書保存(&S)", "名前を付けて保存(&A)", "-",
+        "背景の読込(&H)", "-", "終了(&X)",
+        "印刷(&I)", "ｽﾀｲﾙ設定(&S)", "-", "印刷実行(&P)",
+        "設定(&S)", "背景(&H)", "画像設定(&G)",
+        "ﾍﾙﾌﾟ(&H)", "目次(&M)"};
+    QCOMPARE(seen, expected);
+    for (const char* name : {"Sinki", "Load_Hiraku", "Save_Uwagaki", "Save_Name", "HaikeiLoad",
+                             "Shuryo", "PrintS", "Insatu", "mnu_Haikei", "mnu_GazouSet", "Houhou"})
+        QVERIFY2(f.action(name), name);
+    QCOMPARE(f.form.Cmd_PictureSetting->text(), QStringLiteral("画像設定"));
+}
+
+void TestMainForm::toolbarButtons() {
+    Fixture f;
+    QStringList tips;
+    int index = 1;
+    for (QAction* a : f.form.Toolbar1->actions()) {
+        QCOMPARE(a->objectName(), QStringLiteral("Toolbar1_%1").arg(index++));
+        tips << (a->isSeparator() ? QStringLiteral("-") : a->toolTip());
+    }
+    QCOMPARE(tips, (QStringList{"-", "新規作成", "開く", "上書保存", "-", "背景の読込", "-",
+                                "印刷スタイル", "印刷", "-", "ヘルプ"}));
+}
+
+void TestMainForm::toolbarSeparatorsDoNothing() {
+    Fixture f;
+    f.t.m->card.TextItems[0].Text = QStringLiteral("山田");
+    f.t.m->ChangedFlg = 1;
+    for (int index : {0, 1, 5, 7, 10, 12})
+        f.form.Toolbar1_ButtonClick(index);
+    QVERIFY(f.t.ui.messages.isEmpty());
+    QVERIFY(f.t.ui.openFilters.isEmpty() && f.t.ui.saveFilters.isEmpty());
+    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("山田"));
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+    // Button 2 is New: it asks about the modified card.
+    f.form.Toolbar1_ButtonClick(2);
+    QCOMPARE(f.t.ui.messages.size(), 1);
+}
+
+void TestMainForm::tabCaptions() {
+    Fixture f;
+    QCOMPARE(f.form.SSTab1->count(), 12);
+    QStringList captions;
+    for (int i = 0; i < 12; ++i)
+        captions << f.form.SSTab1->tabText(i);
+    QCOMPARE(captions, (QStringList{"名前", "会社・団体", "部課", "役職", "住所", "電話番号", "FAX",
+                                    "携帯電話", "ﾎﾟｹﾍﾞﾙ", "E-Mail", "その他1", "その他2"}));
+}
+
+void TestMainForm::overwriteSaveEnabling() {
+    Fixture f;
+    emit f.form.MFile->aboutToShow();
+    QVERIFY(f.action("Save_Uwagaki")->isEnabled());
+    f.t.m->CardPath.clear();
+    emit f.form.MFile->aboutToShow();
+    QVERIFY(!f.action("Save_Uwagaki")->isEnabled());
+}
+
+void TestMainForm::newAnswerCancelKeepsCard() {
+    Fixture f;
+    f.t.m->card.TextItems[1].Text = QStringLiteral("㈱テスト");
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.answers.enqueue(UiServices::AnswerCancel);
+    f.action("Sinki")->trigger();
+    QCOMPARE(f.t.ui.messages.size(), 1);
+    const ScriptedUi::Message& ask = f.t.ui.messages.first();
+    QCOMPARE(ask.text, QStringLiteral("このデータは変更されています。\rデータを保存しますか？\r"));
+    QCOMPARE(ask.title, QStringLiteral("Quillo 2.40"));
+    QCOMPARE(ask.buttons, UiServices::YesNoCancel);
+    QCOMPARE(f.t.m->card.TextItems[1].Text, QStringLiteral("㈱テスト"));
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+}
+
+void TestMainForm::newAnswerNoDiscards() {
+    Fixture f;
+    f.t.m->card.TextItems[1].Text = QStringLiteral("㈱テスト");
+    f.t.m->CardPath = f.t.path("mine.qcd");
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.answers.enqueue(UiServices::AnswerNo);
+    f.action("Sinki")->trigger();
+    QVERIFY(f.t.m->card.TextItems[1].Text.isEmpty());
+    QCOMPARE(f.t.m->CardPath, f.t.m->defaultCardPath());
+    QCOMPARE(f.form.windowTitle(), CaptionFor(f.t.m->defaultCardPath()));
+    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QVERIFY(!QFileInfo::exists(f.t.path("mine.qcd")));
+}
+
+void TestMainForm::newAnswerYesSavesFirst() {
+    Fixture f;
+    f.t.m->card.TextItems[1].Text = QStringLiteral("㈱テスト");
+    f.t.m->CardPath = f.t.path("mine.qcd");
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.answers.enqueue(UiServices::AnswerYes);
+    f.action("Sinki")->trigger();
+    QVERIFY(f.t.ui.saveFilters.isEmpty()); // the card had a path: no dialog
+    QVERIFY(QFileInfo::exists(f.t.path("mine.qcd")));
+    QVERIFY(f.t.m->card.TextItems[1].Text.isEmpty());
+}
+
+void TestMainForm::yesThenCancelledDialogStops_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("new") << "Sinki";
+    QTest::newRow("open") << "Load_Hiraku";
+    QTest::newRow("exit") << "Shuryo";
+}
+
+void TestMainForm::yesThenCancelledDialogStops() {
+    QFETCH(QString, command);
+    Fixture f;
+    f.form.show();
+    f.t.m->card.TextItems[0].Text = QStringLiteral("未保存");
+    f.t.m->CardPath.clear();
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.answers.enqueue(UiServices::AnswerYes);
+    f.action(command.toLatin1().constData())->trigger();
+    QCOMPARE(f.t.ui.saveFilters,
+             QStringList{"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|"});
+    QVERIFY(f.t.ui.openFilters.isEmpty());
+    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("未保存"));
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QVERIFY(f.form.isVisible());
+}
+
+void TestMainForm::yesThenFailedSaveStops() {
+    Fixture f;
+    f.t.m->card.TextItems[0].Text = QStringLiteral("引用符\"");
+    f.t.m->CardPath = f.t.path("x.qcd");
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.answers.enqueue(UiServices::AnswerYes);
+    f.action("Sinki")->trigger();
+    QCOMPARE(f.t.ui.messages.size(), 2); // the question, then why nothing was saved
+    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("引用符\""));
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+}
+
+void TestMainForm::openAnswerNoThenCancel() {
+    Fixture f;
+    f.t.m->card.TextItems[0].Text = QStringLiteral("古い");
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.answers.enqueue(UiServices::AnswerNo);
+    f.action("Load_Hiraku")->trigger();
+    QCOMPARE(f.t.ui.openFilters,
+             QStringList{"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|"});
+    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("古い"));
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+}
+
+void TestMainForm::openFormat20Caption() {
+    Fixture f;
+    QVERIFY(QDir().mkpath(f.t.path("cards")));
+    const QString qmd = f.t.path("cards/a.qmd");
+    QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card20.qmd"), qmd));
+    f.t.ui.openNames.enqueue(qmd);
+    f.action("Load_Hiraku")->trigger();
+    QCOMPARE(f.form.windowTitle(), QStringLiteral("Quillo 2.40   ") + f.t.path("cards/a.qcd"));
+    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("山田　太郎"));
+    QCOMPARE(f.t.m->ChangedFlg, 0);
+}
+
+void TestMainForm::overwriteSaveOfOtherEndingAsks_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("jpg") << "card.jpg";
+    QTest::newRow("qmd") << "card.qmd";
+    QTest::newRow("none") << "card";
+}
+
+void TestMainForm::overwriteSaveOfOtherEndingAsks() {
+    QFETCH(QString, name);
+    Fixture f;
+    f.t.m->CardPath = f.t.path(name);
+    f.action("Save_Uwagaki")->trigger();
+    QCOMPARE(f.t.ui.saveFilters.size(), 1);
+    QVERIFY(!QFileInfo::exists(f.t.path(name)));
+}
+
+void TestMainForm::overwriteSaveOfNewCardWritesData00() {
+    Fixture f;
+    f.t.m->ChangedFlg = 1;
+    f.action("Save_Uwagaki")->trigger();
+    QVERIFY(f.t.ui.saveFilters.isEmpty());
+    QVERIFY(QFileInfo::exists(f.t.m->dataFolder() + QStringLiteral("/Data00.qcd")));
+    QCOMPARE(f.t.m->ChangedFlg, 0);
+}
+
+void TestMainForm::saveAsWritesChosenFile() {
+    Fixture f;
+    f.t.m->card.TextItems[0].Text = QStringLiteral("名刺");
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.saveNames.enqueue(f.t.path("card.qcd"));
+    f.action("Save_Name")->trigger();
+    QVERIFY(QFileInfo::exists(f.t.path("card.qcd")));
+    QCOMPARE(f.t.m->CardPath, f.t.path("card.qcd"));
+    QCOMPARE(f.form.windowTitle(), CaptionFor(f.t.path("card.qcd")));
+    QCOMPARE(f.t.m->ChangedFlg, 0);
+
+    // A name nothing can be saved under keeps the card's old name and state.
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.saveNames.enqueue(f.t.path("card.txt"));
+    f.action("Save_Name")->trigger();
+    QCOMPARE(f.t.m->CardPath, f.t.path("card.qcd"));
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+}
+
+void TestMainForm::exitCancelKeepsWindow() {
+    Fixture f;
+    f.form.show();
+    f.t.m->ChangedFlg = 1;
+    f.t.ui.answers.enqueue(UiServices::AnswerCancel);
+    f.action("Shuryo")->trigger();
+    QVERIFY(f.form.isVisible());
+    QVERIFY(f.t.settings->text("sti", "file", "unset") == "unset");
+}
+
+void TestMainForm::exitStoresSettings() {
+    Fixture f;
+    f.form.show();
+    f.t.m->CardPath = f.t.path("last.qcd");
+    f.t.m->app.IsfkY = 4.2328042328042326;
+    f.t.m->app.IsfkX = 0;
+    f.t.m->ChangedFlg = 0;
+    QVERIFY(f.form.close());
+    QVERIFY(!f.form.isVisible());
+    Settings stored(f.t.path("qvrs.ini"));
+    QCOMPARE(stored.text("sti", "file", QString()), f.t.path("last.qcd"));
+    QCOMPARE(stored.text("sti", "ify", QString()), QStringLiteral("4.23280423280423"));
+    QCOMPARE(stored.text("sti", "ifx", QString()), QStringLiteral("0"));
+}
+
+void TestMainForm::toolWindowDisablesMainWindow() {
+    Fixture f;
+    f.form.show();
+    QPointer<QWidget> tool = new QWidget;
+    f.form.showToolWindow(tool);
+    QVERIFY(!f.form.isEnabled());
+    QVERIFY(tool->isVisible());
+    tool->close();
+    QTRY_VERIFY(tool.isNull());
+    QVERIFY(f.form.isEnabled());
+}
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainform.moc"
