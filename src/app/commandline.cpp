@@ -5,6 +5,7 @@
 #include "document/cardview.h"
 #include "document/newcard.h"
 #include "document/tavormain.h"
+#include "picture/cardpicture.h"
 #include "settings.h"
 #include "startup.h"
 
@@ -56,7 +57,7 @@ int runConvert(const QStringList& args, PrinterHost& printers) {
     if (!fresh) {
         if (!OpenCardFile(m, files.first()))
             return 1;
-        m.view().loadCardPicture();
+        LoadCardPicture(m);
     }
     m.CardPath = files.last();
     return SaveCardFile(m) ? 0 : 1;

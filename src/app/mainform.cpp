@@ -231,7 +231,9 @@ void MainForm::placeCanvas(bool centred) {
 
 void MainForm::redrawCard() {}
 
-void MainForm::loadCardPicture() {}
+void MainForm::clearCardPicture() {}
+
+void MainForm::showCardPicture() {}
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Frame1 && event->type() == QEvent::Resize)

@@ -28,7 +28,8 @@ public:
     void showCardData() override;
     void layoutCanvas() override;
     void redrawCard() override;
-    void loadCardPicture() override;
+    void clearCardPicture() override;
+    void showCardPicture() override;
 
     // Shows a tool window without blocking; the main window accepts no input
     // until it closes. The window is deleted when it closes.

@@ -4,6 +4,7 @@
 #include "document/cardview.h"
 #include "document/newcard.h"
 #include "document/tavormain.h"
+#include "picture/cardpicture.h"
 #include "print/printer.h"
 #include "runtimeerror.h"
 #include "settings.h"
@@ -92,7 +93,7 @@ void InitApp(TavorMain& m, const QString& cardOnCommandLine) {
         m.app.StartupFlg = cardOnCommandLine.isEmpty() ? 1 : 0;
         if (!m.CardPath.isEmpty()) {
             if (OpenCardFile(m, m.CardPath)) {
-                m.view().loadCardPicture();
+                LoadCardPicture(m);
                 m.view().redrawCard();
             } else {
                 NewCard(m);

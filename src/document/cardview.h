@@ -12,5 +12,8 @@ public:
     virtual void showCardData() {}
     virtual void layoutCanvas() {}
     virtual void redrawCard() {}
-    virtual void loadCardPicture() {}
+    // The canvas shows only its background colour until showCardPicture.
+    virtual void clearCardPicture() {}
+    // Paints the card picture (TavorMain::Image1) stretched over the canvas.
+    virtual void showCardPicture() {}
 };

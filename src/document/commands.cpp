@@ -5,6 +5,7 @@
 #include "cardformat.h"
 #include "cardview.h"
 #include "newcard.h"
+#include "picture/cardpicture.h"
 #include "tavormain.h"
 
 const char16_t* const OpenFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|";
@@ -60,7 +61,7 @@ bool LoadHiraku(TavorMain& m) {
         return false;
     const bool opened = ShowOpenDialog(m);
     if (opened) {
-        m.view().loadCardPicture();
+        LoadCardPicture(m);
         m.view().redrawCard();
     }
     return opened;

@@ -9,6 +9,7 @@
 #include "layout/printergeometry.h"
 #include "print/printer.h"
 #include "print/printerpaper.h"
+#include "picture/cardpicture.h"
 #include "tavormain.h"
 
 void ResetLines(Card& card, const QString& fontName) {
@@ -49,7 +50,7 @@ void NewCard(TavorMain& m) {
         m.view().layoutCanvas();
         ResetLines(m.card, CurrentFontName(m));
         ShowCardData(m);
-        m.view().loadCardPicture();
+        LoadCardPicture(m);
         m.view().redrawCard();
         m.CardPath = m.defaultCardPath();
         SetCaption(m, m.CardPath);

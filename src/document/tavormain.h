@@ -43,6 +43,9 @@ public:
     AppState app;
     // The font list the editor offers (ListPrinterFonts).
     QStringList FontList;
+    // The card picture as it is shown and printed: the converted working
+    // bitmap after the last successful load; null when none was loaded.
+    QImage Image1;
 
     UiServices& ui() const { return m_ui; }
     Settings& settings() const { return m_settings; }

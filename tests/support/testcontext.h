@@ -17,12 +17,14 @@ public:
     int showCardDataCalls = 0;
     int layoutCalls = 0;
     int redrawCalls = 0;
-    int pictureLoads = 0;
+    int pictureClears = 0;
+    int pictureShows = 0;
     void setCaption(const QString& c) override { caption = c; }
     void showCardData() override { ++showCardDataCalls; }
     void layoutCanvas() override { ++layoutCalls; }
     void redrawCard() override { ++redrawCalls; }
-    void loadCardPicture() override { ++pictureLoads; }
+    void clearCardPicture() override { ++pictureClears; }
+    void showCardPicture() override { ++pictureShows; }
 };
 
 // Printers made by a factory function, listed under the names given.

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class TavorMain;
+
+// (Re)builds the canvas background from the card's picture: converts the
+// picture file into the working bitmap, recoloured by the picture settings,
+// holds it in Image1 and shows it on the canvas.
+void LoadCardPicture(TavorMain& m);
+
+// The working bitmap "Tavor.bmp" in the data folder; empty when the source
+// path has no file name.
+QString WorkPicturePath(TavorMain& m, const QString& sourcePath);
+
+// Writes the picture at src, converted for mode and the three values, as a
+// 24-bit BMP at work, and holds it in Image1. Reports its own failure.
+bool ConvertPicture(TavorMain& m, const QString& src, const QString& work, int mode, int red,
+                    int green, int blue);
+
+// Reads a picture file, decoded no larger than the card can need (4096
+// pixels on its long side). Throws RuntimeError 481 for a file that is not
+// a readable picture, 53 for a missing one, 75 for a folder or a FIFO.
+QImage ReadPicture(const QString& path);
+
+// Whether a dropped file counts as a picture: its last four characters, in
+// lower case, are ".gif", ".jpg", ".bmp", "jpeg", ".dib" or ".tif".
+bool IsDroppablePicture(const QString& path);
+// The first picture among dropped files, in their order.
+std::optional<QString> FirstDroppedPicture(const QStringList& paths);
+// Takes the first dropped picture as the card's picture (colour mode reset,
+// the card marked changed when the path differs) and loads it. False when
+// no dropped file is a picture.
+bool DropPictureFiles(TavorMain& m, const QStringList& paths);
