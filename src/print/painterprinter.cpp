@@ -32,6 +32,9 @@ void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
         throw RuntimeError(RuntimeError::DeviceIo);
     }
     m_device = &device;
+    // Pictures go to the page as they are: JPEG would blur the text of a
+    // rendered card.
+    m_painter.setRenderHint(QPainter::LosslessImageRendering);
 }
 
 void PainterPrinter::drawText(double xTwips, double yTwips, const QString& text,
