@@ -1,0 +1,76 @@
+#include "pdfinspect.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace pdfinspect {
+
+namespace {
+
+std::optional<QByteArray> run(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return std::nullopt;
+    return process.readAllStandardOutput();
+}
+
+} // namespace
+
+bool available() {
+    for (const char* tool : {"pdfinfo", "pdftoppm", "pdftotext"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            return false;
+    return true;
+}
+
+std::optional<QList<QSizeF>> pageSizes(const QString& path) {
+    const auto info = run(QStringLiteral("pdfinfo"), {path});
+    if (!info)
+        return std::nullopt;
+    const QRegularExpression pagesLine(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                       QRegularExpression::MultilineOption);
+    const auto pages = pagesLine.match(QString::fromUtf8(*info));
+    if (!pages.hasMatch())
+        return std::nullopt;
+    const auto sizes =
+        run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                        QStringLiteral("-l"), pages.captured(1), path});
+    if (!sizes)
+        return std::nullopt;
+    QList<QSizeF> out;
+    const QRegularExpression sizeLine(
+        QStringLiteral("^Page\\s+\\d+ size:\\s+([\\d.]+) x ([\\d.]+) pts"),
+        QRegularExpression::MultilineOption);
+    auto it = sizeLine.globalMatch(QString::fromUtf8(*sizes));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out.append(QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()));
+    }
+    return out;
+}
+
+QImage renderPage(const QString& path, int page, int dpi) {
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    const QString number = QString::number(page);
+    if (!run(QStringLiteral("pdftoppm"),
+             {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), number,
+              QStringLiteral("-l"), number, QStringLiteral("-singlefile"), QStringLiteral("-png"),
+              QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
+              QStringLiteral("no"), path, prefix}))
+        return {};
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+QString text(const QString& path) {
+    const auto out =
+        run(QStringLiteral("pdftotext"),
+            {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    return out ? QString::fromUtf8(*out) : QString();
+}
+
+} // namespace pdfinspect

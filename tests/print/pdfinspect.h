@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QSizeF>
+#include <QString>
+#include <optional>
+
+// Looks into PDF files with poppler's command-line tools (poppler-utils).
+namespace pdfinspect {
+
+// Whether pdfinfo, pdftoppm and pdftotext can be run.
+bool available();
+// Page sizes in points, in page order; nothing when the file is no PDF.
+std::optional<QList<QSizeF>> pageSizes(const QString& path);
+// Page (1-based) rendered at dpi without anti-aliasing.
+QImage renderPage(const QString& path, int page, int dpi);
+// The text of all pages.
+QString text(const QString& path);
+
+} // namespace pdfinspect

@@ -1,0 +1,209 @@
+// The PDF printer's own behaviour: where its file goes, what lands on the
+// page and where, and that a picture painted many times is stored once.
+
+#include "app/runtimeerror.h"
+#include "pdfinspect.h"
+#include "print/pdfprinter.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int RenderDpi = 100;
+
+QPoint pixelAt(double xMm, double yMm) {
+    return QPoint(int(xMm / 25.4 * RenderDpi), int(yMm / 25.4 * RenderDpi));
+}
+
+// Incompressible pixels, so that every stored copy shows in the file size.
+QImage noise(int seed) {
+    QImage image(160, 160, QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, random.generate() | 0xFF000000u);
+    return image;
+}
+
+} // namespace
+
+class TestPdfPrinter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void outputFileProblems_data();
+    void outputFileProblems();
+    void replacesAnOlderFileOnEndDoc();
+    void drawsWhereAndHowAsked();
+    void samePictureIsStoredOnce();
+    void hostOffersOnlyPdf();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestPdfPrinter::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+void TestPdfPrinter::outputFileProblems_data() {
+    QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<int>("error");
+    QTest::newRow("no file named") << QString() << int(RuntimeError::BadFileName);
+    QTest::newRow("missing folder")
+        << QStringLiteral("missing/out.pdf") << int(RuntimeError::PathNotFound);
+    QTest::newRow("a folder") << QStringLiteral("folder") << int(RuntimeError::PathFileAccess);
+}
+
+void TestPdfPrinter::outputFileProblems() {
+    QFETCH(QString, relativePath);
+    QFETCH(int, error);
+    QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
+    PdfPrinter p;
+    if (!relativePath.isEmpty())
+        p.setOutputFile(m_dir->filePath(relativePath));
+    try {
+        p.Print(QStringLiteral("x"));
+        QFAIL("the job started without a file to write");
+    } catch (const RuntimeError& e) {
+        QCOMPARE(e.number(), error);
+    }
+    QVERIFY(!p.jobOpen());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+
+    // A good file name afterwards works.
+    p.setOutputFile(m_dir->filePath(QStringLiteral("good.pdf")));
+    p.Print(QStringLiteral("x"));
+    p.EndDoc();
+    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("good.pdf"))).size() > 0);
+}
+
+void TestPdfPrinter::replacesAnOlderFileOnEndDoc() {
+    const QString path = m_dir->filePath(QStringLiteral("out.pdf"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+
+    PdfPrinter p;
+    p.setOutputFile(path);
+    p.Print(QStringLiteral("x"));
+    {
+        // While the job runs the old file is still there.
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("old"));
+    }
+    p.EndDoc();
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().startsWith("%PDF-"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("out.pdf")});
+}
+
+void TestPdfPrinter::drawsWhereAndHowAsked() {
+    if (!pdfinspect::available())
+        QSKIP("poppler-utils are not installed");
+    const QString path = m_dir->filePath(QStringLiteral("page.pdf"));
+    PdfPrinter p;
+    p.setOutputFile(path);
+    p.setWidth(Printer::PageTwips(100));
+    p.setHeight(Printer::PageTwips(80));
+    p.setScaleMode(Printer::ScaleMillimetres);
+
+    p.ForeColor = 0x0000FF; // red: red is the low byte
+    p.Line(10, 20, 50, 20);
+    p.ForeColor = 0xFF0000; // blue
+    p.Line(70, 10, 70, 50);
+    QImage green(4, 4, QImage::Format_RGB32);
+    green.fill(QColor(0, 255, 0));
+    p.PaintPicture(green, 60, 55, 20, 10); // stretched to 20 × 10 mm
+    p.ForeColor = 0;
+    p.Font.Name = QStringLiteral("IPAGothic");
+    p.Font.Size = 14;
+    p.CurrentX = 10;
+    p.CurrentY = 40;
+    p.Print(QStringLiteral("名刺印刷"));
+    p.EndDoc();
+
+    const QImage page = pdfinspect::renderPage(path, 1, RenderDpi);
+    QVERIFY(!page.isNull());
+    QVERIFY(qAbs(page.width() - 100 / 25.4 * RenderDpi) <= 2);
+    QVERIFY(qAbs(page.height() - 80 / 25.4 * RenderDpi) <= 2);
+    // A one-pixel line lands within a pixel of where it was asked.
+    auto near = [&](QPoint at, QRgb colour) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (page.pixel(at + QPoint(dx, dy)) == colour)
+                    return true;
+        return false;
+    };
+    QVERIFY(near(pixelAt(30, 20), qRgb(255, 0, 0)));
+    QVERIFY(!near(pixelAt(30, 22), qRgb(255, 0, 0)));
+    QVERIFY(!near(pixelAt(55, 20), qRgb(255, 0, 0)));
+    QVERIFY(near(pixelAt(70, 30), qRgb(0, 0, 255)));
+    QVERIFY(!near(pixelAt(70, 53), qRgb(0, 0, 255)));
+    QCOMPARE(page.pixel(pixelAt(62, 57)), qRgb(0, 255, 0));
+    QCOMPARE(page.pixel(pixelAt(78, 63)), qRgb(0, 255, 0));
+    QCOMPARE(page.pixel(pixelAt(82, 60)), qRgb(255, 255, 255));
+    QCOMPARE(page.pixel(pixelAt(70, 67)), qRgb(255, 255, 255));
+
+    // The text starts at its top-left corner: ink just below 40 mm, none above.
+    int inkTop = -1;
+    for (int y = pixelAt(0, 35).y(); y < pixelAt(0, 50).y() && inkTop < 0; ++y)
+        for (int x = pixelAt(10, 0).x(); x < pixelAt(40, 0).x(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
+                inkTop = y;
+                break;
+            }
+    QVERIFY(inkTop >= pixelAt(0, 40).y());
+    QVERIFY(inkTop <= pixelAt(0, 42).y());
+    QVERIFY(pdfinspect::text(path).contains(QStringLiteral("名刺印刷")));
+}
+
+void TestPdfPrinter::samePictureIsStoredOnce() {
+    const QImage picture = noise(1);
+    const QImage other = noise(2);
+    auto printJob = [&](const QString& name, int copies, bool alternate) {
+        const QString path = m_dir->filePath(name);
+        PdfPrinter p;
+        p.setOutputFile(path);
+        p.setScaleMode(Printer::ScaleMillimetres);
+        for (int i = 0; i < copies; ++i) {
+            if (i == copies / 2)
+                p.NewPage();
+            const QImage& image = alternate && i % 2 ? other : picture;
+            p.PaintPicture(image, (i % 2) * 91, (i / 2 % 5) * 55, 91, 55);
+        }
+        p.EndDoc();
+        return QFileInfo(path).size();
+    };
+    const qint64 once = printJob(QStringLiteral("once.pdf"), 1, false);
+    const qint64 twenty = printJob(QStringLiteral("twenty.pdf"), 20, false);
+    const qint64 twoPictures = printJob(QStringLiteral("two.pdf"), 20, true);
+    const qint64 pictureBytes = 160 * 160 * 3;
+    QVERIFY2(twenty - once < pictureBytes / 4,
+             qPrintable(QStringLiteral("%1 / %2 bytes").arg(once).arg(twenty)));
+    // The size does tell: a second picture adds about its own bytes.
+    QVERIFY2(twoPictures - once > pictureBytes / 2,
+             qPrintable(QStringLiteral("%1 / %2 bytes").arg(once).arg(twoPictures)));
+}
+
+void TestPdfPrinter::hostOffersOnlyPdf() {
+    PdfOnlyPrinterHost host;
+    QCOMPARE(host.deviceNames(), QStringList{QStringLiteral("PDF")});
+    const auto printer = host.open(QStringLiteral("PDF"));
+    QVERIFY(printer);
+    QCOMPARE(printer->DeviceName(), QStringLiteral("PDF"));
+    QCOMPARE(printer->PrintQuality(), 1200);
+    QCOMPARE(printer->PhysicalOffsetX(), 0);
+    QCOMPARE(printer->PhysicalOffsetY(), 0);
+    QVERIFY(!host.open(QStringLiteral("Other")));
+}
+
+QTEST_MAIN(TestPdfPrinter)
+#include "test_pdfprinter.moc"
