@@ -4,6 +4,7 @@
 #include "document/card.h"
 #include "document/commands.h"
 #include "document/tavormain.h"
+#include "editor/cardcanvas.h"
 #include "helpwindow.h"
 #include "startup.h"
 
@@ -18,8 +19,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr double TwipsPerMm = 56.7;
-
 QIcon toolbarIcon(const QString& name) {
     const QString path = FindDataFile(QStringLiteral("icons/") + name + QStringLiteral(".svg"));
     return path.isEmpty() ? QIcon() : QIcon(path);
@@ -41,10 +40,7 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
     Frame1->setFrameShape(QFrame::StyledPanel);
     Frame1->setMinimumHeight(240);
     Frame1->installEventFilter(this);
-    Picture1 = new QWidget(Frame1);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAutoFillBackground(true);
-    Picture1->setCursor(Qt::CrossCursor);
+    Picture1 = new CardCanvas(m, Frame1);
     layout->addWidget(Frame1, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -208,36 +204,18 @@ void MainForm::showCardData() {}
 
 void MainForm::layoutCanvas() {
     m_canvasCentred = ScreenCheck(m);
-    placeCanvas(m_canvasCentred);
+    Picture1->placeIn(Frame1->size(), m_canvasCentred);
 }
 
-void MainForm::placeCanvas(bool centred) {
-    const int tppX = qMax(1, m.app.TppX);
-    const int tppY = qMax(1, m.app.TppY);
-    const PrintStyle& s = m.card.PrintStyle;
-    const int widthTwips = int(s.MsX * TwipsPerMm);
-    const int heightTwips = int(s.MsY * TwipsPerMm);
-    const int frameWidthTwips = Frame1->width() * tppX;
-    const int frameHeightTwips = Frame1->height() * tppY;
-    const int left = centred ? (frameWidthTwips - widthTwips) / 2 : 3 * tppX;
-    const int top = (frameHeightTwips - heightTwips) / 2 + 2 * tppY;
-    Picture1->setGeometry(left / tppX, top / tppY, widthTwips / tppX, heightTwips / tppY);
-    QPalette pal = Picture1->palette();
-    const quint32 c = m.app.BackColor;
-    pal.setColor(QPalette::Window,
-                 QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
-    Picture1->setPalette(pal);
-}
+void MainForm::redrawCard() { Picture1->RedrawCard(); }
 
-void MainForm::redrawCard() {}
+void MainForm::clearCardPicture() { Picture1->setPictureShown(false); }
 
-void MainForm::clearCardPicture() {}
-
-void MainForm::showCardPicture() {}
+void MainForm::showCardPicture() { Picture1->setPictureShown(true); }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Frame1 && event->type() == QEvent::Resize)
-        placeCanvas(m_canvasCentred);
+        Picture1->placeIn(Frame1->size(), m_canvasCentred);
     return QMainWindow::eventFilter(watched, event);
 }
 

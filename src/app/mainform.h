@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class CardCanvas;
 class HelpWindow;
 class QAction;
 class QFrame;
@@ -42,7 +43,7 @@ public:
 
     QToolBar* Toolbar1;
     QFrame* Frame1;
-    QWidget* Picture1;
+    CardCanvas* Picture1;
     QPushButton* Cmd_PictureSetting;
     QTabWidget* SSTab1;
     QMenu* MFile;
@@ -80,7 +81,6 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildTabs();
-    void placeCanvas(bool centred);
 
     TavorMain& m;
     bool m_canvasCentred = true;

@@ -5,6 +5,7 @@
 #include "cardformat.h"
 #include "cardview.h"
 #include "cp932.h"
+#include "editor/cardimage.h"
 #include "fields.h"
 #include "newcard.h"
 #include "tavormain.h"

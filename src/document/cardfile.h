@@ -18,10 +18,6 @@ bool OpenCardFile(TavorMain& m, const QString& path);
 // caption untouched, when nothing was written.
 bool SaveCardFile(TavorMain& m);
 
-// Exports the card as a picture file (by the ending of path); reports its own
-// failures. Provided by the card rendering.
-bool ExportCardImage(TavorMain& m, const QString& path);
-
 // "Quillo 2.40", three blanks, then the path.
 QString CaptionFor(const QString& path);
 void SetCaption(TavorMain& m, const QString& path);

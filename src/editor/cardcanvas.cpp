@@ -1,0 +1,175 @@
+#include "cardcanvas.h"
+
+#include "document/tavormain.h"
+#include "itemlayout.h"
+#include "picture/cardpicture.h"
+
+#include <QDragEnterEvent>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QMimeData>
+#include <QPainter>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+constexpr double TwipsPerMm = 56.7;
+
+QColor colorOf(std::int32_t rgb) {
+    const auto v = static_cast<quint32>(rgb);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+} // namespace
+
+CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(tavor) {
+    setObjectName(QStringLiteral("Picture1"));
+    setCursor(Qt::CrossCursor);
+    setAcceptDrops(true);
+    // The 3D labels come first so that each text label lies above them.
+    auto makeLabel = [this](const QString& name) {
+        auto* label = new QLabel(this);
+        label->setObjectName(name);
+        label->setMargin(0);
+        label->setIndent(0);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setTextFormat(Qt::PlainText);
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        label->setVisible(true);
+        return label;
+    };
+    for (int i = 0; i < 12; ++i)
+        MJLabel_Kage[i] = makeLabel(QStringLiteral("MJLabel_Kage_%1").arg(i));
+    for (int i = 0; i < 12; ++i) {
+        MJLabel[i] = makeLabel(QStringLiteral("MJLabel_%1").arg(i));
+        MJLabel[i]->setCursor(Qt::SizeAllCursor);
+    }
+}
+
+double CardCanvas::pixelsPerMmX() const { return TwipsPerMm / std::max(1, m.app.TppX); }
+double CardCanvas::pixelsPerMmY() const { return TwipsPerMm / std::max(1, m.app.TppY); }
+
+QFont CardCanvas::fontOf(int i) const {
+    const TextItem& t = m.card.TextItems[i];
+    QFont f(t.FontName);
+    f.setPointSizeF(t.FontSize > 0 ? double(t.FontSize) : 1.0);
+    f.setBold(t.Bold);
+    f.setItalic(t.Italic);
+    f.setUnderline(t.Underline);
+    f.setStrikeOut(t.Strikethrough);
+    return f;
+}
+
+void CardCanvas::measure(int i) {
+    TextItem& t = m.card.TextItems[i];
+    const QFontMetricsF fm(fontOf(i));
+    StoreMeasuredSize(t, fm.horizontalAdvance(t.Text) / pixelsPerMmX(), fm.height() / pixelsPerMmY());
+}
+
+void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
+                            const QString& caption) {
+    const TextItem& t = m.card.TextItems[i];
+    label->setFont(fontOf(i));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+    label->setGeometry(int(std::floor(x * pixelsPerMmX())), int(std::floor(y * pixelsPerMmY())),
+                       int(std::ceil(t.Width * pixelsPerMmX())) + 1,
+                       int(std::ceil(t.Height * pixelsPerMmY())) + 1);
+    label->setText(caption);
+}
+
+void CardCanvas::DrawShadowItem(int i) {
+    TextItem& t = m.card.TextItems[i];
+    measure(i);
+    KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+    if (onPositionShown)
+        onPositionShown(i);
+    const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+    placeLabel(MJLabel_Kage[i], i, t.Left + KageDX[dir] * t.KageTakasa,
+               t.Top + KageDY[dir] * t.KageTakasa, colorOf(t.KageColor),
+               t.KageOn ? t.Text : QString());
+}
+
+void CardCanvas::DrawTextItem(int i) {
+    if (i < 0 || i >= 12)
+        return;
+    TextItem& t = m.card.TextItems[i];
+    if (t.FontName.isEmpty())
+        return;
+    DrawShadowItem(i);
+    measure(i);
+    KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+    if (onPositionShown)
+        onPositionShown(i);
+    placeLabel(MJLabel[i], i, t.Left, t.Top, colorOf(t.ForeColor), t.Text);
+}
+
+void CardCanvas::RedrawCard() {
+    for (int i = 0; i < 12; ++i)
+        DrawTextItem(i);
+}
+
+void CardCanvas::placeIn(const QSize& frameSize, bool centred) {
+    const int tppX = std::max(1, m.app.TppX);
+    const int tppY = std::max(1, m.app.TppY);
+    const double W = m.card.PrintStyle.MsX;
+    const double H = m.card.PrintStyle.MsY;
+    const long widthTwips = std::lround(W * TwipsPerMm);
+    const long heightTwips = std::lround(H * TwipsPerMm);
+    const long left = centred ? (frameSize.width() * tppX - widthTwips) / 2 : 3 * tppX;
+    const long top = (frameSize.height() * tppY - heightTwips) / 2 + 2 * tppY;
+    setGeometry(int(left / tppX), int(top / tppY), int(widthTwips / tppX), int(heightTwips / tppY));
+    update();
+}
+
+void CardCanvas::setPictureShown(bool shown) {
+    m_pictureShown = shown;
+    update();
+}
+
+void CardCanvas::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), colorOf(std::int32_t(m.app.BackColor)));
+    if (m_pictureShown && !m.Image1.isNull()) {
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(rect()), m.Image1);
+    }
+}
+
+QStringList CardCanvas::localFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    }
+    return files;
+}
+
+void CardCanvas::dragEnterEvent(QDragEnterEvent* event) {
+    if (FirstDroppedPicture(localFiles(event->mimeData()))) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void CardCanvas::dragMoveEvent(QDragMoveEvent* event) {
+    if (FirstDroppedPicture(localFiles(event->mimeData()))) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void CardCanvas::dropEvent(QDropEvent* event) {
+    if (DropPictureFiles(m, localFiles(event->mimeData()))) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        emit pictureDropped();
+    }
+}

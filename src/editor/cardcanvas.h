@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QMimeData;
+class TavorMain;
+
+// The on-screen card: the card picture under twelve text labels and their
+// twelve 3D labels, in a millimetre scale of 56.7 twips per millimetre.
+// Drawing a line measures it in its font, keeps it on the card and shows
+// its position.
+class CardCanvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit CardCanvas(TavorMain& m, QWidget* parent = nullptr);
+
+    std::array<QLabel*, 12> MJLabel{};
+    std::array<QLabel*, 12> MJLabel_Kage{};
+
+    void DrawTextItem(int i);
+    void DrawShadowItem(int i);
+    void RedrawCard();
+
+    // Sizes the canvas to the card and places it in its frame: centred, or
+    // three pixels from the left edge when the screen is too small.
+    void placeIn(const QSize& frameSize, bool centred);
+
+    // Whether the card picture is painted (after a load, until cleared).
+    void setPictureShown(bool shown);
+    bool pictureShown() const { return m_pictureShown; }
+
+    // Millimetres to pixels and back, at the screen's twips per pixel.
+    double pixelsPerMmX() const;
+    double pixelsPerMmY() const;
+
+    // Called with the line whose position changed (IcPrint).
+    std::function<void(int)> onPositionShown;
+
+signals:
+    // A picture file was dropped and taken as the card's picture.
+    void pictureDropped();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QFont fontOf(int i) const;
+    void measure(int i);
+    void placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
+                    const QString& caption);
+    static QStringList localFiles(const QMimeData* data);
+
+    TavorMain& m;
+    bool m_pictureShown = false;
+};

@@ -1,0 +1,142 @@
+#include "cardimage.h"
+
+#include "app/runtimeerror.h"
+#include "app/uiservices.h"
+#include "document/cardfile.h"
+#include "document/tavormain.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QSaveFile>
+#include <QImageWriter>
+
+#include <cerrno>
+#include <cmath>
+
+namespace {
+
+constexpr double TwipsPerMm = 56.7;
+// Text is laid out in hundredths of a drawing unit, so that small fonts keep
+// their exact size instead of snapping to whole pixels.
+constexpr double Fine = 100;
+
+QColor colorOf(std::int32_t rgb) {
+    const auto v = static_cast<quint32>(rgb);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+QFont fontFor(const TextItem& t, double pointSize) {
+    QFont f(t.FontName);
+    f.setPointSizeF(pointSize > 0 ? pointSize : 1);
+    f.setBold(t.Bold);
+    f.setItalic(t.Italic);
+    f.setUnderline(t.Underline);
+    f.setStrikeOut(t.Strikethrough);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+} // namespace
+
+CardImageGeometry CardImageGeometryFor(double W, double H, int scale, int tppX, int tppY) {
+    const int s = scale < 1 ? 1 : scale;
+    CardImageGeometry g{};
+    g.heightTwips = (H + 10) * TwipsPerMm * s;
+    g.widthTwips = (W + 10) * TwipsPerMm * s;
+    g.scaleHeight = H * s;
+    g.scaleWidth = W * s;
+    g.widthPixels = std::max(1, int(std::lround(g.widthTwips / std::max(1, tppX))));
+    g.heightPixels = std::max(1, int(std::lround(g.heightTwips / std::max(1, tppY))));
+    return g;
+}
+
+QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
+    if (m.app.ImgScale < 1)
+        m.app.ImgScale = 1;
+    const int s = m.app.ImgScale;
+    const double W = m.card.PrintStyle.MsX;
+    const double H = m.card.PrintStyle.MsY;
+    const CardImageGeometry g = CardImageGeometryFor(W, H, s, m.app.TppX, m.app.TppY);
+
+    QImage image(g.widthPixels, g.heightPixels, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    // The bitmap stands for the card: its resolution is the card's real one.
+    image.setDotsPerMeterX(int(std::lround(g.widthPixels / (W > 0 ? W : 1) * 1000)));
+    image.setDotsPerMeterY(int(std::lround(g.heightPixels / (H > 0 ? H : 1) * 1000)));
+
+    try {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        // The drawing scale: W × s units across, H × s down.
+        const double unitX = g.widthPixels / (g.scaleWidth > 0 ? g.scaleWidth : 1);
+        const double unitY = g.heightPixels / (g.scaleHeight > 0 ? g.scaleHeight : 1);
+
+        if (withPicture && !m.Image1.isNull())
+            p.drawImage(QRectF(0, 0, g.widthPixels, g.heightPixels), m.Image1);
+        if (!withText)
+            return image;
+
+        p.scale(unitX / Fine, unitY / Fine);
+        for (int i = 0; i < LineCount; ++i) {
+            const TextItem& t = m.card.TextItems[i];
+            const double xs = t.Left * s;
+            const double ys = t.Top * s;
+            const double hs = t.KageTakasa * s;
+            // The font's size in drawing units: FontSize points are
+            // FontSize × 25.4 / 72 mm on the card, s units a millimetre. In a
+            // 72-dpi drawing space one point is one unit.
+            const double pointsInUnits = double(t.FontSize) * 25.4 / 72.0 * s * Fine;
+            const QFont font = fontFor(t, pointsInUnits * 72.0 / image.logicalDpiY());
+            p.setFont(font);
+            const double ascent = QFontMetricsF(font, &image).ascent();
+            if (!t.Text.isEmpty()) {
+                if (t.KageOn) {
+                    const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+                    p.setPen(colorOf(t.KageColor));
+                    p.drawText(QPointF((xs + KageDX[dir] * hs) * Fine,
+                                       (ys + KageDY[dir] * hs) * Fine + ascent),
+                               t.Text);
+                }
+                p.setPen(colorOf(t.ForeColor));
+                p.drawText(QPointF(xs * Fine, ys * Fine + ascent), t.Text);
+            }
+            m.ui().processEvents();
+        }
+    } catch (const RuntimeError& e) {
+        m.ui().message(e.message());
+    }
+    return image;
+}
+
+bool ExportCardImage(TavorMain& m, const QString& path) {
+    const QImage image = RenderCardImage(m, true, true);
+    const QString ending = path.right(3).toLower();
+    const QByteArray format = ending == u"jpg" ? "jpeg" : ending == u"png" ? "png" : "bmp";
+
+    QSaveFile file(path);
+    errno = 0;
+    int error = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = errno == ENOENT ? RuntimeError::PathNotFound : RuntimeError::PermissionDenied;
+    } else {
+        QImageWriter writer(&file, format);
+        if (format == "jpeg")
+            writer.setQuality(95);
+        errno = 0;
+        if (!writer.write(image) || !file.flush()) {
+            error = errno == ENOSPC ? RuntimeError::DiskFull : RuntimeError::DeviceIo;
+            file.cancelWriting();
+        } else if (!file.commit()) {
+            error = errno == ENOSPC ? RuntimeError::DiskFull : RuntimeError::DeviceIo;
+        }
+    }
+    if (error == 0)
+        return true;
+    m.ui().beep();
+    m.ui().message(QStringLiteral("書き込みエラーです。 # ") + QString::number(error) +
+                   QLatin1Char('\r') + RuntimeError::describe(error));
+    return false;
+}

@@ -1,0 +1,55 @@
+#include "itemlayout.h"
+
+#include "document/card.h"
+
+#include <cmath>
+
+void KeepItemOnCard(TextItem& t, double W, double H) {
+    const double w = t.Width;
+    const double h = t.Height;
+    const double s = t.KageTakasa;
+    const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+    const int dx = KageDX[dir];
+    const int dy = KageDY[dir];
+
+    if (dx > 0) {
+        if (t.Left + w + dx * s + 2 > W)
+            t.Left = W - w - dx * s - 2;
+        if (t.Left < 1)
+            t.Left = 1;
+    } else {
+        if (t.Left + w + 2 > W)
+            t.Left = W - w - 2;
+        if (t.Left + dx * s < 1)
+            t.Left = 1 - dx * s;
+    }
+    if (dy > 0) {
+        if (t.Top + h + dy * s + 2 > H)
+            t.Top = H - h - dy * s - 2;
+        if (t.Top < 1)
+            t.Top = 1;
+    } else {
+        if (t.Top + h + 2 > H)
+            t.Top = H - h - 2;
+        if (t.Top + dy * s < 1)
+            t.Top = 1 - dy * s;
+    }
+}
+
+void StoreMeasuredSize(TextItem& t, double width, double height) {
+    t.Width = double(float(width));
+    t.Height = double(float(height));
+    if (t.Italic)
+        t.Width += double(t.FontSize) / 16;
+}
+
+QString FormatPosition(double value) {
+    double tenths = std::round(std::fabs(value) * 10 + 1e-9);
+    if (!std::isfinite(tenths))
+        tenths = 0;
+    const bool negative = value < 0 && tenths > 0;
+    const long long whole = static_cast<long long>(tenths) / 10;
+    const int decimal = static_cast<int>(static_cast<long long>(tenths) % 10);
+    return (negative ? QStringLiteral("-") : QString()) + QString::number(whole) +
+           QLatin1Char('.') + QString::number(decimal);
+}

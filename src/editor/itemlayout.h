@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+struct TextItem;
+
+// Keeps a line with its 3D copy on a card of W × H millimetres: 1 mm from
+// the left and top edges, 2 mm from the right and bottom ones. The room for
+// the 3D offset is kept whether the 3D copy is shown or not; the left and top
+// rules run last, so a line larger than the card ends at the left/top margin.
+void KeepItemOnCard(TextItem& item, double cardWidth, double cardHeight);
+
+// Stores a line's measured size: width and height in millimetres as the
+// canvas measured them (single precision), italic text widened by
+// FontSize / 16 mm.
+void StoreMeasuredSize(TextItem& item, double width, double height);
+
+// A position as the X and Y boxes show it: "###0.0", at least one integer
+// digit and exactly one decimal, halves rounded away from zero.
+QString FormatPosition(double value);
