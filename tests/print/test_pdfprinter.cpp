@@ -40,7 +40,6 @@ private slots:
     void replacesAnOlderFileOnEndDoc();
     void drawsWhereAndHowAsked();
     void samePictureIsStoredOnce();
-    void hostOffersOnlyPdf();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -191,18 +190,6 @@ void TestPdfPrinter::samePictureIsStoredOnce() {
     // The size does tell: a second picture adds about its own bytes.
     QVERIFY2(twoPictures - once > pictureBytes / 2,
              qPrintable(QStringLiteral("%1 / %2 bytes").arg(once).arg(twoPictures)));
-}
-
-void TestPdfPrinter::hostOffersOnlyPdf() {
-    PdfOnlyPrinterHost host;
-    QCOMPARE(host.deviceNames(), QStringList{QStringLiteral("PDF")});
-    const auto printer = host.open(QStringLiteral("PDF"));
-    QVERIFY(printer);
-    QCOMPARE(printer->DeviceName(), QStringLiteral("PDF"));
-    QCOMPARE(printer->PrintQuality(), 1200);
-    QCOMPARE(printer->PhysicalOffsetX(), 0);
-    QCOMPARE(printer->PhysicalOffsetY(), 0);
-    QVERIFY(!host.open(QStringLiteral("Other")));
 }
 
 QTEST_MAIN(TestPdfPrinter)

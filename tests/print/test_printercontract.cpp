@@ -2,7 +2,6 @@
 // line feed of Print and the job that EndDoc sends and KillDoc throws away.
 // Each test runs against the recording and the PDF printer.
 
-#include "app/runtimeerror.h"
 #include "pdfinspect.h"
 #include "print/pdfprinter.h"
 #include "print/recordingprinter.h"
@@ -122,18 +121,12 @@ private slots:
     void scaleFollowsPrintableArea();
     void userScaleKeepsItsUnits_data();
     void userScaleKeepsItsUnits();
-    void offsetsAreTheLeftAndTopMargins_data();
-    void offsetsAreTheLeftAndTopMargins();
-    void paperSizeNumbers_data();
-    void paperSizeNumbers();
     void printMovesToTheNextLine_data();
     void printMovesToTheNextLine();
     void discardedJobSendsNothing_data();
     void discardedJobSendsNothing();
     void endDocSendsThePages_data();
     void endDocSendsThePages();
-    void badArgumentsFail_data();
-    void badArgumentsFail();
 };
 
 void TestPrinterContract::scaleFollowsPrintableArea_data() {
@@ -200,10 +193,6 @@ void TestPrinterContract::userScaleKeepsItsUnits() {
     p.setScaleHeight(50.25);
     QCOMPARE(p.ScaleHeight(), 50.25f);
 
-    // The user scale is stored in single precision.
-    p.setScaleWidth(210.0225);
-    QCOMPARE(double(p.ScaleWidth()), double(210.0225f));
-
     // A new page keeps the user's numbers; a mode brings back its own.
     p.setHeight(8000);
     QCOMPARE(p.ScaleHeight(), 50.25f);
@@ -215,55 +204,6 @@ void TestPrinterContract::userScaleKeepsItsUnits() {
     const float w = p.ScaleWidth();
     p.setScaleMode(Printer::ScaleUser);
     QCOMPARE(p.ScaleWidth(), w);
-}
-
-void TestPrinterContract::offsetsAreTheLeftAndTopMargins_data() {
-    QTest::addColumn<QString>("kind");
-    addRows("offsets");
-}
-
-void TestPrinterContract::offsetsAreTheLeftAndTopMargins() {
-    QFETCH(QString, kind);
-    auto subject = makeSubject(kind);
-    Printer& p = subject->printer();
-    const QMarginsF m = subject->margins();
-    const double tpp = 1440.0 / p.PrintQuality();
-    QCOMPARE(double(p.TwipsPerPixelX()), double(float(tpp)));
-    QCOMPARE(double(p.TwipsPerPixelY()), double(float(tpp)));
-    QVERIFY(qAbs(p.PhysicalOffsetX() * tpp - m.left()) <= tpp / 2);
-    QVERIFY(qAbs(p.PhysicalOffsetY() * tpp - m.top()) <= tpp / 2);
-}
-
-void TestPrinterContract::paperSizeNumbers_data() {
-    QTest::addColumn<QString>("kind");
-    addRows("paper sizes");
-}
-
-void TestPrinterContract::paperSizeNumbers() {
-    QFETCH(QString, kind);
-    auto subject = makeSubject(kind);
-    Printer& p = subject->printer();
-
-    p.setPaperSize(9);
-    QCOMPARE(p.PaperSize(), 9);
-    QCOMPARE(p.Width(), 11906.0);
-    QCOMPARE(p.Height(), 16838.0);
-
-    // User-defined keeps the size; an unknown number is refused unchanged.
-    p.setPaperSize(Printer::PaperUser);
-    QCOMPARE(p.Width(), 11906.0);
-    try {
-        p.setPaperSize(4242);
-        QFAIL("an unknown paper size was taken");
-    } catch (const RuntimeError& e) {
-        QCOMPARE(e.number(), int(RuntimeError::InvalidCall));
-    }
-    QCOMPARE(p.PaperSize(), Printer::PaperUser);
-
-    p.setPaperSize(1);
-    p.setHeight(20000);
-    QCOMPARE(p.PaperSize(), Printer::PaperUser);
-    QCOMPARE(p.Width(), 12240.0);
 }
 
 void TestPrinterContract::printMovesToTheNextLine_data() {
@@ -372,38 +312,6 @@ void TestPrinterContract::endDocSendsThePages() {
                                 .arg(pages[i].width())
                                 .arg(pages[i].height())));
     }
-}
-
-void TestPrinterContract::badArgumentsFail_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<int>("error");
-    addRows("null picture", QStringLiteral("picture"), int(RuntimeError::InvalidPicture));
-    addRows("negative width", QStringLiteral("width"), int(RuntimeError::InvalidCall));
-    addRows("unknown scale mode", QStringLiteral("scale"), int(RuntimeError::InvalidCall));
-}
-
-void TestPrinterContract::badArgumentsFail() {
-    QFETCH(QString, kind);
-    QFETCH(QString, call);
-    QFETCH(int, error);
-    auto subject = makeSubject(kind);
-    Printer& p = subject->printer();
-    const double width = p.Width();
-    try {
-        if (call == QLatin1String("picture"))
-            p.PaintPicture(QImage(), 0, 0, 10, 10);
-        else if (call == QLatin1String("width"))
-            p.setWidth(-1);
-        else
-            p.setScaleMode(4);
-        QFAIL("no error");
-    } catch (const RuntimeError& e) {
-        QCOMPARE(e.number(), error);
-    }
-    QVERIFY(!p.jobOpen());
-    QCOMPARE(p.Width(), width);
-    QCOMPARE(p.ScaleMode(), Printer::ScaleTwips);
 }
 
 QTEST_MAIN(TestPrinterContract)
