@@ -5,10 +5,14 @@
 #include "document/commands.h"
 #include "document/tavormain.h"
 #include "editor/cardcanvas.h"
+#include "editor/linetab.h"
+#include "print/printer.h"
 #include "helpwindow.h"
 #include "startup.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -54,7 +58,7 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
     buildTabs();
     layout->addWidget(SSTab1);
     setCentralWidget(central);
-    resize(640, 6000 / qMax(1, m.app.TppY) + 160);
+    resize(760, 6000 / qMax(1, m.app.TppY) + 200);
 }
 
 MainForm::~MainForm() {
@@ -137,10 +141,36 @@ void MainForm::buildTabs() {
     SSTab1->setUsesScrollButtons(false);
     SSTab1->tabBar()->setExpanding(false);
     for (int i = 0; i < LineCount; ++i) {
-        auto* page = new QWidget(SSTab1);
-        page->setObjectName(QStringLiteral("SSTab1_%1").arg(i));
+        auto* page = new LineTab(m, i, SSTab1);
+        Lines[i] = page;
         SSTab1->addTab(page, TabCaption(i));
+        connect(page, &LineTab::redraw, Picture1, &CardCanvas::DrawTextItem);
     }
+    Picture1->onPositionShown = [this](int i) { IcPrint(i); };
+    connect(Picture1, &CardCanvas::itemGrabbed, this, [this](int i) {
+        SSTab1->setCurrentIndex(i);
+        Lines[i]->Text1->setFocus(Qt::MouseFocusReason);
+    });
+    connect(SSTab1, &QTabWidget::currentChanged, this, &MainForm::SSTab1_Click);
+    enableCurrentTab();
+}
+
+void MainForm::enableCurrentTab() {
+    for (LineTab* page : Lines)
+        page->setCurrent(false);
+    if (SSTab1->currentIndex() >= 0)
+        Lines[SSTab1->currentIndex()]->setCurrent(true);
+}
+
+void MainForm::SSTab1_Click() {
+    enableCurrentTab();
+    if (SSTab1->currentIndex() >= 0)
+        Lines[SSTab1->currentIndex()]->Text1->setFocus(Qt::TabFocusReason);
+}
+
+void MainForm::IcPrint(int index) {
+    if (index >= 0 && index < LineCount)
+        Lines[index]->IcPrint();
 }
 
 void MainForm::Toolbar1_ButtonClick(int index) {
@@ -200,7 +230,14 @@ void MainForm::showModalDialog(QWidget* dialog) {
 
 void MainForm::setCaption(const QString& caption) { setWindowTitle(caption); }
 
-void MainForm::showCardData() {}
+void MainForm::showCardData() {
+    const QString current = m.hasPrinter() ? m.printer().CurrentFontName() : QString();
+    for (LineTab* page : Lines) {
+        if (page->ComboFN->count() != m.FontList.size())
+            page->setFontList(m.FontList, current);
+        page->showLine();
+    }
+}
 
 void MainForm::layoutCanvas() {
     m_canvasCentred = ScreenCheck(m);

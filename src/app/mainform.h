@@ -4,9 +4,11 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
 
 class CardCanvas;
 class HelpWindow;
+class LineTab;
 class QAction;
 class QFrame;
 class QMenu;
@@ -38,6 +40,9 @@ public:
     // Shows a settings dialog modally.
     void showModalDialog(QWidget* dialog);
 
+    // Shows the position of a line in its X and Y boxes.
+    void IcPrint(int index);
+
     // Toolbar button by its index; separators do nothing.
     void Toolbar1_ButtonClick(int index);
 
@@ -46,6 +51,7 @@ public:
     CardCanvas* Picture1;
     QPushButton* Cmd_PictureSetting;
     QTabWidget* SSTab1;
+    std::array<LineTab*, 12> Lines{};
     QMenu* MFile;
     QAction* Sinki;
     QAction* Load_Hiraku;
@@ -72,6 +78,7 @@ public slots:
     void mnu_Haikei_Click();
     void Cmd_PictureSetting_Click();
     void Houhou_Click();
+    void SSTab1_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,6 +88,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildTabs();
+    void enableCurrentTab();
 
     TavorMain& m;
     bool m_canvasCentred = true;

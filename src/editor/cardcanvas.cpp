@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
 
@@ -38,11 +39,14 @@ CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
         label->setVisible(true);
         return label;
     };
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 12; ++i) {
         MJLabel_Kage[i] = makeLabel(QStringLiteral("MJLabel_Kage_%1").arg(i));
+        MJLabel_Kage[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
     for (int i = 0; i < 12; ++i) {
         MJLabel[i] = makeLabel(QStringLiteral("MJLabel_%1").arg(i));
         MJLabel[i]->setCursor(Qt::SizeAllCursor);
+        MJLabel[i]->installEventFilter(this);
     }
 }
 
@@ -108,6 +112,63 @@ void CardCanvas::DrawTextItem(int i) {
 void CardCanvas::RedrawCard() {
     for (int i = 0; i < 12; ++i)
         DrawTextItem(i);
+}
+
+void CardCanvas::MJLabel_MouseDown(int i, double x, double y) {
+    DragY = float(y / TwipsPerMm);
+    DragX = float(x / TwipsPerMm);
+    DragFlg = 1;
+    DragIdx = i;
+    emit itemGrabbed(i);
+}
+
+void CardCanvas::MJLabel_MouseMove(double x, double y) {
+    if (DragFlg == 0)
+        return;
+    const int k = DragIdx;
+    TextItem& t = m.card.TextItems[k];
+    t.Top = y / TwipsPerMm + t.Top - DragY;
+    t.Left = x / TwipsPerMm + t.Left - DragX;
+    KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+    if (onPositionShown)
+        onPositionShown(k);
+    DrawTextItem(k);
+}
+
+void CardCanvas::MJLabel_MouseUp() {
+    DragFlg = 0;
+    m.ChangedFlg = 1;
+}
+
+bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    // The pointer in twips from the corner of the line being dragged, which
+    // the canvas keeps at the line's stored position.
+    const QPointF onCanvas = static_cast<QWidget*>(watched)->mapTo(this, mouse->position());
+    if (type == QEvent::MouseButtonPress) {
+        const int i = int(std::find(MJLabel.begin(), MJLabel.end(), watched) - MJLabel.begin());
+        if (i >= 12)
+            return false;
+        const TextItem& t = m.card.TextItems[i];
+        MJLabel_MouseDown(i, (onCanvas.x() / pixelsPerMmX() - t.Left) * TwipsPerMm,
+                          (onCanvas.y() / pixelsPerMmY() - t.Top) * TwipsPerMm);
+        return true;
+    }
+    if (type == QEvent::MouseMove) {
+        if (DragFlg == 0)
+            return false;
+        const TextItem& t = m.card.TextItems[DragIdx];
+        MJLabel_MouseMove((onCanvas.x() / pixelsPerMmX() - t.Left) * TwipsPerMm,
+                          (onCanvas.y() / pixelsPerMmY() - t.Top) * TwipsPerMm);
+        return true;
+    }
+    if (DragFlg != 0 && mouse->buttons() == Qt::NoButton)
+        MJLabel_MouseUp();
+    return true;
 }
 
 void CardCanvas::placeIn(const QSize& frameSize, bool centred) {

@@ -39,11 +39,22 @@ public:
     // Called with the line whose position changed (IcPrint).
     std::function<void(int)> onPositionShown;
 
+    // Dragging a line: the button went down on label i at (x, y) twips from
+    // the label's corner; the pointer moved to (x, y) twips from the dragged
+    // label's corner; the button was released.
+    void MJLabel_MouseDown(int i, double xTwips, double yTwips);
+    void MJLabel_MouseMove(double xTwips, double yTwips);
+    void MJLabel_MouseUp();
+    bool dragging() const { return DragFlg != 0; }
+
 signals:
+    // A line was grabbed: its tab becomes current and its text gets the focus.
+    void itemGrabbed(int index);
     // A picture file was dropped and taken as the card's picture.
     void pictureDropped();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -58,4 +69,8 @@ private:
 
     TavorMain& m;
     bool m_pictureShown = false;
+    int DragFlg = 0;
+    int DragIdx = 0;
+    float DragX = 0;
+    float DragY = 0;
 };

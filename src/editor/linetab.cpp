@@ -1,0 +1,419 @@
+#include "linetab.h"
+
+#include "app/uiservices.h"
+#include "document/card.h"
+#include "document/tavormain.h"
+#include "lineedits.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+LineTab::LineTab(TavorMain& tavor, int index, QWidget* parent)
+    : QWidget(parent), m(tavor), m_index(index) {
+    setObjectName(QStringLiteral("LineTab_%1").arg(index));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->setSpacing(4);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAttribute(Qt::WA_InputMethodEnabled, true);
+    Text1->installEventFilter(this);
+    connect(Text1, &QLineEdit::textEdited, this, &LineTab::Text1_Change);
+    outer->addWidget(Text1);
+
+    auto* groups = new QHBoxLayout;
+    groups->setSpacing(6);
+    outer->addLayout(groups);
+
+    // Font group
+    Frame2 = new QGroupBox(QStringLiteral("ﾌｫﾝﾄ"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* font = new QGridLayout(Frame2);
+    font->setContentsMargins(6, 4, 6, 4);
+    font->setHorizontalSpacing(4);
+    font->setVerticalSpacing(2);
+    Label1 = new QLabel(QStringLiteral("ﾌｫﾝﾄ名 :"), Frame2);
+    ComboFN = new QComboBox(Frame2);
+    ComboFN->setObjectName(QStringLiteral("ComboFN"));
+    ComboFN->setMinimumContentsLength(12);
+    ComboFN->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    connect(ComboFN, &QComboBox::activated, this, &LineTab::ComboFN_Click);
+    Label4 = new QLabel(QStringLiteral("ｻｲｽﾞ :"), Frame2);
+    TextFsize = makeNumberField("TextFsize", 48);
+    TextFsize->setParent(Frame2);
+    VScroll1 = makeSpin(Qt::Vertical, "VScroll1");
+    VScroll1->setParent(Frame2);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &LineTab::VScroll1_Change);
+    Check1 = new QCheckBox(QStringLiteral("太字"), Frame2);
+    Check2 = new QCheckBox(QStringLiteral("斜体"), Frame2);
+    Check3 = new QCheckBox(QStringLiteral("ｱﾝﾀﾞｰﾗｲﾝ"), Frame2);
+    Check4 = new QCheckBox(QStringLiteral("取り消し線"), Frame2);
+    int n = 1;
+    for (QCheckBox* c : {Check1, Check2, Check3, Check4}) {
+        c->setObjectName(QStringLiteral("Check%1").arg(n++));
+        connect(c, &QCheckBox::clicked, this, &LineTab::Check_Click);
+    }
+    Label3 = new QLabel(QStringLiteral("色 :"), Frame2);
+    Shape1 = new QFrame(Frame2);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setFixedSize(28, 18);
+    Shape1->setAutoFillBackground(true);
+    CmdC = new QPushButton(QStringLiteral("設定"), Frame2);
+    CmdC->setObjectName(QStringLiteral("CmdC"));
+    connect(CmdC, &QPushButton::clicked, this, &LineTab::CmdC_Click);
+
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->setSpacing(0);
+    sizeRow->addWidget(TextFsize);
+    sizeRow->addWidget(VScroll1);
+    auto* colorRow = new QHBoxLayout;
+    colorRow->addWidget(Shape1);
+    colorRow->addWidget(CmdC);
+    font->addWidget(Label1, 0, 0);
+    font->addWidget(ComboFN, 0, 1, 1, 3);
+    font->addWidget(Label4, 1, 0);
+    font->addLayout(sizeRow, 1, 1);
+    font->addWidget(Label3, 1, 2);
+    font->addLayout(colorRow, 1, 3);
+    font->addWidget(Check1, 2, 0, 1, 1);
+    font->addWidget(Check2, 2, 1, 1, 1);
+    font->addWidget(Check3, 2, 2, 1, 1);
+    font->addWidget(Check4, 2, 3, 1, 1);
+    groups->addWidget(Frame2, 3);
+
+    // Position group
+    Frame3 = new QGroupBox(QStringLiteral("位置"), this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    auto* pos = new QGridLayout(Frame3);
+    pos->setContentsMargins(6, 4, 6, 4);
+    pos->setVerticalSpacing(2);
+    Label5 = new QLabel(QStringLiteral("X :"), Frame3);
+    TextX = makeNumberField("TextX", 52);
+    TextX->setParent(Frame3);
+    HScroll1 = makeSpin(Qt::Horizontal, "HScroll1");
+    HScroll1->setParent(Frame3);
+    connect(HScroll1, &QScrollBar::valueChanged, this, &LineTab::HScroll1_Change);
+    Label6 = new QLabel(QStringLiteral("Y :"), Frame3);
+    TextY = makeNumberField("TextY", 52);
+    TextY->setParent(Frame3);
+    VScroll3 = makeSpin(Qt::Vertical, "VScroll3");
+    VScroll3->setParent(Frame3);
+    connect(VScroll3, &QScrollBar::valueChanged, this, &LineTab::VScroll3_Change);
+    pos->addWidget(Label5, 0, 0);
+    pos->addWidget(TextX, 0, 1);
+    pos->addWidget(HScroll1, 1, 1);
+    pos->addWidget(Label6, 2, 0);
+    auto* yRow = new QHBoxLayout;
+    yRow->setSpacing(0);
+    yRow->addWidget(TextY);
+    yRow->addWidget(VScroll3);
+    pos->addLayout(yRow, 2, 1);
+    groups->addWidget(Frame3, 1);
+
+    // 3D group
+    frm_Kage = new QGroupBox(QStringLiteral("立体文字"), this);
+    frm_Kage->setObjectName(QStringLiteral("frm_Kage"));
+    auto* kage = new QGridLayout(frm_Kage);
+    kage->setContentsMargins(6, 4, 6, 4);
+    kage->setVerticalSpacing(2);
+    chk_Kage = new QCheckBox(QStringLiteral("使用"), frm_Kage);
+    chk_Kage->setObjectName(QStringLiteral("chk_Kage"));
+    connect(chk_Kage, &QCheckBox::clicked, this, &LineTab::chk_Kage_Click);
+    lbl_Kage1 = new QLabel(QStringLiteral("高さ :"), frm_Kage);
+    txt_Takasa = makeNumberField("txt_Takasa", 40);
+    txt_Takasa->setParent(frm_Kage);
+    VSc_Takasa = makeSpin(Qt::Vertical, "VSc_Takasa");
+    VSc_Takasa->setParent(frm_Kage);
+    connect(VSc_Takasa, &QScrollBar::valueChanged, this, &LineTab::VSc_Takasa_Change);
+    lbl_Kage2 = new QLabel(QStringLiteral("色 :"), frm_Kage);
+    shp_Kage = new QFrame(frm_Kage);
+    shp_Kage->setObjectName(QStringLiteral("shp_Kage"));
+    shp_Kage->setFrameShape(QFrame::Box);
+    shp_Kage->setFixedSize(28, 18);
+    shp_Kage->setAutoFillBackground(true);
+    Cmd_Kage = new QPushButton(QStringLiteral("設定"), frm_Kage);
+    Cmd_Kage->setObjectName(QStringLiteral("Cmd_Kage"));
+    connect(Cmd_Kage, &QPushButton::clicked, this, &LineTab::Cmd_Kage_Click);
+    lbl_Kage3 = new QLabel(QStringLiteral("方向 :"), frm_Kage);
+    cmb_Houkou = new QComboBox(frm_Kage);
+    cmb_Houkou->setObjectName(QStringLiteral("cmb_Houkou"));
+    for (int d = 0; d < 8; ++d)
+        cmb_Houkou->addItem(HoukouName[d]);
+    cmb_Houkou->setCurrentIndex(3);
+    connect(cmb_Houkou, &QComboBox::activated, this, &LineTab::cmb_Houkou_Click);
+    auto* heightRow = new QHBoxLayout;
+    heightRow->setSpacing(0);
+    heightRow->addWidget(txt_Takasa);
+    heightRow->addWidget(VSc_Takasa);
+    auto* kageColorRow = new QHBoxLayout;
+    kageColorRow->addWidget(shp_Kage);
+    kageColorRow->addWidget(Cmd_Kage);
+    kage->addWidget(chk_Kage, 0, 0, 1, 2);
+    kage->addWidget(lbl_Kage1, 1, 0);
+    kage->addLayout(heightRow, 1, 1);
+    kage->addWidget(lbl_Kage3, 1, 2);
+    kage->addWidget(cmb_Houkou, 1, 3);
+    kage->addWidget(lbl_Kage2, 2, 0);
+    kage->addLayout(kageColorRow, 2, 1, 1, 3);
+    groups->addWidget(frm_Kage, 2);
+
+    connect(TextFsize, &QLineEdit::returnPressed, this, &LineTab::TextFsize_Commit);
+    connect(TextX, &QLineEdit::returnPressed, this, &LineTab::TextX_Commit);
+    connect(TextY, &QLineEdit::returnPressed, this, &LineTab::TextY_Commit);
+    connect(txt_Takasa, &QLineEdit::returnPressed, this, &LineTab::txt_Takasa_Commit);
+
+    fillSwatch(Shape1, 0);
+    fillSwatch(shp_Kage, 0);
+    txt_Takasa->setText(FormatOneDecimal(0.5));
+    EnableKageControls(false);
+}
+
+QScrollBar* LineTab::makeSpin(Qt::Orientation orientation, const char* name) {
+    auto* spin = new QScrollBar(orientation, this);
+    spin->setObjectName(QString::fromLatin1(name));
+    // A spin button: it rests at 1; an arrow moves it to 0 or 2 and the
+    // handler puts it back.
+    spin->setRange(0, 32767);
+    spin->setSingleStep(1);
+    spin->setPageStep(1);
+    spin->setValue(1);
+    if (orientation == Qt::Vertical)
+        spin->setFixedSize(16, 24);
+    else
+        spin->setFixedSize(52, 16);
+    return spin;
+}
+
+QLineEdit* LineTab::makeNumberField(const char* name, int width) {
+    auto* field = new QLineEdit(this);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setFixedWidth(width);
+    field->setAlignment(Qt::AlignRight);
+    // Numbers are typed without the input method.
+    field->setAttribute(Qt::WA_InputMethodEnabled, false);
+    field->installEventFilter(this);
+    return field;
+}
+
+bool LineTab::eventFilter(QObject* watched, QEvent* event) {
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (field && event->type() == QEvent::FocusIn) {
+        QTimer::singleShot(0, field, &QLineEdit::selectAll);
+    } else if (field && event->type() == QEvent::FocusOut && field != Text1 &&
+               static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        if (field == TextFsize)
+            TextFsize_Commit();
+        else if (field == TextX)
+            TextX_Commit();
+        else if (field == TextY)
+            TextY_Commit();
+        else if (field == txt_Takasa)
+            txt_Takasa_Commit();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LineTab::fillSwatch(QFrame* swatch, std::int32_t rgb) {
+    const auto v = static_cast<quint32>(rgb);
+    QPalette pal = swatch->palette();
+    pal.setColor(QPalette::Window, QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)));
+    swatch->setPalette(pal);
+}
+
+void LineTab::changed() {
+    m.ChangedFlg = 1;
+    emit redraw(m_index);
+}
+
+void LineTab::rest(QScrollBar* spin) { spin->setValue(1); }
+
+void LineTab::Text1_Change(const QString& text) {
+    const QString clean = CleanLineText(text);
+    if (clean != text) {
+        const int cursor = Text1->cursorPosition() - int(text.size() - clean.size());
+        Text1->setText(clean);
+        Text1->setCursorPosition(std::max(0, cursor));
+        m.ui().beep();
+    }
+    m.card.TextItems[m_index].Text = clean;
+    changed();
+}
+
+void LineTab::ComboFN_Click(int row) {
+    if (row >= 0)
+        m.card.TextItems[m_index].FontName = ComboFN->itemText(row);
+    changed();
+}
+
+void LineTab::TextFsize_Commit() {
+    TextItem& t = m.card.TextItems[m_index];
+    if (const auto size = TypedFontSize(TextFsize->text()))
+        t.FontSize = *size;
+    else
+        m.ui().beep();
+    TextFsize->setText(FormatOneDecimal(t.FontSize));
+    changed();
+}
+
+void LineTab::VScroll1_Change(int value) {
+    TextItem& t = m.card.TextItems[m_index];
+    if (value != 1) {
+        bool limited = false;
+        t.FontSize = FontSizeStep(t.FontSize, value < 1, &limited);
+        if (limited)
+            m.ui().beep();
+    }
+    TextFsize->setText(FormatOneDecimal(t.FontSize));
+    changed();
+    rest(VScroll1);
+}
+
+void LineTab::Check_Click() {
+    TextItem& t = m.card.TextItems[m_index];
+    t.Bold = Check1->isChecked();
+    t.Italic = Check2->isChecked();
+    t.Underline = Check3->isChecked();
+    t.Strikethrough = Check4->isChecked();
+    changed();
+}
+
+void LineTab::CmdC_Click() {
+    TextItem& t = m.card.TextItems[m_index];
+    const auto color = m.ui().chooseColor(quint32(t.ForeColor));
+    if (!color)
+        return;
+    t.ForeColor = std::int32_t(*color);
+    fillSwatch(Shape1, t.ForeColor);
+    changed();
+}
+
+void LineTab::TextX_Commit() {
+    m.card.TextItems[m_index].Left = TruncateToTenth(TextX->text());
+    changed();
+}
+
+void LineTab::TextY_Commit() {
+    m.card.TextItems[m_index].Top = TruncateToTenth(TextY->text());
+    changed();
+}
+
+void LineTab::HScroll1_Change(int value) {
+    TextItem& t = m.card.TextItems[m_index];
+    if (value < 1)
+        t.Left -= 0.1;
+    else if (value > 1)
+        t.Left += 0.1;
+    changed();
+    rest(HScroll1);
+}
+
+void LineTab::VScroll3_Change(int value) {
+    TextItem& t = m.card.TextItems[m_index];
+    if (value < 1)
+        t.Top -= 0.1;
+    else if (value > 1)
+        t.Top += 0.1;
+    changed();
+    rest(VScroll3);
+}
+
+void LineTab::chk_Kage_Click() {
+    TextItem& t = m.card.TextItems[m_index];
+    t.KageOn = chk_Kage->isChecked();
+    EnableKageControls(t.KageOn);
+    changed();
+}
+
+void LineTab::cmb_Houkou_Click(int row) {
+    m.card.TextItems[m_index].KageHoukou = std::int16_t(row >= 0 && row < 8 ? row : 3);
+    changed();
+}
+
+void LineTab::Cmd_Kage_Click() {
+    TextItem& t = m.card.TextItems[m_index];
+    const auto color = m.ui().chooseColor(quint32(t.KageColor));
+    if (!color)
+        return;
+    t.KageColor = std::int32_t(*color);
+    fillSwatch(shp_Kage, t.KageColor);
+    changed();
+}
+
+void LineTab::txt_Takasa_Commit() {
+    // No limit on a typed height, and the box keeps what was typed.
+    m.card.TextItems[m_index].KageTakasa = TruncateToTenth(txt_Takasa->text());
+    changed();
+}
+
+void LineTab::VSc_Takasa_Change(int value) {
+    TextItem& t = m.card.TextItems[m_index];
+    if (value != 1) {
+        bool limited = false;
+        t.KageTakasa = TakasaStep(t.KageTakasa, value < 1, &limited);
+        if (limited)
+            m.ui().beep();
+    }
+    txt_Takasa->setText(FormatOneDecimal(t.KageTakasa));
+    changed();
+    rest(VSc_Takasa);
+}
+
+void LineTab::EnableKageControls(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{txt_Takasa, VSc_Takasa, shp_Kage, Cmd_Kage,
+                                                      lbl_Kage1, lbl_Kage2, lbl_Kage3, cmb_Houkou})
+        w->setEnabled(on);
+}
+
+void LineTab::setCurrent(bool current) {
+    Text1->setEnabled(current);
+    Frame2->setEnabled(current);
+    Frame3->setEnabled(current);
+}
+
+void LineTab::setFontList(const QStringList& fonts, const QString& current) {
+    const QSignalBlocker block(ComboFN);
+    ComboFN->clear();
+    ComboFN->addItems(fonts);
+    ComboFN->setCurrentText(current);
+}
+
+void LineTab::IcPrint() {
+    const TextItem& t = m.card.TextItems[m_index];
+    TextX->setText(FormatOneDecimal(t.Left));
+    TextY->setText(FormatOneDecimal(t.Top));
+}
+
+void LineTab::showLine() {
+    const TextItem& t = m.card.TextItems[m_index];
+    const QSignalBlocker b1(Text1), b2(ComboFN), b3(cmb_Houkou);
+    Text1->setText(t.Text);
+    const int row = ComboFN->findText(t.FontName);
+    if (row >= 0)
+        ComboFN->setCurrentIndex(row);
+    else
+        ComboFN->setEditText(t.FontName);
+    TextFsize->setText(FormatOneDecimal(t.FontSize));
+    Check1->setChecked(t.Bold);
+    Check2->setChecked(t.Italic);
+    Check3->setChecked(t.Underline);
+    Check4->setChecked(t.Strikethrough);
+    fillSwatch(Shape1, t.ForeColor);
+    chk_Kage->setChecked(t.KageOn);
+    EnableKageControls(t.KageOn);
+    txt_Takasa->setText(FormatOneDecimal(t.KageTakasa));
+    cmb_Houkou->setCurrentIndex(t.KageHoukou >= 0 && t.KageHoukou < 8 ? t.KageHoukou : 3);
+    fillSwatch(shp_Kage, t.KageColor);
+    IcPrint();
+}
