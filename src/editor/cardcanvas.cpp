@@ -186,6 +186,7 @@ void CardCanvas::placeIn(const QSize& frameSize, bool centred) {
 
 void CardCanvas::setPictureShown(bool shown) {
     m_pictureShown = shown;
+    m_scaledFrom = 0;
     update();
 }
 
@@ -193,8 +194,14 @@ void CardCanvas::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), colorOf(std::int32_t(m.app.BackColor)));
     if (m_pictureShown && !m.Image1.isNull()) {
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRectF(rect()), m.Image1);
+        // The picture is scaled to the canvas once; each repaint of a moved
+        // line then copies only its part of the scaled picture.
+        if (m_scaled.size() != size() || m_scaledFrom != m.Image1.cacheKey()) {
+            m_scaled = QPixmap::fromImage(
+                m.Image1.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            m_scaledFrom = m.Image1.cacheKey();
+        }
+        p.drawPixmap(0, 0, m_scaled);
     }
 }
 

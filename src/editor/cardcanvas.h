@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -69,6 +70,8 @@ private:
 
     TavorMain& m;
     bool m_pictureShown = false;
+    QPixmap m_scaled;
+    qint64 m_scaledFrom = 0;
     int DragFlg = 0;
     int DragIdx = 0;
     float DragX = 0;

@@ -1,0 +1,115 @@
+// Drawing one line on the canvas, one drag step, and rendering the card image,
+// on a card with twelve filled lines with 3D text and a background picture.
+#include "app/mainform.h"
+#include "app/settings.h"
+#include "document/newcard.h"
+#include "document/tavormain.h"
+#include "editor/cardcanvas.h"
+#include "editor/cardimage.h"
+#include "print/pdfprinter.h"
+#include "app/consoleui.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Editor {
+    QTemporaryDir dir;
+    ConsoleUi ui;
+    Settings settings{dir.filePath(QStringLiteral("qvrs.ini"))};
+    PdfOnlyPrinterHost host;
+    TavorMain m{ui, settings, host};
+    MainForm form{m};
+
+    Editor() {
+        m.setDataFolder(dir.path());
+        m.setView(&form);
+        NewCard(m);
+        const char16_t* texts[] = {u"山田　太郎", u"㈱クイロ商会", u"営業部", u"課長",
+                                   u"東京都千代田区丸の内１－２－３", u"TEL 03-1234-5678",
+                                   u"FAX 03-1234-5679", u"090-1234-5678", u"pager 12345",
+                                   u"taro@example.jp", u"受付 9:00～17:00", u"https://example.jp"};
+        for (int i = 0; i < 12; ++i) {
+            TextItem& t = m.card.TextItems[i];
+            t.Text = QString::fromUtf16(texts[i]);
+            t.FontName = QStringLiteral("IPAGothic");
+            t.KageOn = true;
+            t.KageColor = 0x808080;
+            t.KageTakasa = 0.5;
+        }
+        // A photo-sized background picture on the canvas.
+        m.Image1 = QImage(4000, 3000, QImage::Format_RGB32);
+        m.Image1.fill(QColor(200, 220, 240));
+        form.showCardPicture();
+        form.show();
+        form.redrawCard();
+        QApplication::processEvents();
+    }
+    ~Editor() { m.setView(nullptr); }
+};
+
+Editor& editor() {
+    static Editor e;
+    return e;
+}
+
+void DrawTextItem(benchmark::State& state) {
+    Editor& e = editor();
+    int n = 0;
+    for (auto _ : state) {
+        e.m.card.TextItems[4].Text = (n++ % 2) ? QStringLiteral("東京都千代田区丸の内１－２－３")
+                                              : QStringLiteral("東京都千代田区丸の内１－２－４");
+        e.form.Picture1->DrawTextItem(4);
+    }
+}
+BENCHMARK(DrawTextItem)->Unit(benchmark::kMicrosecond);
+
+// The same with the canvas repainted, as the screen shows it.
+void DrawTextItemPainted(benchmark::State& state) {
+    Editor& e = editor();
+    int n = 0;
+    for (auto _ : state) {
+        e.m.card.TextItems[4].Text = (n++ % 2) ? QStringLiteral("東京都千代田区丸の内１－２－３")
+                                              : QStringLiteral("東京都千代田区丸の内１－２－４");
+        e.form.Picture1->DrawTextItem(4);
+        e.form.Picture1->repaint();
+    }
+}
+BENCHMARK(DrawTextItemPainted)->Unit(benchmark::kMicrosecond);
+
+void DragStep(benchmark::State& state) {
+    Editor& e = editor();
+    e.form.Picture1->MJLabel_MouseDown(0, 100, 100);
+    int n = 0;
+    for (auto _ : state) {
+        const double d = (n++ % 2) ? 30 : -30; // 0.5 mm back and forth
+        e.form.Picture1->MJLabel_MouseMove(100 + d, 100 + d);
+        e.form.Picture1->repaint();
+    }
+    e.form.Picture1->MJLabel_MouseUp();
+}
+BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);
+
+void RenderCardImage(benchmark::State& state) {
+    Editor& e = editor();
+    for (auto _ : state) {
+        e.m.app.ImgScale = int(state.range(0));
+        const QImage image = RenderCardImage(e.m, true, true);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(RenderCardImage)->Arg(1)->Arg(4)->Arg(10)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
