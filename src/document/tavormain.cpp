@@ -1,5 +1,6 @@
 #include "tavormain.h"
 
+#include "app/runtimeerror.h"
 #include "cardview.h"
 #include "print/printer.h"
 
@@ -15,14 +16,23 @@ TavorMain::~TavorMain() = default;
 Printer& TavorMain::printer() {
     if (!m_printer) {
         const QStringList names = m_printers.deviceNames();
-        m_printer = m_printers.open(names.isEmpty() ? QStringLiteral("PDF") : names.first());
+        if (!names.isEmpty())
+            m_printer = m_printers.open(names.first());
+        // A printer that vanished since it was listed: the built-in one.
+        if (!m_printer)
+            m_printer = m_printers.open(QStringLiteral("PDF"));
+        if (!m_printer)
+            throw RuntimeError(RuntimeError::DeviceIo);
     }
     return *m_printer;
 }
 
-void TavorMain::selectPrinter(const QString& deviceName) {
-    if (auto p = m_printers.open(deviceName))
-        m_printer = std::move(p);
+bool TavorMain::selectPrinter(const QString& deviceName) {
+    auto p = m_printers.open(deviceName);
+    if (!p)
+        return false;
+    m_printer = std::move(p);
+    return true;
 }
 
 void TavorMain::setPrinter(std::unique_ptr<Printer> printer) { m_printer = std::move(printer); }

@@ -52,10 +52,12 @@ public:
     PrinterHost& printers() const { return m_printers; }
 
     // The current printer; opened on first use (the first of PrinterList, or
-    // the built-in PDF printer when the system has none).
+    // the built-in PDF printer when the system has none). Throws
+    // RuntimeError when not even that can be opened.
     Printer& printer();
     bool hasPrinter() const { return m_printer != nullptr; }
-    void selectPrinter(const QString& deviceName);
+    // Makes the named printer current; false when it cannot be opened.
+    bool selectPrinter(const QString& deviceName);
     void setPrinter(std::unique_ptr<Printer> printer);
 
     CardView& view() const { return *m_view; }
