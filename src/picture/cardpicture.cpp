@@ -12,7 +12,10 @@
 #include <QImageWriter>
 #include <QPainter>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -21,6 +24,23 @@ namespace {
 // render scale is under 4000 pixels across.
 constexpr int MaxPictureSide = 4096;
 
+constexpr int BmpFileHeader = 14;
+constexpr int BmpInfoHeader = 40;
+
+RuntimeError truncatedPicture() {
+    return RuntimeError(RuntimeError::InvalidPicture,
+                        QStringLiteral("画像ファイルが途中で切れています。"));
+}
+
+RuntimeError pictureTooLarge(QSize size) {
+    return RuntimeError(RuntimeError::InvalidPicture,
+                        QStringLiteral("画像が大きすぎて読み込めません（%1 × %2 ピクセル）。")
+                            .arg(size.width())
+                            .arg(size.height()));
+}
+
+// Only regular files are opened: a FIFO or a device would block the reader
+// or never end.
 void checkRegularFile(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
@@ -29,6 +49,101 @@ void checkRegularFile(const QString& path) {
     if (!S_ISREG(st.st_mode))
         throw RuntimeError(RuntimeError::PathFileAccess);
 }
+
+quint32 le32(const uchar* p) {
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+quint16 le16(const uchar* p) {
+    return quint16(p[0] | p[1] << 8);
+}
+
+// ------------------------------------------------------------------ JPEG
+
+// Whether the JPEG data reaches the end-of-image marker of its main picture.
+// The decoder fills whatever is missing from a file cut short with grey and
+// still reports success; a card would then be printed with a grey band.
+// Segments are skipped by their lengths (an EXIF thumbnail ends with its own
+// end-of-image marker inside APP1), scan data up to the next real marker.
+bool jpegComplete(const uchar* p, qint64 n) {
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    qint64 i = 2;
+    for (;;) {
+        // Like the decoder, tolerate stray bytes before a marker.
+        const void* ff = std::memchr(p + i, 0xFF, size_t(n - i));
+        if (!ff)
+            return false;
+        i = static_cast<const uchar*>(ff) - p;
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            return false;
+        const uchar code = p[i++];
+        if (code == 0xD9)
+            return true;
+        if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7))
+            continue;
+        if (i + 2 > n)
+            return false;
+        const int length = p[i] << 8 | p[i + 1];
+        if (length < 2 || i + length > n)
+            return false;
+        i += length;
+        if (code != 0xDA)
+            continue;
+        // Scan data: 0xFF 0x00 is a stuffed byte, 0xFF 0xD0-0xD7 a restart.
+        for (;;) {
+            const void* mark = std::memchr(p + i, 0xFF, size_t(n - i));
+            if (!mark)
+                return false;
+            i = static_cast<const uchar*>(mark) - p;
+            if (i + 1 >= n)
+                return false;
+            const uchar next = p[i + 1];
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7))
+                i += 2;
+            else if (next == 0xFF)
+                ++i;
+            else
+                break;
+        }
+    }
+}
+
+void checkJpegComplete(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw RuntimeError(RuntimeError::PathFileAccess);
+    const qint64 n = f.size();
+    const uchar* data = n > 0 ? f.map(0, n) : nullptr;
+    if (!data) {
+        const QByteArray bytes = f.readAll();
+        if (!jpegComplete(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size()))
+            throw truncatedPicture();
+        return;
+    }
+    const bool complete = jpegComplete(data, n);
+    f.unmap(const_cast<uchar*>(data));
+    if (!complete)
+        throw truncatedPicture();
+}
+
+// The size a JPEG is decoded at. The decoder scales by n/8 while it decodes
+// (a 50-megapixel photo at 3/8 costs a fraction of its full decode) and picks
+// the n that reaches the requested size; asking for the largest n/8 step
+// within the limit, rounded down, makes it pick exactly that n. Photo sizes
+// are multiples of 8, so its output is the requested size and is not
+// resampled afterwards. Past 1/8 the output is resampled down to the limit.
+QSize jpegDecodeSize(QSize full) {
+    const int longSide = std::max(full.width(), full.height());
+    const int num = std::max(1, 8 * MaxPictureSide / longSide);
+    const QSize step(std::max(1, full.width() * num / 8), std::max(1, full.height() * num / 8));
+    if (std::max(step.width(), step.height()) > MaxPictureSide)
+        return full.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio);
+    return step;
+}
+
+// ------------------------------------------------------------------ reading
 
 // A picture with transparent parts is laid on white, as it shows on a card.
 QImage opaque(QImage image) {
@@ -42,6 +157,118 @@ QImage opaque(QImage image) {
     return flat;
 }
 
+// ------------------------------------------------------------------ BMP
+
+// The fields of a 24-bit uncompressed BMP that the fast paths need.
+struct Bmp24 {
+    int width = 0;
+    int height = 0; // rows, always positive
+    bool topDown = false;
+    qint64 pixelStart = 0;
+    qint64 rowSize = 0;
+};
+
+// Reads the headers of a 24-bit uncompressed BMP; false for any other file
+// or when the pixel rows are not all there.
+bool parseBmp24(const uchar* h, qint64 fileSize, Bmp24* out) {
+    if (fileSize < BmpFileHeader + BmpInfoHeader || h[0] != 'B' || h[1] != 'M')
+        return false;
+    const quint32 infoSize = le32(h + 14);
+    const qint32 width = qint32(le32(h + 18));
+    const qint32 height = qint32(le32(h + 22));
+    if (infoSize < BmpInfoHeader || le16(h + 26) != 1 || le16(h + 28) != 24 || le32(h + 30) != 0)
+        return false;
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+        return false;
+    const qint64 rows = std::abs(qint64(height));
+    const qint64 rowSize = (qint64(width) * 3 + 3) & ~qint64(3);
+    const qint64 start = le32(h + 10);
+    if (start < BmpFileHeader + qint64(infoSize) || start + rowSize * rows > fileSize)
+        return false;
+    *out = {width, int(std::min<qint64>(rows, INT32_MAX)), height < 0, start, rowSize};
+    return rows <= INT32_MAX;
+}
+
+// The header of a BMP file, when it is a 24-bit one.
+std::optional<Bmp24> peekBmp24(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray head = f.read(BmpFileHeader + BmpInfoHeader);
+    Bmp24 bmp;
+    if (head.size() < BmpFileHeader + BmpInfoHeader ||
+        !parseBmp24(reinterpret_cast<const uchar*>(head.constData()), f.size(), &bmp))
+        return std::nullopt;
+    return bmp;
+}
+
+// The general reader decodes a BMP whose pixel rows are cut short as a
+// whole picture with the missing rows made up; for the uncompressed kinds
+// the file size tells. (Run-length encoded BMPs end where their data says.)
+void checkBmpComplete(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw RuntimeError(RuntimeError::PathFileAccess);
+    const QByteArray head = f.read(BmpFileHeader + BmpInfoHeader);
+    const auto* h = reinterpret_cast<const uchar*>(head.constData());
+    if (head.size() < BmpFileHeader + 12)
+        throw truncatedPicture();
+    const quint32 infoSize = le32(h + 14);
+    qint64 width, rows, bits, compression = 0;
+    if (infoSize == 12) { // the old OS/2 header
+        width = le16(h + 18);
+        rows = le16(h + 20);
+        bits = le16(h + 24);
+    } else {
+        if (head.size() < BmpFileHeader + BmpInfoHeader)
+            throw truncatedPicture();
+        width = qint32(le32(h + 18));
+        rows = std::abs(qint64(qint32(le32(h + 22))));
+        bits = le16(h + 28);
+        compression = le32(h + 30);
+    }
+    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
+    if (!uncompressed || width <= 0 || bits <= 0)
+        return;
+    const qint64 rowSize = (width * bits + 31) / 32 * 4;
+    if (qint64(le32(h + 10)) + rowSize * rows > f.size())
+        throw truncatedPicture();
+}
+
+// Reads the working bitmap the colour library wrote straight into an RGB32
+// image: a single pass over the mapped file instead of the general reader.
+QImage readWorkBitmap(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw RuntimeError(RuntimeError::PathFileAccess);
+    const qint64 n = f.size();
+    const uchar* data = n >= BmpFileHeader + BmpInfoHeader ? f.map(0, n) : nullptr;
+    Bmp24 bmp;
+    if (!data || !parseBmp24(data, n, &bmp)) {
+        if (data)
+            f.unmap(const_cast<uchar*>(data));
+        f.close();
+        QImage image(path, "bmp");
+        if (image.isNull())
+            throw RuntimeError(RuntimeError::InvalidPicture);
+        return opaque(std::move(image));
+    }
+    QImage image(bmp.width, bmp.height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        f.unmap(const_cast<uchar*>(data));
+        throw RuntimeError(RuntimeError::OutOfMemory);
+    }
+    for (int y = 0; y < bmp.height; ++y) {
+        const int fileRow = bmp.topDown ? y : bmp.height - 1 - y;
+        const uchar* s = data + bmp.pixelStart + fileRow * bmp.rowSize;
+        auto* d = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < bmp.width; ++x, s += 3)
+            d[x] = 0xFF000000u | quint32(s[2]) << 16 | quint32(s[1]) << 8 | s[0];
+    }
+    f.unmap(const_cast<uchar*>(data));
+    return image;
+}
+
 void writeBmp(const QImage& image, const QString& path) {
     QImageWriter writer(path, "bmp");
     if (!writer.write(image))
@@ -50,17 +277,34 @@ void writeBmp(const QImage& image, const QString& path) {
                                : RuntimeError::DeviceIo);
 }
 
+// ------------------------------------------------------------------ colour library
+
+bool isLibraryMode(int mode) {
+    return mode == TAVOR_MODE_SEPIA || mode == TAVOR_MODE_GREEN || mode == TAVOR_MODE_BLUE ||
+           mode == TAVOR_MODE_GRAY || mode == TAVOR_MODE_TINT;
+}
+
 void monocro(const QString& in, const QString& out, int mode, int red, int green, int blue) {
     const int rc = Monocro(QFile::encodeName(in).constData(), QFile::encodeName(out).constData(),
                            mode, red, green, blue);
-    if (rc == TAVOR_E_FORMAT || rc == TAVOR_E_TRUNCATED || rc == TAVOR_E_SIZE)
+    switch (rc) {
+    case TAVOR_OK:
+        return;
+    case TAVOR_E_FORMAT:
+    case TAVOR_E_SIZE:
         throw RuntimeError(RuntimeError::InvalidPicture);
-    if (rc == TAVOR_E_WRITE)
+    case TAVOR_E_TRUNCATED:
+        throw truncatedPicture();
+    case TAVOR_E_OPEN:
+        throw RuntimeError(RuntimeError::PathFileAccess);
+    case TAVOR_E_READ:
+    case TAVOR_E_WRITE:
         throw RuntimeError(RuntimeError::DeviceIo);
-    if (rc == TAVOR_E_MEMORY)
+    case TAVOR_E_MEMORY:
         throw RuntimeError(RuntimeError::OutOfMemory);
-    if (rc != 0)
+    default:
         throw RuntimeError(RuntimeError::InvalidCall);
+    }
 }
 
 } // namespace
@@ -70,8 +314,23 @@ QImage ReadPicture(const QString& path) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
-    if (size.isValid() && (size.width() > MaxPictureSide || size.height() > MaxPictureSide))
-        reader.setScaledSize(size.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio));
+    if (!size.isValid())
+        throw RuntimeError(RuntimeError::InvalidPicture);
+    const bool jpeg = reader.format() == "jpeg" || reader.format() == "jpg";
+    // Only the JPEG decoder scales while it decodes; the others hold the
+    // whole picture first. What cannot be held is refused before decoding.
+    const qint64 decodedPixels = jpeg ? qint64((size.width() + 7) / 8) * ((size.height() + 7) / 8)
+                                      : qint64(size.width()) * size.height();
+    if (decodedPixels * 4 > qint64(QImageReader::allocationLimit()) * 1024 * 1024)
+        throw pictureTooLarge(size);
+    if (jpeg)
+        checkJpegComplete(path);
+    else if (reader.format() == "bmp")
+        checkBmpComplete(path);
+    if (size.width() > MaxPictureSide || size.height() > MaxPictureSide)
+        reader.setScaledSize(
+            jpeg ? jpegDecodeSize(size)
+                 : size.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio));
     QImage image = reader.read();
     if (image.isNull())
         throw RuntimeError(RuntimeError::InvalidPicture);
@@ -89,32 +348,29 @@ namespace {
 void convertOrThrow(TavorMain& m, const QString& src, const QString& work, int mode, int red,
                     int green, int blue) {
     if (mode == 0) {
+        // The decoded picture is what the working bitmap holds: no need to
+        // read it back.
         QImage picture = ReadPicture(src);
         writeBmp(picture, work);
         m.Image1 = std::move(picture);
         return;
     }
-    bool converted = false;
-    if (GetExt(src).compare(QLatin1String("BMP"), Qt::CaseInsensitive) == 0) {
-        // A 24-bit BMP goes to the colour library as it is; any other kind
-        // of BMP is first written out as one.
-        checkRegularFile(src);
-        try {
-            monocro(src, work, mode, red, green, blue);
-            converted = true;
-        } catch (const RuntimeError& e) {
-            if (e.number() != RuntimeError::InvalidPicture)
-                throw;
-        }
-    }
-    if (!converted) {
+    if (!isLibraryMode(mode))
+        throw RuntimeError(RuntimeError::InvalidCall);
+    checkRegularFile(src);
+    // A 24-bit BMP the card can use at its size goes to the colour library
+    // as it is. Other BMPs, larger ones and other formats are decoded (and
+    // scaled) first and converted in place.
+    std::optional<Bmp24> bmp;
+    if (GetExt(src).compare(QLatin1String("BMP"), Qt::CaseInsensitive) == 0)
+        bmp = peekBmp24(src);
+    if (bmp && bmp->width <= MaxPictureSide && bmp->height <= MaxPictureSide) {
+        monocro(src, work, mode, red, green, blue);
+    } else {
         writeBmp(ReadPicture(src), work);
         monocro(work, work, mode, red, green, blue);
     }
-    QImage result(work, "bmp");
-    if (result.isNull())
-        throw RuntimeError(RuntimeError::InvalidPicture);
-    m.Image1 = opaque(std::move(result));
+    m.Image1 = readWorkBitmap(work);
 }
 
 // Converts and reports the failure's description; the error itself is
@@ -127,6 +383,12 @@ bool convertReporting(TavorMain& m, const QString& src, const QString& work, int
         convertOrThrow(m, src, work, mode, red, green, blue);
         return true;
     } catch (const RuntimeError& e) {
+        m.ui().message(e.description());
+        if (failure)
+            failure->emplace(e);
+        return false;
+    } catch (const std::bad_alloc&) {
+        const RuntimeError e(RuntimeError::OutOfMemory);
         m.ui().message(e.description());
         if (failure)
             failure->emplace(e);
@@ -156,8 +418,8 @@ void LoadCardPicture(TavorMain& m) {
     m.ui().setBusy(true);
     std::optional<RuntimeError> failure;
     const bool ok =
-        convertReporting(m, path, WorkPicturePath(m, path), m.card.PicColorMode,
-                         m.card.PicTint[0], m.card.PicTint[1], m.card.PicTint[2], &failure);
+        convertReporting(m, path, WorkPicturePath(m, path), m.card.PicColorMode, m.card.PicTint[0],
+                         m.card.PicTint[1], m.card.PicTint[2], &failure);
     m.ui().setBusy(false);
     if (ok)
         m.view().showCardPicture();

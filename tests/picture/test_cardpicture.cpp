@@ -1,0 +1,744 @@
+// The card picture: what LoadCardPicture shows and tells for each kind of
+// file, the colour modes through the colour library, the scaled decoding of
+// large pictures, and dropped files.
+
+#include "app/runtimeerror.h"
+#include "picture/cardpicture.h"
+#include "tavor.h"
+#include "testcontext.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+namespace {
+
+struct LibraryCall {
+    QString in, out;
+    int mode, red, green, blue, result;
+};
+QList<LibraryCall> libraryCalls;
+
+} // namespace
+
+// Stands between the program and the colour library: records every call and
+// hands it on to the real library.
+extern "C" int Monocro(const char* in, const char* out, int mode, int red, int green, int blue) {
+    using Entry = int (*)(const char*, const char*, int, int, int, int);
+    static const Entry real = [] {
+        void* lib = dlopen(TAVOR_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* entry = lib ? dlsym(lib, "Monocro") : nullptr;
+        if (!entry)
+            qFatal("the colour library %s cannot be loaded", TAVOR_LIBRARY);
+        return reinterpret_cast<Entry>(entry);
+    }();
+    const int rc = real(in, out, mode, red, green, blue);
+    libraryCalls.append(
+        {QFile::decodeName(in), QFile::decodeName(out), mode, red, green, blue, rc});
+    return rc;
+}
+
+namespace {
+
+const QString NotFound = QStringLiteral("画像ファイルが見つかりません");
+const QString Truncated = QStringLiteral("画像ファイルが途中で切れています。");
+
+int luma(QRgb c) {
+    return (77 * qRed(c) + 150 * qGreen(c) + 29 * qBlue(c) + 128) >> 8;
+}
+
+// Every channel varies across the picture, with plenty of mid-tones, and no
+// two rows or columns are alike: a flipped, mirrored or channel-swapped
+// result shows.
+QImage testPicture(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb(30 + 190 * x / std::max(1, w - 1), 30 + 190 * y / std::max(1, h - 1),
+                          220 - 190 * (x + y) / std::max(1, w + h - 2));
+    }
+    return img;
+}
+
+QByteArray encode(const QImage& img, const char* format, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(92);
+    writer.setProgressiveScanWrite(progressive);
+    if (!writer.write(img))
+        qFatal("cannot encode a test picture as %s", format);
+    return bytes;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+quint32 crc32(const QByteArray& data) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (char ch : data) {
+        crc ^= quint8(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void appendBe32(QByteArray& b, quint32 v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        b.append(char(v >> shift));
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& body) {
+    QByteArray typed = QByteArray(type) + body;
+    QByteArray chunk;
+    appendBe32(chunk, quint32(body.size()));
+    chunk += typed;
+    appendBe32(chunk, crc32(typed));
+    return chunk;
+}
+
+// A valid PNG header for a picture of w × h RGB pixels followed by a few
+// bytes of compressed rows.
+QByteArray hugePng(quint32 w, quint32 h) {
+    QByteArray ihdr;
+    appendBe32(ihdr, w);
+    appendBe32(ihdr, h);
+    ihdr += QByteArray("\x08\x02\x00\x00\x00", 5); // 8 bits, RGB, deflate, no filter, no interlace
+    const QByteArray rows = qCompress(QByteArray(4096, '\0')).mid(4); // the zlib stream
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + pngChunk("IDAT", rows) +
+           pngChunk("IEND", {});
+}
+
+// Source files by kind; each test builds the ones it needs in its folder.
+QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(64, 48)) {
+    const QImage picture = testPicture(size.width(), size.height());
+    auto file = [&](const QString& name, const QByteArray& bytes) {
+        const QString path = dir + QLatin1Char('/') + name;
+        if (!writeFile(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    };
+    if (kind == "jpg")
+        return file("photo.jpg", encode(picture, "jpg"));
+    if (kind == "png")
+        return file("photo.png", encode(picture, "png"));
+    if (kind == "tif")
+        return file("photo.tif", encode(picture, "tif"));
+    if (kind == "bmp")
+        return file("photo.bmp", encode(picture, "bmp"));
+    if (kind == "BMP")
+        return file("PHOTO.BMP", encode(picture, "bmp"));
+    if (kind == "bmp8")
+        return file("indexed.bmp", encode(picture.convertToFormat(QImage::Format_Indexed8), "bmp"));
+    if (kind == "png alpha") {
+        QImage a = picture.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width() / 2; ++x)
+                a.setPixel(x, y, qRgba(0, 0, 0, 0));
+        return file("cutout.png", encode(a, "png"));
+    }
+    if (kind == "text jpg")
+        return file("notes.jpg", "These are notes, not a picture.\n");
+    if (kind == "text png")
+        return file("notes.png", "These are notes, not a picture.\n");
+    if (kind == "empty bmp")
+        return file("empty.bmp", {});
+    if (kind == "noise gif") {
+        QByteArray noise(2000, '\0');
+        QRandomGenerator rng(7);
+        for (char& c : noise)
+            c = char(rng.bounded(256));
+        return file("noise.gif", noise);
+    }
+    if (kind == "half jpg") {
+        const QByteArray whole = encode(testPicture(400, 300), "jpg");
+        return file("half.jpg", whole.left(whole.size() / 2));
+    }
+    if (kind == "half bmp") {
+        const QByteArray whole = encode(testPicture(400, 300), "bmp");
+        return file("half.bmp", whole.left(whole.size() / 2));
+    }
+    if (kind == "huge png")
+        return file("huge.png", hugePng(30000, 30000));
+    if (kind == "folder") {
+        const QString path = dir + QStringLiteral("/folder.jpg");
+        QDir().mkpath(path);
+        return path;
+    }
+    if (kind == "fifo") {
+        const QString path = dir + QStringLiteral("/pipe.bmp");
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+            qFatal("mkfifo failed");
+        return path;
+    }
+    qFatal("unknown source kind %s", qPrintable(kind));
+}
+
+// Whether the data folder holds exactly the given files (no leftovers of an
+// interrupted write).
+QStringList dataFiles(const TestContext& t) {
+    return QDir(t.m->dataFolder()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+}
+
+QString workPath(const TestContext& t) {
+    return t.m->dataFolder() + QStringLiteral("/Tavor.bmp");
+}
+
+QImage marker() {
+    QImage img(3, 2, QImage::Format_RGB32);
+    img.fill(qRgb(1, 2, 3));
+    return img;
+}
+
+enum class Route { None, Direct, InPlace };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Route)
+
+class TestCardPicture : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { libraryCalls.clear(); }
+
+    void nothingToConvert_data();
+    void nothingToConvert();
+    void unreadablePicture_data();
+    void unreadablePicture();
+    void jpegCompleteness_data();
+    void jpegCompleteness();
+    void plainCopyWithoutLibrary_data();
+    void plainCopyWithoutLibrary();
+    void libraryRouting_data();
+    void libraryRouting();
+    void colourModes_data();
+    void colourModes();
+    void largePictureDecodedScaled_data();
+    void largePictureDecodedScaled();
+    void noWorkPath();
+    void dropAcceptance_data();
+    void dropAcceptance();
+    void dropTakesFirstPicture_data();
+    void dropTakesFirstPicture();
+    void dropSameFileAgain();
+};
+
+// The cases that end before any conversion: the canvas is laid out and
+// cleared, Image1 keeps what it held, nothing is written.
+void TestCardPicture::nothingToConvert_data() {
+    QTest::addColumn<int>("haikei");
+    QTest::addColumn<QString>("path"); // "@photo" = an existing picture
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("background picture off") << 0 << "@photo" << QStringList{};
+    QTest::newRow("off, file missing") << 0 << "/nonexistent/photo.jpg" << QStringList{};
+    QTest::newRow("file missing") << 1 << "/nonexistent/photo.jpg" << QStringList{NotFound};
+    QTest::newRow("dangling link") << 1 << "@link" << QStringList{NotFound};
+    QTest::newRow("blank path") << 1 << "" << QStringList{};
+    QTest::newRow("blanks only") << 1 << "   " << QStringList{};
+}
+
+void TestCardPicture::nothingToConvert() {
+    QFETCH(int, haikei);
+    QFETCH(QString, path);
+    QFETCH(QStringList, messages);
+    TestContext t;
+    if (path == "@photo")
+        path = makeSource(t.dir.path(), "jpg");
+    if (path == "@link") {
+        path = t.path("link.jpg");
+        QVERIFY(QFile::link(t.path("gone.jpg"), path));
+    }
+    t.m->app.HaikeiFlg = haikei;
+    t.m->card.PicPath = path;
+    t.m->Image1 = marker();
+
+    LoadCardPicture(*t.m);
+
+    QCOMPARE(t.ui.texts(), messages);
+    for (const auto& msg : t.ui.messages)
+        QCOMPARE(msg.buttons, UiServices::Ok);
+    QCOMPARE(t.view.layoutCalls, 1);
+    QCOMPARE(t.view.pictureClears, 1);
+    QCOMPARE(t.view.pictureShows, 0);
+    QCOMPARE(t.m->Image1, marker());
+    QVERIFY(libraryCalls.isEmpty());
+    QCOMPARE(dataFiles(t), QStringList{});
+}
+
+// Files that cannot become the card picture: first the description, then
+// the description immediately followed by the number; promptly, with nothing
+// written and the previous picture kept.
+void TestCardPicture::unreadablePicture_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description");
+    const QString invalid = RuntimeError::describe(RuntimeError::InvalidPicture);
+    const QString access = RuntimeError::describe(RuntimeError::PathFileAccess);
+    const QString tooLarge =
+        QStringLiteral("画像が大きすぎて読み込めません（30000 × 30000 ピクセル）。");
+    QTest::newRow("text named .jpg") << "text jpg" << 0 << 481 << invalid;
+    QTest::newRow("text named .png, sepia") << "text png" << 1 << 481 << invalid;
+    QTest::newRow("empty .bmp") << "empty bmp" << 0 << 481 << invalid;
+    QTest::newRow("empty .bmp, green") << "empty bmp" << 2 << 481 << invalid;
+    QTest::newRow("random bytes .gif") << "noise gif" << 0 << 481 << invalid;
+    QTest::newRow("half a JPEG") << "half jpg" << 0 << 481 << Truncated;
+    QTest::newRow("half a JPEG, sepia") << "half jpg" << 1 << 481 << Truncated;
+    QTest::newRow("half a BMP") << "half bmp" << 0 << 481 << Truncated;
+    QTest::newRow("half a BMP, sepia") << "half bmp" << 1 << 481 << Truncated;
+    QTest::newRow("PNG of 30000 x 30000") << "huge png" << 0 << 481 << tooLarge;
+    QTest::newRow("PNG of 30000 x 30000, blue") << "huge png" << 3 << 481 << tooLarge;
+    QTest::newRow("folder") << "folder" << 0 << 75 << access;
+    QTest::newRow("folder, sepia") << "folder" << 1 << 75 << access;
+    QTest::newRow("FIFO") << "fifo" << 0 << 75 << access;
+    QTest::newRow("FIFO, black and white") << "fifo" << 5 << 75 << access;
+    QTest::newRow("colour mode 4")
+        << "jpg" << 4 << 5 << RuntimeError::describe(RuntimeError::InvalidCall);
+    QTest::newRow("colour mode 9, BMP")
+        << "bmp" << 9 << 5 << RuntimeError::describe(RuntimeError::InvalidCall);
+}
+
+void TestCardPicture::unreadablePicture() {
+    QFETCH(QString, kind);
+    QFETCH(int, mode);
+    QFETCH(int, number);
+    QFETCH(QString, description);
+    TestContext t;
+    t.m->card.PicPath = makeSource(t.dir.path(), kind);
+    t.m->card.PicColorMode = mode;
+    t.m->Image1 = marker();
+    const QByteArray before =
+        QFileInfo(t.m->card.PicPath).isFile() ? readFile(t.m->card.PicPath) : QByteArray();
+
+    QElapsedTimer clock;
+    clock.start();
+    LoadCardPicture(*t.m);
+    QVERIFY2(clock.elapsed() < 3000, "took too long");
+
+    QCOMPARE(t.ui.texts(), (QStringList{description, description + QString::number(number)}));
+    QCOMPARE(t.ui.messages[0].buttons, UiServices::Ok);
+    QCOMPARE(t.ui.messages[1].buttons, UiServices::Ok);
+    QCOMPARE(t.view.pictureClears, 1);
+    QCOMPARE(t.view.pictureShows, 0);
+    QCOMPARE(t.m->Image1, marker());
+    QCOMPARE(dataFiles(t), QStringList{});
+    for (const LibraryCall& call : libraryCalls)
+        QVERIFY(call.result != TAVOR_OK);
+    if (QFileInfo(t.m->card.PicPath).isFile())
+        QCOMPARE(readFile(t.m->card.PicPath), before);
+}
+
+// A JPEG is taken only when it runs to the end of its picture; bytes after
+// the end and end markers inside earlier segments do not mislead.
+void TestCardPicture::jpegCompleteness_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("description"); // when refused; empty: any
+    const QImage picture = testPicture(200, 150);
+    const QByteArray baseline = encode(picture, "jpg");
+    const QByteArray progressive = encode(picture, "jpg", true);
+    QVERIFY(baseline.endsWith("\xFF\xD9") && progressive.endsWith("\xFF\xD9"));
+    // An application segment carrying a small embedded JPEG, end marker included.
+    QByteArray body = QByteArray("thumb\0", 6) + QByteArray("\xFF\xD8\xFF\xD9", 4);
+    QByteArray segment("\xFF\xE9", 2);
+    segment.append(char((body.size() + 2) >> 8)).append(char((body.size() + 2) & 0xFF)) += body;
+    const QByteArray withThumb = baseline.left(2) + segment + baseline.mid(2);
+
+    QTest::newRow("baseline") << baseline << true << "";
+    QTest::newRow("progressive") << progressive << true << "";
+    QTest::newRow("bytes after the end") << baseline + QByteArray(300, 'x') << true << "";
+    QTest::newRow("embedded thumbnail") << withThumb << true << "";
+    QTest::newRow("cut in the middle") << baseline.left(baseline.size() / 2) << false << Truncated;
+    QTest::newRow("end marker missing") << baseline.chopped(2) << false << Truncated;
+    QTest::newRow("progressive, cut after the first scans")
+        << progressive.left(progressive.size() * 2 / 3) << false << Truncated;
+    QTest::newRow("embedded thumbnail, picture cut")
+        << withThumb.left(withThumb.size() / 2) << false << Truncated;
+    QTest::newRow("cut in the headers") << baseline.left(100) << false << "";
+}
+
+void TestCardPicture::jpegCompleteness() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, accepted);
+    QFETCH(QString, description);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("photo.jpg");
+    QVERIFY(writeFile(path, bytes));
+    try {
+        const QImage image = ReadPicture(path);
+        QVERIFY2(accepted, "a JPEG cut short was taken");
+        QCOMPARE(image.size(), QSize(200, 150));
+    } catch (const RuntimeError& e) {
+        QVERIFY2(!accepted, qPrintable(e.message()));
+        QCOMPARE(e.number(), int(RuntimeError::InvalidPicture));
+        if (!description.isEmpty())
+            QCOMPARE(e.description(), description);
+    }
+}
+
+// Colour mode 0: the picture's own colours; the library is not called and
+// the working bitmap is a 24-bit copy of the decoded picture.
+void TestCardPicture::plainCopyWithoutLibrary_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("lossless");
+    QTest::newRow("PNG") << "png" << true;
+    QTest::newRow("24-bit BMP") << "bmp" << true;
+    QTest::newRow("TIFF") << "tif" << true;
+    QTest::newRow("8-bit BMP") << "bmp8" << false;
+    QTest::newRow("JPEG") << "jpg" << false;
+    QTest::newRow("PNG with transparent parts") << "png alpha" << false;
+}
+
+void TestCardPicture::plainCopyWithoutLibrary() {
+    QFETCH(QString, kind);
+    QFETCH(bool, lossless);
+    TestContext t;
+    t.m->card.PicPath = makeSource(t.dir.path(), kind);
+    t.m->card.PicColorMode = 0;
+    t.m->card.PicTint = {63, 0, 0};
+
+    LoadCardPicture(*t.m);
+
+    QCOMPARE(t.ui.texts(), QStringList{});
+    QCOMPARE(t.view.pictureShows, 1);
+    QVERIFY(libraryCalls.isEmpty());
+    QCOMPARE(dataFiles(t), QStringList{"Tavor.bmp"});
+    const QByteArray bmp = readFile(workPath(t));
+    QVERIFY(bmp.startsWith("BM"));
+    QCOMPARE(int(bmp[28]), 24);
+
+    QImage expected = QImage(t.m->card.PicPath);
+    if (kind == "png alpha") {
+        QCOMPARE(expected.pixel(0, 0), qRgba(0, 0, 0, 0));
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                if (qAlpha(expected.pixel(x, y)) == 0)
+                    expected.setPixel(x, y, qRgb(255, 255, 255));
+    }
+    expected = expected.convertToFormat(QImage::Format_RGB32);
+    if (lossless)
+        QCOMPARE(expected, testPicture(64, 48));
+    QCOMPARE(t.m->Image1, expected);
+    QCOMPARE(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32), expected);
+}
+
+// Which file the library is given: a 24-bit BMP directly, anything else
+// after it was saved as the working bitmap, converted in place.
+void TestCardPicture::libraryRouting_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<Route>("route");
+    const QSize small(64, 48);
+    QTest::newRow("JPEG, mode 0") << "jpg" << small << 0 << Route::None;
+    QTest::newRow("BMP, mode 0") << "bmp" << small << 0 << Route::None;
+    QTest::newRow("24-bit BMP, sepia") << "bmp" << small << 1 << Route::Direct;
+    QTest::newRow("24-bit .BMP, tint") << "BMP" << small << 6 << Route::Direct;
+    QTest::newRow("24-bit BMP, black and white") << "bmp" << small << 5 << Route::Direct;
+    QTest::newRow("8-bit BMP, sepia") << "bmp8" << small << 1 << Route::InPlace;
+    QTest::newRow("BMP wider than the card needs")
+        << "bmp" << QSize(5000, 8) << 2 << Route::InPlace;
+    QTest::newRow("JPEG, blue") << "jpg" << small << 3 << Route::InPlace;
+    QTest::newRow("PNG, black and white") << "png" << small << 5 << Route::InPlace;
+    QTest::newRow("TIFF, tint") << "tif" << small << 6 << Route::InPlace;
+}
+
+void TestCardPicture::libraryRouting() {
+    QFETCH(QString, kind);
+    QFETCH(QSize, size);
+    QFETCH(int, mode);
+    QFETCH(Route, route);
+    TestContext t;
+    const QString src = makeSource(t.dir.path(), kind, size);
+    const QByteArray before = readFile(src);
+    t.m->card.PicPath = src;
+    t.m->card.PicColorMode = mode;
+    t.m->card.PicTint = {11, 22, 33};
+
+    LoadCardPicture(*t.m);
+
+    QCOMPARE(t.ui.texts(), QStringList{});
+    QCOMPARE(t.view.pictureShows, 1);
+    QCOMPARE(readFile(src), before);
+    QCOMPARE(dataFiles(t), QStringList{"Tavor.bmp"});
+    if (route == Route::None) {
+        QVERIFY(libraryCalls.isEmpty());
+        return;
+    }
+    QCOMPARE(libraryCalls.size(), 1);
+    const LibraryCall& call = libraryCalls.first();
+    QCOMPARE(call.in, route == Route::Direct ? src : workPath(t));
+    QCOMPARE(call.out, workPath(t));
+    QCOMPARE(call.mode, mode);
+    QCOMPARE(call.red, 11);
+    QCOMPARE(call.green, 22);
+    QCOMPARE(call.blue, 33);
+    QCOMPARE(call.result, int(TAVOR_OK));
+    const QSize shown = size.width() > 4096 ? size.scaled(4096, 4096, Qt::KeepAspectRatio) : size;
+    QCOMPARE(t.m->Image1.size(), shown);
+}
+
+// Each mode through LoadCardPicture: Image1 is the working bitmap, keeps the
+// picture's light and shade, and has the mode's colour.
+void TestCardPicture::colourModes_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QList<int>>("tint");
+    QTest::addColumn<QString>("look");
+    QTest::newRow("sepia, JPEG") << "jpg" << 1 << QList<int>{63, 0, 0} << "sepia";
+    QTest::newRow("sepia, BMP") << "bmp" << 1 << QList<int>{63, 0, 0} << "sepia";
+    QTest::newRow("sepia at its lightest") << "png" << 1 << QList<int>{0, 0, 0} << "sepia";
+    QTest::newRow("green, JPEG") << "jpg" << 2 << QList<int>{0, 255, 0} << "green";
+    QTest::newRow("green at its lightest, BMP") << "bmp" << 2 << QList<int>{0, 0, 0} << "green";
+    QTest::newRow("blue, JPEG") << "jpg" << 3 << QList<int>{0, 0, 255} << "blue";
+    QTest::newRow("blue at its lightest, BMP") << "bmp" << 3 << QList<int>{0, 0, 0} << "blue";
+    QTest::newRow("black and white, JPEG") << "jpg" << 5 << QList<int>{200, 10, 10} << "grey";
+    QTest::newRow("black and white, BMP") << "bmp" << 5 << QList<int>{0, 0, 0} << "grey";
+    QTest::newRow("red tint, JPEG") << "jpg" << 6 << QList<int>{200, 60, 60} << "red";
+    QTest::newRow("blue tint, BMP") << "bmp" << 6 << QList<int>{60, 60, 200} << "blue";
+    QTest::newRow("grey tint") << "png" << 6 << QList<int>{127, 127, 127} << "grey";
+}
+
+void TestCardPicture::colourModes() {
+    QFETCH(QString, kind);
+    QFETCH(int, mode);
+    QFETCH(QList<int>, tint);
+    QFETCH(QString, look);
+    TestContext t;
+    t.m->card.PicPath = makeSource(t.dir.path(), kind);
+    t.m->card.PicColorMode = mode;
+    t.m->card.PicTint = {tint[0], tint[1], tint[2]};
+
+    LoadCardPicture(*t.m);
+
+    QCOMPARE(t.ui.texts(), QStringList{});
+    QCOMPARE(t.view.pictureShows, 1);
+    const QImage& shown = t.m->Image1;
+    QCOMPARE(shown.format(), QImage::Format_RGB32);
+    QCOMPARE(shown, QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32));
+    const QImage source = QImage(t.m->card.PicPath).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), source.size());
+
+    int checked = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb c = shown.pixel(x, y);
+            const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+            QVERIFY2(std::abs(luma(c) - luma(source.pixel(x, y))) <= 3,
+                     qPrintable(QStringLiteral("light and shade lost at %1,%2").arg(x).arg(y)));
+            if (look == "grey")
+                QVERIFY(r == g && g == b);
+            if (luma(c) < 32 || luma(c) > 223)
+                continue; // the ramps meet black and white at the ends
+            ++checked;
+            bool ok = true;
+            if (look == "sepia")
+                ok = r > g && g > b;
+            else if (look == "green")
+                ok = g > r && g > b;
+            else if (look == "blue")
+                ok = b > r && b > g;
+            else if (look == "red")
+                ok = r > g && r > b && g == b;
+            QVERIFY2(ok, qPrintable(QStringLiteral("%1 at %2,%3: %4 %5 %6")
+                                        .arg(look)
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(r)
+                                        .arg(g)
+                                        .arg(b)));
+        }
+    }
+    QVERIFY(checked > shown.width() * shown.height() / 2);
+}
+
+// Pictures larger than the card can use are decoded scaled to at most 4096
+// pixels on the long side, their shape kept; JPEGs by the decoder's own
+// 1/8 steps.
+void TestCardPicture::largePictureDecodedScaled_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QSize>("decoded");
+    QTest::newRow("JPEG 5000 x 2500") << "jpg" << QSize(5000, 2500) << 0 << QSize(3750, 1875);
+    QTest::newRow("JPEG 5000 x 2500, sepia")
+        << "jpg" << QSize(5000, 2500) << 1 << QSize(3750, 1875);
+    QTest::newRow("JPEG 4100 x 1000") << "jpg" << QSize(4100, 1000) << 0 << QSize(3587, 875);
+    QTest::newRow("JPEG 4096 x 3000, kept") << "jpg" << QSize(4096, 3000) << 0 << QSize(4096, 3000);
+    QTest::newRow("PNG 3000 x 6000") << "png" << QSize(3000, 6000) << 0 << QSize(2048, 4096);
+    QTest::newRow("BMP 5000 x 2000, black and white")
+        << "bmp" << QSize(5000, 2000) << 5 << QSize(4096, 1638);
+}
+
+void TestCardPicture::largePictureDecodedScaled() {
+    QFETCH(QString, kind);
+    QFETCH(QSize, size);
+    QFETCH(int, mode);
+    QFETCH(QSize, decoded);
+    TestContext t;
+    t.m->card.PicPath = makeSource(t.dir.path(), kind, size);
+    t.m->card.PicColorMode = mode;
+
+    LoadCardPicture(*t.m);
+
+    QCOMPARE(t.ui.texts(), QStringList{});
+    QCOMPARE(t.m->Image1.size(), decoded);
+    QCOMPARE(QImageReader(workPath(t)).size(), decoded);
+    // The whole picture, in place: the same colours at the same relative spots.
+    const QImage reference = testPicture(size.width(), size.height());
+    for (double fy : {0.05, 0.5, 0.95}) {
+        for (double fx : {0.05, 0.5, 0.95}) {
+            const QRgb got =
+                t.m->Image1.pixel(int(fx * decoded.width()), int(fy * decoded.height()));
+            const QRgb want = reference.pixel(int(fx * size.width()), int(fy * size.height()));
+            const int tolerance = 12;
+            if (mode == 0) {
+                QVERIFY(std::abs(qRed(got) - qRed(want)) <= tolerance);
+                QVERIFY(std::abs(qGreen(got) - qGreen(want)) <= tolerance);
+                QVERIFY(std::abs(qBlue(got) - qBlue(want)) <= tolerance);
+            } else {
+                QVERIFY(std::abs(luma(got) - luma(want)) <= tolerance);
+            }
+        }
+    }
+}
+
+void TestCardPicture::noWorkPath() {
+    TestContext t;
+    QCOMPARE(WorkPicturePath(*t.m, t.path("photo.jpg")), workPath(t));
+    QCOMPARE(WorkPicturePath(*t.m, t.dir.path() + "/"), QString());
+    const QString src = makeSource(t.dir.path(), "jpg");
+    t.m->Image1 = marker();
+    QVERIFY(!ConvertPicture(*t.m, src, QString(), 1, 63, 0, 0));
+    QCOMPARE(t.ui.texts(), QStringList{});
+    QVERIFY(libraryCalls.isEmpty());
+    QCOMPARE(dataFiles(t), QStringList{});
+    QCOMPARE(t.m->Image1, marker());
+}
+
+void TestCardPicture::dropAcceptance_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow(".JPEG") << "/home/u/Photo.JPEG" << true;
+    QTest::newRow(".jpeg") << "/home/u/photo.jpeg" << true;
+    QTest::newRow(".jpg") << "/home/u/photo.jpg" << true;
+    QTest::newRow(".Bmp") << "/home/u/scan.Bmp" << true;
+    QTest::newRow(".dib") << "/home/u/scan.dib" << true;
+    QTest::newRow(".tif") << "/home/u/scan.tif" << true;
+    QTest::newRow(".TIF") << "/home/u/SCAN.TIF" << true;
+    QTest::newRow("x.gif") << "x.gif" << true;
+    QTest::newRow(".png") << "/home/u/logo.png" << false;
+    QTest::newRow(".tiff") << "/home/u/scan.tiff" << false;
+    QTest::newRow(".gif.gz") << "/home/u/anim.gif.gz" << false;
+    QTest::newRow("no extension") << "/home/u/README" << false;
+    QTest::newRow("three characters") << "gif" << false;
+    QTest::newRow("two characters") << "pg" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestCardPicture::dropAcceptance() {
+    QFETCH(QString, name);
+    QFETCH(bool, accepted);
+    QCOMPARE(IsDroppablePicture(name), accepted);
+    // Among other files it is found, or not, the same way.
+    const QStringList files{"/home/u/notes.txt", name, "/home/u/logo.png"};
+    QCOMPARE(FirstDroppedPicture(files), accepted ? std::optional<QString>(name) : std::nullopt);
+}
+
+void TestCardPicture::dropTakesFirstPicture_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("taken"); // index into files; -1 = none
+    QTest::newRow("one picture") << QStringList{"a.jpg"} << 0;
+    QTest::newRow("picture after other files")
+        << QStringList{"notes.txt", "logo.png", "b.jpg", "c.bmp"} << 2;
+    QTest::newRow("first of several pictures") << QStringList{"c.bmp", "b.jpg", "a.jpg"} << 0;
+    QTest::newRow("no picture") << QStringList{"logo.png", "notes.txt"} << -1;
+    QTest::newRow("nothing") << QStringList{} << -1;
+}
+
+void TestCardPicture::dropTakesFirstPicture() {
+    QFETCH(QStringList, files);
+    QFETCH(int, taken);
+    TestContext t;
+    // Pictures of different sizes, so Image1 tells which was loaded.
+    const QMap<QString, QSize> sizes{
+        {"a.jpg", {30, 20}}, {"b.jpg", {40, 30}}, {"c.bmp", {50, 40}}, {"logo.png", {60, 50}}};
+    QStringList paths;
+    for (const QString& name : files) {
+        const QString path = t.path(name);
+        const QByteArray bytes =
+            sizes.contains(name) ? encode(testPicture(sizes[name].width(), sizes[name].height()),
+                                          QFileInfo(name).suffix().toLatin1().constData())
+                                 : QByteArray("notes\n");
+        QVERIFY(writeFile(path, bytes));
+        paths << path;
+    }
+    t.m->card.PicPath = QString();
+    t.m->card.PicColorMode = 3;
+    t.m->card.PicTint = {10, 20, 30};
+
+    const bool dropped = DropPictureFiles(*t.m, paths);
+
+    QCOMPARE(dropped, taken >= 0);
+    QCOMPARE(t.m->card.PicTint, (std::array<int, 3>{10, 20, 30}));
+    QCOMPARE(t.ui.texts(), QStringList{});
+    if (taken < 0) {
+        QCOMPARE(t.m->card.PicPath, QString());
+        QCOMPARE(t.m->card.PicColorMode, 3);
+        QCOMPARE(t.m->ChangedFlg, 0);
+        QCOMPARE(t.view.layoutCalls, 0);
+        QVERIFY(t.m->Image1.isNull());
+        return;
+    }
+    QCOMPARE(t.m->card.PicPath, paths[taken]);
+    QCOMPARE(t.m->card.PicColorMode, 0);
+    QCOMPARE(t.m->ChangedFlg, 1);
+    QCOMPARE(t.view.pictureShows, 1);
+    QVERIFY(libraryCalls.isEmpty());
+    QCOMPARE(t.m->Image1.size(), sizes[files[taken]]);
+}
+
+void TestCardPicture::dropSameFileAgain() {
+    TestContext t;
+    const QString src = makeSource(t.dir.path(), "jpg");
+    t.m->card.PicPath = src;
+    t.m->card.PicColorMode = 5;
+    t.m->card.PicTint = {63, 0, 0};
+    LoadCardPicture(*t.m);
+    QCOMPARE(libraryCalls.size(), 1);
+    const QRgb grey = t.m->Image1.pixel(10, 10);
+    QVERIFY(qRed(grey) == qGreen(grey) && qGreen(grey) == qBlue(grey));
+    t.m->ChangedFlg = 0;
+
+    QVERIFY(DropPictureFiles(*t.m, {src}));
+
+    QCOMPARE(t.m->card.PicPath, src);
+    QCOMPARE(t.m->card.PicColorMode, 0);
+    QCOMPARE(t.m->card.PicTint, (std::array<int, 3>{63, 0, 0}));
+    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.view.layoutCalls, 2);
+    QCOMPARE(t.view.pictureShows, 2);
+    QCOMPARE(libraryCalls.size(), 1); // the reload in mode 0 did not call it
+    QCOMPARE(t.m->Image1, QImage(src).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(t.ui.texts(), QStringList{});
+}
+
+QTEST_MAIN(TestCardPicture)
+#include "test_cardpicture.moc"
