@@ -1,0 +1,349 @@
+#include "sheetlayout.h"
+
+#include "app/runtimeerror.h"
+#include "app/settings.h"
+#include "document/tavormain.h"
+#include "printergeometry.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+const std::array<PaperEntry, 3> PaperList{{
+    {QStringLiteral("Ａ４"), 297, 210},
+    {QStringLiteral("Ｂ５"), 257, 182},
+    {QStringLiteral("ハガキ"), 147, 100},
+}};
+
+namespace {
+
+// Every statement below computes into an optional: nothing means the
+// statement failed (a division by zero, a value beyond its type) and its
+// target keeps the value it had.
+using Value = std::optional<double>;
+
+// round(v): to the nearest whole number, halves to the even neighbour, as a
+// 32-bit whole number.
+std::optional<std::int64_t> roundWhole(double v) {
+    if (!std::isfinite(v))
+        return std::nullopt;
+    const double r = std::nearbyint(v); // default rounding mode: halves to even
+    if (r < std::numeric_limits<std::int32_t>::min() ||
+        r > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return std::int64_t(r);
+}
+
+// a div b: the integer quotient, truncated toward zero.
+std::optional<std::int64_t> wholeDiv(std::optional<std::int64_t> a, std::optional<std::int64_t> b) {
+    if (!a || !b || *b == 0)
+        return std::nullopt;
+    return *a / *b;
+}
+
+// A count minus one, which overflows for the smallest 16-bit count.
+std::optional<int> countLessOne(std::int16_t n) {
+    if (n == std::numeric_limits<std::int16_t>::min())
+        return std::nullopt;
+    return n - 1;
+}
+
+void assign(double& target, Value v) {
+    if (v && std::isfinite(*v))
+        target = *v;
+}
+
+void assignCount(std::int16_t& target, std::optional<std::int64_t> v) {
+    if (v && *v >= std::numeric_limits<std::int16_t>::min() &&
+        *v <= std::numeric_limits<std::int16_t>::max())
+        target = std::int16_t(*v);
+}
+
+void assignDiv(double& target, std::optional<std::int64_t> v) {
+    if (v)
+        target = double(*v);
+}
+
+// F1 for one direction: round(paper − margins) div round(card + gap).
+std::optional<std::int64_t> countMax(double paper, double margin, double remainder, double card,
+                                     double gap, std::int16_t count) {
+    const double g = count > 1 ? gap : 0;
+    return wholeDiv(roundWhole(paper - margin - remainder), roundWhole(card + g));
+}
+
+// F2 for one direction.
+std::optional<std::int64_t> cardMax(double paper, double margin, double remainder, double gap,
+                                    std::int16_t count) {
+    const auto less = countLessOne(count);
+    if (!less)
+        return std::nullopt;
+    return wholeDiv(roundWhole(paper - margin - remainder - *less * gap), count);
+}
+
+// F3 for one direction.
+Value marginRoom(double paper, double card, double gap, std::int16_t count) {
+    const auto less = countLessOne(count);
+    if (!less)
+        return std::nullopt;
+    return paper - count * card - *less * gap;
+}
+
+// F4 for one direction, before its rounding.
+Value gapMax(double paper, double margin, double remainder, double card, std::int16_t count) {
+    const double free = paper - margin - remainder - count * card;
+    if (count > 1)
+        return free / (count - 1);
+    return free;
+}
+
+// floor(v × 2) / 2: down to a multiple of 0.5.
+Value downToHalf(double v) {
+    return std::floor(v * 2) / 2;
+}
+
+// round(v) div 2, the centring of KsnYsS.
+Value halfWhole(double v) {
+    const auto r = roundWhole(v);
+    if (!r)
+        return std::nullopt;
+    return double(*r / 2);
+}
+
+} // namespace
+
+void SheetLayout::F1() {
+    assignCount(MaisuYMax, countMax(YsY, Yhktop, Yhkbtm, MsY, Kktop, MaisuY));
+    assignCount(MaisuXMax, countMax(YsX, YhkLeft, YhkRgt, MsX, KkLeft, MaisuX));
+}
+
+void SheetLayout::F2() {
+    assignDiv(MsYMax, cardMax(YsY, Yhktop, Yhkbtm, Kktop, MaisuY));
+    assignDiv(MsXMax, cardMax(YsX, YhkLeft, YhkRgt, KkLeft, MaisuX));
+    if (MsYMax > 60)
+        MsYMax = 60;
+    if (MsXMax > 96)
+        MsXMax = 96;
+}
+
+void SheetLayout::F3() {
+    assign(YhkYMax, marginRoom(YsY, MsY, Kktop, MaisuY));
+    assign(YhkXMax, marginRoom(YsX, MsX, KkLeft, MaisuX));
+}
+
+void SheetLayout::F4() {
+    assign(KkYMax, gapMax(YsY, Yhktop, Yhkbtm, MsY, MaisuY));
+    assign(KkXMax, gapMax(YsX, YhkLeft, YhkRgt, MsX, MaisuX));
+    assign(KkYMax, downToHalf(KkYMax));
+    assign(KkXMax, downToHalf(KkXMax));
+}
+
+void SheetLayout::KsnKk() {
+    Yhkbtm = 0;
+    YhkRgt = 0;
+    F4();
+    if (Kktop > KkYMax)
+        Kktop = KkYMax;
+    if (KkLeft > KkXMax)
+        KkLeft = KkXMax;
+}
+
+void SheetLayout::KsnMs() {
+    Yhkbtm = 0;
+    YhkRgt = 0;
+    F1();
+}
+
+void SheetLayout::KsnSz() {
+    Yhkbtm = 0;
+    YhkRgt = 0;
+    F2();
+}
+
+void SheetLayout::KsnYhk() {
+    Yhkbtm = 0;
+    YhkRgt = 0;
+    F3();
+    // Margins that no longer fit centre the cards; with a fractional room the
+    // top (left) margin takes the smaller share.
+    if (Yhktop + Yhkbtm > YhkYMax) {
+        Yhktop = std::floor(YhkYMax) / 2;
+        Yhkbtm = YhkYMax - Yhktop;
+    }
+    if (YhkLeft + YhkRgt > YhkXMax) {
+        YhkLeft = std::floor(YhkXMax) / 2;
+        YhkRgt = YhkXMax - YhkLeft;
+    }
+    // Cards taller (wider) than the paper: no gap, no margin.
+    if (Yhktop < 0) {
+        Kktop = 0;
+        KsnKk();
+        Yhktop = 0;
+        Yhkbtm = 0;
+        F3();
+    }
+    if (YhkLeft < 0) {
+        KkLeft = 0;
+        KsnKk();
+        YhkLeft = 0;
+        YhkRgt = 0;
+        F3();
+    }
+}
+
+void SheetLayout::KsnYsS() {
+    Yhkbtm = 0;
+    YhkRgt = 0;
+    // YhkYMax and YhkXMax are still the previous paper's room here.
+    if (Yhktop > YhkYMax)
+        assign(Yhktop, halfWhole(YsY - MaisuY * MsY));
+    if (YhkLeft > YhkXMax)
+        assign(YhkLeft, halfWhole(YsX - MaisuX * MsX));
+    Kktop = 0;
+    KkLeft = 0;
+}
+
+void SheetLayout::KsnYs() {
+    Yhkbtm = 0;
+    YhkRgt = 0;
+    F1();
+    F2();
+    F3();
+    F4();
+}
+
+void SheetLayout::FitPaper(TavorMain& m) {
+    PaperFit fit;
+    fit.Yhktop = Yhktop;
+    fit.IsfkY = IsfkY;
+    try {
+        FitPrinterPaper(m, YsY, YsX, fit);
+    } catch (const RuntimeError&) {
+        return; // no usable printer: the editor goes on with the old values
+    }
+    Iky = fit.Iky;
+    Ikx = fit.Ikx;
+    KYsY = fit.KYsY;
+}
+
+void SheetLayout::AfterMarginEdit() {
+    KsnKk();
+    KsnSz();
+    KsnMs();
+}
+
+void SheetLayout::AfterGapEntry() {
+    F3();
+    KsnSz();
+    KsnMs();
+}
+
+void SheetLayout::AfterGapStep(bool decreased) {
+    // A step up leaves the room for margins as it was.
+    if (decreased)
+        F3();
+    KsnSz();
+    KsnMs();
+    KsnKk();
+}
+
+void SheetLayout::AfterPaperEdit(TavorMain& m) {
+    FitPaper(m);
+    KsnYsS();
+    KsnYs();
+}
+
+void SheetLayout::AfterCardSizeEdit() {
+    KsnMs();
+    KsnKk();
+    KsnYhk();
+}
+
+void SheetLayout::AfterCountEdit() {
+    // The largest counts are not recomputed: their gap term depends on
+    // whether the count exceeds 1.
+    KsnYhk();
+    KsnKk();
+    KsnSz();
+}
+
+void SheetLayout::Load(TavorMain& m) {
+    const PrintStyle& s = m.card.PrintStyle;
+    YsY = s.YsY;
+    YsX = s.YsX;
+    MsY = s.MsY;
+    MsX = s.MsX;
+    Yhktop = s.Yhktop;
+    YhkLeft = s.YhkLeft;
+    Kktop = s.Kktop;
+    KkLeft = s.KkLeft;
+    MaisuY = s.MaisuY;
+    MaisuX = s.MaisuX;
+    IsfkY = m.app.IsfkY;
+    IsfkX = m.app.IsfkX;
+    Iky = m.card.PrnScaleH;
+    Ikx = m.card.PrnScaleW;
+    Yhkbtm = 0;
+    YhkRgt = 0;
+
+    FitPaper(m);
+
+    MsYMin = 50;
+    MsXMin = 86;
+    YsYMax = 297;
+    YsXMax = 210;
+
+    F1();
+    F2();
+    F3();
+    F4();
+
+    Yhkbtm = 0;
+    YhkRgt = 0;
+}
+
+void SheetLayout::LoadIsfkAuto(TavorMain& m) {
+    double stored = 1;
+    try {
+        stored = m.settings().number(QStringLiteral("sti"), QStringLiteral("ifkc"), 1);
+    } catch (const RuntimeError&) {
+        // Not a number: the check box keeps its state, as the editor skips
+        // a failing statement.
+        return;
+    }
+    setIsfkAuto(m, std::nearbyint(stored) == 1);
+}
+
+void SheetLayout::setIsfkAuto(TavorMain& m, bool ticked) {
+    IsfkAuto = ticked;
+    if (!ticked)
+        return;
+    try {
+        ReadPrinterOffsets(m);
+    } catch (const RuntimeError&) {
+        // No usable printer: the unprintable area stays as it was.
+    }
+    IsfkY = m.app.IsfkY;
+    IsfkX = m.app.IsfkX;
+}
+
+void SheetLayout::Commit(TavorMain& m) const {
+    PrintStyle& s = m.card.PrintStyle;
+    s.YsY = YsY;
+    s.YsX = YsX;
+    s.MsY = MsY;
+    s.MsX = MsX;
+    s.Yhktop = Yhktop;
+    s.Yhkbtm = Yhkbtm;
+    s.YhkLeft = YhkLeft;
+    s.YhkRgt = YhkRgt;
+    s.Kktop = Kktop;
+    s.KkLeft = KkLeft;
+    s.MaisuY = MaisuY;
+    s.MaisuX = MaisuX;
+    m.app.IsfkY = IsfkY;
+    m.app.IsfkX = IsfkX;
+    m.card.PrnScaleH = Iky;
+    m.card.PrnScaleW = Ikx;
+    m.settings().setText(QStringLiteral("sti"), QStringLiteral("ifkc"),
+                         IsfkAuto ? QStringLiteral("1") : QStringLiteral("0"));
+}
