@@ -62,15 +62,8 @@ void InitApp(TavorMain& m, const QString& cardOnCommandLine) {
             m.card.TextItems[i].FontSize = 12;
         }
         ListPrinterFonts(m);
-        for (int i = 0; i < LineCount; ++i) {
-            TextItem& t = m.card.TextItems[i];
-            t.ForeColor = 0;
-            t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
-            t.KageOn = false;
-            t.KageColor = 0;
-            t.KageTakasa = 0.5;
-            t.KageHoukou = 3;
-        }
+        for (int i = 0; i < LineCount; ++i)
+            ResetLineStyle(m.card.TextItems[i]);
         m.view().showCardData();
 
         m.CardPath = m.settings().text(QStringLiteral("sti"), QStringLiteral("file"), QString());

@@ -12,6 +12,15 @@
 #include "picture/cardpicture.h"
 #include "tavormain.h"
 
+void ResetLineStyle(TextItem& t) {
+    t.ForeColor = 0;
+    t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
+    t.KageOn = false;
+    t.KageColor = 0;
+    t.KageTakasa = 0.5;
+    t.KageHoukou = 3;
+}
+
 void ResetLines(Card& card, const QString& fontName) {
     for (int i = 0; i < LineCount; ++i) {
         TextItem& t = card.TextItems[i];
@@ -20,12 +29,7 @@ void ResetLines(Card& card, const QString& fontName) {
         t.FontSize = LineRoles[i].fontSize;
         t.Text.clear();
         t.FontName = fontName;
-        t.ForeColor = 0;
-        t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
-        t.KageOn = false;
-        t.KageColor = 0;
-        t.KageTakasa = 0.5;
-        t.KageHoukou = 3;
+        ResetLineStyle(t);
     }
 }
 
