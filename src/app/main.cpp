@@ -7,6 +7,7 @@
 #include "print/systemprinter.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 int main(int argc, char** argv) {
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
     MainForm form(m);
     ui.setParent(&form);
     m.setView(&form);
-    MainProgram::Main(m, form, args.isEmpty() ? QString() : args.first());
+    // A card named on the command line keeps its folder whatever the
+    // program's working folder is later.
+    const QString card = args.isEmpty() ? QString() : QFileInfo(args.first()).absoluteFilePath();
+    MainProgram::Main(m, form, card);
     return app.exec();
 }
