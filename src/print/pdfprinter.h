@@ -25,7 +25,10 @@ public:
 
     // Where the next document goes; a job started without one fails with
     // error 52.
-    void setOutputFile(const QString& path) { m_outputFile = path; }
+    bool setOutputFile(const QString& path) override {
+        m_outputFile = path;
+        return true;
+    }
     QString outputFile() const { return m_outputFile; }
 
 protected:

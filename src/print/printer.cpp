@@ -257,6 +257,7 @@ void Printer::EndDoc() {
 
 void Printer::KillDoc() {
     traceCall(QStringLiteral("KillDoc"), {}, {}, nullptr);
+    ++m_killDocCount;
     if (!m_jobOpen)
         return;
     m_jobOpen = false;
@@ -286,6 +287,10 @@ double Printer::lineHeightTwips(const PrinterFont& font) const {
     probe.setDotsPerMeterY(qRound(dpi / 0.0254));
     const QFontMetricsF metrics(toQFont(font), &probe);
     return metrics.height() * 1440.0 / probe.logicalDpiY();
+}
+
+bool Printer::setOutputFile(const QString&) {
+    return false;
 }
 
 QStringList Printer::FontNames() const {

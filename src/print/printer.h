@@ -98,6 +98,14 @@ public:
     void EndDoc();
     void KillDoc();
     bool jobOpen() const { return m_jobOpen; }
+    // How many times KillDoc was called, with or without a job. The print
+    // dialog's close button discards a running job with KillDoc while a print
+    // routine lets events run; the routine sees the count change and stops.
+    int KillDocCount() const { return m_killDocCount; }
+
+    // Where the next document goes, for a device that writes files. False
+    // when the device prints on paper and cannot take a file.
+    virtual bool setOutputFile(const QString& path);
 
     // Font families the device offers, in its order, and its current font
     // name: by default the system's families and the family fontconfig picks
@@ -161,6 +169,7 @@ private:
     float m_scaleWidth = 0;  // user scale only
     float m_scaleHeight = 0; // user scale only
     bool m_jobOpen = false;
+    int m_killDocCount = 0;
 };
 
 // The printers the program can print on: the system's, then the built-in "PDF".

@@ -1,0 +1,278 @@
+#include "sheetprint.h"
+
+#include "app/runtimeerror.h"
+#include "app/settings.h"
+#include "app/uiservices.h"
+#include "document/tavormain.h"
+#include "printer.h"
+
+#include <QImage>
+
+#include <cmath>
+#include <new>
+
+namespace {
+
+// QBColor(1) and QBColor(2): dark blue RGB(0, 0, 128) for the marks above and
+// below the cards, dark green RGB(0, 128, 0) for those beside them.
+constexpr quint32 MarkBlue = 0x800000;
+constexpr quint32 MarkGreen = 0x008000;
+// A mark runs from 0.2 mm to 1.5 mm outside the card edge it extends.
+constexpr double MarkStart = 0.2;
+constexpr double MarkEnd = 1.5;
+// Margins are sums and differences of lengths; a margin that is 1.5 mm up
+// to rounding noise counts as 1.5 mm, which draws no marks.
+constexpr double MarginNoise = 1e-9;
+
+bool roomForMarks(double margin) {
+    return margin > MarkEnd + MarginNoise;
+}
+
+struct MarkSides {
+    bool top = false, bottom = false, left = false, right = false;
+};
+
+// The marks of the card at (L, T): blue above and below, green beside it.
+// The colours are set whether or not a mark is drawn.
+void drawMarks(Printer& p, const PrintStyle& s, double T, double L, MarkSides sides) {
+    const double B = T + s.MsY;
+    const double R = L + s.MsX;
+    p.ForeColor = MarkBlue;
+    if (sides.top) {
+        p.Line(L, T - MarkStart, L, T - MarkEnd);
+        p.Line(R, T - MarkStart, R, T - MarkEnd);
+    }
+    if (sides.bottom) {
+        p.Line(L, B + MarkStart, L, B + MarkEnd);
+        p.Line(R, B + MarkStart, R, B + MarkEnd);
+    }
+    p.ForeColor = MarkGreen;
+    if (sides.left) {
+        p.Line(L - MarkStart, T, L - MarkEnd, T);
+        p.Line(L - MarkStart, B, L - MarkEnd, B);
+    }
+    if (sides.right) {
+        p.Line(R + MarkStart, T, R + MarkEnd, T);
+        p.Line(R + MarkStart, B, R + MarkEnd, B);
+    }
+}
+
+// The running job of a print routine: the printer it was started on and the
+// KillDoc count at its start, so that a discard during a yield is noticed.
+class SheetJob {
+public:
+    explicit SheetJob(TavorMain& m)
+        : m_m(m), m_printer(m.printer()), m_kills(m_printer.KillDocCount()) {}
+
+    Printer& printer() { return m_printer; }
+
+    // Lets events run. False when the job was discarded meanwhile, or the
+    // printer in use was changed (the old one is gone then).
+    bool yield() {
+        m_m.ui().processEvents();
+        return m_m.hasPrinter() && &m_m.printer() == &m_printer &&
+               m_printer.KillDocCount() == m_kills;
+    }
+
+private:
+    TavorMain& m_m;
+    Printer& m_printer;
+    int m_kills;
+};
+
+// Runs body (false: the job was discarded) and turns a printer error into the
+// standard message, after discarding what was already sent.
+template <typename Body> PrintOutcome runJob(TavorMain& m, Body body) {
+    SheetJob job(m);
+    RuntimeError failure(RuntimeError::DeviceIo);
+    try {
+        return body(job) ? PrintOutcome::Printed : PrintOutcome::Discarded;
+    } catch (const RuntimeError& e) {
+        failure = e;
+    } catch (const std::bad_alloc&) {
+        failure = RuntimeError(RuntimeError::OutOfMemory);
+    }
+    try {
+        job.printer().KillDoc();
+    } catch (const RuntimeError&) {
+        // The device is failing already; its job is lost either way.
+    }
+    m.ui().message(failure.message());
+    return PrintOutcome::Failed;
+}
+
+bool bottomMarksWanted(TavorMain& m) {
+    const double flag =
+        m.settings().number(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"), 0);
+    return std::nearbyint(flag) == 1;
+}
+
+// The frame of the three sheet routines: sheets of cards row by row, the
+// content of each card drawn by card(job, T, L, marks), which returns false
+// when the job was discarded.
+template <typename Card>
+PrintOutcome printSheets(TavorMain& m, int sheets, bool cutMarks, const SheetProgress& progress,
+                         Card card) {
+    return runJob(m, [&](SheetJob& job) {
+        Printer& p = job.printer();
+        p.FontTransparent = true;
+        const bool bottomMarks = bottomMarksWanted(m);
+        const PrintStyle& s = m.card.PrintStyle;
+        // The bottom and right marks look at the margins really left on the
+        // sheet: the stored Yhkbtm and YhkRgt are 0 after most edits.
+        const bool roomTop = roomForMarks(s.Yhktop);
+        const bool roomBottom = roomForMarks(BottomMarginLeft(m));
+        const bool roomLeft = roomForMarks(s.YhkLeft);
+        const bool roomRight = roomForMarks(RightMarginLeft(m));
+        for (int sheet = 1; sheet <= sheets; ++sheet) {
+            for (int r = 0; r < s.MaisuY; ++r) {
+                for (int c = 0; c < s.MaisuX; ++c) {
+                    MarkSides marks;
+                    marks.top = cutMarks && r == 0 && roomTop;
+                    marks.bottom = bottomMarks && cutMarks && r == s.MaisuY - 1 && roomBottom;
+                    marks.left = cutMarks && c == 0 && roomLeft;
+                    marks.right = cutMarks && c == s.MaisuX - 1 && roomRight;
+                    if (!card(job, CardTop(m, r), CardLeft(m, c), marks))
+                        return false;
+                }
+            }
+            if (sheet < sheets)
+                p.NewPage();
+            if (progress)
+                progress(sheet, sheets);
+        }
+        p.EndDoc();
+        return true;
+    });
+}
+
+void setLineFont(Printer& p, const TextItem& t) {
+    p.Font.Name = t.FontName;
+    p.Font.Size = t.FontSize;
+    p.Font.Bold = t.Bold;
+    p.Font.Italic = t.Italic;
+    p.Font.Underline = t.Underline;
+    p.Font.Strikethrough = t.Strikethrough;
+}
+
+// An empty line printed where the pen stands, which leaves it there.
+void printEmptyLine(Printer& p) {
+    const double x = p.CurrentX;
+    const double y = p.CurrentY;
+    p.Print(QString());
+    p.CurrentX = x;
+    p.CurrentY = y;
+}
+
+// One line of the card whose corner is at (L, T): its 3D copy, displaced by
+// the full 3D height in the line's direction, then the line itself.
+void printLine(Printer& p, const TextItem& t, double T, double L) {
+    p.FontTransparent = true;
+    if (t.KageOn) {
+        printEmptyLine(p);
+        setLineFont(p, t);
+        p.ForeColor = static_cast<quint32>(t.KageColor);
+        const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+        p.CurrentY = KageDY[dir] * t.KageTakasa + T + t.Top;
+        p.CurrentX = KageDX[dir] * t.KageTakasa + L + t.Left;
+        p.Print(t.Text);
+    }
+    printEmptyLine(p);
+    setLineFont(p, t);
+    p.ForeColor = static_cast<quint32>(t.ForeColor);
+    p.CurrentY = T + t.Top;
+    p.CurrentX = L + t.Left;
+    p.Print(t.Text);
+}
+
+} // namespace
+
+double CardTop(const TavorMain& m, int row) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return (s.MsY + s.Kktop) * row + s.Yhktop - m.app.IsfkY;
+}
+
+double CardLeft(const TavorMain& m, int column) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return (s.MsX + s.KkLeft) * column + s.YhkLeft - m.app.IsfkX;
+}
+
+double BottomMarginLeft(const TavorMain& m) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return s.YsY - s.Yhktop - s.MaisuY * s.MsY - (s.MaisuY - 1) * s.Kktop;
+}
+
+double RightMarginLeft(const TavorMain& m) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return s.YsX - s.YhkLeft - s.MaisuX * s.MsX - (s.MaisuX - 1) * s.KkLeft;
+}
+
+PrintOutcome PrintCardImage(TavorMain& m, const QImage& cardImage, int sheets, bool cutMarks,
+                            const SheetProgress& progress) {
+    const PrintStyle& s = m.card.PrintStyle;
+    // The same QImage at every position: the device stores it once.
+    return printSheets(m, sheets, cutMarks, progress,
+                       [&](SheetJob& job, double T, double L, MarkSides marks) {
+                           Printer& p = job.printer();
+                           p.PaintPicture(cardImage, L, T, s.MsX, s.MsY);
+                           drawMarks(p, s, T, L, marks);
+                           return true;
+                       });
+}
+
+PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
+                                 const SheetProgress& progress) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return printSheets(m, sheets, cutMarks, progress,
+                       [&](SheetJob& job, double T, double L, MarkSides marks) {
+                           Printer& p = job.printer();
+                           p.FontTransparent = true;
+                           p.PaintPicture(m.Image1, L, T, s.MsX, s.MsY);
+                           drawMarks(p, s, T, L, marks);
+                           return true;
+                       });
+}
+
+PrintOutcome PrintCardText(TavorMain& m, int sheets, bool cutMarks, const SheetProgress& progress) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return printSheets(m, sheets, cutMarks, progress,
+                       [&](SheetJob& job, double T, double L, MarkSides marks) {
+                           Printer& p = job.printer();
+                           p.FontTransparent = true;
+                           drawMarks(p, s, T, L, marks);
+                           for (int i = 0; i < LineCount; ++i) {
+                               printLine(p, m.card.TextItems[i], T, L);
+                               if (!job.yield())
+                                   return false;
+                           }
+                           return true;
+                       });
+}
+
+PrintOutcome PrintCardPositions(TavorMain& m) {
+    return runJob(m, [&](SheetJob& job) {
+        Printer& p = job.printer();
+        const PrintStyle& s = m.card.PrintStyle;
+        p.FontTransparent = true;
+        // The margins as the printer sees them: less its unprintable area,
+        // taken to be as wide at the bottom (right) as at the top (left).
+        const bool roomTop = roomForMarks(s.Yhktop - m.app.IsfkY);
+        const bool roomBottom = roomForMarks(BottomMarginLeft(m) - m.app.IsfkY);
+        const bool roomLeft = roomForMarks(s.YhkLeft - m.app.IsfkX);
+        const bool roomRight = roomForMarks(RightMarginLeft(m) - m.app.IsfkX);
+        for (int r = 0; r < s.MaisuY; ++r) {
+            for (int c = 0; c < s.MaisuX; ++c) {
+                MarkSides marks;
+                marks.top = roomTop && r == 0;
+                marks.bottom = roomBottom && r == s.MaisuY - 1;
+                marks.left = roomLeft && c == 0;
+                marks.right = roomRight && c == s.MaisuX - 1;
+                drawMarks(p, s, CardTop(m, r), CardLeft(m, c), marks);
+                if (!job.yield())
+                    return false;
+            }
+        }
+        p.EndDoc();
+        return true;
+    });
+}

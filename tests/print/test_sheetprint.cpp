@@ -1,0 +1,417 @@
+// The four print routines on a recording printer (order, positions, pages,
+// cut marks, the text's 3D copies, cancelling and failing jobs), and a sheet
+// printed to PDF, rendered and looked at.
+
+#include "app/runtimeerror.h"
+#include "pdfinspect.h"
+#include "print/pdfprinter.h"
+#include "print/printerpaper.h"
+#include "print/recordingprinter.h"
+#include "print/sheetprint.h"
+#include "testcontext.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+enum Kind { Image, Text, Background, Positions };
+
+constexpr quint32 Blue = 0x800000;  // RGB(0, 0, 128), red in the low byte
+constexpr quint32 Green = 0x008000; // RGB(0, 128, 0)
+
+struct Sheet {
+    TestContext t;
+    RecordingPrinter* p = nullptr;
+    QImage cardImage{40, 24, QImage::Format_RGB32};
+
+    Sheet() {
+        auto printer = std::make_unique<RecordingPrinter>();
+        p = printer.get();
+        t.m->setPrinter(std::move(printer));
+        t.m->Image1 = QImage(30, 20, QImage::Format_RGB32);
+        t.m->Image1.fill(Qt::red);
+        cardImage.fill(Qt::yellow);
+    }
+    PrintStyle& style() { return t.m->card.PrintStyle; }
+    void bottomSwitch(const QString& value) {
+        t.settings->setText(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"), value);
+    }
+    PrintOutcome print(Kind kind, int sheets, bool cutMarks) {
+        if (!PreparePrinter(*t.m))
+            return PrintOutcome::Failed;
+        p->clear();
+        switch (kind) {
+        case Image:
+            return PrintCardImage(*t.m, cardImage, sheets, cutMarks);
+        case Text:
+            return PrintCardText(*t.m, sheets, cutMarks);
+        case Background:
+            return PrintCardBackground(*t.m, sheets, cutMarks);
+        case Positions:
+            break;
+        }
+        return PrintCardPositions(*t.m);
+    }
+    // Marks by the side of the card they lie on, each side's lines checked
+    // for their colour: {top, bottom, left, right}.
+    QList<int> markCounts() const {
+        QList<int> n{0, 0, 0, 0};
+        for (const auto& c : p->callsOf(QStringLiteral("Line"))) {
+            const double dx = c.args[2] - c.args[0], dy = c.args[3] - c.args[1];
+            const int side = dx == 0 ? (dy < 0 ? 0 : 1) : (dx < 0 ? 2 : 3);
+            if (c.color != (side < 2 ? Blue : Green))
+                return {-1};
+            ++n[side];
+        }
+        return n;
+    }
+};
+
+} // namespace
+
+class TestSheetPrint : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cardOrder_data();
+    void cardOrder();
+    void cutMarks_data();
+    void cutMarks();
+    void markPlaces();
+    void positions_data();
+    void positions();
+    void textWithShadows();
+    void cancelDuringYield_data();
+    void cancelDuringYield();
+    void errorDiscardsTheJob_data();
+    void errorDiscardsTheJob();
+    void pdfSheet();
+    void pdfStoresTheCardOnce();
+};
+
+void TestSheetPrint::cardOrder_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("sheets");
+    QTest::addColumn<QList<double>>("gapsAndArea"); // Kktop, KkLeft, IsfkY, IsfkX
+    QTest::addColumn<QList<double>>("tops");
+    QTest::addColumn<QList<double>>("lefts");
+    QTest::newRow("card image, A4 defaults, 3 sheets")
+        << int(Image) << 3 << QList<double>{0, 0, 0, 0} << QList<double>{11, 66, 121, 176, 231}
+        << QList<double>{14, 105};
+    QTest::newRow("gaps widen the pitch")
+        << int(Image) << 1 << QList<double>{2, 4, 0, 0} << QList<double>{11, 68, 125, 182, 239}
+        << QList<double>{14, 109};
+    QTest::newRow("background, unprintable area 3 and 4.5")
+        << int(Background) << 2 << QList<double>{0, 0, 3, 4.5}
+        << QList<double>{8, 63, 118, 173, 228} << QList<double>{9.5, 100.5};
+}
+
+void TestSheetPrint::cardOrder() {
+    QFETCH(int, kind);
+    QFETCH(int, sheets);
+    QFETCH(QList<double>, gapsAndArea);
+    QFETCH(QList<double>, tops);
+    QFETCH(QList<double>, lefts);
+    Sheet s;
+    s.style().Kktop = gapsAndArea[0];
+    s.style().KkLeft = gapsAndArea[1];
+    s.t.m->app.IsfkY = gapsAndArea[2];
+    s.t.m->app.IsfkX = gapsAndArea[3];
+    QCOMPARE(s.print(Kind(kind), sheets, false), PrintOutcome::Printed);
+
+    // Row by row, each row left to right, the same on every sheet, with a
+    // NewPage after each sheet but the last.
+    QList<QList<double>> expected;
+    for (int sheet = 0; sheet < sheets; ++sheet) {
+        for (double top : tops)
+            for (double left : lefts)
+                expected.append({left, top, 91, 55});
+        if (sheet + 1 < sheets)
+            expected.append(QList<double>{-1});
+    }
+    QList<QList<double>> painted;
+    const qint64 key = kind == Image ? s.cardImage.cacheKey() : s.t.m->Image1.cacheKey();
+    for (const auto& c : s.p->calls) {
+        if (c.op == u"PaintPicture") {
+            QCOMPARE(c.pictureKey, key);
+            painted.append(c.args);
+        } else if (c.op == u"NewPage") {
+            painted.append(QList<double>{-1});
+        }
+    }
+    QCOMPARE(painted, expected);
+    QCOMPARE(s.p->count(QStringLiteral("EndDoc")), 1);
+    QCOMPARE(s.p->documents.size(), 1);
+    QCOMPARE(s.p->documents.first().pages.size(), sheets);
+    QCOMPARE(s.t.ui.eventRuns, 0); // these two never yield
+}
+
+void TestSheetPrint::cutMarks_data() {
+    QTest::addColumn<bool>("cutMarks");
+    QTest::addColumn<QString>("bottomSwitch");
+    QTest::addColumn<QList<double>>("paperAndMargins"); // YsY, YsX, Yhktop, YhkLeft
+    QTest::addColumn<bool>("storedRemaindersZero");
+    QTest::addColumn<QList<int>>("expected"); // lines on the top, bottom, left, right
+    const QList<double> a4{297, 210, 11, 14};
+    QTest::newRow("defaults") << true << "0" << a4 << false << QList<int>{4, 0, 10, 10};
+    QTest::newRow("bottom switch on") << true << "1" << a4 << false << QList<int>{4, 4, 10, 10};
+    QTest::newRow("cut marks off") << false << "1" << a4 << false << QList<int>{0, 0, 0, 0};
+    // "更新" commits Yhkbtm = YhkRgt = 0: the margins really left still count.
+    QTest::newRow("committed remainders of 0")
+        << true << "1" << a4 << true << QList<int>{4, 4, 10, 10};
+    // 1.5 mm left below and right of the cards, while 11 and 14 are stored.
+    QTest::newRow("bottom and right margins of exactly 1.5")
+        << true << "1" << QList<double>{287.5, 197.5, 11, 14} << false << QList<int>{4, 0, 10, 0};
+    QTest::newRow("top and left margins of exactly 1.5")
+        << true << "1" << QList<double>{297, 210, 1.5, 1.5} << false << QList<int>{0, 4, 0, 10};
+}
+
+void TestSheetPrint::cutMarks() {
+    QFETCH(bool, cutMarks);
+    QFETCH(QString, bottomSwitch);
+    QFETCH(QList<double>, paperAndMargins);
+    QFETCH(bool, storedRemaindersZero);
+    QFETCH(QList<int>, expected);
+    for (Kind kind : {Image, Text, Background}) {
+        Sheet s;
+        s.bottomSwitch(bottomSwitch);
+        s.style().YsY = paperAndMargins[0];
+        s.style().YsX = paperAndMargins[1];
+        s.style().Yhktop = paperAndMargins[2];
+        s.style().YhkLeft = paperAndMargins[3];
+        if (storedRemaindersZero)
+            s.style().Yhkbtm = s.style().YhkRgt = 0;
+        QCOMPARE(s.print(kind, 1, cutMarks), PrintOutcome::Printed);
+        QCOMPARE(s.markCounts(), expected);
+    }
+}
+
+void TestSheetPrint::markPlaces() {
+    Sheet s;
+    s.bottomSwitch(QStringLiteral("1"));
+    s.t.m->app.IsfkY = 3;
+    s.t.m->app.IsfkX = 4;
+    QCOMPARE(s.print(Image, 1, true), PrintOutcome::Printed);
+    const auto lines = s.p->callsOf(QStringLiteral("Line"));
+    auto has = [&](QList<double> args) {
+        for (const auto& c : lines)
+            if (c.args.size() == 4 && qAbs(c.args[0] - args[0]) + qAbs(c.args[1] - args[1]) +
+                                              qAbs(c.args[2] - args[2]) +
+                                              qAbs(c.args[3] - args[3]) <
+                                          1e-9)
+                return true;
+        return false;
+    };
+    // First card at (10, 8), last at (101, 228) in printer coordinates.
+    QVERIFY(has({10, 7.8, 10, 6.5}));       // top, left edge
+    QVERIFY(has({101, 7.8, 101, 6.5}));     // top, right edge of the first card
+    QVERIFY(has({9.8, 8, 8.5, 8}));         // left, top edge
+    QVERIFY(has({9.8, 63, 8.5, 63}));       // left, bottom edge
+    QVERIFY(has({192, 283.2, 192, 284.5})); // bottom, right edge of the last card
+    QVERIFY(has({192.2, 228, 193.5, 228})); // right, top edge of the last row
+    QVERIFY(!has({101, 63.2, 101, 64.5}));  // never between cards
+}
+
+void TestSheetPrint::positions_data() {
+    QTest::addColumn<QList<double>>("layout"); // YsY, YsX, Yhktop, IsfkY, IsfkX
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("unprintable area 3: 8 mm left")
+        << QList<double>{297, 210, 11, 3, 0} << QList<int>{4, 4, 10, 10};
+    QTest::newRow("top 4.5 less 3")
+        << QList<double>{297, 210, 4.5, 3, 0} << QList<int>{0, 4, 10, 10};
+    QTest::newRow("bottom 4.5 less 3")
+        << QList<double>{290.5, 210, 11, 3, 0} << QList<int>{4, 0, 10, 10};
+    QTest::newRow("right 5.5 less 4")
+        << QList<double>{297, 201.5, 11, 0, 4} << QList<int>{4, 4, 10, 0};
+}
+
+void TestSheetPrint::positions() {
+    QFETCH(QList<double>, layout);
+    QFETCH(QList<int>, expected);
+    Sheet s;
+    s.style().YsY = layout[0];
+    s.style().YsX = layout[1];
+    s.style().Yhktop = layout[2];
+    s.style().Yhkbtm = s.style().YhkRgt = 0; // stored remainders play no part
+    s.t.m->app.IsfkY = layout[3];
+    s.t.m->app.IsfkX = layout[4];
+    QCOMPARE(s.print(Positions, 1, false), PrintOutcome::Printed);
+    QCOMPARE(s.markCounts(), expected);
+    QCOMPARE(s.p->count(QStringLiteral("NewPage")), 0);
+    QCOMPARE(s.p->count(QStringLiteral("PaintPicture")) + s.p->count(QStringLiteral("Print")), 0);
+    QCOMPARE(s.p->documents.size(), 1);
+    QCOMPARE(s.t.ui.eventRuns, 10); // after every card
+}
+
+void TestSheetPrint::textWithShadows() {
+    Sheet s;
+    s.style().MaisuY = 1;
+    s.style().MaisuX = 2;
+    TextItem& raised = s.t.m->card.TextItems[0];
+    raised.Text = QStringLiteral("山田");
+    raised.Left = 22;
+    raised.Top = 27;
+    raised.FontName = QStringLiteral("IPAGothic");
+    raised.FontSize = 18;
+    raised.Bold = true;
+    raised.ForeColor = 0x112233;
+    raised.KageOn = true;
+    raised.KageColor = 0x0000FF;
+    raised.KageTakasa = 0.5;
+    raised.KageHoukou = 5; // lower left
+    TextItem& flat = s.t.m->card.TextItems[1];
+    flat.Text = QStringLiteral("x");
+    flat.Left = 4;
+    flat.Top = 3;
+    flat.KageTakasa = 9; // no shadow however high
+    QCOMPARE(s.print(Text, 2, false), PrintOutcome::Printed);
+
+    // Per card: the raised line takes an empty line, its copy, an empty line
+    // and itself; every other line an empty line and itself.
+    const auto prints = s.p->callsOf(QStringLiteral("Print"));
+    QCOMPARE(prints.size(), 2 * 2 * (4 + 11 * 2));
+    const auto second = prints.mid(26, 26); // the card at (105, 11) of sheet 1
+    QCOMPARE(second[1].text, raised.Text);
+    QCOMPARE(second[1].args, (QList<double>{105 + 22 - 0.5, 11 + 27 + 0.5}));
+    QCOMPARE(second[1].color, 0x0000FFu);
+    QCOMPARE(second[1].font, (PrinterFont{raised.FontName, 18, true, false, false, false}));
+    QCOMPARE(second[2].text, QString());
+    QCOMPARE(second[3].args, (QList<double>{105 + 22, 11 + 27}));
+    QCOMPARE(second[3].color, 0x112233u);
+    QVERIFY(second[3].transparent);
+    QCOMPARE(second[5].text, flat.Text);
+    QCOMPARE(second[5].args, (QList<double>{105 + 4, 11 + 3}));
+    QCOMPARE(s.t.ui.eventRuns, 12 * 2 * 2); // after every line
+}
+
+void TestSheetPrint::cancelDuringYield_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("cancelAt"); // the yield during which the dialog closes
+    QTest::newRow("text, first line") << int(Text) << 1;
+    QTest::newRow("text, second sheet") << int(Text) << 130;
+    QTest::newRow("positions, third card") << int(Positions) << 3;
+}
+
+void TestSheetPrint::cancelDuringYield() {
+    QFETCH(int, kind);
+    QFETCH(int, cancelAt);
+    Sheet s;
+    s.t.m->card.TextItems[0].Text = QStringLiteral("名前");
+    qsizetype callsAtCancel = -1;
+    s.t.ui.onProcessEvents = [&] {
+        if (s.t.ui.eventRuns != cancelAt)
+            return;
+        // The print dialog's close button.
+        s.p->KillDoc();
+        s.p->EndDoc();
+        callsAtCancel = s.p->calls.size();
+    };
+    QCOMPARE(s.print(Kind(kind), 3, true), PrintOutcome::Discarded);
+    QCOMPARE(s.t.ui.eventRuns, cancelAt);
+    QCOMPARE(s.p->calls.size(), callsAtCancel); // nothing more after the cancel
+    QCOMPARE(s.p->documents.size(), 0);
+    QCOMPARE(s.p->discardedDocuments, 1);
+    QVERIFY(s.t.ui.messages.isEmpty());
+}
+
+void TestSheetPrint::errorDiscardsTheJob_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("failOn");
+    QTest::addColumn<bool>("noPicture");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("discarded");
+    QTest::newRow("card image, second sheet") << int(Image) << "NewPage" << false << 57 << 1;
+    QTest::newRow("text, a mark") << int(Text) << "Line" << false << 57 << 0;
+    QTest::newRow("text, a line") << int(Text) << "Print" << false << 57 << 1;
+    QTest::newRow("background, first mark") << int(Background) << "Line" << false << 57 << 1;
+    QTest::newRow("background without a picture") << int(Background) << "" << true << 481 << 0;
+    QTest::newRow("positions, end of document") << int(Positions) << "EndDoc" << false << 57 << 1;
+}
+
+void TestSheetPrint::errorDiscardsTheJob() {
+    QFETCH(int, kind);
+    QFETCH(QString, failOn);
+    QFETCH(bool, noPicture);
+    QFETCH(int, error);
+    QFETCH(int, discarded);
+    Sheet s;
+    if (noPicture)
+        s.t.m->Image1 = QImage();
+    s.p->failOn = failOn;
+    s.p->failNumber = error;
+    QCOMPARE(s.print(Kind(kind), 3, true), PrintOutcome::Failed);
+    // Nothing of the job comes out; what was sent is discarded.
+    QCOMPARE(s.p->documents.size(), 0);
+    QCOMPARE(s.p->discardedDocuments, discarded);
+    QVERIFY(!s.p->jobOpen());
+    QCOMPARE(s.t.ui.texts(), QStringList{RuntimeError(error).message()});
+    QCOMPARE(s.t.ui.messages.first().title, QStringLiteral("Quillo 2.40"));
+}
+
+void TestSheetPrint::pdfSheet() {
+    if (!pdfinspect::available())
+        QSKIP("poppler-utils are not installed");
+    Sheet s;
+    auto pdf = std::make_unique<PdfPrinter>();
+    const QString path = s.t.path(QStringLiteral("sheet.pdf"));
+    pdf->setOutputFile(path);
+    s.t.m->setPrinter(std::move(pdf));
+    s.bottomSwitch(QStringLiteral("1"));
+    QVERIFY(PreparePrinter(*s.t.m));
+    QCOMPARE(PrintCardImage(*s.t.m, s.cardImage, 2, true), PrintOutcome::Printed);
+
+    // Two pages as SetupPrinterPaper set them: 210 × 298 mm.
+    const auto pages = pdfinspect::pageSizes(path).value_or(QList<QSizeF>{});
+    QCOMPARE(pages.size(), 2);
+    QVERIFY(qAbs(pages[1].width() - Printer::PageTwips(210) / 20) < 0.5);
+    QVERIFY(qAbs(pages[1].height() - Printer::PageTwips(298) / 20) < 0.5);
+
+    constexpr int dpi = 200;
+    const QImage page = pdfinspect::renderPage(path, 2, dpi);
+    auto near = [&](double xMm, double yMm, QRgb colour) {
+        const QPoint at(qRound(xMm / 25.4 * dpi), qRound(yMm / 25.4 * dpi));
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (page.valid(at + QPoint(dx, dy)) && page.pixel(at + QPoint(dx, dy)) == colour)
+                    return true;
+        return false;
+    };
+    const QRgb yellow = qRgb(255, 255, 0), blue = qRgb(0, 0, 128), green = qRgb(0, 128, 0);
+    for (double top : {11, 66, 121, 176, 231})
+        for (double left : {14, 105}) {
+            QVERIFY(near(left + 1, top + 1, yellow));
+            QVERIFY(near(left + 90, top + 54, yellow));
+        }
+    QVERIFY(!near(12, 9, yellow));
+    QVERIFY(near(14, 10.2, blue));    // above the first row
+    QVERIFY(near(196, 286.8, blue));  // below the last row
+    QVERIFY(near(12.8, 66, green));   // left of the first column
+    QVERIFY(near(197.2, 231, green)); // right of the last column
+}
+
+void TestSheetPrint::pdfStoresTheCardOnce() {
+    // Incompressible card pixels, so that a second copy would show.
+    Sheet s;
+    s.cardImage = QImage(200, 200, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            s.cardImage.setPixel(x, y, random.generate() | 0xFF000000u);
+    qint64 sizes[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        auto pdf = std::make_unique<PdfPrinter>();
+        const QString path = s.t.path(QStringLiteral("sheets%1.pdf").arg(i));
+        pdf->setOutputFile(path);
+        s.t.m->setPrinter(std::move(pdf));
+        QVERIFY(PreparePrinter(*s.t.m));
+        QCOMPARE(PrintCardImage(*s.t.m, s.cardImage, i == 0 ? 1 : 21, true), PrintOutcome::Printed);
+        sizes[i] = QFileInfo(path).size();
+    }
+    QVERIFY(sizes[0] > 120000);
+    QVERIFY2((sizes[1] - sizes[0]) / 20 < 1024, qPrintable(QString::number(sizes[1] - sizes[0])));
+}
+
+QTEST_MAIN(TestSheetPrint)
+#include "test_sheetprint.moc"
