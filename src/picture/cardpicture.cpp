@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QPainter>
 
 #include <algorithm>
@@ -235,9 +234,26 @@ void checkBmpComplete(const QString& path) {
         throw truncatedPicture();
 }
 
+// A BMP row holds blue, green, red bytes per pixel.
+void bgrToRgb32(const uchar* s, QRgb* d, int width) {
+    for (int x = 0; x < width; ++x, s += 3)
+        d[x] = 0xFF000000u | quint32(s[2]) << 16 | quint32(s[1]) << 8 | s[0];
+}
+
+void rgb32ToBgr(const QRgb* s, uchar* d, int width) {
+    for (int x = 0; x < width; ++x, d += 3) {
+        d[0] = uchar(s[x]);
+        d[1] = uchar(s[x] >> 8);
+        d[2] = uchar(s[x] >> 16);
+    }
+}
+
 // Reads the working bitmap the colour library wrote straight into an RGB32
-// image: a single pass over the mapped file instead of the general reader.
-QImage readWorkBitmap(const QString& path) {
+// image: one pass over the mapped file instead of the general reader. The
+// pixels go into reuse when it is a picture of the same size that nothing
+// else holds (the decoded source, freshly converted), which saves the
+// allocation and first touch of tens of megabytes.
+QImage readWorkBitmap(const QString& path, QImage reuse = {}) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw RuntimeError(RuntimeError::PathFileAccess);
@@ -253,7 +269,9 @@ QImage readWorkBitmap(const QString& path) {
             throw RuntimeError(RuntimeError::InvalidPicture);
         return opaque(std::move(image));
     }
-    QImage image(bmp.width, bmp.height, QImage::Format_RGB32);
+    QImage image = std::move(reuse);
+    if (image.size() != QSize(bmp.width, bmp.height) || image.format() != QImage::Format_RGB32)
+        image = QImage(bmp.width, bmp.height, QImage::Format_RGB32);
     if (image.isNull()) {
         f.unmap(const_cast<uchar*>(data));
         throw RuntimeError(RuntimeError::OutOfMemory);
@@ -261,20 +279,64 @@ QImage readWorkBitmap(const QString& path) {
     for (int y = 0; y < bmp.height; ++y) {
         const int fileRow = bmp.topDown ? y : bmp.height - 1 - y;
         const uchar* s = data + bmp.pixelStart + fileRow * bmp.rowSize;
-        auto* d = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < bmp.width; ++x, s += 3)
-            d[x] = 0xFF000000u | quint32(s[2]) << 16 | quint32(s[1]) << 8 | s[0];
+        bgrToRgb32(s, reinterpret_cast<QRgb*>(image.scanLine(y)), bmp.width);
     }
     f.unmap(const_cast<uchar*>(data));
     return image;
 }
 
+// Writes an RGB32 picture as a 24-bit bottom-up BMP, in large blocks. The old
+// file is removed first rather than truncated: a file truncated and rewritten
+// is pushed to disk when it is closed (ext4 does so to protect the data),
+// while a new file waits for the normal write-back, and when the colour
+// library replaces it at once it is never written to disk at all.
 void writeBmp(const QImage& image, const QString& path) {
-    QImageWriter writer(path, "bmp");
-    if (!writer.write(image))
-        throw RuntimeError(writer.error() == QImageWriter::DeviceError
-                               ? RuntimeError::PermissionDenied
-                               : RuntimeError::DeviceIo);
+    Q_ASSERT(image.format() == QImage::Format_RGB32);
+    const qint64 width = image.width();
+    const qint64 height = image.height();
+    const qint64 rowSize = (width * 3 + 3) & ~qint64(3);
+    const qint64 pixelBytes = rowSize * height;
+    if (BmpFileHeader + BmpInfoHeader + pixelBytes > qint64(UINT32_MAX))
+        throw RuntimeError(RuntimeError::Overflow);
+
+    QFile::remove(path);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw RuntimeError(RuntimeError::PermissionDenied);
+
+    uchar header[BmpFileHeader + BmpInfoHeader] = {};
+    const auto put32 = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = uchar(v >> (8 * i));
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(2, quint32(sizeof header + pixelBytes));
+    put32(10, sizeof header);
+    put32(14, BmpInfoHeader);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    header[26] = 1;  // planes
+    header[28] = 24; // bits per pixel
+    put32(34, quint32(pixelBytes));
+    put32(38, 2835); // 72 dpi, as the colour library writes
+    put32(42, 2835);
+    bool ok = f.write(reinterpret_cast<const char*>(header), sizeof header) == sizeof header;
+
+    const qint64 rowsPerBlock = std::max<qint64>(1, (qint64(1) << 20) / rowSize);
+    QByteArray block(rowsPerBlock * rowSize, '\0'); // the padding bytes stay zero
+    for (qint64 y = height - 1; ok && y >= 0;) {
+        uchar* d = reinterpret_cast<uchar*>(block.data());
+        qint64 rows = 0;
+        for (; rows < rowsPerBlock && y >= 0; ++rows, --y, d += rowSize) {
+            rgb32ToBgr(reinterpret_cast<const QRgb*>(image.constScanLine(int(y))), d, int(width));
+        }
+        ok = f.write(block.constData(), rows * rowSize) == rows * rowSize;
+    }
+    if (!ok) {
+        f.remove();
+        throw RuntimeError(RuntimeError::DeviceIo);
+    }
 }
 
 // ------------------------------------------------------------------ colour library
@@ -366,11 +428,13 @@ void convertOrThrow(TavorMain& m, const QString& src, const QString& work, int m
         bmp = peekBmp24(src);
     if (bmp && bmp->width <= MaxPictureSide && bmp->height <= MaxPictureSide) {
         monocro(src, work, mode, red, green, blue);
+        m.Image1 = readWorkBitmap(work);
     } else {
-        writeBmp(ReadPicture(src), work);
+        QImage picture = ReadPicture(src);
+        writeBmp(picture, work);
         monocro(work, work, mode, red, green, blue);
+        m.Image1 = readWorkBitmap(work, std::move(picture));
     }
-    m.Image1 = readWorkBitmap(work);
 }
 
 // Converts and reports the failure's description; the error itself is

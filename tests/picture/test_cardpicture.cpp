@@ -222,6 +222,8 @@ private slots:
     void nothingToConvert();
     void unreadablePicture_data();
     void unreadablePicture();
+    void workBitmapNotWritable_data();
+    void workBitmapNotWritable();
     void jpegCompleteness_data();
     void jpegCompleteness();
     void plainCopyWithoutLibrary_data();
@@ -343,6 +345,37 @@ void TestCardPicture::unreadablePicture() {
         QVERIFY(call.result != TAVOR_OK);
     if (QFileInfo(t.m->card.PicPath).isFile())
         QCOMPARE(readFile(t.m->card.PicPath), before);
+}
+
+// The working bitmap cannot be written (its folder is a file): the failure is
+// reported the same way and Image1 keeps its picture.
+void TestCardPicture::workBitmapNotWritable_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("number");
+    QTest::newRow("JPEG, mode 0") << "jpg" << 0 << 70;
+    QTest::newRow("JPEG, sepia") << "jpg" << 1 << 70;
+    QTest::newRow("24-bit BMP, sepia") << "bmp" << 1 << 57;
+}
+
+void TestCardPicture::workBitmapNotWritable() {
+    QFETCH(QString, kind);
+    QFETCH(int, mode);
+    QFETCH(int, number);
+    TestContext t;
+    QVERIFY(writeFile(t.path("plain-file"), "not a folder\n"));
+    t.m->setDataFolder(t.path("plain-file"));
+    t.m->card.PicPath = makeSource(t.dir.path(), kind);
+    t.m->card.PicColorMode = mode;
+    t.m->Image1 = marker();
+
+    LoadCardPicture(*t.m);
+
+    const QString description = RuntimeError::describe(number);
+    QCOMPARE(t.ui.texts(), (QStringList{description, description + QString::number(number)}));
+    QCOMPARE(t.view.pictureShows, 0);
+    QCOMPARE(t.m->Image1, marker());
+    QCOMPARE(readFile(t.path("plain-file")), QByteArray("not a folder\n"));
 }
 
 // A JPEG is taken only when it runs to the end of its picture; bytes after
