@@ -2,7 +2,6 @@
 
 #include "app/runtimeerror.h"
 
-#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 
 QColor colorFromRgb(quint32 rgb) {
@@ -39,14 +38,12 @@ void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
 
 void PainterPrinter::drawText(double xTwips, double yTwips, const QString& text,
                               const PrinterFont& font, quint32 color, bool transparent) {
-    const QFont qfont = toQFont(font);
-    m_painter.setFont(qfont);
+    m_painter.setFont(toQFont(font));
     m_painter.setPen(colorFromRgb(color));
     m_painter.setBackgroundMode(transparent ? Qt::TransparentMode : Qt::OpaqueMode);
     m_painter.setBackground(Qt::white);
     // (x, y) is the top-left corner of the text; QPainter wants the baseline.
-    const QFontMetricsF metrics(qfont, m_device);
-    m_painter.drawText(QPointF(toPixels(xTwips), toPixels(yTwips) + metrics.ascent()), text);
+    m_painter.drawText(QPointF(toPixels(xTwips), toPixels(yTwips + ascentTwips(font))), text);
 }
 
 void PainterPrinter::drawLine(double x1, double y1, double x2, double y2, quint32 color) {

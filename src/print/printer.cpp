@@ -11,6 +11,17 @@
 #include <algorithm>
 #include <cmath>
 
+struct Printer::ResolvedFont {
+    PrinterFont key;
+    int dpi = 0;
+    QFont font;
+    double heightTwips = 0;
+    double ascentTwips = 0;
+};
+
+// A card has twelve lines; a few more fonts than that are kept.
+constexpr std::size_t ResolvedFontsKept = 32;
+
 namespace {
 
 struct StandardPaper {
@@ -264,29 +275,49 @@ void Printer::KillDoc() {
     discardJob();
 }
 
-QFont Printer::toQFont(const PrinterFont& font) const {
+const Printer::ResolvedFont& Printer::resolve(const PrinterFont& font) const {
+    const int dpi = PrintQuality();
+    for (const ResolvedFont& r : m_fonts)
+        if (r.dpi == dpi && r.key == font)
+            return r;
+    if (m_fonts.size() >= ResolvedFontsKept)
+        m_fonts.clear();
+
+    ResolvedFont r;
+    r.key = font;
+    r.dpi = dpi;
     QString family = font.Name;
     if (family.isEmpty() || !QFontDatabase::hasFamily(family))
         family = CurrentFontName();
-    QFont f(family);
+    r.font = QFont(family);
     if (font.Size > 0)
-        f.setPointSizeF(font.Size);
-    f.setBold(font.Bold);
-    f.setItalic(font.Italic);
-    f.setUnderline(font.Underline);
-    f.setStrikeOut(font.Strikethrough);
-    return f;
-}
-
-double Printer::lineHeightTwips(const PrinterFont& font) const {
+        r.font.setPointSizeF(font.Size);
+    r.font.setBold(font.Bold);
+    r.font.setItalic(font.Italic);
+    r.font.setUnderline(font.Underline);
+    r.font.setStrikeOut(font.Strikethrough);
     // Metrics at the device's resolution: a one-pixel image stands in for the
     // device, which may not be open yet.
-    const int dpi = PrintQuality();
     QImage probe(1, 1, QImage::Format_ARGB32);
     probe.setDotsPerMeterX(qRound(dpi / 0.0254));
     probe.setDotsPerMeterY(qRound(dpi / 0.0254));
-    const QFontMetricsF metrics(toQFont(font), &probe);
-    return metrics.height() * 1440.0 / probe.logicalDpiY();
+    const QFontMetricsF metrics(r.font, &probe);
+    r.heightTwips = metrics.height() * 1440.0 / probe.logicalDpiY();
+    r.ascentTwips = metrics.ascent() * 1440.0 / probe.logicalDpiY();
+    m_fonts.push_back(std::move(r));
+    return m_fonts.back();
+}
+
+QFont Printer::toQFont(const PrinterFont& font) const {
+    return resolve(font).font;
+}
+
+double Printer::ascentTwips(const PrinterFont& font) const {
+    return resolve(font).ascentTwips;
+}
+
+double Printer::lineHeightTwips(const PrinterFont& font) const {
+    return resolve(font).heightTwips;
 }
 
 bool Printer::setOutputFile(const QString&) {

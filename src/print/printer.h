@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class QFont;
 
@@ -151,6 +152,8 @@ protected:
 
     // The QFont for a printer font; an empty name means CurrentFontName().
     QFont toQFont(const PrinterFont& font) const;
+    // The font's ascent at the device's resolution, in twips.
+    double ascentTwips(const PrinterFont& font) const;
 
     double printableWidthTwips() const;
     double printableHeightTwips() const;
@@ -158,6 +161,11 @@ protected:
     double toTwipsY(double y) const;
 
 private:
+    struct ResolvedFont;
+    // The fonts of a job, resolved once: finding a family goes through
+    // fontconfig, far too slow to repeat for every line of every card.
+    const ResolvedFont& resolve(const PrinterFont& font) const;
+
     void ensureJob();
     double twipsPerUnit(int mode) const;
     double fromTwipsY(double twips) const;
@@ -170,6 +178,7 @@ private:
     float m_scaleHeight = 0; // user scale only
     bool m_jobOpen = false;
     int m_killDocCount = 0;
+    mutable std::vector<ResolvedFont> m_fonts;
 };
 
 // The printers the program can print on: the system's, then the built-in "PDF".
