@@ -6,6 +6,7 @@
 #include "document/newcard.h"
 #include "document/tavormain.h"
 #include "picture/cardpicture.h"
+#include "print/printcommand.h"
 #include "settings.h"
 #include "startup.h"
 
@@ -18,6 +19,7 @@ void usage() {
                "       quillo convert IN OUT [--quality S]\n"
                "       quillo convert --new OUT\n",
                stderr);
+    std::fputs(PrintCommandUsage(), stderr);
 }
 
 // quillo convert IN OUT [--quality S] | quillo convert --new OUT
@@ -76,6 +78,5 @@ int RunCommandLine(const QStringList& args, PrinterHost& printers) {
     const QStringList rest = args.mid(1);
     if (command == u"convert")
         return runConvert(rest, printers);
-    std::fputs("quillo: printing from the command line is not available yet\n", stderr);
-    return 2;
+    return RunPrintCommand(rest, printers);
 }

@@ -1,0 +1,96 @@
+// quillo print: its exit status and the pages it writes.
+
+#include "pdfinspect.h"
+#include "print/pdfprinter.h"
+#include "print/printcommand.h"
+#include "testcard.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPrintCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void exitStatus_data();
+    void exitStatus();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestPrintCommand::initTestCase() {
+    const QString picture = m_dir.filePath(QStringLiteral("photo.png"));
+    QVERIFY(WriteSolidPicture(picture, qRgb(255, 200, 0)));
+    const Card card = PrintTestCard(picture);
+    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), card));
+    Card noStyle = card;
+    noStyle.PrintStyle.YsY = 0;
+    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("nostyle.qcd")), noStyle));
+    Card noPicture = card;
+    noPicture.PicPath.clear();
+    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("nopicture.qcd")), noPicture));
+}
+
+void TestPrintCommand::exitStatus_data() {
+    QTest::addColumn<QStringList>("args"); // "OUT" stands for the output file
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("pages"); // 0: no file is written
+
+    QTest::newRow("three sheets with cut marks")
+        << QStringList{"card.qcd", "--pdf", "OUT", "--sheets", "3", "--cut-marks"} << 0 << 3;
+    QTest::newRow("text, bottom marks")
+        << QStringList{"card.qcd", "--pdf", "OUT",         "--kind",        "text",
+                       "--sheets", "2",     "--cut-marks", "--bottom-marks"}
+        << 0 << 2;
+    QTest::newRow("background, quality 2")
+        << QStringList{"card.qcd", "--pdf", "OUT", "--kind", "background", "--quality", "2"} << 0
+        << 1;
+    QTest::newRow("positions") << QStringList{"card.qcd", "--positions", "--pdf", "OUT"} << 0 << 1;
+    // Refusals of the printer and the job.
+    QTest::newRow("no print style") << QStringList{"nostyle.qcd", "--pdf", "OUT"} << 1 << 0;
+    QTest::newRow("background without a picture")
+        << QStringList{"nopicture.qcd", "--pdf", "OUT", "--kind", "background"} << 1 << 0;
+    QTest::newRow("missing card") << QStringList{"missing.qcd", "--pdf", "OUT"} << 1 << 0;
+    QTest::newRow("output folder missing")
+        << QStringList{"card.qcd", "--pdf", "missing/OUT"} << 1 << 0;
+    QTest::newRow("unknown printer")
+        << QStringList{"card.qcd", "--printer", "無いプリンタ"} << 1 << 0;
+    // Arguments.
+    QTest::newRow("no card") << QStringList{"--pdf", "OUT"} << 2 << 0;
+    QTest::newRow("no output") << QStringList{"card.qcd"} << 2 << 0;
+    QTest::newRow("both outputs") << QStringList{"card.qcd", "--pdf", "OUT", "--printer", "X"} << 2
+                                  << 0;
+    QTest::newRow("0 sheets") << QStringList{"card.qcd", "--pdf", "OUT", "--sheets", "0"} << 2 << 0;
+    QTest::newRow("1001 sheets") << QStringList{"card.qcd", "--pdf", "OUT", "--sheets", "1001"} << 2
+                                 << 0;
+    QTest::newRow("unknown kind") << QStringList{"card.qcd", "--pdf", "OUT", "--kind", "photo"} << 2
+                                  << 0;
+    QTest::newRow("positions with sheets")
+        << QStringList{"card.qcd", "--positions", "--pdf", "OUT", "--sheets", "2"} << 2 << 0;
+}
+
+void TestPrintCommand::exitStatus() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(int, pages);
+    const QString out = m_dir.filePath(QStringLiteral("out.pdf"));
+    QFile::remove(out);
+    for (QString& a : args) {
+        if (a.endsWith(u"OUT"))
+            a = m_dir.filePath(a.replace(QStringLiteral("OUT"), QStringLiteral("out.pdf")));
+        else if (a.endsWith(u".qcd"))
+            a = m_dir.filePath(a);
+    }
+    PdfOnlyPrinterHost printers;
+    QCOMPARE(RunPrintCommand(args, printers), status);
+    QCOMPARE(QFileInfo::exists(out), pages > 0);
+    if (pages == 0 || !pdfinspect::available())
+        return;
+    QCOMPARE(pdfinspect::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
+}
+
+QTEST_MAIN(TestPrintCommand)
+#include "test_printcommand.moc"
