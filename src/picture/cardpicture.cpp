@@ -13,7 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -127,12 +127,13 @@ void checkJpegComplete(const QString& path) {
         throw truncatedPicture();
 }
 
-// The size a JPEG is decoded at. The decoder scales by n/8 while it decodes
-// (a 50-megapixel photo at 3/8 costs a fraction of its full decode) and picks
-// the n that reaches the requested size; asking for the largest n/8 step
-// within the limit, rounded down, makes it pick exactly that n. Photo sizes
-// are multiples of 8, so its output is the requested size and is not
-// resampled afterwards. Past 1/8 the output is resampled down to the limit.
+// The size a JPEG is decoded at, in the picture's upright orientation. The
+// decoder scales by n/8 while it decodes (a 50-megapixel photo at 3/8 costs
+// a fraction of its full decode) and picks the n that reaches the requested
+// size; asking for the largest n/8 step within the limit, rounded down, makes
+// it pick exactly that n. Camera sizes are multiples of 8 as a rule, and then
+// its output is the requested size and is not resampled; otherwise the
+// output, a pixel larger, is. Past 1/8 it is resampled down to the limit.
 QSize jpegDecodeSize(QSize full) {
     const int longSide = std::max(full.width(), full.height());
     const int num = std::max(1, 8 * MaxPictureSide / longSide);

@@ -137,6 +137,16 @@ QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(6
     };
     if (kind == "jpg")
         return file("photo.jpg", encode(picture, "jpg"));
+    if (kind == "jpg turned") { // stored lying down, an EXIF tag turns it upright
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpg");
+        writer.setTransformation(QImageIOHandler::TransformationRotate90);
+        if (!writer.write(picture))
+            qFatal("cannot write a turned JPEG");
+        return file("turned.jpg", bytes);
+    }
     if (kind == "png")
         return file("photo.png", encode(picture, "png"));
     if (kind == "tif")
@@ -613,6 +623,8 @@ void TestCardPicture::largePictureDecodedScaled_data() {
     QTest::newRow("JPEG 5000 x 2500") << "jpg" << QSize(5000, 2500) << 0 << QSize(3750, 1875);
     QTest::newRow("JPEG 5000 x 2500, sepia")
         << "jpg" << QSize(5000, 2500) << 1 << QSize(3750, 1875);
+    QTest::newRow("JPEG 5000 x 2500 turned upright")
+        << "jpg turned" << QSize(5000, 2500) << 0 << QSize(1875, 3750);
     QTest::newRow("JPEG 4100 x 1000") << "jpg" << QSize(4100, 1000) << 0 << QSize(3587, 875);
     QTest::newRow("JPEG 4096 x 3000, kept") << "jpg" << QSize(4096, 3000) << 0 << QSize(4096, 3000);
     QTest::newRow("PNG 3000 x 6000") << "png" << QSize(3000, 6000) << 0 << QSize(2048, 4096);
@@ -635,7 +647,11 @@ void TestCardPicture::largePictureDecodedScaled() {
     QCOMPARE(t.m->Image1.size(), decoded);
     QCOMPARE(QImageReader(workPath(t)).size(), decoded);
     // The whole picture, in place: the same colours at the same relative spots.
-    const QImage reference = testPicture(size.width(), size.height());
+    QImage reference = testPicture(size.width(), size.height());
+    if (kind == "jpg turned") {
+        reference = reference.transformed(QTransform().rotate(90));
+        size.transpose();
+    }
     for (double fy : {0.05, 0.5, 0.95}) {
         for (double fx : {0.05, 0.5, 0.95}) {
             const QRgb got =
