@@ -5,7 +5,8 @@
 #   bench/picture-vs-imagemagick.sh [BUILD_DIR]
 #
 # BUILD_DIR defaults to build-picture in the repository; bench_picture must be
-# built there. RUNS (default 5) sets the runs per case; the medians are shown.
+# built there. RUNS (default 5) sets the runs per case; the medians are shown
+# (VERBOSE=1 lists ImageMagick's single runs too).
 # Mode 0 is set against "convert photo.jpg out.bmp", mode 1 (sepia) against
 # "convert photo.jpg -sepia-tone 80% out.bmp". Every run starts with the file
 # system synced, so no run pays for the previous one's write-back.
@@ -46,6 +47,7 @@ imagemagick() {
         tail -n 1 "$work/time" >>"$work/runs"
         i=$((i + 1))
     done
+    [ -z "${VERBOSE:-}" ] || sed "s/^/  ImageMagick run: /" "$work/runs" >&2
     ms=$(awk '{ print $1 * 1000 }' "$work/runs" | median)
     mb=$(awk '{ print $2 / 1024 }' "$work/runs" | median)
     echo "$ms $mb"
