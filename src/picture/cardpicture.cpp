@@ -384,7 +384,8 @@ QImage ReadPicture(const QString& path) {
     // whole picture first. What cannot be held is refused before decoding.
     const qint64 decodedPixels = jpeg ? qint64((size.width() + 7) / 8) * ((size.height() + 7) / 8)
                                       : qint64(size.width()) * size.height();
-    if (decodedPixels * 4 > qint64(QImageReader::allocationLimit()) * 1024 * 1024)
+    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024; // 0: none
+    if (limit > 0 && decodedPixels * 4 > limit)
         throw pictureTooLarge(size);
     if (jpeg)
         checkJpegComplete(path);
