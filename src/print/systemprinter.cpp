@@ -3,6 +3,7 @@
 #include "app/runtimeerror.h"
 #include "pdfprinter.h"
 
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -94,6 +95,7 @@ double SystemPrinter::grantedHeight(double requestedTwips) const {
 QPagedPaintDevice& SystemPrinter::openDocument() {
     m_printer->setFullPage(false); // painter origin at the printable corner
     m_printer->setDocName(QStringLiteral("Quillo"));
+    m_jobPaperNamed = false;
     return *m_printer;
 }
 
@@ -103,6 +105,32 @@ void SystemPrinter::preparePage(QPagedPaintDevice&, double widthTwips, double he
                            QPageLayout::Point, probed.minimumMargins());
     if (!m_printer->setPageLayout(page))
         m_printer->setPageSize(probed.pageSize());
+    if (!m_jobPaperNamed) {
+        nameJobPaper();
+        m_jobPaperNamed = true;
+    }
+}
+
+void SystemPrinter::nameJobPaper() {
+    // Qt names a custom paper to CUPS only as "media=Custom.<w>x<h>" with the
+    // size in fractional points, which CUPS does not match to the queue's
+    // custom page size: its PDF filter then fits every page onto the queue's
+    // default paper (A4), moving the cards by up to a millimetre. The PPD
+    // option PageSize with the page's size in whole points, as Qt writes the
+    // page into the document, is understood and leaves the pages unscaled.
+    if (m_printer->outputFormat() != QPrinter::NativeFormat)
+        return;
+    const QPageLayout layout = m_printer->pageLayout();
+    if (layout.pageSize().id() != QPageSize::Custom)
+        return; // a paper of the queue's own list goes by its name already
+    const QSize points = layout.fullRectPoints().size();
+    // QPrinter's CUPS engine takes extra job options as name/value pairs
+    // under this property (Qt's private PPK_CupsOptions).
+    constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    m_printer->printEngine()->setProperty(
+        CupsOptions,
+        QStringList{QStringLiteral("PageSize"),
+                    QStringLiteral("Custom.%1x%2").arg(points.width()).arg(points.height())});
 }
 
 void SystemPrinter::beginJob() {

@@ -67,6 +67,8 @@ private:
     // The printer's layout for a page of this size: Qt's custom size and the
     // printer's minimum margins for it.
     QPageLayout layoutFor(double widthTwips, double heightTwips) const;
+    // Tells the print system the job's paper (its first page's).
+    void nameJobPaper();
     void replay();
 
     std::unique_ptr<QPrinter> m_printer;
@@ -76,6 +78,7 @@ private:
     mutable QSizeF m_probedSize;
     mutable QPageLayout m_probedLayout;
     QList<Page> m_pages;
+    bool m_jobPaperNamed = false;
 };
 
 // The system's printers, then the built-in "PDF".

@@ -1,0 +1,180 @@
+// Sheets through a real CUPS server: the system printer on the private
+// server's queues "QuilloFile" (no unprintable area) and "QuilloMargins"
+// (5 mm on every side), each writing its jobs' PDF to
+// $PRIVATE_CUPS_OUT/<queue>.pdf. Run under ../shared/tools/with-private-cups;
+// without CUPS_SERVER the test is skipped (exit status 77).
+
+#include "layout/printergeometry.h"
+#include "pdfinspect.h"
+#include "print/printerpaper.h"
+#include "print/systemprinter.h"
+#include "testcard.h"
+#include "testcontext.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QThread>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+constexpr QRgb CardColour = qRgb(255, 200, 0);
+
+// The queue's geometry as the command line finds it: a new card's paper set
+// up, the offsets read, then the paper set up for printing.
+struct QueueGeometry {
+    double IsfkY = -1, IsfkX = -1, PrnPaperH = 0, PrnPaperW = 0;
+};
+
+QueueGeometry geometryOf(const QString& queue) {
+    TestContext t;
+    auto printer = SystemPrinterHost().open(queue);
+    if (!printer)
+        return {};
+    t.m->setPrinter(std::move(printer));
+    SetupPrinterPaper(*t.m, 297, 210);
+    ReadPrinterOffsets(*t.m);
+    SetupPrinterPaper(*t.m, 297, 210);
+    return {t.m->app.IsfkY, t.m->app.IsfkX, t.m->card.PrnPaperH, t.m->card.PrnPaperW};
+}
+
+// Waits until the queue has no job left and its output file stopped growing.
+bool waitForOutput(const QString& queue, const QString& path) {
+    QDeadlineTimer deadline(120000);
+    qint64 lastSize = -1;
+    while (!deadline.hasExpired()) {
+        QProcess lpstat;
+        lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
+        lpstat.waitForFinished(10000);
+        const bool idle = lpstat.readAllStandardOutput().trimmed().isEmpty();
+        const qint64 size = QFileInfo(path).size();
+        if (idle && size > 0 && size == lastSize)
+            return true;
+        lastSize = size;
+        QThread::msleep(200);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestCups : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void offsets_data();
+    void offsets();
+    void sheets_data();
+    void sheets();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestCups::initTestCase() {
+    QVERIFY(pdfinspect::available());
+    const QString picture = m_dir.filePath(QStringLiteral("photo.png"));
+    QVERIFY(WriteSolidPicture(picture, CardColour));
+    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), PrintTestCard(picture)));
+}
+
+void TestCups::offsets_data() {
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<double>("unprintable"); // mm, top and left
+    QTest::newRow("QuilloFile") << QStringLiteral("QuilloFile") << 0.0;
+    QTest::newRow("QuilloMargins") << QStringLiteral("QuilloMargins") << 5.0;
+}
+
+void TestCups::offsets() {
+    QFETCH(QString, queue);
+    QFETCH(double, unprintable);
+    const QueueGeometry g = geometryOf(queue);
+    // Whole device pixels at the queue's resolution: within a twentieth of a mm.
+    QVERIFY2(qAbs(g.IsfkY - unprintable) < 0.05, qPrintable(QString::number(g.IsfkY)));
+    QVERIFY2(qAbs(g.IsfkX - unprintable) < 0.05, qPrintable(QString::number(g.IsfkX)));
+    QCOMPARE(g.PrnPaperW, 210.0);
+    QVERIFY(g.PrnPaperH > 297);
+}
+
+void TestCups::sheets_data() {
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<bool>("positions");
+    QTest::newRow("QuilloFile") << QStringLiteral("QuilloFile") << false;
+    QTest::newRow("QuilloMargins") << QStringLiteral("QuilloMargins") << false;
+    QTest::newRow("QuilloMargins, positions") << QStringLiteral("QuilloMargins") << true;
+}
+
+void TestCups::sheets() {
+    QFETCH(QString, queue);
+    QFETCH(bool, positions);
+    const QString output = qEnvironmentVariable("PRIVATE_CUPS_OUT") + QLatin1Char('/') + queue +
+                           QStringLiteral(".pdf");
+    QFile::remove(output);
+    QStringList args{QStringLiteral("print"), m_dir.filePath(QStringLiteral("card.qcd")),
+                     QStringLiteral("--printer"), queue};
+    args += positions
+                ? QStringList{QStringLiteral("--positions")}
+                : QStringList{QStringLiteral("--sheets"), QStringLiteral("2"),
+                              QStringLiteral("--cut-marks"), QStringLiteral("--bottom-marks")};
+    QProcess quillo;
+    quillo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    quillo.start(QStringLiteral(QUILLO_EXECUTABLE), args);
+    QVERIFY(quillo.waitForFinished(120000));
+    QCOMPARE(quillo.exitCode(), 0);
+    QVERIFY2(waitForOutput(queue, output), qPrintable(output));
+
+    // The pages as SetupPrinterPaper set them on this queue.
+    const QueueGeometry g = geometryOf(queue);
+    const auto pages = pdfinspect::pageSizes(output).value_or(QList<QSizeF>{});
+    QCOMPARE(pages.size(), positions ? 1 : 2);
+    for (const QSizeF& page : pages) {
+        QVERIFY2(qAbs(page.width() - Printer::PageTwips(g.PrnPaperW) / 20) < 1,
+                 qPrintable(QString::number(page.width())));
+        QVERIFY2(qAbs(page.height() - Printer::PageTwips(g.PrnPaperH) / 20) < 1,
+                 qPrintable(QString::number(page.height())));
+    }
+
+    // The printer subtracts its unprintable area and the queue adds it back:
+    // cards and marks lie where the layout puts them on the paper.
+    constexpr int dpi = 200;
+    const QImage page = pdfinspect::renderPage(output, int(pages.size()), dpi);
+    auto near = [&](double xMm, double yMm, QRgb colour) {
+        const QPoint at(qRound(xMm / 25.4 * dpi), qRound(yMm / 25.4 * dpi));
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (page.valid(at + QPoint(dx, dy)) && page.pixel(at + QPoint(dx, dy)) == colour)
+                    return true;
+        return false;
+    };
+    const QRgb blue = qRgb(0, 0, 128), green = qRgb(0, 128, 0);
+    for (double top : {11, 66, 121, 176, 231}) {
+        for (double left : {14, 105}) {
+            QCOMPARE(near(left + 1, top + 1, CardColour), !positions);
+            QCOMPARE(near(left + 90, top + 54, CardColour), !positions);
+        }
+    }
+    QVERIFY(!near(13, 10, CardColour));
+    QVERIFY(near(14, 10.2, blue));    // above the first row
+    QVERIFY(near(105, 10.2, blue));   // above the first row, inner edge
+    QVERIFY(near(196, 286.8, blue));  // below the last row
+    QVERIFY(near(12.8, 66, green));   // left of the first column
+    QVERIFY(near(197.2, 231, green)); // right of the last column
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER")) {
+        std::puts("No CUPS server (CUPS_SERVER is not set): skipped.");
+        return 77;
+    }
+    QGuiApplication app(argc, argv);
+    TestCups test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_cups.moc"
