@@ -60,10 +60,8 @@ void TestPrintCommand::exitStatus_data() {
         << QStringList{"card.qcd", "--printer", "無いプリンタ"} << 1 << 0;
     // Arguments.
     QTest::newRow("no card") << QStringList{"--pdf", "OUT"} << 2 << 0;
-    QTest::newRow("no output") << QStringList{"card.qcd"} << 2 << 0;
     QTest::newRow("both outputs") << QStringList{"card.qcd", "--pdf", "OUT", "--printer", "X"} << 2
                                   << 0;
-    QTest::newRow("0 sheets") << QStringList{"card.qcd", "--pdf", "OUT", "--sheets", "0"} << 2 << 0;
     QTest::newRow("1001 sheets") << QStringList{"card.qcd", "--pdf", "OUT", "--sheets", "1001"} << 2
                                  << 0;
     QTest::newRow("unknown kind") << QStringList{"card.qcd", "--pdf", "OUT", "--kind", "photo"} << 2
