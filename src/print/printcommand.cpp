@@ -6,11 +6,10 @@
 #include "document/cardfile.h"
 #include "document/newcard.h"
 #include "document/tavormain.h"
-#include "editor/cardimage.h"
 #include "picture/cardpicture.h"
 #include "printer.h"
 #include "printerpaper.h"
-#include "sheetprint.h"
+#include "printjob.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -24,14 +23,12 @@ constexpr int MaxSheets = 1000;
 // Progress lines on stderr, at most one per interval.
 constexpr qint64 ProgressIntervalMs = 300;
 
-enum class Kind { Standard, Text, Background, Positions };
-
 struct Options {
     QString card;
     QString pdf;
     QString printer;
     int sheets = 1;
-    Kind kind = Kind::Standard;
+    PrintKind kind = PrintKind::Standard;
     bool kindGiven = false;
     bool sheetsGiven = false;
     bool cutMarks = false;
@@ -77,15 +74,15 @@ int parse(const QStringList& args, Options& o) {
             const QString k = i + 1 < args.size() ? args[++i] : QString();
             o.kindGiven = true;
             if (k == u"standard")
-                o.kind = Kind::Standard;
+                o.kind = PrintKind::Standard;
             else if (k == u"text")
-                o.kind = Kind::Text;
+                o.kind = PrintKind::Text;
             else if (k == u"background")
-                o.kind = Kind::Background;
+                o.kind = PrintKind::Background;
             else
                 return fail("--kind is standard, text or background");
         } else if (a == u"--positions") {
-            o.kind = Kind::Positions;
+            o.kind = PrintKind::Positions;
         } else if (a == u"--cut-marks") {
             o.cutMarks = true;
         } else if (a == u"--bottom-marks") {
@@ -107,7 +104,7 @@ int parse(const QStringList& args, Options& o) {
         return fail("name either --pdf OUT.pdf or --printer NAME");
     if (o.printer == u"PDF")
         return fail("the built-in PDF printer is named with --pdf OUT.pdf");
-    if (o.kind == Kind::Positions &&
+    if (o.kind == PrintKind::Positions &&
         (o.kindGiven || o.sheetsGiven || o.cutMarks || o.bottomMarks || o.qualityGiven))
         return fail("--positions prints one sheet of marks and takes no other print options");
     return 0;
@@ -185,23 +182,7 @@ int RunPrintCommand(const QStringList& args, PrinterHost& printers) {
 
     ProgressReport report;
     const SheetProgress progress = std::ref(report);
-    PrintOutcome outcome = PrintOutcome::Failed;
-    switch (o.kind) {
-    case Kind::Standard: {
-        const QImage cardImage = RenderCardImage(m, true, true);
-        outcome = PrintCardImage(m, cardImage, o.sheets, o.cutMarks, progress);
-        break;
-    }
-    case Kind::Text:
-        outcome = PrintCardText(m, o.sheets, o.cutMarks, progress);
-        break;
-    case Kind::Background:
-        outcome = PrintCardBackground(m, o.sheets, o.cutMarks, progress);
-        break;
-    case Kind::Positions:
-        outcome = PrintCardPositions(m);
-        break;
-    }
+    const PrintOutcome outcome = PrintCard(m, o.kind, o.sheets, o.cutMarks, progress);
     if (outcome == PrintOutcome::Discarded)
         std::fputs("quillo: the print job was discarded\n", stderr);
     return outcome == PrintOutcome::Printed ? 0 : 1;

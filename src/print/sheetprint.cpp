@@ -13,48 +13,22 @@
 
 namespace {
 
-// QBColor(1) and QBColor(2): dark blue RGB(0, 0, 128) for the marks above and
-// below the cards, dark green RGB(0, 128, 0) for those beside them.
-constexpr quint32 MarkBlue = 0x800000;
-constexpr quint32 MarkGreen = 0x008000;
-// A mark runs from 0.2 mm to 1.5 mm outside the card edge it extends.
-constexpr double MarkStart = 0.2;
-constexpr double MarkEnd = 1.5;
 // Margins are sums and differences of lengths; a margin that is 1.5 mm up
 // to rounding noise counts as 1.5 mm, which draws no marks.
 constexpr double MarginNoise = 1e-9;
 
 bool roomForMarks(double margin) {
-    return margin > MarkEnd + MarginNoise;
+    return margin > CutMarkEnd + MarginNoise;
 }
 
-struct MarkSides {
-    bool top = false, bottom = false, left = false, right = false;
-};
-
-// The marks of the card at (L, T): blue above and below, green beside it.
-// The colours are set whether or not a mark is drawn.
-void drawMarks(Printer& p, const PrintStyle& s, double T, double L, MarkSides sides) {
-    const double B = T + s.MsY;
-    const double R = L + s.MsX;
-    p.ForeColor = MarkBlue;
-    if (sides.top) {
-        p.Line(L, T - MarkStart, L, T - MarkEnd);
-        p.Line(R, T - MarkStart, R, T - MarkEnd);
+// The colours are set whether or not a mark is drawn: blue, then green.
+void drawMarks(Printer& p, const PrintStyle& s, double T, double L, CutMarkSides sides) {
+    p.ForeColor = CutMarkBlue;
+    for (const CutMarkLine& l : CutMarkLines(s, T, L, sides)) {
+        p.ForeColor = l.color;
+        p.Line(l.x1, l.y1, l.x2, l.y2);
     }
-    if (sides.bottom) {
-        p.Line(L, B + MarkStart, L, B + MarkEnd);
-        p.Line(R, B + MarkStart, R, B + MarkEnd);
-    }
-    p.ForeColor = MarkGreen;
-    if (sides.left) {
-        p.Line(L - MarkStart, T, L - MarkEnd, T);
-        p.Line(L - MarkStart, B, L - MarkEnd, B);
-    }
-    if (sides.right) {
-        p.Line(R + MarkStart, T, R + MarkEnd, T);
-        p.Line(R + MarkStart, B, R + MarkEnd, B);
-    }
+    p.ForeColor = CutMarkGreen;
 }
 
 // The running job of a print routine: the printer it was started on and the
@@ -101,12 +75,6 @@ template <typename Body> PrintOutcome runJob(TavorMain& m, Body body) {
     return PrintOutcome::Failed;
 }
 
-bool bottomMarksWanted(TavorMain& m) {
-    const double flag =
-        m.settings().number(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"), 0);
-    return std::nearbyint(flag) == 1;
-}
-
 // The frame of the three sheet routines: sheets of cards row by row, the
 // content of each card drawn by card(job, T, L, marks), which returns false
 // when the job was discarded.
@@ -116,22 +84,12 @@ PrintOutcome printSheets(TavorMain& m, int sheets, bool cutMarks, const SheetPro
     return runJob(m, [&](SheetJob& job) {
         Printer& p = job.printer();
         p.FontTransparent = true;
-        const bool bottomMarks = bottomMarksWanted(m);
+        const bool bottomMarks = BottomMarksWanted(m);
         const PrintStyle& s = m.card.PrintStyle;
-        // The bottom and right marks look at the margins really left on the
-        // sheet: the stored Yhkbtm and YhkRgt are 0 after most edits.
-        const bool roomTop = roomForMarks(s.Yhktop);
-        const bool roomBottom = roomForMarks(BottomMarginLeft(m));
-        const bool roomLeft = roomForMarks(s.YhkLeft);
-        const bool roomRight = roomForMarks(RightMarginLeft(m));
         for (int sheet = 1; sheet <= sheets; ++sheet) {
             for (int r = 0; r < s.MaisuY; ++r) {
                 for (int c = 0; c < s.MaisuX; ++c) {
-                    MarkSides marks;
-                    marks.top = cutMarks && r == 0 && roomTop;
-                    marks.bottom = bottomMarks && cutMarks && r == s.MaisuY - 1 && roomBottom;
-                    marks.left = cutMarks && c == 0 && roomLeft;
-                    marks.right = cutMarks && c == s.MaisuX - 1 && roomRight;
+                    const CutMarkSides marks = SheetCutMarks(m, r, c, cutMarks, bottomMarks);
                     if (!card(job, CardTop(m, r), CardLeft(m, c), marks))
                         return false;
                 }
@@ -207,12 +165,56 @@ double RightMarginLeft(const TavorMain& m) {
     return s.YsX - s.YhkLeft - s.MaisuX * s.MsX - (s.MaisuX - 1) * s.KkLeft;
 }
 
+bool BottomMarksWanted(const TavorMain& m) {
+    const double flag =
+        m.settings().number(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"), 0);
+    return std::nearbyint(flag) == 1;
+}
+
+CutMarkSides SheetCutMarks(const TavorMain& m, int row, int column, bool cutMarks,
+                           bool bottomMarks) {
+    const PrintStyle& s = m.card.PrintStyle;
+    // The bottom and right marks look at the margins really left on the
+    // sheet: the stored Yhkbtm and YhkRgt are 0 after most edits.
+    CutMarkSides sides;
+    sides.top = cutMarks && row == 0 && roomForMarks(s.Yhktop);
+    sides.bottom =
+        bottomMarks && cutMarks && row == s.MaisuY - 1 && roomForMarks(BottomMarginLeft(m));
+    sides.left = cutMarks && column == 0 && roomForMarks(s.YhkLeft);
+    sides.right = cutMarks && column == s.MaisuX - 1 && roomForMarks(RightMarginLeft(m));
+    return sides;
+}
+
+CutMarkLines::CutMarkLines(const PrintStyle& s, double T, double L, CutMarkSides sides) {
+    const double B = T + s.MsY;
+    const double R = L + s.MsX;
+    auto add = [this](double x1, double y1, double x2, double y2, quint32 color) {
+        m_lines[m_count++] = {x1, y1, x2, y2, color};
+    };
+    if (sides.top) {
+        add(L, T - CutMarkStart, L, T - CutMarkEnd, CutMarkBlue);
+        add(R, T - CutMarkStart, R, T - CutMarkEnd, CutMarkBlue);
+    }
+    if (sides.bottom) {
+        add(L, B + CutMarkStart, L, B + CutMarkEnd, CutMarkBlue);
+        add(R, B + CutMarkStart, R, B + CutMarkEnd, CutMarkBlue);
+    }
+    if (sides.left) {
+        add(L - CutMarkStart, T, L - CutMarkEnd, T, CutMarkGreen);
+        add(L - CutMarkStart, B, L - CutMarkEnd, B, CutMarkGreen);
+    }
+    if (sides.right) {
+        add(R + CutMarkStart, T, R + CutMarkEnd, T, CutMarkGreen);
+        add(R + CutMarkStart, B, R + CutMarkEnd, B, CutMarkGreen);
+    }
+}
+
 PrintOutcome PrintCardImage(TavorMain& m, const QImage& cardImage, int sheets, bool cutMarks,
                             const SheetProgress& progress) {
     const PrintStyle& s = m.card.PrintStyle;
     // The same QImage at every position: the device stores it once.
     return printSheets(m, sheets, cutMarks, progress,
-                       [&](SheetJob& job, double T, double L, MarkSides marks) {
+                       [&](SheetJob& job, double T, double L, CutMarkSides marks) {
                            Printer& p = job.printer();
                            p.PaintPicture(cardImage, L, T, s.MsX, s.MsY);
                            drawMarks(p, s, T, L, marks);
@@ -224,7 +226,7 @@ PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
                                  const SheetProgress& progress) {
     const PrintStyle& s = m.card.PrintStyle;
     return printSheets(m, sheets, cutMarks, progress,
-                       [&](SheetJob& job, double T, double L, MarkSides marks) {
+                       [&](SheetJob& job, double T, double L, CutMarkSides marks) {
                            Printer& p = job.printer();
                            p.FontTransparent = true;
                            p.PaintPicture(m.Image1, L, T, s.MsX, s.MsY);
@@ -236,7 +238,7 @@ PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
 PrintOutcome PrintCardText(TavorMain& m, int sheets, bool cutMarks, const SheetProgress& progress) {
     const PrintStyle& s = m.card.PrintStyle;
     return printSheets(m, sheets, cutMarks, progress,
-                       [&](SheetJob& job, double T, double L, MarkSides marks) {
+                       [&](SheetJob& job, double T, double L, CutMarkSides marks) {
                            Printer& p = job.printer();
                            p.FontTransparent = true;
                            drawMarks(p, s, T, L, marks);
@@ -262,7 +264,7 @@ PrintOutcome PrintCardPositions(TavorMain& m) {
         const bool roomRight = roomForMarks(RightMarginLeft(m) - m.app.IsfkX);
         for (int r = 0; r < s.MaisuY; ++r) {
             for (int c = 0; c < s.MaisuX; ++c) {
-                MarkSides marks;
+                CutMarkSides marks;
                 marks.top = roomTop && r == 0;
                 marks.bottom = roomBottom && r == s.MaisuY - 1;
                 marks.left = roomLeft && c == 0;

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QtGlobal>
+
+#include <array>
 #include <functional>
 
 class QImage;
 class TavorMain;
+struct PrintStyle;
 
 // How a print routine ended.
 enum class PrintOutcome {
@@ -25,6 +29,45 @@ double CardLeft(const TavorMain& m, int column);
 // the paper less the top (left) margin, the cards and the gaps between them.
 double BottomMarginLeft(const TavorMain& m);
 double RightMarginLeft(const TavorMain& m);
+
+// Cut marks ("切取り線"): lines on the extensions of the card edges, from
+// 0.2 mm to 1.5 mm outside the card; dark blue (QBColor(1)) above and below
+// the cards, dark green (QBColor(2)) beside them. RGB, red in the low byte.
+constexpr double CutMarkStart = 0.2;
+constexpr double CutMarkEnd = 1.5;
+constexpr quint32 CutMarkBlue = 0x800000;
+constexpr quint32 CutMarkGreen = 0x008000;
+
+struct CutMarkSides {
+    bool top = false, bottom = false, left = false, right = false;
+};
+
+// Whether the bottom marks are wanted: setting "opt"/"KiritoriFlag" is 1.
+bool BottomMarksWanted(const TavorMain& m);
+
+// The sides of the card in row r, column c that get marks on a printed sheet
+// (and in the preview): with cutMarks, above the first row, beside the first
+// and the last column, and with bottomMarks below the last row, each only
+// when that margin is more than 1.5 mm.
+CutMarkSides SheetCutMarks(const TavorMain& m, int row, int column, bool cutMarks,
+                           bool bottomMarks);
+
+// The mark lines of the card at (L, T) for these sides, in the order they are
+// drawn (top, bottom, left, right), in sheet millimetres.
+struct CutMarkLine {
+    double x1, y1, x2, y2;
+    quint32 color;
+};
+class CutMarkLines {
+public:
+    CutMarkLines(const PrintStyle& s, double T, double L, CutMarkSides sides);
+    const CutMarkLine* begin() const { return m_lines.data(); }
+    const CutMarkLine* end() const { return m_lines.data() + m_count; }
+
+private:
+    std::array<CutMarkLine, 8> m_lines{};
+    int m_count = 0;
+};
 
 // The print routines. Each prints every card position of the card's print
 // style, row by row and each row left to right, on `sheets` sheets with a
