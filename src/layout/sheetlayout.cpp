@@ -347,3 +347,221 @@ void SheetLayout::Commit(TavorMain& m) const {
     m.settings().setText(QStringLiteral("sti"), QStringLiteral("ifkc"),
                          IsfkAuto ? QStringLiteral("1") : QStringLiteral("0"));
 }
+
+double SheetLayout::value(SheetField f) const {
+    switch (f) {
+    case SheetField::Yhktop: return Yhktop;
+    case SheetField::YhkLeft: return YhkLeft;
+    case SheetField::Kktop: return Kktop;
+    case SheetField::KkLeft: return KkLeft;
+    case SheetField::YsX: return YsX;
+    case SheetField::YsY: return YsY;
+    case SheetField::MsY: return MsY;
+    case SheetField::MsX: return MsX;
+    case SheetField::MaisuY: return MaisuY;
+    case SheetField::MaisuX: return MaisuX;
+    case SheetField::IsfkY: return IsfkY;
+    case SheetField::IsfkX: return IsfkX;
+    }
+    return 0;
+}
+
+namespace {
+
+// The length a paper needs for its cards in one direction.
+double paperNeeded(std::int16_t count, double card, double gap) {
+    return count * card + (count - 1) * gap;
+}
+
+bool inRange(double v, double low, double high) { return v >= low && v <= high; }
+
+} // namespace
+
+EntryResult SheetLayout::TypeValue(TavorMain& m, SheetField f, double typed) {
+    // Lengths go to the nearest half millimetre, halves up.
+    const double half = std::floor(2 * typed + 0.5) / 2;
+    bool stored = false;
+    switch (f) {
+    case SheetField::Yhktop:
+    case SheetField::YhkLeft: {
+        Yhkbtm = 0;
+        YhkRgt = 0;
+        const bool top = f == SheetField::Yhktop;
+        if (inRange(half, 0, top ? YhkYMax - Yhkbtm : YhkXMax - YhkRgt)) {
+            (top ? Yhktop : YhkLeft) = half;
+            stored = true;
+        }
+        AfterMarginEdit();
+        break;
+    }
+    case SheetField::Kktop:
+    case SheetField::KkLeft: {
+        const bool top = f == SheetField::Kktop;
+        if (inRange(half, 0, top ? KkYMax : KkXMax)) {
+            (top ? Kktop : KkLeft) = half;
+            stored = true;
+        }
+        AfterGapEntry();
+        break;
+    }
+    case SheetField::YsX:
+    case SheetField::YsY: {
+        const bool across = f == SheetField::YsX;
+        const double needed =
+            across ? paperNeeded(MaisuX, MsX, KkLeft) : paperNeeded(MaisuY, MsY, Kktop);
+        if (inRange(half, needed, across ? YsXMax : YsYMax)) {
+            (across ? YsX : YsY) = half;
+            stored = true;
+        }
+        AfterPaperEdit(m);
+        break;
+    }
+    case SheetField::MsY:
+    case SheetField::MsX: {
+        const bool down = f == SheetField::MsY;
+        if (down ? inRange(half, MsYMin, MsYMax) : inRange(half, MsXMin, MsXMax)) {
+            (down ? MsY : MsX) = half;
+            stored = true;
+        }
+        AfterCardSizeEdit();
+        break;
+    }
+    case SheetField::MaisuY:
+    case SheetField::MaisuX: {
+        const bool rows = f == SheetField::MaisuY;
+        const double n = std::nearbyint(typed); // halves to even
+        const std::int16_t max = rows ? MaisuYMax : MaisuXMax;
+        const std::int16_t other = rows ? MaisuX : MaisuY;
+        EntryResult result = EntryResult::Refused;
+        if (inRange(n, 1, max)) {
+            // A sheet with more cards than the diagram has pictures is
+            // refused without a beep.
+            if (n * other > IMGIdxMax) {
+                result = EntryResult::RefusedQuietly;
+            } else {
+                (rows ? MaisuY : MaisuX) = std::int16_t(n);
+                result = EntryResult::Stored;
+            }
+        }
+        AfterCountEdit();
+        return result;
+    }
+    case SheetField::IsfkY:
+    case SheetField::IsfkX: {
+        // Down to a tenth; the small allowance keeps 4.3 from becoming 4.2
+        // through its binary form.
+        const double tenth = std::floor(10 * typed + 1e-9) / 10;
+        const bool top = f == SheetField::IsfkY;
+        if (inRange(tenth, 0, top ? YsY : YsX)) {
+            (top ? IsfkY : IsfkX) = tenth;
+            stored = true;
+        }
+        break;
+    }
+    }
+    return stored ? EntryResult::Stored : EntryResult::Refused;
+}
+
+namespace {
+
+// A step applied first, then held to its limits; true when it had to be.
+bool stepWithin(double& v, double step, bool up, double low, double high) {
+    v += up ? step : -step;
+    if (up && v > high) {
+        v = high;
+        return true;
+    }
+    if (!up && v < low) {
+        v = low;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool SheetLayout::StepValue(TavorMain& m, SheetField f, bool up) {
+    bool limited = false;
+    switch (f) {
+    case SheetField::Yhktop:
+    case SheetField::YhkLeft: {
+        Yhkbtm = 0;
+        YhkRgt = 0;
+        const bool top = f == SheetField::Yhktop;
+        limited = stepWithin(top ? Yhktop : YhkLeft, 0.5, up, 0,
+                             top ? YhkYMax - Yhkbtm : YhkXMax - YhkRgt);
+        AfterMarginEdit();
+        break;
+    }
+    case SheetField::Kktop:
+        limited = stepWithin(Kktop, 0.5, up, 0, KkYMax);
+        AfterGapStep(!up);
+        break;
+    case SheetField::KkLeft:
+        limited = stepWithin(KkLeft, 0.5, up, 0, KkXMax);
+        AfterGapStep(!up);
+        break;
+    case SheetField::YsX:
+        limited = stepWithin(YsX, 0.5, up, paperNeeded(MaisuX, MsX, KkLeft), YsXMax);
+        AfterPaperEdit(m);
+        break;
+    case SheetField::YsY:
+        limited = stepWithin(YsY, 0.5, up, paperNeeded(MaisuY, MsY, Kktop), YsYMax);
+        AfterPaperEdit(m);
+        break;
+    case SheetField::MsY:
+        limited = stepWithin(MsY, 0.5, up, MsYMin, MsYMax);
+        AfterCardSizeEdit();
+        break;
+    case SheetField::MsX:
+        limited = stepWithin(MsX, 0.5, up, MsXMin, MsXMax);
+        AfterCardSizeEdit();
+        break;
+    case SheetField::MaisuY:
+    case SheetField::MaisuX: {
+        const bool rows = f == SheetField::MaisuY;
+        std::int16_t& count = rows ? MaisuY : MaisuX;
+        const std::int16_t other = rows ? MaisuX : MaisuY;
+        const std::int16_t max = rows ? MaisuYMax : MaisuXMax;
+        if (up) {
+            if ((count + 1) * other > IMGIdxMax) {
+                limited = true; // one more row (column) would not fit the diagram
+            } else {
+                ++count;
+                if (count > max) {
+                    count = max;
+                    limited = true;
+                }
+            }
+        } else {
+            --count;
+            if (count < 1) {
+                count = 1;
+                limited = true;
+            }
+        }
+        AfterCountEdit();
+        break;
+    }
+    case SheetField::IsfkY:
+        limited = stepWithin(IsfkY, 0.1, up, 0, YsY);
+        break;
+    case SheetField::IsfkX:
+        limited = stepWithin(IsfkX, 0.1, up, 0, YsX);
+        break;
+    }
+    return limited;
+}
+
+QList<QRectF> SheetLayout::CardRects() const {
+    QList<QRectF> cards;
+    for (int r = 0; r < MaisuY; ++r) {
+        for (int c = 0; c < MaisuX; ++c) {
+            if (cards.size() > IMGIdxMax)
+                return cards;
+            cards.append(QRectF((MsX + KkLeft) * c + YhkLeft - IsfkX,
+                                (MsY + Kktop) * r + Yhktop - IsfkY, MsX, MsY));
+        }
+    }
+    return cards;
+}

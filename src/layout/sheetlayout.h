@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRectF>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -14,6 +16,18 @@ struct PaperEntry {
 };
 // "Ａ４", "Ｂ５", "ハガキ" in list order. The postcard is 147 mm long, not 148.
 extern const std::array<PaperEntry, 3> PaperList;
+
+// The values the print style editor lets the user type and step, in the order
+// of its entry fields Text1(0), Text1(1) … Text6(1).
+enum class SheetField { Yhktop, YhkLeft, Kktop, KkLeft, YsX, YsY, MsY, MsX, MaisuY, MaisuX, IsfkY, IsfkX };
+constexpr int SheetFieldCount = 12;
+
+// What became of a typed value.
+enum class EntryResult {
+    Stored,
+    Refused,        // out of range: the old value stays and the user hears a beep
+    RefusedQuietly, // a count whose sheet would hold more cards than the diagram
+};
 
 // The print style editor's working copy of the sheet layout: the card's
 // PrintStyle with the limits derived from it, the unprintable area and the
@@ -106,4 +120,22 @@ struct SheetLayout {
     // the printable area into the values kept beside the card, and the check
     // box into setting "ifkc". The limits are not stored.
     void Commit(TavorMain& m) const;
+
+    double value(SheetField f) const;
+    static bool isCount(SheetField f) { return f == SheetField::MaisuY || f == SheetField::MaisuX; }
+
+    // A number typed in an entry field: brought to the field's grid (lengths
+    // to the nearest 0.5 mm, halves up; counts to whole cards, halves to even;
+    // the unprintable area down to 0.1 mm), stored when it lies in the
+    // field's range, then the recalculations of that edit, which run even for
+    // a refused value.
+    EntryResult TypeValue(TavorMain& m, SheetField f, double typed);
+    // One spin step up or down (0.5 mm, one card or 0.1 mm) and the
+    // recalculations of the edit. True when the step stopped at a limit.
+    bool StepValue(TavorMain& m, SheetField f, bool up);
+
+    // The cards of the diagram, row by row, in millimetres from the corner of
+    // the printable area (the sheet position less the unprintable area); at
+    // most IMGIdxMax + 1 of them.
+    QList<QRectF> CardRects() const;
 };
