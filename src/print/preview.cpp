@@ -1,0 +1,155 @@
+#include "preview.h"
+
+#include "app/runtimeerror.h"
+#include "app/uiservices.h"
+#include "document/tavormain.h"
+#include "editor/cardimage.h"
+#include "sheetprint.h"
+
+#include <QActionGroup>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr double TwipsPerMm = 56.7;
+// Grey around the paper, so that a white sheet shows its edges.
+constexpr int PaperBorder = 8;
+
+QColor colorOf(quint32 rgb) {
+    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
+}
+
+} // namespace
+
+const std::array<double, 5> frmPREVIEW::PreviewRatios{0, 1, std::numbers::sqrt2, 2, 0};
+
+frmPREVIEW::frmPREVIEW(TavorMain& tavor, int printKind, bool cutMarks, QWidget* parent)
+    : QDialog(parent), m(tavor), m_cutMarks(cutMarks) {
+    setObjectName(QStringLiteral("frmPREVIEW"));
+    setWindowTitle(QStringLiteral("プレビュー"));
+    setModal(true);
+
+    menuBar = new QMenuBar(this);
+    mnuClose = menuBar->addAction(QStringLiteral("閉じる"));
+    mnuClose->setObjectName(QStringLiteral("mnuClose"));
+    connect(mnuClose, &QAction::triggered, this, &QDialog::close);
+    mnuBairitu = menuBar->addMenu(QStringLiteral("倍率"));
+    mnuBairitu->setObjectName(QStringLiteral("mnuBairitu"));
+    auto* ratios = new QActionGroup(this);
+    const QString names[] = {QString(), QStringLiteral("１／１倍"), QStringLiteral("１／２倍"),
+                             QStringLiteral("１／４倍")};
+    for (int i = 1; i <= 3; ++i) {
+        mnuRitu[i] = mnuBairitu->addAction(names[i]);
+        mnuRitu[i]->setObjectName(QStringLiteral("mnuRitu_%1").arg(i));
+        mnuRitu[i]->setCheckable(true);
+        ratios->addAction(mnuRitu[i]);
+        connect(mnuRitu[i], &QAction::triggered, this, [this, i] { mnuRitu_Click(i); });
+    }
+    mnuRitu[2]->setChecked(true);
+
+    picPaper = new QLabel;
+    picPaper->setObjectName(QStringLiteral("picPaper"));
+    picPaper->setContentsMargins(PaperBorder, PaperBorder, PaperBorder, PaperBorder);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->setAlignment(Qt::AlignCenter);
+    m_scroll->setWidget(picPaper);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(m_scroll);
+
+    // The card as the print kind shows it: whole, its text, its picture.
+    m_cardImage = RenderCardImage(m, printKind != 1, printKind != 2);
+    HyojiBairitu(PreviewRatios[2]);
+}
+
+void frmPREVIEW::mnuRitu_Click(int index) {
+    if (index < 1 || index > 3)
+        return;
+    mnuRitu[index]->setChecked(true);
+    HyojiBairitu(PreviewRatios[index]);
+}
+
+void frmPREVIEW::HyojiBairitu(double d) {
+    m.ui().setBusy(true);
+    const PrintStyle& s = m.card.PrintStyle;
+    // Screen pixels a millimetre at this size: 56.7 twips, TppX twips a pixel.
+    const double perMmX = TwipsPerMm / std::max(1, m.app.TppX) / d;
+    const double perMmY = TwipsPerMm / std::max(1, m.app.TppY) / d;
+    const QSize size(std::max(1, int(std::lround(s.YsX * perMmX))),
+                     std::max(1, int(std::lround(s.YsY * perMmY))));
+    m_paper = QImage(size, QImage::Format_RGB32);
+    m_paper.fill(Qt::white);
+    DrawPreviewSheet();
+    picPaper->setPixmap(QPixmap::fromImage(m_paper));
+    picPaper->adjustSize();
+    fitAndCentre();
+    m.ui().setBusy(false);
+}
+
+void frmPREVIEW::DrawPreviewSheet() {
+    const PrintStyle& s = m.card.PrintStyle;
+    if (s.YsX <= 0 || s.YsY <= 0)
+        return;
+    QPainter p(&m_paper);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Paper millimetres, whatever the size on screen.
+    p.scale(m_paper.width() / s.YsX, m_paper.height() / s.YsY);
+    // Scaled down once, averaging its pixels: a card rendered for print
+    // drawn straight into a few hundred pixels loses its small text.
+    const QSize cardPixels(std::max(1, int(std::lround(s.MsX * m_paper.width() / s.YsX))),
+                           std::max(1, int(std::lround(s.MsY * m_paper.height() / s.YsY))));
+    const QImage card =
+        m_cardImage.scaled(cardPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    try {
+        const bool bottomMarks = BottomMarksWanted(m);
+        for (int r = 0; r < s.MaisuY; ++r) {
+            for (int c = 0; c < s.MaisuX; ++c) {
+                // The printed positions without the unprintable area.
+                const double T = CardTop(m, r) + m.app.IsfkY;
+                const double L = CardLeft(m, c) + m.app.IsfkX;
+                p.drawImage(QRectF(L, T, s.MsX, s.MsY), card);
+                const CutMarkSides sides = SheetCutMarks(m, r, c, m_cutMarks, bottomMarks);
+                for (const CutMarkLine& l : CutMarkLines(s, T, L, sides)) {
+                    p.setPen(QPen(colorOf(l.color), 0)); // one pixel, as a screen line
+                    p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
+                }
+            }
+        }
+    } catch (const RuntimeError& e) {
+        m.ui().message(e.message());
+    }
+}
+
+void frmPREVIEW::fitAndCentre() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // Room for the window frame, which the window system adds around it.
+    const QSize room = available.size() - QSize(16, 48);
+
+    const int frame = 2 * m_scroll->frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize want(picPaper->width() + frame,
+               menuBar->sizeHint().height() + picPaper->height() + frame);
+    // A paper larger than the screen scrolls; its scroll bar takes room too.
+    if (want.height() > room.height())
+        want.rwidth() += bar;
+    if (want.width() > room.width())
+        want.rheight() += bar;
+    resize(want.boundedTo(room));
+    move(available.x() + (available.width() - width()) / 2,
+         available.y() + (available.height() - height()) / 2);
+}

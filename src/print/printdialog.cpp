@@ -1,0 +1,473 @@
+#include "printdialog.h"
+
+#include "app/runtimeerror.h"
+#include "app/settings.h"
+#include "app/uiservices.h"
+#include "document/cardformat.h"
+#include "document/tavormain.h"
+#include "preview.h"
+#include "printer.h"
+#include "printerpaper.h"
+#include "printjob.h"
+#include "systemprinter.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+constexpr int MaxSheets = 1000;
+// The quality slider: render scales 1 (screen resolution) to 8. It opens at
+// the scale of the last print or preview; ImgScale is 1 until one sets it,
+// and the dialog then offers 4, about 430 pixels an inch on the card.
+constexpr int LowQuality = 1;
+constexpr int HighQuality = 8;
+constexpr int DefaultQuality = 4;
+
+const QString Opt = QStringLiteral("opt");
+const QString PdfDevice = QStringLiteral("PDF");
+
+QString flagText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// A check box from a setting that holds 0 or 1; any other value clears it.
+bool flagSetting(TavorMain& m, const QString& key) {
+    try {
+        return std::nearbyint(m.settings().number(Opt, key, 0)) == 1;
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+IsForm2::IsForm2(TavorMain& tavor, QWidget* parent) : QWidget(parent, Qt::Window), m(tavor) {
+    setObjectName(QStringLiteral("IsForm2"));
+    setWindowTitle(QStringLiteral("印刷"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    Form_Load();
+}
+
+void IsForm2::buildControls() {
+    auto named = [](auto* w, const char* name) {
+        w->setObjectName(QString::fromLatin1(name));
+        return w;
+    };
+
+    Label3 = named(new QLabel(QStringLiteral("出力先"), this), "Label3");
+    cmbPrinter = named(new QComboBox(this), "cmbPrinter");
+    cmbPrinter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Label3->setBuddy(cmbPrinter);
+
+    Frame3 = named(new QGroupBox(QStringLiteral("印刷区分"), this), "Frame3");
+    auto* kinds = new QVBoxLayout(Frame3);
+    const QString kindNames[3] = {QStringLiteral("標準印刷"), QStringLiteral("文字印刷"),
+                                  QStringLiteral("背景印刷")};
+    for (int k = 0; k < 3; ++k) {
+        optPKBN[k] = new QRadioButton(kindNames[k], Frame3);
+        optPKBN[k]->setObjectName(QStringLiteral("optPKBN_%1").arg(k));
+        kinds->addWidget(optPKBN[k]);
+        connect(optPKBN[k], &QRadioButton::toggled, this, [this, k](bool on) {
+            if (on)
+                optPKBN_Click(k);
+        });
+    }
+
+    fraKiritori = named(new QGroupBox(QStringLiteral("切取り線"), this), "fraKiritori");
+    auto* cuts = new QVBoxLayout(fraKiritori);
+    Check1 = named(new QCheckBox(QStringLiteral("使用する"), fraKiritori), "Check1");
+    chkKasen = named(new QCheckBox(QStringLiteral("最下線も出力"), fraKiritori), "chkKasen");
+    cuts->addWidget(Check1);
+    cuts->addWidget(chkKasen);
+    cuts->addStretch(1);
+    connect(Check1, &QCheckBox::toggled, this, &IsForm2::Check1_Click);
+    connect(chkKasen, &QCheckBox::clicked, this, &IsForm2::chkKasen_Click);
+
+    Frame1 = named(new QGroupBox(QStringLiteral("印刷枚数"), this), "Frame1");
+    auto* sheets = new QHBoxLayout(Frame1);
+    sheets->setSpacing(0);
+    Text1 = named(new QLineEdit(Frame1), "Text1");
+    Text1->setAlignment(Qt::AlignRight);
+    Text1->setMaxLength(4);
+    Text1->setFixedWidth(Text1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    VScroll1 = named(new QScrollBar(Qt::Vertical, Frame1), "VScroll1");
+    // At rest on 1: the upper arrow moves it to 0, the lower one to 2.
+    VScroll1->setRange(0, 2);
+    VScroll1->setPageStep(1);
+    VScroll1->setValue(1);
+    VScroll1->setFixedHeight(Text1->sizeHint().height());
+    sheets->addWidget(Text1);
+    sheets->addWidget(VScroll1);
+    sheets->addSpacing(6);
+    sheets->addWidget(new QLabel(QStringLiteral("枚"), Frame1));
+    sheets->addStretch(1);
+    connect(Text1, &QLineEdit::editingFinished, this, &IsForm2::Text1_LostFocus);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &IsForm2::VScroll1_Change);
+
+    Frame2 = named(new QGroupBox(QStringLiteral("印刷品質"), this), "Frame2");
+    auto* resolution = new QHBoxLayout(Frame2);
+    Label1 = named(new QLabel(Frame2), "Label1");
+    resolution->addWidget(Label1);
+
+    fraGashitsu = named(new QGroupBox(QStringLiteral("画質"), this), "fraGashitsu");
+    auto* quality = new QHBoxLayout(fraGashitsu);
+    lblLow = named(new QLabel(QStringLiteral("低"), fraGashitsu), "lblLow");
+    lblHigh = named(new QLabel(QStringLiteral("高"), fraGashitsu), "lblHigh");
+    sldScreen = named(new QSlider(Qt::Horizontal, fraGashitsu), "sldScreen");
+    sldScreen->setRange(LowQuality, HighQuality);
+    sldScreen->setPageStep(1);
+    sldScreen->setTickPosition(QSlider::TicksBelow);
+    sldScreen->setTickInterval(1);
+    quality->addWidget(lblLow);
+    quality->addWidget(sldScreen, 1);
+    quality->addWidget(lblHigh);
+
+    Label2 = named(new QLabel(this), "Label2");
+    Label2->setMinimumHeight(Label2->fontMetrics().height());
+
+    Command5 = named(new QPushButton(QStringLiteral("プレビュー"), this), "Command5");
+    Command4 = named(new QPushButton(QStringLiteral("位置印刷"), this), "Command4");
+    Command3 = named(new QPushButton(QStringLiteral("ﾌﾟﾘﾝﾀの設定"), this), "Command3");
+    Command2 = named(new QPushButton(QStringLiteral("印刷"), this), "Command2");
+    Command1 = named(new QPushButton(QStringLiteral("閉じる"), this), "Command1");
+    connect(Command1, &QPushButton::clicked, this, &IsForm2::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &IsForm2::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &IsForm2::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &IsForm2::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &IsForm2::Command5_Click);
+    connect(cmbPrinter, &QComboBox::activated, this, &IsForm2::cmbPrinter_Click);
+
+    auto* printerRow = new QHBoxLayout;
+    printerRow->addWidget(Label3);
+    printerRow->addWidget(cmbPrinter, 1);
+    printerRow->addWidget(Command3);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Frame3, 0, 0, 2, 1);
+    grid->addWidget(Frame1, 0, 1);
+    grid->addWidget(Frame2, 0, 2);
+    grid->addWidget(fraKiritori, 1, 1, 1, 2);
+    grid->addWidget(fraGashitsu, 2, 0, 1, 3);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Command5);
+    buttons->addWidget(Command4);
+    buttons->addStretch(1);
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(printerRow);
+    layout->addLayout(grid);
+    layout->addWidget(Label2);
+    layout->addLayout(buttons);
+    Command2->setDefault(true);
+}
+
+void IsForm2::Form_Load() {
+    if (QWidget* owner = parentWidget())
+        move(owner->window()->pos() + QPoint(18, 18));
+
+    Mais = 1;
+    IjF = 0;
+    optPKBN[0]->setChecked(true);
+    mPKBN = 0;
+    Text1->setText(QString::number(Mais));
+    showResolution();
+    Command1->setEnabled(true);
+    VScroll1->setValue(1);
+    sldScreen->setValue(m.app.ImgScale > 1 ? qBound(LowQuality, m.app.ImgScale, HighQuality)
+                                           : DefaultQuality);
+
+    // Text print when the card's picture is not in use; a setting that is
+    // no number leaves the standard print.
+    try {
+        const double haikei = m.settings().number(Opt, QStringLiteral("HaikeiFlg"), 1);
+        optPKBN[std::nearbyint(haikei) == 1 ? 0 : 1]->setChecked(true);
+    } catch (const RuntimeError&) {
+    }
+    chkKasen->setChecked(flagSetting(m, QStringLiteral("KiritoriFlag")));
+    Check1->setChecked(flagSetting(m, QStringLiteral("KiritoriFlag0")));
+    Check1_Click();
+
+    cmbPrinter->addItems(m.app.PrinterList);
+    try {
+        const int current = cmbPrinter->findText(m.printer().DeviceName());
+        if (current >= 0)
+            cmbPrinter->setCurrentIndex(current);
+    } catch (const RuntimeError&) {
+        Label1->setText(QStringLiteral("-"));
+    }
+    setJobControlsEnabled(true);
+}
+
+void IsForm2::showResolution() {
+    try {
+        Label1->setText(QString::number(m.printer().PrintQuality()) + QStringLiteral(" dpi"));
+    } catch (const RuntimeError&) {
+        Label1->setText(QStringLiteral("-"));
+    }
+}
+
+void IsForm2::setJobControlsEnabled(bool enabled) {
+    bool systemPrinters = false;
+    for (const QString& name : m.app.PrinterList)
+        systemPrinters = systemPrinters || name != PdfDevice;
+    for (QWidget* w : std::initializer_list<QWidget*>{Command2, Text1, VScroll1, Check1, Command4,
+                                                      Command5, cmbPrinter})
+        w->setEnabled(enabled);
+    // The printer settings are the system printers' own; the PDF printer has none.
+    Command3->setEnabled(enabled && systemPrinters);
+    Check1_Click();
+}
+
+void IsForm2::Text1_LostFocus() {
+    bool ok = false;
+    const double n = std::nearbyint(Text1->text().trimmed().toDouble(&ok));
+    if (ok && n > 0 && n <= MaxSheets)
+        Mais = int(n);
+    else if (Text1->text() != QString::number(Mais))
+        m.ui().beep();
+    Text1->setText(QString::number(Mais));
+}
+
+void IsForm2::VScroll1_Change(int value) {
+    if (value == 1)
+        return;
+    const int wanted = value < 1 ? Mais + 1 : Mais - 1;
+    Mais = qBound(1, wanted, MaxSheets);
+    if (Mais != wanted)
+        m.ui().beep();
+    Text1->setText(QString::number(Mais));
+    const QSignalBlocker quiet(VScroll1);
+    VScroll1->setValue(1);
+}
+
+void IsForm2::optPKBN_Click(int index) {
+    mPKBN = index;
+    // The image quality is that of the rendered card, which only the
+    // standard print uses.
+    const bool rendered = index == 0;
+    for (QWidget* w : std::initializer_list<QWidget*>{fraGashitsu, sldScreen, lblLow, lblHigh})
+        w->setEnabled(rendered);
+}
+
+void IsForm2::chkKasen_Click() {
+    m.settings().setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
+}
+
+void IsForm2::Check1_Click() {
+    // The bottom line belongs to the cut lines: without them it has no effect.
+    chkKasen->setEnabled(Check1->isEnabled() && Check1->isChecked());
+}
+
+void IsForm2::cmbPrinter_Click(int) {
+    useChosenPrinter();
+    showResolution();
+}
+
+void IsForm2::useChosenPrinter() {
+    const QString name = cmbPrinter->currentText();
+    if (name.isEmpty())
+        return;
+    try {
+        if (m.hasPrinter() && m.printer().DeviceName() == name)
+            return;
+    } catch (const RuntimeError&) {
+    }
+    m.selectPrinter(name); // a printer that cannot be opened leaves the one in use
+}
+
+bool IsForm2::chooseOutputFile() {
+    Printer* printer = nullptr;
+    try {
+        printer = &m.printer();
+    } catch (const RuntimeError&) {
+        return true; // PreparePrinter reports it
+    }
+    if (printer->DeviceName() != PdfDevice)
+        return true;
+    // Beside the card, under its name; a card not yet saved by the user
+    // lives in the program's data folder, so its PDF goes to the home folder.
+    const QFileInfo card(m.CardPath);
+    QString title = card.completeBaseName();
+    if (title.isEmpty())
+        title = QStringLiteral("Data00");
+    const bool ownFolder =
+        m.CardPath.isEmpty() || card.absolutePath() == QFileInfo(m.dataFolder()).absoluteFilePath();
+    const QDir folder(ownFolder ? QDir::homePath() : card.absolutePath());
+    const auto name = m.ui().saveFileName(folder.filePath(title + QStringLiteral(".pdf")),
+                                          QStringLiteral("PDF|*.pdf|"), QStringLiteral("pdf"));
+    if (!name)
+        return false;
+    printer->setOutputFile(*name);
+    return true;
+}
+
+void IsForm2::Command2_Click() {
+    m_handlerRunning = true;
+    Label2->setText(QStringLiteral("データ転送中．．．"));
+    setJobControlsEnabled(false);
+    useChosenPrinter();
+    IjF = 1;
+    if (!chooseOutputFile()) {
+        endHandler(false);
+        return;
+    }
+    if (!PreparePrinter(m)) {
+        endHandler(true);
+        return;
+    }
+    m.ui().setBusy(true);
+    if (mPKBN == 0)
+        m.app.ImgScale = sldScreen->value();
+    const auto progress = [this](int done, int total) {
+        if (total < 2)
+            return;
+        Label2->setText(QStringLiteral("データ転送中．．．　%1／%2枚").arg(done).arg(total));
+        Label2->repaint(); // the image and background prints do not let events run
+    };
+    try {
+        PrintCard(m, PrintKind(mPKBN), Mais, Check1->isChecked(), progress);
+    } catch (const RuntimeError&) {
+        // no printer at all: nothing was printed
+    }
+    m.ui().setBusy(false);
+    endHandler(true);
+}
+
+void IsForm2::Command4_Click() {
+    m_handlerRunning = true;
+    Label2->setText(QStringLiteral("データ転送中．．．"));
+    setJobControlsEnabled(false);
+    useChosenPrinter();
+    IjF = 1;
+    if (!chooseOutputFile()) {
+        endHandler(false);
+        return;
+    }
+    if (!PreparePrinter(m)) {
+        endHandler(true);
+        return;
+    }
+    try {
+        PrintCard(m, PrintKind::Positions, 1, true);
+    } catch (const RuntimeError&) {
+    }
+    endHandler(false);
+}
+
+void IsForm2::Command5_Click() {
+    m_handlerRunning = true;
+    if (!SetupPreviewPaper(m)) {
+        endHandler(true);
+        return;
+    }
+    // Rendering lets events run: no print may start meanwhile.
+    setJobControlsEnabled(false);
+    m.ui().setBusy(true);
+    Label2->setText(QStringLiteral("プレビュー画面作成中・・・"));
+    m.ui().processEvents();
+    m.app.ImgScale = sldScreen->value();
+    {
+        frmPREVIEW preview(m, mPKBN, Check1->isChecked(), this);
+        Label2->clear();
+        m.ui().setBusy(false);
+        if (!m_closePending)
+            preview.exec();
+    }
+    endHandler(false);
+}
+
+void IsForm2::Command3_Click() {
+    try {
+        // Set up on a printer of its own: the one in use keeps its settings
+        // when the dialog is cancelled.
+        QPrinterInfo info = QPrinterInfo::printerInfo(m.printer().DeviceName());
+        if (info.isNull())
+            info = QPrinterInfo::defaultPrinter();
+        auto printer = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
+                                     : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        QPrintDialog dialog(printer.get(), this);
+        dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+        dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+        // A set-up, not a print: its accept button says so.
+        if (auto* box = dialog.findChild<QDialogButtonBox*>())
+            if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+                ok->setText(QStringLiteral("OK"));
+        if (dialog.exec() != QDialog::Accepted || printer->outputFormat() != QPrinter::NativeFormat)
+            return;
+        const QString name = printer->printerName();
+        m.setPrinter(std::make_unique<SystemPrinter>(std::move(printer)));
+        if (cmbPrinter->findText(name) < 0)
+            cmbPrinter->insertItem(cmbPrinter->count() - 1, name);
+        cmbPrinter->setCurrentIndex(cmbPrinter->findText(name));
+        showResolution();
+    } catch (const RuntimeError&) {
+        Label1->setText(QStringLiteral("-"));
+    }
+}
+
+void IsForm2::discardRunningJob() {
+    Command1->setEnabled(false);
+    try {
+        Printer& printer = m.printer();
+        printer.KillDoc();
+        printer.EndDoc();
+    } catch (const RuntimeError&) {
+        // the device failed; the routine stops on its own error
+    }
+}
+
+void IsForm2::Command1_Click() {
+    m.settings().setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
+    m.settings().setText(Opt, QStringLiteral("KiritoriFlag0"), flagText(Check1->isChecked()));
+    if (IjF == 1 && Command1->isEnabled())
+        discardRunningJob();
+    close();
+}
+
+void IsForm2::closeEvent(QCloseEvent* event) {
+    if (m_handlerRunning) {
+        // Closed from the window frame while a job runs: discarded all the same.
+        if (IjF == 1 && Command1->isEnabled())
+            discardRunningJob();
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void IsForm2::endHandler(bool unload) {
+    m_handlerRunning = false;
+    if (unload || m_closePending) {
+        close();
+        return;
+    }
+    IjF = 0;
+    Label2->clear();
+    setJobControlsEnabled(true);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QSlider;
+class TavorMain;
+
+// The print dialog ("印刷"): printer, print kind, number of sheets, cut
+// lines and image quality; print, position print and preview. It holds no
+// card data: its choices go to the print routines and the preview.
+//
+// While a print runs the routine lets events run, so the close button can
+// discard the job. The dialog is never deleted under a running handler: a
+// close asked for meanwhile waits until the handler is done.
+class IsForm2 : public QWidget {
+    Q_OBJECT
+public:
+    explicit IsForm2(TavorMain& m, QWidget* parent = nullptr);
+
+    int Mais = 1;  // sheets to print, 1..1000
+    int IjF = 0;   // 1 while a print or position print from here runs
+    int mPKBN = 0; // print kind: 0 standard, 1 text, 2 background
+
+    QComboBox* cmbPrinter;
+    QGroupBox* fraKiritori;
+    QCheckBox* chkKasen;
+    QCheckBox* Check1;
+    QGroupBox* fraGashitsu;
+    QSlider* sldScreen;
+    QLabel* lblHigh;
+    QLabel* lblLow;
+    QGroupBox* Frame1;
+    QLineEdit* Text1;
+    QScrollBar* VScroll1;
+    QGroupBox* Frame2;
+    QLabel* Label1;
+    QGroupBox* Frame3;
+    std::array<QRadioButton*, 3> optPKBN{};
+    QLabel* Label3;
+    QPushButton* Command5;
+    QPushButton* Command4;
+    QPushButton* Command3;
+    QPushButton* Command2;
+    QPushButton* Command1;
+    QLabel* Label2;
+
+public slots:
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void optPKBN_Click(int index);
+    void chkKasen_Click();
+    void Check1_Click();
+    void cmbPrinter_Click(int index);
+    void Text1_LostFocus();
+    void VScroll1_Change(int value);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void showResolution();
+    // The controls a running job must not touch, the printer list included.
+    void setJobControlsEnabled(bool enabled);
+    // Makes the listed printer chosen in cmbPrinter the one in use, unless it
+    // already is (which keeps what the printer settings dialog set on it).
+    void useChosenPrinter();
+    // For the built-in PDF printer: asks for the file; false when cancelled.
+    bool chooseOutputFile();
+    void discardRunningJob();
+    // Ends a handler that let events run; closes the dialog when asked to,
+    // or when a close came while it ran.
+    void endHandler(bool unload);
+
+    TavorMain& m;
+    bool m_handlerRunning = false;
+    bool m_closePending = false;
+};

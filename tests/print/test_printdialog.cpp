@@ -1,0 +1,317 @@
+// The print dialog driven through its controls on a recording and the PDF
+// printer, and the preview's picture of the sheet.
+
+#include "pdfinspect.h"
+#include "print/pdfprinter.h"
+#include "print/preview.h"
+#include "print/printdialog.h"
+#include "print/recordingprinter.h"
+#include "testcontext.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QString Opt = QStringLiteral("opt");
+
+struct Fixture {
+    TestContext t;
+    QPointer<IsForm2> form;
+
+    // settings: "key=value key=value" in section "opt".
+    explicit Fixture(const QString& settings = {}) {
+        *t.host = TestPrinterHost({QStringLiteral("Recorder"), QStringLiteral("PDF")},
+                                  [](const QString& name) -> std::unique_ptr<Printer> {
+                                      if (name == u"PDF")
+                                          return std::make_unique<PdfPrinter>();
+                                      return std::make_unique<RecordingPrinter>(name);
+                                  });
+        t.m->app.PrinterList = t.host->deviceNames();
+        t.m->Image1 = QImage(40, 24, QImage::Format_RGB32);
+        t.m->Image1.fill(Qt::red);
+        for (const QString& pair : settings.split(u' ', Qt::SkipEmptyParts))
+            t.settings->setText(Opt, pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        form = new IsForm2(*t.m);
+        form->show();
+    }
+    ~Fixture() { delete form; }
+    RecordingPrinter* recorder() { return dynamic_cast<RecordingPrinter*>(&t.m->printer()); }
+    void choosePdf() {
+        form->cmbPrinter->setCurrentIndex(1);
+        form->cmbPrinter_Click(1);
+    }
+    QString setting(const char* key) {
+        return t.settings->text(Opt, QString::fromLatin1(key), "-");
+    }
+    bool closed() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return form.isNull();
+    }
+    QList<QWidget*> jobControls() const {
+        return {form->Command2, form->Command3, form->Text1,    form->VScroll1,
+                form->Check1,   form->Command4, form->Command5, form->cmbPrinter};
+    }
+};
+
+// Whether the colour appears within a pixel of (x, y).
+bool colourNear(const QImage& image, int x, int y, QColor colour) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.valid(x + dx, y + dy) && image.pixelColor(x + dx, y + dy) == colour)
+                return true;
+    return false;
+}
+
+} // namespace
+
+class TestPrintDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void loadsItsSettings_data();
+    void loadsItsSettings();
+    void printToPdf_data();
+    void printToPdf();
+    void closeDuringJobDiscardsIt_data();
+    void closeDuringJobDiscardsIt();
+    void cutLineSettingsWritten_data();
+    void cutLineSettingsWritten();
+    void previewShowsCards_data();
+    void previewShowsCards();
+    void previewButtonOpensAtHalfArea();
+};
+
+void TestPrintDialog::loadsItsSettings_data() {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("bottomChecked");
+    QTest::addColumn<bool>("cutsChecked");
+
+    QTest::newRow("defaults") << "" << 0 << false << false;
+    QTest::newRow("no picture, both switches on")
+        << "HaikeiFlg=0 KiritoriFlag=1 KiritoriFlag0=1" << 1 << true << true;
+    QTest::newRow("not numbers") << "HaikeiFlg=x KiritoriFlag=y KiritoriFlag0=2" << 0 << false
+                                 << false;
+}
+
+void TestPrintDialog::loadsItsSettings() {
+    QFETCH(QString, settings);
+    QFETCH(int, kind);
+    QFETCH(bool, bottomChecked);
+    QFETCH(bool, cutsChecked);
+    Fixture f(settings);
+
+    QCOMPARE(f.form->mPKBN, kind);
+    QVERIFY(f.form->optPKBN[kind]->isChecked());
+    QCOMPARE(f.form->sldScreen->isEnabled(), kind == 0);
+    QCOMPARE(f.form->chkKasen->isChecked(), bottomChecked);
+    QCOMPARE(f.form->Check1->isChecked(), cutsChecked);
+    QCOMPARE(f.form->chkKasen->isEnabled(), cutsChecked);
+    QCOMPARE(f.form->Text1->text(), QStringLiteral("1"));
+    QCOMPARE(f.form->cmbPrinter->currentText(), QStringLiteral("Recorder"));
+    QCOMPARE(f.form->Label1->text(), QStringLiteral("600 dpi"));
+    // Choosing a printer makes it the one in use.
+    f.choosePdf();
+    QCOMPARE(f.t.m->printer().DeviceName(), QStringLiteral("PDF"));
+    QCOMPARE(f.form->Label1->text(), QStringLiteral("1200 dpi"));
+}
+
+void TestPrintDialog::printToPdf_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("fileChosen");
+    QTest::addColumn<int>("pages"); // 0: no file
+    QTest::addColumn<bool>("staysOpen");
+
+    QTest::newRow("print, 3 sheets") << "Command2" << true << 3 << false;
+    QTest::newRow("position print") << "Command4" << true << 1 << true;
+    QTest::newRow("print, save dialog cancelled") << "Command2" << false << 0 << true;
+}
+
+void TestPrintDialog::printToPdf() {
+    QFETCH(QString, button);
+    QFETCH(bool, fileChosen);
+    QFETCH(int, pages);
+    QFETCH(bool, staysOpen);
+    Fixture f;
+    const QString out = f.t.path("sheet.pdf");
+    if (fileChosen)
+        f.t.ui.saveNames.enqueue(out);
+    f.choosePdf();
+    f.form->Mais = 3;
+    f.form->sldScreen->setValue(2);
+    f.form->findChild<QPushButton*>(button)->click();
+
+    QCOMPARE(f.t.ui.saveFilters, QStringList{"PDF|*.pdf|"});
+    QCOMPARE(f.closed(), !staysOpen);
+    QCOMPARE(QFileInfo::exists(out), pages > 0);
+    if (staysOpen) {
+        QCOMPARE(f.form->IjF, 0);
+        QVERIFY(f.form->Label2->text().isEmpty());
+        for (QWidget* w : f.jobControls())
+            QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+    }
+    if (button == u"Command2" && fileChosen)
+        QCOMPARE(f.t.m->app.ImgScale, 2);
+    if (pages > 0 && pdfinspect::available())
+        QCOMPARE(pdfinspect::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
+}
+
+void TestPrintDialog::closeDuringJobDiscardsIt_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("kind");
+
+    QTest::newRow("text print") << "Command2" << 1;
+    QTest::newRow("standard print, while rendering") << "Command2" << 0;
+    QTest::newRow("position print") << "Command4" << 0;
+}
+
+void TestPrintDialog::closeDuringJobDiscardsIt() {
+    QFETCH(QString, button);
+    QFETCH(int, kind);
+    Fixture f;
+    RecordingPrinter* p = f.recorder();
+    f.form->optPKBN[kind]->setChecked(true);
+    f.form->Mais = 2;
+    f.form->Check1->setChecked(true);
+    QStringList enabledWhileRunning;
+    f.t.ui.onProcessEvents = [&] {
+        if (!f.form->Command1->isEnabled())
+            return;
+        for (QWidget* w : f.jobControls())
+            if (w->isEnabled())
+                enabledWhileRunning << w->objectName();
+        QCOMPARE(f.form->IjF, 1);
+        f.form->Command1->click();
+        QVERIFY(!f.closed()); // never deleted under the running handler
+    };
+    f.form->findChild<QPushButton*>(button)->click();
+
+    QCOMPARE(enabledWhileRunning, QStringList{});
+    QVERIFY(f.closed());
+    QVERIFY(p->documents.isEmpty());
+    // Nothing was drawn after the discard.
+    bool discarded = false;
+    for (const RecordingPrinter::Call& c : p->calls) {
+        discarded = discarded || c.op == u"KillDoc";
+        QVERIFY2(!discarded || c.op == u"KillDoc" || c.op == u"EndDoc", qPrintable(c.op));
+    }
+    QCOMPARE(f.setting("KiritoriFlag0"), QStringLiteral("1"));
+}
+
+void TestPrintDialog::cutLineSettingsWritten_data() {
+    QTest::addColumn<QString>("how"); // "bottom clicked", "Close", "window closed"
+    QTest::addColumn<QString>("bottom");
+    QTest::addColumn<QString>("cuts");
+
+    QTest::newRow("bottom line clicked") << "bottom clicked"
+                                         << "1"
+                                         << "-";
+    QTest::newRow("Close button") << "Close"
+                                  << "0"
+                                  << "1";
+    QTest::newRow("window closed otherwise") << "window closed"
+                                             << "-"
+                                             << "-";
+}
+
+void TestPrintDialog::cutLineSettingsWritten() {
+    QFETCH(QString, how);
+    QFETCH(QString, bottom);
+    QFETCH(QString, cuts);
+    Fixture f;
+    f.form->Check1->click();
+    if (how == u"bottom clicked")
+        f.form->chkKasen->click();
+    else if (how == u"Close")
+        f.form->Command1->click();
+    else
+        f.form->close();
+    QCOMPARE(f.setting("KiritoriFlag"), bottom);
+    QCOMPARE(f.setting("KiritoriFlag0"), cuts);
+    QCOMPARE(f.closed(), how != u"bottom clicked");
+}
+
+void TestPrintDialog::previewShowsCards_data() {
+    QTest::addColumn<int>("item");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("isfkY");
+    QTest::addColumn<QSize>("paper");
+
+    // A4 at 15 twips a pixel: 56.7 / 15 pixels a millimetre at 1/1.
+    QTest::newRow("1/1") << 1 << 0 << 0.0 << QSize(794, 1123);
+    QTest::newRow("1/2") << 2 << 2 << 3.0 << QSize(561, 794);
+    QTest::newRow("1/4") << 3 << 0 << 0.0 << QSize(397, 561);
+    QTest::newRow("text only") << 3 << 1 << 0.0 << QSize(397, 561);
+}
+
+void TestPrintDialog::previewShowsCards() {
+    QFETCH(int, item);
+    QFETCH(int, kind);
+    QFETCH(double, isfkY);
+    QFETCH(QSize, paper);
+    TestContext t;
+    t.m->Image1 = QImage(40, 24, QImage::Format_RGB32);
+    t.m->Image1.fill(Qt::red);
+    t.m->app.IsfkY = isfkY;
+    t.settings->setText(Opt, "KiritoriFlag", "1");
+    frmPREVIEW preview(*t.m, kind, true);
+    QVERIFY(preview.mnuRitu[2]->isChecked());
+    preview.mnuRitu[item]->trigger();
+    QVERIFY(preview.mnuRitu[item]->isChecked());
+
+    const QImage sheet = preview.paperImage();
+    QCOMPARE(sheet.size(), paper);
+    QCOMPARE(preview.picPaper->pixmap().size(), paper);
+    const double perMm = paper.width() / 210.0;
+    const PrintStyle& s = t.m->card.PrintStyle;
+    const QColor card = kind == 1 ? QColor(Qt::white) : QColor(Qt::red);
+    for (int r = 0; r < s.MaisuY; ++r) {
+        for (int c = 0; c < s.MaisuX; ++c) {
+            const double x = s.YhkLeft + c * s.MsX, y = s.Yhktop + r * s.MsY;
+            QCOMPARE(sheet.pixelColor(int((x + s.MsX / 2) * perMm), int((y + s.MsY / 2) * perMm)),
+                     card);
+        }
+    }
+    // The margins stay paper; the marks lie in them, blue above the first
+    // row and below the last, green beside the first column.
+    const double bottom = s.Yhktop + s.MaisuY * s.MsY;
+    QCOMPARE(sheet.pixelColor(int(5 * perMm), int(5 * perMm)), QColor(Qt::white));
+    QVERIFY(
+        colourNear(sheet, int(s.YhkLeft * perMm), int((s.Yhktop - 1) * perMm), QColor(0, 0, 128)));
+    QVERIFY(
+        colourNear(sheet, int(s.YhkLeft * perMm), int((bottom + 1) * perMm), QColor(0, 0, 128)));
+    QVERIFY(
+        colourNear(sheet, int((s.YhkLeft - 1) * perMm), int(s.Yhktop * perMm), QColor(0, 128, 0)));
+}
+
+void TestPrintDialog::previewButtonOpensAtHalfArea() {
+    Fixture f;
+    f.form->sldScreen->setValue(3);
+    QSize shown;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<frmPREVIEW*>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        shown = preview->paperImage().size();
+        preview->mnuClose->trigger();
+    });
+    f.form->Command5->click();
+
+    QCOMPARE(shown, QSize(561, 794));
+    QCOMPARE(f.t.m->app.ImgScale, 3);
+    QVERIFY(!f.closed());
+    QVERIFY(f.form->Command2->isEnabled());
+    QVERIFY(f.form->Label2->text().isEmpty());
+}
+
+QTEST_MAIN(TestPrintDialog)
+#include "test_printdialog.moc"
