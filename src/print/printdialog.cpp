@@ -3,7 +3,6 @@
 #include "app/runtimeerror.h"
 #include "app/settings.h"
 #include "app/uiservices.h"
-#include "document/cardformat.h"
 #include "document/tavormain.h"
 #include "preview.h"
 #include "printer.h"
