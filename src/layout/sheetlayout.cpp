@@ -350,18 +350,30 @@ void SheetLayout::Commit(TavorMain& m) const {
 
 double SheetLayout::value(SheetField f) const {
     switch (f) {
-    case SheetField::Yhktop: return Yhktop;
-    case SheetField::YhkLeft: return YhkLeft;
-    case SheetField::Kktop: return Kktop;
-    case SheetField::KkLeft: return KkLeft;
-    case SheetField::YsX: return YsX;
-    case SheetField::YsY: return YsY;
-    case SheetField::MsY: return MsY;
-    case SheetField::MsX: return MsX;
-    case SheetField::MaisuY: return MaisuY;
-    case SheetField::MaisuX: return MaisuX;
-    case SheetField::IsfkY: return IsfkY;
-    case SheetField::IsfkX: return IsfkX;
+    case SheetField::Yhktop:
+        return Yhktop;
+    case SheetField::YhkLeft:
+        return YhkLeft;
+    case SheetField::Kktop:
+        return Kktop;
+    case SheetField::KkLeft:
+        return KkLeft;
+    case SheetField::YsX:
+        return YsX;
+    case SheetField::YsY:
+        return YsY;
+    case SheetField::MsY:
+        return MsY;
+    case SheetField::MsX:
+        return MsX;
+    case SheetField::MaisuY:
+        return MaisuY;
+    case SheetField::MaisuX:
+        return MaisuX;
+    case SheetField::IsfkY:
+        return IsfkY;
+    case SheetField::IsfkX:
+        return IsfkX;
     }
     return 0;
 }
@@ -373,7 +385,9 @@ double paperNeeded(std::int16_t count, double card, double gap) {
     return count * card + (count - 1) * gap;
 }
 
-bool inRange(double v, double low, double high) { return v >= low && v <= high; }
+bool inRange(double v, double low, double high) {
+    return v >= low && v <= high;
+}
 
 } // namespace
 

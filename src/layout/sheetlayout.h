@@ -19,7 +19,20 @@ extern const std::array<PaperEntry, 3> PaperList;
 
 // The values the print style editor lets the user type and step, in the order
 // of its entry fields Text1(0), Text1(1) … Text6(1).
-enum class SheetField { Yhktop, YhkLeft, Kktop, KkLeft, YsX, YsY, MsY, MsX, MaisuY, MaisuX, IsfkY, IsfkX };
+enum class SheetField {
+    Yhktop,
+    YhkLeft,
+    Kktop,
+    KkLeft,
+    YsX,
+    YsY,
+    MsY,
+    MsX,
+    MaisuY,
+    MaisuX,
+    IsfkY,
+    IsfkX
+};
 constexpr int SheetFieldCount = 12;
 
 // What became of a typed value.

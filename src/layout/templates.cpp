@@ -10,7 +10,9 @@
 #include <cmath>
 #include <limits>
 
-double TKFormat::value(Field f) const { return LeadingNumber(fields[f]); }
+double TKFormat::value(Field f) const {
+    return LeadingNumber(fields[f]);
+}
 
 TKFormat Get_TKFormat(const QString& line) {
     TKFormat t;
@@ -60,7 +62,8 @@ namespace {
 // A count field as a 16-bit count, halves to even; 0 when it does not fit.
 std::int16_t countOf(double v) {
     const double n = std::nearbyint(v);
-    if (n < std::numeric_limits<std::int16_t>::min() || n > std::numeric_limits<std::int16_t>::max())
+    if (n < std::numeric_limits<std::int16_t>::min() ||
+        n > std::numeric_limits<std::int16_t>::max())
         return 0;
     return std::int16_t(n);
 }

@@ -1,6 +1,5 @@
-// The template file: its fixed columns counted in characters, its encoding
-// and line ends, a file that cannot be read, the shipped Format.qfd, and a
-// template applied to the working copy.
+// The template file: fixed columns counted in characters, CP932 and line
+// ends, a missing file, the shipped Format.qfd, a template applied.
 
 #include "document/cp932.h"
 #include "layout/sheetlayout.h"
@@ -12,14 +11,12 @@
 
 namespace {
 
-// A template line: code, the ten fields of four characters, the 40 unread
-// characters, the name.
-QString line(const QString& fields, const QString& name,
-             const QString& unread = QString(40, u' ')) {
-    return QStringLiteral("0001") + fields + unread + name;
+// Code, ten fields of four characters, 40 unread characters, the name.
+QString line(const QString& fields, const QString& name, QChar unread = u' ') {
+    return QStringLiteral("0001") + fields + QString(40, unread) + name;
 }
 
-const QString StandardFields = QStringLiteral(" 297 210  55  91  11  14   0   0   5   2");
+const QString A4 = QStringLiteral(" 297 210  55  91  11  14   0   0   5   2");
 
 QList<double> valuesOf(const TKFormat& t) {
     QList<double> v;
@@ -28,10 +25,9 @@ QList<double> valuesOf(const TKFormat& t) {
     return v;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+void addRow(const char* name, const QString& text, const QList<double>& values,
+            const QString& tkName) {
+    QTest::newRow(name) << text << values << tkName;
 }
 
 } // namespace
@@ -42,9 +38,7 @@ private slots:
     void columns_data();
     void columns();
     void readFile();
-    void missingFile();
     void shippedFile();
-    void applyTemplate_data();
     void applyTemplate();
 };
 
@@ -52,24 +46,19 @@ void TestTemplates::columns_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<double>>("values");
     QTest::addColumn<QString>("name");
-
-    const QList<double> standard{297, 210, 55, 91, 11, 14, 0, 0, 5, 2};
-    QTest::newRow("full line") << line(StandardFields, QStringLiteral("エーワン 51003 名刺 10面"))
-                               << standard << QStringLiteral("エーワン 51003 名刺 10面");
-    QTest::newRow("decimals, blanks on either side, no number")
-        << line(QStringLiteral("297  21055.086.411.5 6.1abcd  -1   5 2.5"), QStringLiteral("x"))
-        << QList<double>{297, 210, 55, 86.4, 11.5, 6.1, 0, -1, 5, 2.5} << QStringLiteral("x");
-    // Columns are characters: a two-byte name in the unread part moves nothing.
-    QTest::newRow("Japanese in the unread columns")
-        << line(StandardFields, QStringLiteral("ヒサゴ"),
-                QStringLiteral("メモ").leftJustified(40, u'　'))
-        << standard << QStringLiteral("ヒサゴ");
-    QTest::newRow("short line") << QStringLiteral("0003 297 210  5") << QList<double>{297, 210, 5, 0, 0, 0, 0, 0, 0, 0}
-                                << QString();
-    QTest::newRow("blank line") << QString() << QList<double>(10, 0) << QString();
+    const QList<double> a4{297, 210, 55, 91, 11, 14, 0, 0, 5, 2};
     const QString sixty = QString(30, u'名') + QString(30, u'刺');
-    QTest::newRow("name of 60 characters")
-        << line(StandardFields, sixty) << standard << sixty.left(50);
+    addRow("full line", line(A4, QStringLiteral("エーワン 51003")), a4,
+           QStringLiteral("エーワン 51003"));
+    addRow("decimals, blanks either side, no number",
+           line(QStringLiteral("297  21055.086.411.5 6.1abcd  -1   5 2.5"), QStringLiteral("x")),
+           {297, 210, 55, 86.4, 11.5, 6.1, 0, -1, 5, 2.5}, QStringLiteral("x"));
+    // Two-byte characters in the unread columns move nothing.
+    addRow("Japanese before the name", line(A4, QStringLiteral("ヒサゴ"), u'　'), a4,
+           QStringLiteral("ヒサゴ"));
+    addRow("short line", QStringLiteral("0003 297 210  5"), {297, 210, 5, 0, 0, 0, 0, 0, 0, 0}, {});
+    addRow("blank line", {}, QList<double>(10, 0), {});
+    addRow("name of 60 characters", line(A4, sixty), a4, sixty.left(50));
 }
 
 void TestTemplates::columns() {
@@ -83,107 +72,77 @@ void TestTemplates::columns() {
 
 void TestTemplates::readFile() {
     TestContext t;
-    // CR LF and bare LF, a blank line, a last line without its line end.
-    QByteArray bytes = *Cp932::encode(line(StandardFields, QStringLiteral("コクヨ ①")));
-    bytes += "\r\n" + line(StandardFields, QStringLiteral("LF")).toLatin1() + "\n\r\n";
-    bytes += line(StandardFields, QStringLiteral("last")).toLatin1();
-    writeFile(t.path(QStringLiteral("mixed.qfd")), bytes);
-    const TemplateFile mixed = ReadTemplateFile(t.path(QStringLiteral("mixed.qfd")));
-    QVERIFY(mixed.error.isEmpty());
-    QStringList names;
-    for (const TKFormat& f : mixed.TKFormats)
-        names << f.TKName.trimmed();
-    QCOMPARE(names, (QStringList{QStringLiteral("コクヨ ①"), "LF", "", "last"}));
-    QCOMPARE(valuesOf(mixed.TKFormats[2]), QList<double>(10, 0));
-
-    // 50 lines of 91 bytes: every line is an entry, however short the lines.
+    // CR LF and bare LF, a blank line, a last line without its line end; then
+    // 50 short lines of 91 bytes, each of which is an entry.
+    QByteArray bytes = *Cp932::encode(line(A4, QStringLiteral("コクヨ ①")) + "\r\n" +
+                                      line(A4, "LF") + "\n\r\n" + line(A4, "last"));
     QByteArray shortLines;
     for (int i = 0; i < 50; ++i)
-        shortLines += line(StandardFields, QStringLiteral("%1").arg(i, 5)).toLatin1() + "\r\n";
+        shortLines += line(A4, QString::number(i).rightJustified(5)).toLatin1() + "\r\n";
     QCOMPARE(shortLines.size(), 50 * 91);
-    writeFile(t.path(QStringLiteral("short.qfd")), shortLines);
-    const TemplateFile many = ReadTemplateFile(t.path(QStringLiteral("short.qfd")));
-    QVERIFY(many.error.isEmpty());
-    QCOMPARE(many.TKFormats.size(), 50);
-    QCOMPARE(many.TKFormats.last().TKName.trimmed(), QStringLiteral("49"));
+    const QList<std::pair<QByteArray, QStringList>> cases{
+        {bytes, {QStringLiteral("コクヨ ①"), "LF", "", "last"}}, {shortLines, {"0", "1"}}};
+    for (const auto& [content, first] : cases) {
+        QFile f(t.path(QStringLiteral("t.qfd")));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        f.close();
+        const TemplateFile file = ReadTemplateFile(f.fileName());
+        QVERIFY(file.error.isEmpty());
+        QCOMPARE(file.TKFormats.size(), content.count('\n') + (content.endsWith('\n') ? 0 : 1));
+        for (int i = 0; i < first.size(); ++i)
+            QCOMPARE(file.TKFormats[i].TKName.trimmed(), first[i]);
+    }
+    const TemplateFile missing = ReadTemplateFile(t.path(QStringLiteral("Format.qfd")));
+    QCOMPARE(missing.error, QStringLiteral("ファイルが見つかりません。"));
+    QVERIFY(missing.TKFormats.isEmpty());
 }
 
-void TestTemplates::missingFile() {
-    TestContext t;
-    const TemplateFile file = ReadTemplateFile(t.path(QStringLiteral("Format.qfd")));
-    QCOMPARE(file.error, QStringLiteral("ファイルが見つかりません。"));
-    QVERIFY(file.TKFormats.isEmpty());
-}
-
-// Every template shipped is a readable line in CP932 with CR LF, named, and
-// a layout whose cards lie on an A4 sheet.
+// Every shipped template is a CP932 line ending in CR LF, named once, with
+// its cards on an A4 sheet; the first is the program's own default.
 void TestTemplates::shippedFile() {
-    const QString path = QStringLiteral(QUILLO_TEST_DATA "/../../data/Format.qfd");
-    QFile raw(path);
+    QFile raw(QStringLiteral(QUILLO_TEST_DATA "/../../data/Format.qfd"));
     QVERIFY(raw.open(QIODevice::ReadOnly));
     const QByteArray bytes = raw.readAll();
-    QVERIFY(bytes.endsWith("\r\n"));
-    QCOMPARE(bytes.count("\r\n"), bytes.count('\n'));
+    QVERIFY(bytes.endsWith("\r\n") && bytes.count("\r\n") == bytes.count('\n'));
     QVERIFY(!Cp932::decode(bytes).contains(QChar::ReplacementCharacter));
 
-    const TemplateFile file = ReadTemplateFile(path);
-    QVERIFY(file.error.isEmpty());
-    QCOMPARE(file.TKFormats.size(), bytes.count('\n'));
-    QVERIFY(file.TKFormats.size() >= 15);
+    const TemplateFile file = ReadTemplateFile(raw.fileName());
+    QVERIFY(file.error.isEmpty() && file.TKFormats.size() >= 15);
     QStringList names;
     for (const TKFormat& f : file.TKFormats) {
         const QString name = f.TKName.trimmed();
         QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(name));
         names << name;
-        for (const QString& field : f.fields)
-            QVERIFY2(field.trimmed() == QStringLiteral("0") || f.value(TKFormat::YsY) > 0,
-                     qPrintable(name));
-        const double rows = f.value(TKFormat::MaisuY), columns = f.value(TKFormat::MaisuX);
+        const auto v = [&](TKFormat::Field field) { return f.value(field); };
+        const double rows = v(TKFormat::MaisuY), columns = v(TKFormat::MaisuX);
+        const double bottom =
+            v(TKFormat::Yhktop) + rows * v(TKFormat::MsY) + (rows - 1) * v(TKFormat::Kktop);
+        const double right =
+            v(TKFormat::YhkLeft) + columns * v(TKFormat::MsX) + (columns - 1) * v(TKFormat::KkLeft);
         QVERIFY2(rows >= 1 && columns >= 1 && rows * columns <= 14, qPrintable(name));
-        QCOMPARE(f.value(TKFormat::YsY), 297.0);
-        QCOMPARE(f.value(TKFormat::YsX), 210.0);
-        const double bottom = f.value(TKFormat::Yhktop) + rows * f.value(TKFormat::MsY) +
-                              (rows - 1) * f.value(TKFormat::Kktop);
-        const double right = f.value(TKFormat::YhkLeft) + columns * f.value(TKFormat::MsX) +
-                             (columns - 1) * f.value(TKFormat::KkLeft);
+        QVERIFY2(v(TKFormat::YsY) == 297 && v(TKFormat::YsX) == 210, qPrintable(name));
         QVERIFY2(bottom <= 297 && right <= 210, qPrintable(name));
     }
-    // The first template is the program's own default sheet.
-    const PrintStyle defaults;
+    const PrintStyle s;
     QCOMPARE(valuesOf(file.TKFormats.first()),
-             (QList<double>{defaults.YsY, defaults.YsX, defaults.MsY, defaults.MsX, defaults.Yhktop,
-                            defaults.YhkLeft, defaults.Kktop, defaults.KkLeft,
-                            double(defaults.MaisuY), double(defaults.MaisuX)}));
-}
-
-void TestTemplates::applyTemplate_data() {
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<int>("MaisuY");
-    QTest::newRow("2.5 rows") << QStringLiteral(" 2.5") << 2;
-    QTest::newRow("3.5 rows") << QStringLiteral(" 3.5") << 4;
-    QTest::newRow("5 rows") << QStringLiteral("   5") << 5;
+             (QList<double>{s.YsY, s.YsX, s.MsY, s.MsX, s.Yhktop, s.YhkLeft, s.Kktop, s.KkLeft,
+                            double(s.MaisuY), double(s.MaisuX)}));
 }
 
 void TestTemplates::applyTemplate() {
-    QFETCH(QString, rows);
-    QFETCH(int, MaisuY);
     TestContext t;
     SheetLayout w;
-    w.Load(*t.m); // the default A4 sheet: the largest row gap is 2.5
+    w.Load(*t.m); // the default A4 sheet: its largest row gap is 2.5
     w.IsfkY = 1.5;
-    // A narrower sheet with an 8 mm row gap.
-    const TKFormat k = Get_TKFormat(
-        line(QStringLiteral(" 297 182  51  91   5   7   8  14") + rows + QStringLiteral("   1"), {}));
-    ApplyTemplate(*t.m, w, k);
-    QCOMPARE((QList<double>{w.YsY, w.YsX, w.MsY, w.MsX, w.Yhktop, w.YhkLeft, w.Kktop, w.KkLeft}),
-             (QList<double>{297, 182, 51, 91, 5, 7, 8, 14}));
-    QCOMPARE(int(w.MaisuY), MaisuY);
-    QCOMPARE(int(w.MaisuX), 1);
-    QCOMPARE(w.IsfkY, 1.5);
+    // A narrower sheet with an 8 mm row gap; 2.5 rows and 3.5 columns.
+    ApplyTemplate(*t.m, w, Get_TKFormat(line(" 297 182  51  91   5   7   8  14 2.5 3.5", {})));
+    QCOMPARE((QList<double>{w.YsY, w.YsX, w.MsY, w.MsX, w.Yhktop, w.YhkLeft, w.Kktop, w.KkLeft,
+                            double(w.MaisuY), double(w.MaisuX), w.IsfkY}),
+             (QList<double>{297, 182, 51, 91, 5, 7, 8, 14, 2, 4, 1.5}));
     // The printer's page was fitted to the new paper.
     QVERIFY(qAbs(w.Ikx - 182) < 0.1);
     QCOMPARE(t.m->card.PrnScaleW, w.Ikx);
-    // The limits are the new sheet's: a step up widens the gap by 0.5 mm
+    // The limits are the new sheet's: a step widens the gap by 0.5 mm
     // instead of cutting it to the old sheet's 2.5.
     QVERIFY(!w.StepValue(*t.m, SheetField::Kktop, true));
     QCOMPARE(w.Kktop, 8.5);
