@@ -1,0 +1,428 @@
+#include "viewform.h"
+
+#include "app/runtimeerror.h"
+#include "app/settings.h"
+#include "app/uiservices.h"
+#include "browserfiles.h"
+#include "document/cardview.h"
+#include "document/tavormain.h"
+#include "picture/cardpicture.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString Section = QStringLiteral("sti");
+constexpr int FolderRole = Qt::UserRole;
+// The highlight of the selected thumbnail's caption (light grey).
+const QColor SelectedCaption(0xC0, 0xC0, 0xC0);
+
+} // namespace
+
+const QStringList& ViewForm::Patterns() {
+    static const QStringList patterns{
+        QStringLiteral("*.BMP;*.JPG;*.GIF;*.TIF;*.TIF;*.DIB"),
+        QStringLiteral("*.BMP"),
+        QStringLiteral("*.JPG"),
+        QStringLiteral("*.GIF"),
+        QStringLiteral("*.TIF"),
+        QStringLiteral("*.DIB"),
+        QStringLiteral("*.*"),
+    };
+    return patterns;
+}
+
+ViewForm::ViewForm(TavorMain& m) : m(m), m_thumbSize(128, 96) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("背景の読込"));
+    buildControls();
+    Form_Load();
+}
+
+void ViewForm::buildControls() {
+    Drive1 = new QComboBox(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    connect(Drive1, &QComboBox::activated, this, &ViewForm::Drive1_Change);
+
+    Dir1 = new QTreeWidget(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setHeaderHidden(true);
+    Dir1->setRootIsDecorated(false);
+    Dir1->setItemsExpandable(false);
+    Dir1->setIndentation(12);
+    Dir1->setUniformRowHeights(true);
+    Dir1->setMinimumWidth(190);
+    connect(Dir1, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { openFolder(item->data(0, FolderRole).toString()); });
+
+    File1 = new QListWidget(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->hide();
+
+    cmbFptn = new QComboBox(this);
+    cmbFptn->setObjectName(QStringLiteral("cmbFptn"));
+    cmbFptn->addItems(Patterns());
+    cmbFptn->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbFptn->setMinimumContentsLength(12);
+    connect(cmbFptn, &QComboBox::activated, this, &ViewForm::cmbFptn_Click);
+
+    auto* folders = new QVBoxLayout;
+    folders->addWidget(Drive1);
+    folders->addWidget(Dir1, 1);
+    folders->addWidget(cmbFptn);
+
+    auto* panel = new QFrame(this);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    Picture1 = panel;
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->installEventFilter(this);
+    auto* grid = new QGridLayout(Picture1);
+    grid->setSpacing(6);
+    for (int i = 0; i < PageSize; ++i) {
+        BImage[i] = new QLabel(Picture1);
+        BImage[i]->setObjectName(QStringLiteral("BImage_%1").arg(i));
+        BImage[i]->setFixedSize(m_thumbSize + QSize(4, 4));
+        BImage[i]->setAlignment(Qt::AlignCenter);
+        BImage[i]->setFrameShape(QFrame::Panel);
+        BImage[i]->setFrameShadow(QFrame::Sunken);
+        BImage[i]->installEventFilter(this);
+        LabelPicNm[i] = new QLabel(Picture1);
+        LabelPicNm[i]->setObjectName(QStringLiteral("LabelPicNm_%1").arg(i));
+        LabelPicNm[i]->setFixedWidth(BImage[i]->width());
+        LabelPicNm[i]->setAutoFillBackground(true);
+        LabelPicNm[i]->setContentsMargins(2, 1, 2, 1);
+        LabelPicNm[i]->installEventFilter(this);
+        grid->addWidget(BImage[i], (i / 3) * 2, i % 3);
+        grid->addWidget(LabelPicNm[i], (i / 3) * 2 + 1, i % 3);
+    }
+
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    VScroll1->setPageStep(1);
+    // The scroll bar never keeps the focus.
+    VScroll1->setFocusPolicy(Qt::NoFocus);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &ViewForm::VScroll1_Change);
+
+    auto* pictures = new QHBoxLayout;
+    pictures->setSpacing(2);
+    pictures->addWidget(Picture1);
+    pictures->addWidget(VScroll1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(folders);
+    top->addLayout(pictures);
+
+    TextSFn = new QLineEdit(this);
+    TextSFn->setObjectName(QStringLiteral("TextSFn"));
+    // The picture taken is the thumbnail chosen; the name only shows it.
+    TextSFn->setReadOnly(true);
+    Command1 = new QPushButton(QStringLiteral("読込"), this);
+    Command1->setDefault(true);
+    Command2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    connect(Command1, &QPushButton::clicked, this, &ViewForm::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &ViewForm::Command2_Click);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("ファイル名"), this));
+    bottom->addWidget(TextSFn, 1);
+    bottom->addSpacing(12);
+    bottom->addWidget(Command1);
+    bottom->addWidget(Command2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addLayout(bottom);
+}
+
+void ViewForm::Form_Load() {
+    adjustSize();
+    if (QScreen* s = screen()) {
+        const QRect area = s->availableGeometry();
+        move(area.left(), area.top() + std::max(0, (area.height() - height()) / 2));
+    }
+
+    BDir = m.settings().text(Section, QStringLiteral("BDir"), QString());
+    if (BDir.isEmpty() || !QFileInfo(BDir).isDir())
+        BDir = QDir::currentPath();
+    showDrive(BDir);
+    showFolder(BDir);
+    BDir = m_folder;
+
+    int k = 0;
+    try {
+        k = int(m.settings().number(Section, QStringLiteral("KKCS"), 0));
+    } catch (const RuntimeError&) {
+    }
+    if (k < 0 || k > 6)
+        k = 0;
+    cmbFptn->setCurrentIndex(k);
+    refreshFileList();
+    selectFirstFile();
+
+    // The main window set the busy pointer when it opened this one.
+    m.ui().setBusy(false);
+    unsetCursor();
+}
+
+void ViewForm::BMPLoad() {
+    m.ui().setBusy(true);
+    for (int i = 0; i < PageSize; ++i) {
+        LabelPicNm[i]->clear();
+        LabelPicNm[i]->setToolTip({});
+        BImage[i]->clear();
+        BImage[i]->setProperty("placeholder", false);
+    }
+    FileCnt = File1->count();
+    VwPg = (FileCnt - 1) / PageSize;
+    {
+        const QSignalBlocker quiet(VScroll1);
+        if (FileCnt <= PageSize) {
+            VScroll1->setEnabled(false);
+            VScroll1->setRange(0, 0);
+            NwPg = 0;
+        } else {
+            VScroll1->setEnabled(true);
+            VScroll1->setRange(0, VwPg);
+            // Fewer pages than before (another pattern): the last one.
+            if (NwPg > VwPg) {
+                NwPg = VwPg;
+                unhighlightAll();
+                if (!pBMPPath.isEmpty() && PI / PageSize == NwPg)
+                    highlight(PI % PageSize, true);
+            }
+            VScroll1->setValue(NwPg);
+        }
+    }
+
+    const QFont bold = [this] {
+        QFont f = LabelPicNm[0]->font();
+        f.setBold(true);
+        return f;
+    }();
+    const QFontMetrics metrics(bold);
+    const int captionWidth = LabelPicNm[0]->contentsRect().width();
+    const int first = NwPg * PageSize;
+    for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
+        const QString name = File1->item(first + i)->text();
+        const QString caption = QStringLiteral("%1 : %2").arg(first + i + 1).arg(name);
+        LabelPicNm[i]->setText(metrics.elidedText(caption, Qt::ElideMiddle, captionWidth));
+        LabelPicNm[i]->setToolTip(caption);
+        const QImage thumbnail = ReadThumbnail(FolderFilePath(m_folder, name), m_thumbSize);
+        if (thumbnail.isNull()) {
+            BImage[i]->setText(QStringLiteral("表示できません"));
+            BImage[i]->setProperty("placeholder", true);
+        } else {
+            BImage[i]->setPixmap(QPixmap::fromImage(thumbnail));
+        }
+    }
+    m.ui().setBusy(false);
+}
+
+bool ViewForm::isPlaceholder(int index) const {
+    return BImage[index]->property("placeholder").toBool();
+}
+
+void ViewForm::Drive1_Change() {
+    const QString drive = Drive1->currentText();
+    if (!QFileInfo(drive).isDir())
+        return;
+    showFolder(drive);
+    Dir1_Change();
+}
+
+void ViewForm::openFolder(const QString& path) {
+    if (!QFileInfo(path).isDir())
+        return;
+    showDrive(path);
+    showFolder(path);
+    Dir1_Change();
+}
+
+void ViewForm::Dir1_Change() {
+    refreshFileList();
+    BDir = m_folder;
+    selectFirstFile();
+}
+
+// Another pattern lists other files: the selection starts again on the
+// first one, so that the highlighted caption is always the file "読込" takes.
+void ViewForm::cmbFptn_Click() {
+    refreshFileList();
+    selectFirstFile();
+}
+
+void ViewForm::BImage_Click(int index) {
+    if (NwPg * PageSize + index > FileCnt - 1)
+        return;
+    PI = NwPg * PageSize + index;
+    unhighlightAll();
+    highlight(index, true);
+    const QString name = File1->item(PI)->text();
+    TextSFn->setText(name);
+    pBMPPath = FolderFilePath(m_folder, name);
+    BDir = m_folder;
+}
+
+void ViewForm::BImage_DblClick(int index) {
+    // A double click on an empty slot takes nothing.
+    if (NwPg * PageSize + index > FileCnt - 1)
+        return;
+    BImage_Click(index);
+    Command1_Click();
+}
+
+void ViewForm::VScroll1_Change() {
+    NwPg = VScroll1->value();
+    unhighlightAll();
+    if (!pBMPPath.isEmpty() && PI / PageSize == NwPg)
+        highlight(PI % PageSize, true);
+    BMPLoad();
+}
+
+void ViewForm::Command1_Click() {
+    m.card.PicColorMode = 0;
+    m.card.PicPath = pBMPPath;
+    m.settings().setText(Section, QStringLiteral("KKCS"), QString::number(cmbFptn->currentIndex()));
+    m.settings().setText(Section, QStringLiteral("BDir"), BDir);
+    LoadCardPicture(m);
+    m.view().redrawCard();
+    m.ChangedFlg = 1;
+    close();
+}
+
+void ViewForm::Command2_Click() {
+    close();
+}
+
+void ViewForm::closeEvent(QCloseEvent* event) {
+    hide();
+    m.view().redrawCard();
+    event->accept();
+}
+
+bool ViewForm::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (type == QEvent::Wheel && watched == Picture1 && VScroll1->isEnabled()) {
+        QCoreApplication::sendEvent(VScroll1, event);
+        return true;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+        return QWidget::eventFilter(watched, event);
+    if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return QWidget::eventFilter(watched, event);
+    for (int i = 0; i < PageSize; ++i) {
+        if (watched != BImage[i] && watched != LabelPicNm[i])
+            continue;
+        if (type == QEvent::MouseButtonDblClick)
+            BImage_DblClick(i);
+        else
+            BImage_Click(i);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------------ lists
+
+void ViewForm::showDrive(const QString& folder) {
+    const QString drive = DriveOf(folder);
+    if (Drive1->count() == 0)
+        Drive1->addItems(MountedDrives());
+    int index = Drive1->findText(drive);
+    if (index < 0) {
+        Drive1->addItem(drive);
+        index = Drive1->count() - 1;
+    }
+    Drive1->setCurrentIndex(index);
+}
+
+// The folder list shows the way from the drive's root down to the folder,
+// then the folder's own subfolders.
+void ViewForm::showFolder(const QString& path) {
+    m_folder = QDir::cleanPath(QDir(path).absolutePath());
+    Dir1->clear();
+    QString root = Drive1->currentText();
+    if (root.isEmpty() || !(m_folder == root || m_folder.startsWith(FolderFilePath(root, {}))))
+        root = QStringLiteral("/");
+
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    auto* item = new QTreeWidgetItem(Dir1, QStringList{root});
+    item->setData(0, FolderRole, root);
+    item->setIcon(0, open);
+    QString walked = root;
+    for (const QString& part :
+         m_folder.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        walked = FolderFilePath(walked, part);
+        item = new QTreeWidgetItem(item, QStringList{part});
+        item->setData(0, FolderRole, walked);
+        item->setIcon(0, open);
+    }
+    QTreeWidgetItem* current = item;
+    const QStringList subfolders =
+        QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : subfolders) {
+        auto* child = new QTreeWidgetItem(current, QStringList{name});
+        child->setData(0, FolderRole, FolderFilePath(m_folder, name));
+        child->setIcon(0, closed);
+    }
+    Dir1->expandAll();
+    Dir1->setCurrentItem(current);
+    Dir1->scrollToItem(current);
+}
+
+void ViewForm::refreshFileList() {
+    File1->clear();
+    File1->addItems(MatchingFiles(m_folder, cmbFptn->currentText()));
+    FileCnt = File1->count();
+}
+
+void ViewForm::selectFirstFile() {
+    {
+        const QSignalBlocker quiet(VScroll1);
+        VScroll1->setValue(0);
+    }
+    NwPg = 0;
+    unhighlightAll();
+    pBMPPath.clear();
+    TextSFn->clear();
+    PI = 0;
+    BImage_Click(0);
+    BMPLoad();
+}
+
+void ViewForm::highlight(int index, bool on) {
+    QLabel* label = LabelPicNm[index];
+    QFont f = label->font();
+    f.setBold(on);
+    label->setFont(f);
+    QPalette p = palette();
+    if (on)
+        p.setColor(QPalette::Window, SelectedCaption);
+    label->setPalette(p);
+}
+
+void ViewForm::unhighlightAll() {
+    for (int i = 0; i < PageSize; ++i)
+        highlight(i, false);
+}

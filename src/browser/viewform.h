@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTreeWidget;
+class QPushButton;
+class QScrollBar;
+class TavorMain;
+
+// The image browser "背景の読込": the pictures of a folder as thumbnails, six
+// to a page; "読込" makes the chosen one the card's background picture. A
+// top-level window that deletes itself when closed; the main window stays
+// disabled while it is open.
+class ViewForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit ViewForm(TavorMain& m);
+
+    static constexpr int PageSize = 6;
+    // The file patterns of cmbFptn, by index ("sti"/"KKCS").
+    static const QStringList& Patterns();
+
+    // Rebuilds the page shown: captions and thumbnails of its files.
+    void BMPLoad();
+
+    void Drive1_Change();
+    void Dir1_Change();
+    void cmbFptn_Click();
+    void BImage_Click(int index);
+    void BImage_DblClick(int index);
+    void VScroll1_Change();
+    void Command1_Click();
+    void Command2_Click();
+
+    // The folder the folder list shows (and the file list lists).
+    QString folderPath() const { return m_folder; }
+    // Opens a folder as if the user had chosen it in the folder list.
+    void openFolder(const QString& path);
+    // Whether a slot shows the placeholder of a file that cannot be shown.
+    bool isPlaceholder(int index) const;
+
+    int FileCnt = 0;
+    int VwPg = 0;
+    int NwPg = 0;
+    QString pBMPPath;
+    int PI = 0;
+    // The folder last shown; stored as "sti"/"BDir" when a picture is taken.
+    QString BDir;
+
+    QComboBox* Drive1;
+    QTreeWidget* Dir1;
+    // The files of the folder that match the pattern; the thumbnails show
+    // them, so the list itself stays hidden.
+    QListWidget* File1;
+    QComboBox* cmbFptn;
+    QWidget* Picture1;
+    std::array<QLabel*, PageSize> BImage{};
+    std::array<QLabel*, PageSize> LabelPicNm{};
+    QScrollBar* VScroll1;
+    QLineEdit* TextSFn;
+    QPushButton* Command1;
+    QPushButton* Command2;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void buildControls();
+    void showFolder(const QString& path);
+    void showDrive(const QString& folder);
+    void refreshFileList();
+    void selectFirstFile();
+    void highlight(int index, bool on);
+    void unhighlightAll();
+
+    TavorMain& m;
+    QString m_folder;
+    QSize m_thumbSize;
+};
