@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QStorageInfo>
 
@@ -14,8 +15,11 @@
 QStringList MountedDrives() {
     QStringList roots;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
-            roots << volume.rootPath();
+        // Containers bind-mount single files (/etc/hosts): not drives.
+        const QString root = volume.rootPath();
+        if (volume.isValid() && volume.isReady() && QFileInfo(root).isDir() &&
+            !roots.contains(root))
+            roots << root;
     }
     roots.removeAll(QStringLiteral("/"));
     roots.sort();

@@ -36,6 +36,16 @@ constexpr int FolderRole = Qt::UserRole;
 // The highlight of the selected thumbnail's caption (light grey).
 const QColor SelectedCaption(0xC0, 0xC0, 0xC0);
 
+// The folder list: every folder on the way shows open, with no branch
+// arrows that would offer to fold it.
+class FolderTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+};
+
 } // namespace
 
 const QStringList& ViewForm::Patterns() {
@@ -63,14 +73,13 @@ void ViewForm::buildControls() {
     Drive1->setObjectName(QStringLiteral("Drive1"));
     connect(Drive1, &QComboBox::activated, this, &ViewForm::Drive1_Change);
 
-    Dir1 = new QTreeWidget(this);
+    Dir1 = new FolderTree(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setHeaderHidden(true);
     Dir1->setRootIsDecorated(false);
     Dir1->setItemsExpandable(false);
     Dir1->setIndentation(12);
     Dir1->setUniformRowHeights(true);
-    Dir1->setMinimumWidth(190);
     connect(Dir1, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { openFolder(item->data(0, FolderRole).toString()); });
 
@@ -81,8 +90,7 @@ void ViewForm::buildControls() {
     cmbFptn = new QComboBox(this);
     cmbFptn->setObjectName(QStringLiteral("cmbFptn"));
     cmbFptn->addItems(Patterns());
-    cmbFptn->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmbFptn->setMinimumContentsLength(12);
+    cmbFptn->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(cmbFptn, &QComboBox::activated, this, &ViewForm::cmbFptn_Click);
 
     auto* folders = new QVBoxLayout;
@@ -367,25 +375,24 @@ void ViewForm::showFolder(const QString& path) {
 
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    auto* item = new QTreeWidgetItem(Dir1, QStringList{root});
-    item->setData(0, FolderRole, root);
-    item->setIcon(0, open);
+    auto add = [](QTreeWidgetItem* item, const QString& text, const QString& path,
+                  const QIcon& icon) {
+        item->setText(0, text);
+        item->setData(0, FolderRole, path);
+        item->setIcon(0, icon);
+        return item;
+    };
+    QTreeWidgetItem* current = add(new QTreeWidgetItem(Dir1), root, root, open);
     QString walked = root;
     for (const QString& part :
          m_folder.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         walked = FolderFilePath(walked, part);
-        item = new QTreeWidgetItem(item, QStringList{part});
-        item->setData(0, FolderRole, walked);
-        item->setIcon(0, open);
+        current = add(new QTreeWidgetItem(current), part, walked, open);
     }
-    QTreeWidgetItem* current = item;
     const QStringList subfolders =
         QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : subfolders) {
-        auto* child = new QTreeWidgetItem(current, QStringList{name});
-        child->setData(0, FolderRole, FolderFilePath(m_folder, name));
-        child->setIcon(0, closed);
-    }
+    for (const QString& name : subfolders)
+        add(new QTreeWidgetItem(current), name, FolderFilePath(m_folder, name), closed);
     Dir1->expandAll();
     Dir1->setCurrentItem(current);
     Dir1->scrollToItem(current);

@@ -1,5 +1,5 @@
-// The image browser on a folder of small pictures with a few traps in it: a
-// FIFO and a folder named like pictures, a text file and a cut-short JPEG.
+// The image browser on a folder of small pictures with traps in it: a FIFO
+// and a folder named like pictures, a text file named like one.
 
 #include "browser/browserfiles.h"
 #include "browser/viewform.h"
@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -32,7 +31,6 @@ private slots:
     void doubleClickTakesPicture();
     void cancelChangesNothing();
     void emptyFolderTakesNothing();
-    void otherFolderStartsAgain();
 };
 
 namespace {
@@ -53,22 +51,20 @@ QByteArray encoded(QSize size, const char* format) {
     return bytes;
 }
 
-// pics/: a01.jpg … a12.JPG (every third a BMP), then y.jpg, text; beside
-// them x.jpg a FIFO, sub.jpg a folder holding one picture, notes.txt.
+// pics/: a01.jpg … a12 (.jpg, .JPG, every third .bmp), y.jpg a text file,
+// notes.txt, x.jpg a FIFO, sub.jpg a folder.
 struct Fixture {
     TestContext t;
     QString pics = t.path(QStringLiteral("pics"));
     Fixture() {
         QDir().mkpath(pics + "/sub.jpg");
         for (int i = 1; i <= 12; ++i) {
-            const bool bmp = i % 3 == 0;
-            const char* ending = bmp ? "bmp" : i % 2 ? "jpg" : "JPG";
-            const QString name = QStringLiteral("a%1.%2").arg(i, 2, 10, QChar('0')).arg(ending);
-            writeBytes(pics + '/' + name, encoded(QSize(400, 300), bmp ? "bmp" : "jpg"));
+            const char* ending = i % 3 == 0 ? "bmp" : i % 2 ? "jpg" : "JPG";
+            const QString name = QStringLiteral("/a%1.%2").arg(i, 2, 10, QChar('0')).arg(ending);
+            writeBytes(pics + name, encoded(QSize(400, 300), i % 3 == 0 ? "bmp" : "jpg"));
         }
         writeBytes(pics + "/y.jpg", "not a picture\n");
         writeBytes(pics + "/notes.txt", "notes\n");
-        writeBytes(pics + "/sub.jpg/only.jpg", encoded(QSize(40, 30), "jpg"));
         QCOMPARE(mkfifo(QFile::encodeName(pics + "/x.jpg").constData(), 0600), 0);
         t.settings->setText("sti", "BDir", pics);
     }
@@ -78,17 +74,6 @@ struct Fixture {
         return form;
     }
 };
-
-QStringList entries(const QListWidget* list) {
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names << list->item(i)->text();
-    return names;
-}
-
-void deleteClosed() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 } // namespace
 
@@ -125,9 +110,8 @@ void TestViewForm::thumbnails() {
         writeBytes(path, encoded(QSize(400, 300), "bmp").chopped(1200));
     QElapsedTimer clock;
     clock.start();
-    const QImage thumbnail = ReadThumbnail(path, QSize(128, 96));
+    QCOMPARE(ReadThumbnail(path, QSize(128, 96)).size(), size);
     QVERIFY(clock.elapsed() < 2000);
-    QCOMPARE(thumbnail.size(), size);
 }
 
 // 13 files are three pages; the third shows the 13th file, unreadable, and
@@ -135,13 +119,9 @@ void TestViewForm::thumbnails() {
 void TestViewForm::pagesOfThirteen() {
     Fixture f;
     QPointer<ViewForm> form = f.open();
-    QCOMPARE(form->windowTitle(), QStringLiteral("背景の読込"));
     QCOMPARE(form->Drive1->itemText(0), QStringLiteral("/"));
     QCOMPARE(form->FileCnt, 13);
-    QVERIFY(!entries(form->File1).contains("x.jpg"));
     QCOMPARE(form->VwPg, 2);
-    QVERIFY(form->VScroll1->isEnabled());
-    QCOMPARE(form->VScroll1->maximum(), 2);
     QCOMPARE(form->LabelPicNm[0]->text(), QStringLiteral("1 : a01.jpg"));
     QCOMPARE(form->BImage[0]->pixmap().size(), QSize(128, 96));
     QCOMPARE(form->pBMPPath, f.pics + "/a01.jpg");
@@ -149,16 +129,12 @@ void TestViewForm::pagesOfThirteen() {
     QVERIFY(form->LabelPicNm[0]->font().bold());
 
     form->VScroll1->setValue(2);
-    QCOMPARE(form->NwPg, 2);
     QCOMPARE(form->LabelPicNm[0]->text(), QStringLiteral("13 : y.jpg"));
     QVERIFY(form->isPlaceholder(0));
     QVERIFY(!form->LabelPicNm[0]->font().bold());
-    for (int i = 1; i < ViewForm::PageSize; ++i) {
-        QCOMPARE(form->LabelPicNm[i]->text(), QString());
-        QVERIFY(form->BImage[i]->pixmap().isNull());
-    }
-    QTest::mouseClick(form->BImage[3], Qt::LeftButton);
-    QCOMPARE(form->PI, 0);
+    QCOMPARE(form->LabelPicNm[1]->text(), QString());
+    QVERIFY(form->BImage[5]->pixmap().isNull());
+    QTest::mouseClick(form->BImage[3], Qt::LeftButton); // empty slot
     QCOMPARE(form->pBMPPath, f.pics + "/a01.jpg");
 
     form->VScroll1->setValue(0);
@@ -174,13 +150,12 @@ void TestViewForm::patterns_data() {
     QTest::addColumn<int>("pattern");
     QTest::addColumn<int>("files");
     QTest::addColumn<QString>("first");
-    QTest::newRow("pictures") << 0 << 13 << "a01.jpg";
-    QTest::newRow("*.BMP matches .bmp") << 1 << 4 << "a03.bmp";
     QTest::newRow("*.JPG matches .jpg and .JPG") << 2 << 9 << "a01.jpg";
-    QTest::newRow("*.GIF") << 3 << 0 << "";
-    QTest::newRow("*.* lists regular files only") << 6 << 14 << "a01.jpg";
+    QTest::newRow("*.GIF, none") << 3 << 0 << "";
+    QTest::newRow("*.*, regular files only") << 6 << 14 << "a01.jpg";
 }
 
+// Another pattern starts the selection again on the first file.
 void TestViewForm::patterns() {
     QFETCH(int, pattern);
     QFETCH(int, files);
@@ -192,20 +167,17 @@ void TestViewForm::patterns() {
     form->cmbFptn_Click();
     QCOMPARE(form->FileCnt, files);
     QCOMPARE(form->VScroll1->isEnabled(), files > 6);
-    QCOMPARE(form->TextSFn->text(), first);
     QCOMPARE(form->pBMPPath, first.isEmpty() ? QString() : f.pics + '/' + first);
     form->close();
 }
 
 void TestViewForm::storedSettings_data() {
-    QTest::addColumn<QString>("kkcs");   // stored; "" for none
-    QTest::addColumn<int>("pattern");    // shown
-    QTest::addColumn<QString>("folder"); // "pics", "gone" or "" (none stored)
+    QTest::addColumn<QString>("kkcs");
+    QTest::addColumn<int>("pattern");
+    QTest::addColumn<QString>("folder");
     QTest::newRow("folder and pattern") << "2" << 2 << "pics";
-    QTest::newRow("pattern out of range") << "7" << 0 << "pics";
     QTest::newRow("pattern not a number") << "x" << 0 << "pics";
     QTest::newRow("folder gone") << "6" << 6 << "gone";
-    QTest::newRow("nothing stored") << "" << 0 << "";
 }
 
 void TestViewForm::storedSettings() {
@@ -213,9 +185,8 @@ void TestViewForm::storedSettings() {
     QFETCH(int, pattern);
     QFETCH(QString, folder);
     Fixture f;
-    f.t.settings->setText("sti", "BDir", folder.isEmpty() ? QString() : f.t.path(folder));
-    if (!kkcs.isEmpty())
-        f.t.settings->setText("sti", "KKCS", kkcs);
+    f.t.settings->setText("sti", "BDir", f.t.path(folder));
+    f.t.settings->setText("sti", "KKCS", kkcs);
     QPointer<ViewForm> form = f.open();
     QCOMPARE(form->cmbFptn->currentIndex(), pattern);
     QCOMPARE(form->folderPath(), folder == "pics" ? f.pics : QDir::currentPath());
@@ -229,14 +200,13 @@ void TestViewForm::doubleClickTakesPicture() {
     form->cmbFptn->setCurrentIndex(2);
     form->cmbFptn_Click();
     QTest::mouseDClick(form->BImage[1], Qt::LeftButton);
-    deleteClosed();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(form.isNull());
     QCOMPARE(f.t.m->card.PicPath, f.pics + "/a02.JPG");
     QCOMPARE(f.t.m->card.PicColorMode, 0);
     QCOMPARE(f.t.m->ChangedFlg, 1);
     QVERIFY(!f.t.m->Image1.isNull());
     QCOMPARE(f.t.view.pictureShows, 1);
-    QVERIFY(f.t.view.redrawCalls >= 1);
     QCOMPARE(f.t.settings->text("sti", "BDir", {}), f.pics);
     QCOMPARE(f.t.settings->text("sti", "KKCS", {}), QStringLiteral("2"));
     QCOMPARE(f.t.ui.texts(), QStringList{});
@@ -244,13 +214,10 @@ void TestViewForm::doubleClickTakesPicture() {
 
 void TestViewForm::cancelChangesNothing() {
     Fixture f;
-    f.t.m->card.PicPath = QStringLiteral("/old.jpg");
     QPointer<ViewForm> form = f.open();
     form->BImage_Click(2);
     form->Command2->click();
-    deleteClosed();
-    QVERIFY(form.isNull());
-    QCOMPARE(f.t.m->card.PicPath, QStringLiteral("/old.jpg"));
+    QCOMPARE(f.t.m->card.PicPath, QString());
     QCOMPARE(f.t.m->ChangedFlg, 0);
     QCOMPARE(f.t.settings->text("sti", "KKCS", "unset"), QStringLiteral("unset"));
     QCOMPARE(f.t.view.redrawCalls, 1);
@@ -259,31 +226,17 @@ void TestViewForm::cancelChangesNothing() {
 // "読込" in a folder without pictures takes the card's picture away.
 void TestViewForm::emptyFolderTakesNothing() {
     Fixture f;
-    const QString empty = f.t.path("empty");
-    QDir().mkpath(empty);
-    f.t.settings->setText("sti", "BDir", empty);
     f.t.m->card.PicPath = f.pics + "/a01.jpg";
     QPointer<ViewForm> form = f.open();
+    form->VScroll1->setValue(1);
+    form->openFolder(f.pics + "/sub.jpg");
     QCOMPARE(form->FileCnt, 0);
+    QCOMPARE(form->NwPg, 0);
+    QCOMPARE(form->BDir, f.pics + "/sub.jpg");
     QVERIFY(!form->VScroll1->isEnabled());
     form->Command1->click();
     QCOMPARE(f.t.m->card.PicPath, QString());
     QCOMPARE(f.t.m->ChangedFlg, 1);
-}
-
-void TestViewForm::otherFolderStartsAgain() {
-    Fixture f;
-    QPointer<ViewForm> form = f.open();
-    form->VScroll1->setValue(1);
-    form->BImage_Click(2);
-    form->openFolder(f.pics + "/sub.jpg");
-    QCOMPARE(form->folderPath(), f.pics + "/sub.jpg");
-    QCOMPARE(form->FileCnt, 1);
-    QCOMPARE(form->NwPg, 0);
-    QVERIFY(!form->VScroll1->isEnabled());
-    QCOMPARE(form->pBMPPath, f.pics + "/sub.jpg/only.jpg");
-    QCOMPARE(form->BDir, f.pics + "/sub.jpg");
-    form->close();
 }
 
 QTEST_MAIN(TestViewForm)
