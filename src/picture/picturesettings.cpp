@@ -71,10 +71,6 @@ frmPictureSetting::frmPictureSetting(TavorMain& m, QWidget* parent) : QDialog(pa
         sldRGB[k]->setObjectName(QStringLiteral("sldRGB_%1").arg(k));
         sldRGB[k]->setRange(0, 255);
         sldRGB[k]->setPageStep(16);
-        // Position 0 is the full value: drawn at the right end and moved
-        // towards it by the up keys, so that the value grows to the right.
-        sldRGB[k]->setInvertedAppearance(true);
-        sldRGB[k]->setInvertedControls(true);
         sldRGB[k]->setMinimumWidth(200);
         lblRGB[k] = new QLabel(QString::fromUtf8(placeholders[k]), fraRGB);
         lblRGB[k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -118,6 +114,16 @@ int frmPictureSetting::FF200(int x) {
     return std::clamp(std::abs(x - 255), 0, 255);
 }
 
+// The widget holds the value itself, so that the slider fills up as the
+// colour gets stronger; the position is its FF200.
+int frmPictureSetting::position(int k) const {
+    return FF200(sldRGB[k]->value());
+}
+
+void frmPictureSetting::setPosition(int k, int p) {
+    sldRGB[k]->setValue(FF200(p));
+}
+
 void frmPictureSetting::Form_Load() {
     if (QWidget* main = parentWidget())
         move(main->window()->frameGeometry().topLeft() + QPoint(18, 18));
@@ -125,13 +131,9 @@ void frmPictureSetting::Form_Load() {
     // Mode 4 (only a card file can hold it) and modes out of range have no
     // button; they show as the picture's own colours.
     const int mode = stored >= 0 && stored <= 6 && optColor[stored] ? stored : 0;
-    m_mode = mode;
-    if (optColor[mode]->isChecked())
-        optColor_Click(mode);
-    else
-        optColor[mode]->setChecked(true);
+    optColor[mode]->setChecked(true); // runs optColor_Click
     for (int k = 0; k < 3; ++k) {
-        sldRGB[k]->setValue(FF200(m.card.PicTint[k]));
+        setPosition(k, FF200(m.card.PicTint[k]));
         lblRGB[k]->setText(QString::number(m.card.PicTint[k]));
     }
 }
@@ -144,25 +146,24 @@ void frmPictureSetting::optColor_Click(int index) {
         lblColor[k]->setEnabled(row.channels[k]);
         lblRGB[k]->setVisible(row.channels[k]);
     }
-    if (index == 1 && sldRGB[0]->value() == 255)
-        sldRGB[0]->setValue(192);
-    if (index == 6 && sldRGB[0]->value() == 255 && sldRGB[1]->value() == 255 &&
-        sldRGB[2]->value() == 255) {
-        for (QSlider* s : sldRGB)
-            s->setValue(128);
+    if (index == 1 && position(0) == 255)
+        setPosition(0, 192);
+    if (index == 6 && position(0) == 255 && position(1) == 255 && position(2) == 255) {
+        for (int k = 0; k < 3; ++k)
+            setPosition(k, 128);
     }
     for (int k = 0; k < 3; ++k)
         sldRGB_Change(k);
 }
 
 void frmPictureSetting::sldRGB_Change(int k) {
-    lblRGB[k]->setText(QString::number(FF200(sldRGB[k]->value())));
+    lblRGB[k]->setText(QString::number(FF200(position(k))));
 }
 
 void frmPictureSetting::cmdOK_Click() {
     m.card.PicColorMode = m_mode;
     for (int k = 0; k < 3; ++k)
-        m.card.PicTint[k] = m_mode == 5 ? 0 : FF200(sldRGB[k]->value());
+        m.card.PicTint[k] = m_mode == 5 ? 0 : FF200(position(k));
     // The notice shows before the conversion starts.
     lblDisp->setVisible(true);
     m.ui().processEvents();

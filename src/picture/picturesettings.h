@@ -18,9 +18,11 @@ class frmPictureSetting : public QDialog {
 public:
     explicit frmPictureSetting(TavorMain& m, QWidget* parent = nullptr);
 
-    // Slider position and value are each other's FF200: |x - 255| in 0..255,
-    // so that a stronger colour stands further along the slider.
+    // Slider position and value are each other's FF200: |x - 255| limited to
+    // 0..255. Position 0 is the full value 255.
     static int FF200(int x);
+    int position(int k) const;
+    void setPosition(int k, int p);
 
     void optColor_Click(int index);
     void sldRGB_Change(int k);
