@@ -211,14 +211,6 @@ void ViewForm::BMPLoad() {
         } else {
             VScroll1->setEnabled(true);
             VScroll1->setRange(0, VwPg);
-            // Fewer pages than before (another pattern): the last one.
-            if (NwPg > VwPg) {
-                NwPg = VwPg;
-                unhighlightAll();
-                if (!pBMPPath.isEmpty() && PI / PageSize == NwPg)
-                    highlight(PI % PageSize, true);
-            }
-            VScroll1->setValue(NwPg);
         }
     }
 
