@@ -7,7 +7,12 @@
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
 #include "print/printer.h"
+#include "browser/viewform.h"
 #include "helpwindow.h"
+#include "layout/printstyleform.h"
+#include "picture/backcolor.h"
+#include "picture/picturesettings.h"
+#include "print/printdialog.h"
 #include "startup.h"
 
 #include <QCloseEvent>
@@ -193,13 +198,18 @@ void MainForm::Save_Name_Click() { SaveName(m); }
 void MainForm::Shuryo_Click() { close(); }
 void MainForm::MFile_Click() { Save_Uwagaki->setEnabled(CanOverwriteSave(m)); }
 
-// The image browser, the print style window, the print dialog and the two
-// settings dialogs are separate windows that open here once they exist.
-void MainForm::HaikeiLoad_Click() {}
-void MainForm::PrintS_Click() {}
-void MainForm::Insatu_Click() {}
-void MainForm::mnu_Haikei_Click() {}
-void MainForm::Cmd_PictureSetting_Click() {}
+void MainForm::HaikeiLoad_Click() {
+    m.ui().setBusy(true);
+    showToolWindow(new ViewForm(m));
+}
+
+void MainForm::PrintS_Click() { showToolWindow(new PrintsForm(m)); }
+
+void MainForm::Insatu_Click() { showToolWindow(new IsForm2(m)); }
+
+void MainForm::mnu_Haikei_Click() { showModalDialog(new frmBackColor(m, this)); }
+
+void MainForm::Cmd_PictureSetting_Click() { showModalDialog(new frmPictureSetting(m, this)); }
 
 void MainForm::Houhou_Click() {
     if (!m_help)

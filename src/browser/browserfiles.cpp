@@ -1,5 +1,7 @@
 #include "browserfiles.h"
 
+#include "picture/jpegcheck.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,69 +52,6 @@ QString FolderFilePath(const QString& folder, const QString& name) {
 }
 
 namespace {
-
-// Whether JPEG data reaches the end-of-image marker of its main picture. The
-// decoder fills the missing part of a file cut short with grey and reports
-// success; the card picture refuses such a file, so its thumbnail should not
-// look usable. Segments are skipped by their lengths (an EXIF thumbnail has
-// its own end marker inside APP1), scan data up to the next real marker.
-bool jpegComplete(const uchar* p, qint64 n) {
-    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
-        return false;
-    qint64 i = 2;
-    while (i < n) {
-        if (p[i] != 0xFF) { // stray bytes before a marker, as the decoder allows
-            ++i;
-            continue;
-        }
-        while (i < n && p[i] == 0xFF)
-            ++i;
-        if (i >= n)
-            return false;
-        const uchar code = p[i++];
-        if (code == 0xD9)
-            return true;
-        if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7))
-            continue;
-        if (i + 2 > n)
-            return false;
-        const int length = p[i] << 8 | p[i + 1];
-        if (length < 2 || i + length > n)
-            return false;
-        i += length;
-        if (code != 0xDA)
-            continue;
-        // Scan data: 0xFF 0x00 is a stuffed byte, 0xFF 0xD0-0xD7 a restart.
-        for (;;) {
-            const void* mark = std::memchr(p + i, 0xFF, size_t(n - i));
-            if (!mark)
-                return false;
-            i = static_cast<const uchar*>(mark) - p;
-            if (i + 1 >= n)
-                return false;
-            const uchar next = p[i + 1];
-            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7))
-                i += 2;
-            else if (next == 0xFF)
-                ++i;
-            else
-                break;
-        }
-    }
-    return false;
-}
-
-bool jpegFileComplete(QFile& f) {
-    const qint64 n = f.size();
-    if (uchar* data = n > 0 ? f.map(0, n) : nullptr) {
-        const bool complete = jpegComplete(data, n);
-        f.unmap(data);
-        return complete;
-    }
-    const QByteArray bytes = f.readAll();
-    f.seek(0);
-    return jpegComplete(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size());
-}
 
 quint32 le32(const uchar* p) {
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
@@ -165,7 +104,7 @@ QImage ReadThumbnail(const QString& path, QSize box) {
         return {};
     }
     const QByteArray magic = file.peek(2);
-    if (magic == QByteArray("\xFF\xD8", 2) && !jpegFileComplete(file))
+    if (magic == QByteArray("\xFF\xD8", 2) && !JpegFileComplete(file))
         return {};
     if (magic == "BM" && !bmpComplete(file))
         return {};

@@ -1,5 +1,7 @@
 #include "cardpicture.h"
 
+#include "jpegcheck.h"
+
 #include "app/runtimeerror.h"
 #include "app/uiservices.h"
 #include "document/cardformat.h"
@@ -58,72 +60,11 @@ quint16 le16(const uchar* p) {
 
 // ------------------------------------------------------------------ JPEG
 
-// Whether the JPEG data reaches the end-of-image marker of its main picture.
-// The decoder fills whatever is missing from a file cut short with grey and
-// still reports success; a card would then be printed with a grey band.
-// Segments are skipped by their lengths (an EXIF thumbnail ends with its own
-// end-of-image marker inside APP1), scan data up to the next real marker.
-bool jpegComplete(const uchar* p, qint64 n) {
-    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
-        return false;
-    qint64 i = 2;
-    for (;;) {
-        // Like the decoder, tolerate stray bytes before a marker.
-        const void* ff = std::memchr(p + i, 0xFF, size_t(n - i));
-        if (!ff)
-            return false;
-        i = static_cast<const uchar*>(ff) - p;
-        while (i < n && p[i] == 0xFF)
-            ++i;
-        if (i >= n)
-            return false;
-        const uchar code = p[i++];
-        if (code == 0xD9)
-            return true;
-        if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7))
-            continue;
-        if (i + 2 > n)
-            return false;
-        const int length = p[i] << 8 | p[i + 1];
-        if (length < 2 || i + length > n)
-            return false;
-        i += length;
-        if (code != 0xDA)
-            continue;
-        // Scan data: 0xFF 0x00 is a stuffed byte, 0xFF 0xD0-0xD7 a restart.
-        for (;;) {
-            const void* mark = std::memchr(p + i, 0xFF, size_t(n - i));
-            if (!mark)
-                return false;
-            i = static_cast<const uchar*>(mark) - p;
-            if (i + 1 >= n)
-                return false;
-            const uchar next = p[i + 1];
-            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7))
-                i += 2;
-            else if (next == 0xFF)
-                ++i;
-            else
-                break;
-        }
-    }
-}
-
 void checkJpegComplete(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw RuntimeError(RuntimeError::PathFileAccess);
-    const qint64 n = f.size();
-    const uchar* data = n > 0 ? f.map(0, n) : nullptr;
-    if (!data) {
-        const QByteArray bytes = f.readAll();
-        if (!jpegComplete(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size()))
-            throw truncatedPicture();
-        return;
-    }
-    const bool complete = jpegComplete(data, n);
-    f.unmap(const_cast<uchar*>(data));
-    if (!complete)
+    if (!JpegFileComplete(f))
         throw truncatedPicture();
 }
 

@@ -36,6 +36,8 @@ private slots:
     void exitCancelKeepsWindow();
     void exitStoresSettings();
     void toolWindowDisablesMainWindow();
+    void entriesOpenTheirWindows_data();
+    void entriesOpenTheirWindows();
 
 private:
     struct Fixture {
@@ -298,6 +300,36 @@ void TestMainForm::toolWindowDisablesMainWindow() {
     tool->close();
     QTRY_VERIFY(tool.isNull());
     QVERIFY(f.form.isEnabled());
+}
+
+void TestMainForm::entriesOpenTheirWindows_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("disablesMain");
+    QTest::newRow("image browser") << "HaikeiLoad" << "ViewForm" << true;
+    QTest::newRow("print style") << "PrintS" << "PrintsForm" << true;
+    QTest::newRow("print dialog") << "Insatu" << "IsForm2" << true;
+    QTest::newRow("background") << "mnu_Haikei" << "frmBackColor" << false;
+    QTest::newRow("picture settings") << "mnu_GazouSet" << "frmPictureSetting" << false;
+}
+
+void TestMainForm::entriesOpenTheirWindows() {
+    QFETCH(QString, entry);
+    QFETCH(QString, window);
+    QFETCH(bool, disablesMain);
+    Fixture f;
+    f.form.show();
+    f.action(entry.toLatin1().constData())->trigger();
+    QWidget* opened = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->inherits(window.toLatin1().constData()))
+            opened = w;
+    }
+    QVERIFY2(opened, qPrintable(window));
+    QCOMPARE(!f.form.isEnabled(), disablesMain);
+    QCOMPARE(opened->isModal(), !disablesMain);
+    opened->close();
+    QTRY_VERIFY(f.form.isEnabled());
 }
 
 QTEST_MAIN(TestMainForm)
