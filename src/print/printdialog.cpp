@@ -325,7 +325,7 @@ bool IsForm2::chooseOutputFile() {
     return true;
 }
 
-void IsForm2::Command2_Click() {
+bool IsForm2::beginJob() {
     m_handlerRunning = true;
     Label2->setText(QStringLiteral("データ転送中．．．"));
     setJobControlsEnabled(false);
@@ -333,12 +333,18 @@ void IsForm2::Command2_Click() {
     IjF = 1;
     if (!chooseOutputFile()) {
         endHandler(false);
-        return;
+        return false;
     }
     if (!PreparePrinter(m)) {
         endHandler(true);
-        return;
+        return false;
     }
+    return true;
+}
+
+void IsForm2::Command2_Click() {
+    if (!beginJob())
+        return;
     m.ui().setBusy(true);
     if (mPKBN == 0)
         m.app.ImgScale = sldScreen->value();
@@ -358,19 +364,8 @@ void IsForm2::Command2_Click() {
 }
 
 void IsForm2::Command4_Click() {
-    m_handlerRunning = true;
-    Label2->setText(QStringLiteral("データ転送中．．．"));
-    setJobControlsEnabled(false);
-    useChosenPrinter();
-    IjF = 1;
-    if (!chooseOutputFile()) {
-        endHandler(false);
+    if (!beginJob())
         return;
-    }
-    if (!PreparePrinter(m)) {
-        endHandler(true);
-        return;
-    }
     try {
         PrintCard(m, PrintKind::Positions, 1, true);
     } catch (const RuntimeError&) {

@@ -80,6 +80,10 @@ private:
     void useChosenPrinter();
     // For the built-in PDF printer: asks for the file; false when cancelled.
     bool chooseOutputFile();
+    // The start shared by the print and the position print: controls off,
+    // the chosen printer, the output file, PreparePrinter. False when the
+    // job does not go on (the handler has then ended).
+    bool beginJob();
     void discardRunningJob();
     // Ends a handler that let events run; closes the dialog when asked to,
     // or when a close came while it ran.
