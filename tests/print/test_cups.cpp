@@ -5,7 +5,7 @@
 // without CUPS_SERVER the test is skipped (exit status 77).
 
 #include "layout/printergeometry.h"
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 #include "print/printerpaper.h"
 #include "print/systemprinter.h"
 #include "testcard.h"
@@ -77,7 +77,7 @@ private:
 };
 
 void TestCups::initTestCase() {
-    QVERIFY(pdfinspect::available());
+    QVERIFY(pdfcheck::available());
     const QString picture = m_dir.filePath(QStringLiteral("photo.png"));
     QVERIFY(WriteSolidPicture(picture, CardColour));
     QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), PrintTestCard(picture)));
@@ -130,7 +130,7 @@ void TestCups::sheets() {
 
     // The pages as SetupPrinterPaper set them on this queue.
     const QueueGeometry g = geometryOf(queue);
-    const auto pages = pdfinspect::pageSizes(output).value_or(QList<QSizeF>{});
+    const auto pages = pdfcheck::pageSizes(output).value_or(QList<QSizeF>{});
     QCOMPARE(pages.size(), positions ? 1 : 2);
     for (const QSizeF& page : pages) {
         QVERIFY2(qAbs(page.width() - Printer::PageTwips(g.PrnPaperW) / 20) < 1,
@@ -142,7 +142,7 @@ void TestCups::sheets() {
     // The printer subtracts its unprintable area and the queue adds it back:
     // cards and marks lie where the layout puts them on the paper.
     constexpr int dpi = 200;
-    const QImage page = pdfinspect::renderPage(output, int(pages.size()), dpi);
+    const QImage page = pdfcheck::renderPage(output, int(pages.size()), dpi);
     auto near = [&](double xMm, double yMm, QRgb colour) {
         const QPoint at(qRound(xMm / 25.4 * dpi), qRound(yMm / 25.4 * dpi));
         for (int dy = -2; dy <= 2; ++dy)

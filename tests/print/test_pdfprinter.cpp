@@ -2,7 +2,7 @@
 // page and where, and that a picture painted many times is stored once.
 
 #include "app/runtimeerror.h"
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 #include "print/pdfprinter.h"
 
 #include <QFileInfo>
@@ -105,7 +105,7 @@ void TestPdfPrinter::replacesAnOlderFileOnEndDoc() {
 }
 
 void TestPdfPrinter::drawsWhereAndHowAsked() {
-    if (!pdfinspect::available())
+    if (!pdfcheck::available())
         QSKIP("poppler-utils are not installed");
     const QString path = m_dir->filePath(QStringLiteral("page.pdf"));
     PdfPrinter p;
@@ -129,7 +129,7 @@ void TestPdfPrinter::drawsWhereAndHowAsked() {
     p.Print(QStringLiteral("名刺印刷"));
     p.EndDoc();
 
-    const QImage page = pdfinspect::renderPage(path, 1, RenderDpi);
+    const QImage page = pdfcheck::renderPage(path, 1, RenderDpi);
     QVERIFY(!page.isNull());
     QVERIFY(qAbs(page.width() - 100 / 25.4 * RenderDpi) <= 2);
     QVERIFY(qAbs(page.height() - 80 / 25.4 * RenderDpi) <= 2);
@@ -161,7 +161,7 @@ void TestPdfPrinter::drawsWhereAndHowAsked() {
             }
     QVERIFY(inkTop >= pixelAt(0, 40).y());
     QVERIFY(inkTop <= pixelAt(0, 42).y());
-    QVERIFY(pdfinspect::text(path).contains(QStringLiteral("名刺印刷")));
+    QVERIFY(pdfcheck::text(path).contains(QStringLiteral("名刺印刷")));
 }
 
 void TestPdfPrinter::samePictureIsStoredOnce() {

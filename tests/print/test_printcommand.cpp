@@ -1,6 +1,6 @@
 // quillo print: its exit status and the pages it writes.
 
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/printcommand.h"
 #include "testcard.h"
@@ -85,9 +85,9 @@ void TestPrintCommand::exitStatus() {
     PdfOnlyPrinterHost printers;
     QCOMPARE(RunPrintCommand(args, printers), status);
     QCOMPARE(QFileInfo::exists(out), pages > 0);
-    if (pages == 0 || !pdfinspect::available())
+    if (pages == 0 || !pdfcheck::available())
         return;
-    QCOMPARE(pdfinspect::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
+    QCOMPARE(pdfcheck::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
 }
 
 QTEST_MAIN(TestPrintCommand)

@@ -1,7 +1,7 @@
 // The print dialog driven through its controls on a recording and the PDF
 // printer, and the preview's picture of the sheet.
 
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/preview.h"
 #include "print/printdialog.h"
@@ -162,8 +162,8 @@ void TestPrintDialog::printToPdf() {
     }
     if (button == u"Command2" && fileChosen)
         QCOMPARE(f.t.m->app.ImgScale, 2);
-    if (pages > 0 && pdfinspect::available())
-        QCOMPARE(pdfinspect::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
+    if (pages > 0 && pdfcheck::available())
+        QCOMPARE(pdfcheck::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
 }
 
 void TestPrintDialog::closeDuringJobDiscardsIt_data() {

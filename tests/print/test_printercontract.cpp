@@ -2,7 +2,7 @@
 // line feed of Print and the job that EndDoc sends and KillDoc throws away.
 // Each test runs against the recording and the PDF printer.
 
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/recordingprinter.h"
 
@@ -66,9 +66,9 @@ public:
         return file.open(QIODevice::ReadOnly) && file.readAll() == OldOutput &&
                QDir(m_dir.path()).entryList(QDir::Files) == QStringList{QStringLiteral("out.pdf")};
     }
-    bool canInspect() const override { return pdfinspect::available(); }
+    bool canInspect() const override { return pdfcheck::available(); }
     QList<QSizeF> pages() const override {
-        return pdfinspect::pageSizes(m_path).value_or(QList<QSizeF>{});
+        return pdfcheck::pageSizes(m_path).value_or(QList<QSizeF>{});
     }
 
 private:

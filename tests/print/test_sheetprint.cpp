@@ -3,7 +3,7 @@
 // printed to PDF, rendered and looked at.
 
 #include "app/runtimeerror.h"
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/printerpaper.h"
 #include "print/recordingprinter.h"
@@ -339,7 +339,7 @@ void TestSheetPrint::errorDiscardsTheJob() {
 }
 
 void TestSheetPrint::pdfSheet() {
-    if (!pdfinspect::available())
+    if (!pdfcheck::available())
         QSKIP("poppler-utils are not installed");
     Sheet s;
     auto pdf = std::make_unique<PdfPrinter>();
@@ -351,13 +351,13 @@ void TestSheetPrint::pdfSheet() {
     QCOMPARE(PrintCardImage(*s.t.m, s.cardImage, 2, true), PrintOutcome::Printed);
 
     // Two pages as SetupPrinterPaper set them: 210 × 298 mm.
-    const auto pages = pdfinspect::pageSizes(path).value_or(QList<QSizeF>{});
+    const auto pages = pdfcheck::pageSizes(path).value_or(QList<QSizeF>{});
     QCOMPARE(pages.size(), 2);
     QVERIFY(qAbs(pages[1].width() - Printer::PageTwips(210) / 20) < 0.5);
     QVERIFY(qAbs(pages[1].height() - Printer::PageTwips(298) / 20) < 0.5);
 
     constexpr int dpi = 200;
-    const QImage page = pdfinspect::renderPage(path, 2, dpi);
+    const QImage page = pdfcheck::renderPage(path, 2, dpi);
     auto near = [&](double xMm, double yMm, QRgb colour) {
         const QPoint at(qRound(xMm / 25.4 * dpi), qRound(yMm / 25.4 * dpi));
         for (int dy = -2; dy <= 2; ++dy)

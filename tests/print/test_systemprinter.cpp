@@ -2,7 +2,7 @@
 // painted at EndDoc and the job that KillDoc keeps from the printer. A
 // QPrinter writing a PDF file stands in for a CUPS queue.
 
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/systemprinter.h"
 
@@ -57,7 +57,7 @@ void TestSystemPrinter::pagesFollowTheSizeAtTheirStart_data() {
 
 void TestSystemPrinter::pagesFollowTheSizeAtTheirStart() {
     QFETCH(QList<QSizeF>, pageTwips);
-    if (!pdfinspect::available())
+    if (!pdfcheck::available())
         QSKIP("poppler-utils are not installed");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("system.pdf"));
@@ -80,20 +80,20 @@ void TestSystemPrinter::pagesFollowTheSizeAtTheirStart() {
     QVERIFY(!QFileInfo::exists(path));
     p->EndDoc();
 
-    const QList<QSizeF> pages = pdfinspect::pageSizes(path).value_or(QList<QSizeF>{});
+    const QList<QSizeF> pages = pdfcheck::pageSizes(path).value_or(QList<QSizeF>{});
     QCOMPARE(pages.size(), pageTwips.size());
     for (qsizetype i = 0; i < pages.size(); ++i) {
         QVERIFY(qAbs(pages[i].width() - pageTwips[i].width() / 20) <= 0.5);
         QVERIFY(qAbs(pages[i].height() - pageTwips[i].height() / 20) <= 0.5);
     }
     // The line lies 20 mm down on the last page, which is the tallest.
-    const QImage page = pdfinspect::renderPage(path, int(pages.size()), 100);
+    const QImage page = pdfcheck::renderPage(path, int(pages.size()), 100);
     const QPoint at(int(30 / 25.4 * 100), int(20 / 25.4 * 100));
     bool red = false;
     for (int dy = -1; dy <= 1; ++dy)
         red = red || page.pixel(at + QPoint(0, dy)) == qRgb(255, 0, 0);
     QVERIFY(red);
-    QVERIFY(pdfinspect::text(path).contains(QStringLiteral("頁 %1").arg(pages.size())));
+    QVERIFY(pdfcheck::text(path).contains(QStringLiteral("頁 %1").arg(pages.size())));
 }
 
 void TestSystemPrinter::killDocSendsNothing() {

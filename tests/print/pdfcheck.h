@@ -7,7 +7,7 @@
 #include <optional>
 
 // Looks into PDF files with poppler's command-line tools (poppler-utils).
-namespace pdfinspect {
+namespace pdfcheck {
 
 // Whether pdfinfo, pdftoppm and pdftotext can be run.
 bool available();
@@ -18,4 +18,4 @@ QImage renderPage(const QString& path, int page, int dpi);
 // The text of all pages.
 QString text(const QString& path);
 
-} // namespace pdfinspect
+} // namespace pdfcheck

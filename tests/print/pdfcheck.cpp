@@ -1,11 +1,11 @@
-#include "pdfinspect.h"
+#include "pdfcheck.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-namespace pdfinspect {
+namespace pdfcheck {
 
 namespace {
 
@@ -73,4 +73,4 @@ QString text(const QString& path) {
     return out ? QString::fromUtf8(*out) : QString();
 }
 
-} // namespace pdfinspect
+} // namespace pdfcheck
