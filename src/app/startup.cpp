@@ -35,10 +35,10 @@ void CapturePrinters(TavorMain& m) {
         m.app.PrinterList.append(name);
         m.ui().processEvents();
     }
-    if (!names.contains(QStringLiteral("PDF")))
-        m.app.PrinterList.append(QStringLiteral("PDF"));
-    // "PDF" is built in: the system has printers when anything else is listed.
-    if (m.app.PrinterList.size() <= 1)
+    // The built-in "PDF" printer is one of the installed printers: printing
+    // works without any other, so only a list without even that one means
+    // printing cannot be used.
+    if (m.app.PrinterList.isEmpty())
         m.ui().message(QStringLiteral("プリンタが設定されていません。\r\n"
                                       "「Quillo」の印刷機能は使用できません。"));
 }

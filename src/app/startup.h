@@ -10,7 +10,7 @@ class TavorMain;
 void InitApp(TavorMain& m, const QString& cardOnCommandLine = {});
 
 // Fills PrinterList with the printers of the system, then the built-in "PDF",
-// letting events run after each; says so when the system has no printer.
+// letting events run after each; says so when there is no printer at all.
 void CapturePrinters(TavorMain& m);
 
 // Fills the editor's font list with the printer's fonts, in its order.

@@ -197,15 +197,24 @@ void TestStartup::screenCheck() {
 
 void TestStartup::capturePrinters() {
     TestContext t;
-    CapturePrinters(*t.m);
-    QCOMPARE(t.m->app.PrinterList, (QStringList{"Recorder", "PDF"}));
-    QVERIFY(t.ui.messages.isEmpty());
-    QVERIFY(t.ui.eventRuns >= 1);
+    TestPrinterHost withPdf({QStringLiteral("Recorder"), QStringLiteral("PDF")},
+                            [&](const QString& n) { return t.host->open(n); });
+    TavorMain m(t.ui, *t.settings, withPdf);
+    CapturePrinters(m);
+    QCOMPARE(m.app.PrinterList, (QStringList{"Recorder", "PDF"}));
+    QVERIFY(t.ui.eventRuns >= 2);
 
+    // The built-in PDF printer alone still prints: no message.
     TestPrinterHost pdfOnly({QStringLiteral("PDF")}, [&](const QString& n) { return t.host->open(n); });
     TavorMain lonely(t.ui, *t.settings, pdfOnly);
     CapturePrinters(lonely);
     QCOMPARE(lonely.app.PrinterList, QStringList{"PDF"});
+    QVERIFY(t.ui.messages.isEmpty());
+
+    TestPrinterHost none({}, [&](const QString& n) { return t.host->open(n); });
+    TavorMain without(t.ui, *t.settings, none);
+    CapturePrinters(without);
+    QVERIFY(without.app.PrinterList.isEmpty());
     QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("プリンタが設定されていません。\r\n"
                                                      "「Quillo」の印刷機能は使用できません。")});
 }
