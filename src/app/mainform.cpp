@@ -67,8 +67,15 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
 }
 
 MainForm::~MainForm() {
-    for (const QPointer<QWidget>& w : m_toolWindows)
-        delete w.data();
+    // The windows' destroyed handlers must not touch the list or this window
+    // while it goes.
+    const auto windows = std::exchange(m_toolWindows, {});
+    for (const QPointer<QWidget>& w : windows) {
+        if (w) {
+            disconnect(w, nullptr, this, nullptr);
+            delete w.data();
+        }
+    }
     delete m_help.data();
 }
 

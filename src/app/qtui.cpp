@@ -65,6 +65,13 @@ std::optional<QString> QtUi::saveFileName(const QString& initial, const QString&
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    // A name typed without an ending gets the ending of the chosen kind: the
+    // "Jpegﾌｧｲﾙ" entry exports "card" as card.jpg, not a card file.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        const qsizetype star = f.lastIndexOf(QLatin1String("*."));
+        if (star >= 0)
+            dialog.setDefaultSuffix(f.mid(star + 2).chopped(f.endsWith(u')') ? 1 : 0));
+    });
     if (!initial.isEmpty())
         dialog.selectFile(initial);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

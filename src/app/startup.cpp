@@ -10,10 +10,15 @@
 #include "settings.h"
 #include "uiservices.h"
 
+#include <QFileInfo>
+
 double ReadNumberSetting(TavorMain& m, const QString& section, const QString& key,
-                         double defaultValue) {
+                         double defaultValue, double minimum, double maximum) {
     try {
-        return m.settings().number(section, key, defaultValue);
+        const double value = m.settings().number(section, key, defaultValue);
+        if (value < minimum || value > maximum)
+            throw RuntimeError(RuntimeError::Overflow);
+        return value;
     } catch (const RuntimeError& e) {
         m.ui().message(e.message());
         return defaultValue;
@@ -71,24 +76,32 @@ void InitApp(TavorMain& m, const QString& cardOnCommandLine) {
             m.CardPath = cardOnCommandLine;
         m.app.IsfkY = ReadNumberSetting(m, QStringLiteral("sti"), QStringLiteral("ify"), 0);
         m.app.IsfkX = ReadNumberSetting(m, QStringLiteral("sti"), QStringLiteral("ifx"), 0);
+        bool madeNew = false;
         if (m.CardPath.isEmpty()) {
             m.CardPath = m.defaultCardPath();
             NewCard(m);
+            madeNew = true;
         }
-        m.app.BackColor = quint32(
-            ReadNumberSetting(m, QStringLiteral("opt"), QStringLiteral("BackColor"), 16777215));
-        m.app.HaikeiFlg =
-            int(ReadNumberSetting(m, QStringLiteral("opt"), QStringLiteral("HaikeiFlg"), 1));
+        // A colour is an RGB value; the flag a 16-bit number.
+        m.app.BackColor = quint32(ReadNumberSetting(m, QStringLiteral("opt"),
+                                                    QStringLiteral("BackColor"), 16777215, 0,
+                                                    16777215));
+        m.app.HaikeiFlg = int(ReadNumberSetting(m, QStringLiteral("opt"),
+                                                QStringLiteral("HaikeiFlg"), 1, -32768, 32767));
 
         // A card named on the command line that cannot be found is worth a
         // message; the remembered one silently gives way to a new card. Any
         // card that cannot be read leaves a new card, never half of one.
-        m.app.StartupFlg = cardOnCommandLine.isEmpty() ? 1 : 0;
-        if (!m.CardPath.isEmpty()) {
+        const bool fromCommandLine = !cardOnCommandLine.isEmpty();
+        m.app.StartupFlg = fromCommandLine ? 0 : 1;
+        const bool exists = QFileInfo::exists(m.CardPath);
+        // The new card just made already stands for a default card that is
+        // not there yet; a missing remembered card is replaced by the open.
+        if (!m.CardPath.isEmpty() && !(madeNew && !exists)) {
             if (OpenCardFile(m, m.CardPath)) {
                 LoadCardPicture(m);
                 m.view().redrawCard();
-            } else {
+            } else if (exists || fromCommandLine) {
                 NewCard(m);
             }
         }

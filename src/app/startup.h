@@ -22,5 +22,6 @@ bool ScreenCheck(TavorMain& m);
 
 // Reads a numeric setting; a stored text that is not a number is reported as
 // the standard error message and the default is used instead.
+// A value outside [minimum, maximum] is an overflow, reported the same way.
 double ReadNumberSetting(TavorMain& m, const QString& section, const QString& key,
-                         double defaultValue);
+                         double defaultValue, double minimum = -1e300, double maximum = 1e300);

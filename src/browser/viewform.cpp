@@ -1,5 +1,7 @@
 #include "viewform.h"
 
+#include "document/cardfile.h"
+
 #include "app/runtimeerror.h"
 #include "app/settings.h"
 #include "app/uiservices.h"
@@ -300,6 +302,8 @@ void ViewForm::VScroll1_Change() {
 }
 
 void ViewForm::Command1_Click() {
+    if (!CheckPicturePath(m, pBMPPath))
+        return;
     m.card.PicColorMode = 0;
     m.card.PicPath = pBMPPath;
     m.settings().setText(Section, QStringLiteral("KKCS"), QString::number(cmbFptn->currentIndex()));

@@ -76,20 +76,7 @@ void reportReadError(TavorMain& m, const RuntimeError& e) {
 // Characters the card file cannot hold: a double quote ends a string field,
 // a line break would split a record, and the file is CP932.
 QString checkRepresentable(const Card& card) {
-    auto problem = [](const QString& what, const QString& text) -> QString {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            if (c == u'"' || c == u'\r' || c == u'\n') {
-                const QString shown = c == u'"' ? QStringLiteral("\"") : QStringLiteral("改行");
-                return QStringLiteral("「%1」に保存できない文字「%2」があります。").arg(what, shown);
-            }
-        }
-        const QString bad = Cp932::firstUnencodable(text);
-        if (!bad.isEmpty())
-            return QStringLiteral("「%1」にこの形式で保存できない文字「%2」(U+%3)があります。")
-                .arg(what, bad, QString::number(bad.at(0).unicode(), 16).toUpper());
-        return {};
-    };
+    const auto problem = UnstorableText;
     QString p = problem(QStringLiteral("背景画像のファイル名"), card.PicPath);
     if (!p.isEmpty())
         return p;
@@ -157,6 +144,30 @@ void reportWriteError(TavorMain& m, int number) {
 }
 
 } // namespace
+
+QString UnstorableText(const QString& what, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'"' || c == u'\r' || c == u'\n') {
+            const QString shown = c == u'"' ? QStringLiteral("\"") : QStringLiteral("改行");
+            return QStringLiteral("「%1」に保存できない文字「%2」があります。").arg(what, shown);
+        }
+    }
+    const QString bad = Cp932::firstUnencodable(text);
+    if (!bad.isEmpty())
+        return QStringLiteral("「%1」にこの形式で保存できない文字「%2」(U+%3)があります。")
+            .arg(what, bad, QString::number(bad.at(0).unicode(), 16).toUpper());
+    return {};
+}
+
+bool CheckPicturePath(TavorMain& m, const QString& path) {
+    const QString problem = UnstorableText(QStringLiteral("背景画像のファイル名"), path);
+    if (problem.isEmpty())
+        return true;
+    m.ui().beep();
+    m.ui().message(problem + QStringLiteral("\r\nこの画像は背景にできません。"));
+    return false;
+}
 
 QString CaptionFor(const QString& path) { return QStringLiteral("Quillo 2.40   ") + path; }
 

@@ -18,6 +18,15 @@ bool OpenCardFile(TavorMain& m, const QString& path);
 // caption untouched, when nothing was written.
 bool SaveCardFile(TavorMain& m);
 
+// Why a text cannot be stored in a card file (a double quote or a line
+// break, or a character CP932 lacks), naming what it belongs to; empty when
+// it can.
+QString UnstorableText(const QString& what, const QString& text);
+
+// The picture path a card file can store; otherwise the reason is shown and
+// the answer is false, so that the card never holds what it cannot save.
+bool CheckPicturePath(TavorMain& m, const QString& path);
+
 // "Quillo 2.40", three blanks, then the path.
 QString CaptionFor(const QString& path);
 void SetCaption(TavorMain& m, const QString& path);

@@ -67,7 +67,8 @@ void NewCard(TavorMain& m) {
 void ShowCardData(TavorMain& m) {
     for (int i = 0; i < LineCount; ++i) {
         TextItem& t = m.card.TextItems[i];
-        if (!m.FontList.isEmpty() && !m.FontList.contains(t.FontName))
+        // An empty name means the line is not drawn; it stays so.
+        if (!t.FontName.isEmpty() && !m.FontList.isEmpty() && !m.FontList.contains(t.FontName))
             t.FontName = DefaultJapaneseFont();
     }
     m.view().showCardData();

@@ -60,6 +60,11 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
     const CardImageGeometry g = CardImageGeometryFor(W, H, s, m.app.TppX, m.app.TppY);
 
     QImage image(g.widthPixels, g.heightPixels, QImage::Format_RGB32);
+    if (image.isNull()) {
+        // A render scale too large for memory.
+        m.ui().message(RuntimeError(RuntimeError::OutOfMemory).message());
+        return image;
+    }
     image.fill(Qt::white);
     // The bitmap stands for the card: its resolution is the card's real one.
     image.setDotsPerMeterX(int(std::lround(g.widthPixels / (W > 0 ? W : 1) * 1000)));
@@ -113,6 +118,8 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
 
 bool ExportCardImage(TavorMain& m, const QString& path) {
     const QImage image = RenderCardImage(m, true, true);
+    if (image.isNull())
+        return false;
     const QString ending = path.right(3).toLower();
     const QByteArray format = ending == u"jpg" ? "jpeg" : ending == u"png" ? "png" : "bmp";
 

@@ -212,7 +212,10 @@ bool LineTab::eventFilter(QObject* watched, QEvent* event) {
     if (field && event->type() == QEvent::FocusIn) {
         QTimer::singleShot(0, field, &QLineEdit::selectAll);
     } else if (field && event->type() == QEvent::FocusOut && field != Text1 &&
-               static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+               static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
+               static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) {
+        // Leaving the field for another control commits it; switching to
+        // another window or program does not (the field keeps its focus).
         if (field == TextFsize)
             TextFsize_Commit();
         else if (field == TextX)

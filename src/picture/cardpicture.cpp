@@ -4,6 +4,7 @@
 
 #include "app/runtimeerror.h"
 #include "app/uiservices.h"
+#include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cardview.h"
 #include "document/tavormain.h"
@@ -11,6 +12,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QPainter>
 
 #include <algorithm>
@@ -24,6 +26,8 @@ namespace {
 // The largest picture the card can use: a card 91 mm wide at the finest
 // render scale is under 4000 pixels across.
 constexpr int MaxPictureSide = 4096;
+// The most memory a picture may take while it is decoded whole.
+constexpr int MaxDecodeMegabytes = 256;
 
 constexpr int BmpFileHeader = 14;
 constexpr int BmpInfoHeader = 40;
@@ -325,9 +329,16 @@ QImage ReadPicture(const QString& path) {
     // whole picture first. What cannot be held is refused before decoding.
     const qint64 decodedPixels = jpeg ? qint64((size.width() + 7) / 8) * ((size.height() + 7) / 8)
                                       : qint64(size.width()) * size.height();
-    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024; // 0: none
-    if (limit > 0 && decodedPixels * 4 > limit)
+    // A picture decoded whole may take up to MaxDecodeMegabytes (an A4 scan
+    // at 600 dpi takes 140 MB); Qt's own limit is lower, so it is raised for
+    // this read.
+    if (decodedPixels * 4 > qint64(MaxDecodeMegabytes) * 1024 * 1024)
         throw pictureTooLarge(size);
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(std::max(previousLimit, MaxDecodeMegabytes));
+    const auto restoreLimit = qScopeGuard([previousLimit] {
+        QImageReader::setAllocationLimit(previousLimit);
+    });
     if (jpeg)
         checkJpegComplete(path);
     else if (reader.format() == "bmp")
@@ -416,9 +427,14 @@ void LoadCardPicture(TavorMain& m) {
     if (m.app.HaikeiFlg == 0)
         return;
     const QString path = m.card.PicPath;
-    if (path.trimmed().isEmpty())
+    // A card without a picture, or whose picture is gone, prints without
+    // one: the picture of an earlier card must not stay behind in Image1.
+    if (path.trimmed().isEmpty()) {
+        m.Image1 = QImage();
         return;
+    }
     if (!QFile::exists(path)) {
+        m.Image1 = QImage();
         m.ui().message(QStringLiteral("画像ファイルが見つかりません"));
         return;
     }
@@ -451,6 +467,8 @@ bool DropPictureFiles(TavorMain& m, const QStringList& paths) {
     const auto picture = FirstDroppedPicture(paths);
     if (!picture)
         return false;
+    if (!CheckPicturePath(m, *picture))
+        return true;
     m.card.PicColorMode = 0;
     if (*picture != m.card.PicPath) {
         m.card.PicPath = *picture;

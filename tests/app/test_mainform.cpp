@@ -38,6 +38,7 @@ private slots:
     void toolWindowDisablesMainWindow();
     void entriesOpenTheirWindows_data();
     void entriesOpenTheirWindows();
+    void closingWithToolWindowsOpen();
 
 private:
     struct Fixture {
@@ -330,6 +331,19 @@ void TestMainForm::entriesOpenTheirWindows() {
     QCOMPARE(opened->isModal(), !disablesMain);
     opened->close();
     QTRY_VERIFY(f.form.isEnabled());
+}
+
+void TestMainForm::closingWithToolWindowsOpen() {
+    QPointer<QWidget> first = new QWidget;
+    QPointer<QWidget> second = new QWidget;
+    {
+        Fixture f;
+        f.form.show();
+        f.form.showToolWindow(first);
+        f.form.showToolWindow(second);
+    }
+    QVERIFY(first.isNull());
+    QVERIFY(second.isNull());
 }
 
 QTEST_MAIN(TestMainForm)

@@ -59,20 +59,26 @@ void TestStartup::badNumberSettings_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("ify") << "sti" << "ify" << "abc";
-    QTest::newRow("ifx") << "sti" << "ifx" << "1,5";
-    QTest::newRow("BackColor") << "opt" << "BackColor" << "white";
-    QTest::newRow("HaikeiFlg") << "opt" << "HaikeiFlg" << "";
+    QTest::addColumn<int>("error");
+    QTest::newRow("ify") << "sti" << "ify" << "abc" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("ifx") << "sti" << "ifx" << "1,5" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("BackColor") << "opt" << "BackColor" << "white" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("HaikeiFlg") << "opt" << "HaikeiFlg" << "" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("BackColor too large") << "opt" << "BackColor" << "99999999"
+                                         << int(RuntimeError::Overflow);
+    QTest::newRow("HaikeiFlg too large") << "opt" << "HaikeiFlg" << "1e20"
+                                         << int(RuntimeError::Overflow);
 }
 
 void TestStartup::badNumberSettings() {
     QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, value);
+    QFETCH(int, error);
     TestContext t;
     t.settings->setText(section, key, value);
     InitApp(*t.m);
-    QCOMPARE(t.ui.texts(), QStringList{RuntimeError(RuntimeError::TypeMismatch).message()});
+    QCOMPARE(t.ui.texts(), QStringList{RuntimeError(error).message()});
     QCOMPARE(t.ui.messages.first().title, QStringLiteral("Quillo 2.40"));
     // Start-up went on with the default and ended with a card.
     QCOMPARE(t.m->app.BackColor, 0xFFFFFFu);
@@ -110,6 +116,8 @@ void TestStartup::firstStartGivesNewCard() {
     QCOMPARE(t.m->card.TextItems[0].FontSize, 18.0f);
     QCOMPARE(t.m->card.TextItems[0].Left, 27.0);
     QCOMPARE(t.m->app.StartupFlg, 0);
+    // One new card, not one for each way of getting there.
+    QCOMPARE(t.view.pictureClears, 1);
 }
 
 void TestStartup::reopensLastCard() {

@@ -33,6 +33,7 @@ private slots:
     void fullDisk();
     void notAFile();
     void saveFormat20();
+    void missingFontReplacedEmptyKept();
     void pathHelpers_data();
     void pathHelpers();
 
@@ -503,6 +504,19 @@ void TestCardFile::saveFormat20() {
     QCOMPARE(u.m->card.TextItems[2].Text, sampleCard().TextItems[2].Text);
     QCOMPARE(u.m->card.TextItems[2].KageOn, false);
     QCOMPARE(u.m->card.PrintStyle, sampleCard().PrintStyle);
+}
+
+void TestCardFile::missingFontReplacedEmptyKept() {
+    TestContext t;
+    t.m->FontList = QStringList{QStringLiteral("IPAGothic")};
+    t.m->card.TextItems[0].FontName = QStringLiteral("ＭＳ Ｐゴシック");
+    t.m->card.TextItems[1].FontName.clear();
+    t.m->card.TextItems[2].FontName = QStringLiteral("IPAGothic");
+    ShowCardData(*t.m);
+    QVERIFY(!t.m->card.TextItems[0].FontName.isEmpty());
+    QVERIFY(t.m->card.TextItems[0].FontName != QStringLiteral("ＭＳ Ｐゴシック"));
+    QVERIFY(t.m->card.TextItems[1].FontName.isEmpty()); // never drawn, stays so
+    QCOMPARE(t.m->card.TextItems[2].FontName, QStringLiteral("IPAGothic"));
 }
 
 void TestCardFile::pathHelpers_data() {

@@ -39,6 +39,7 @@ private slots:
     void dragPastEdges();
     void clickWithoutMoveMarksChanged();
     void nothingMovesAfterRelease();
+    void dragKeepsGrabbedPointUnderPointer();
 
 private:
     struct Fixture {
@@ -346,6 +347,25 @@ void TestLineEditing::nothingMovesAfterRelease() {
                       Qt::NoButton, Qt::NoButton, {});
     QApplication::sendEvent(label, &after);
     QCOMPARE(f.item(0).Left, draggedLeft);
+}
+
+void TestLineEditing::dragKeepsGrabbedPointUnderPointer() {
+    Fixture f;
+    CardCanvas* canvas = f.form.Picture1;
+    QLabel* label = canvas->MJLabel[1];
+    const double left = f.item(1).Left;
+    const double top = f.item(1).Top;
+    const QPoint grab(4, 4);
+    QTest::mousePress(label, Qt::RightButton, {}, grab);
+    // One move of 40 × 20 pixels from the grabbed point.
+    QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(40, 20)),
+                     label->mapToGlobal(QPointF(grab + QPoint(40, 20))), Qt::NoButton,
+                     Qt::RightButton, {});
+    QApplication::sendEvent(label, &move);
+    QTest::mouseRelease(label, Qt::RightButton, {}, grab);
+    QVERIFY(qAbs(f.item(1).Left - (left + 40 / canvas->pixelsPerMmX())) < 0.3);
+    QVERIFY(qAbs(f.item(1).Top - (top + 20 / canvas->pixelsPerMmY())) < 0.3);
+    QCOMPARE(f.t.m->ChangedFlg, 1);
 }
 
 QTEST_MAIN(TestLineEditing)

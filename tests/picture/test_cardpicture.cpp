@@ -250,26 +250,32 @@ private slots:
     void dropTakesFirstPicture_data();
     void dropTakesFirstPicture();
     void dropSameFileAgain();
+    void dropUnstorableName();
 };
 
 // The cases that end before any conversion: the canvas is laid out and
-// cleared, Image1 keeps what it held, nothing is written.
+// cleared, nothing is written. With the background picture off Image1 keeps
+// what it held (printing may still use it); a card without a picture, or
+// whose picture is gone, leaves none behind.
 void TestCardPicture::nothingToConvert_data() {
     QTest::addColumn<int>("haikei");
     QTest::addColumn<QString>("path"); // "@photo" = an existing picture
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("background picture off") << 0 << "@photo" << QStringList{};
-    QTest::newRow("off, file missing") << 0 << "/nonexistent/photo.jpg" << QStringList{};
-    QTest::newRow("file missing") << 1 << "/nonexistent/photo.jpg" << QStringList{NotFound};
-    QTest::newRow("dangling link") << 1 << "@link" << QStringList{NotFound};
-    QTest::newRow("blank path") << 1 << "" << QStringList{};
-    QTest::newRow("blanks only") << 1 << "   " << QStringList{};
+    QTest::addColumn<bool>("keepsPicture");
+    QTest::newRow("background picture off") << 0 << "@photo" << QStringList{} << true;
+    QTest::newRow("off, file missing") << 0 << "/nonexistent/photo.jpg" << QStringList{} << true;
+    QTest::newRow("file missing") << 1 << "/nonexistent/photo.jpg" << QStringList{NotFound}
+                                  << false;
+    QTest::newRow("dangling link") << 1 << "@link" << QStringList{NotFound} << false;
+    QTest::newRow("blank path") << 1 << "" << QStringList{} << false;
+    QTest::newRow("blanks only") << 1 << "   " << QStringList{} << false;
 }
 
 void TestCardPicture::nothingToConvert() {
     QFETCH(int, haikei);
     QFETCH(QString, path);
     QFETCH(QStringList, messages);
+    QFETCH(bool, keepsPicture);
     TestContext t;
     if (path == "@photo")
         path = makeSource(t.dir.path(), "jpg");
@@ -289,7 +295,9 @@ void TestCardPicture::nothingToConvert() {
     QCOMPARE(t.view.layoutCalls, 1);
     QCOMPARE(t.view.pictureClears, 1);
     QCOMPARE(t.view.pictureShows, 0);
-    QCOMPARE(t.m->Image1, marker());
+    QCOMPARE(t.m->Image1.isNull(), !keepsPicture);
+    if (keepsPicture)
+        QCOMPARE(t.m->Image1, marker());
     QVERIFY(libraryCalls.isEmpty());
     QCOMPARE(dataFiles(t), QStringList{});
 }
@@ -787,6 +795,23 @@ void TestCardPicture::dropSameFileAgain() {
     QCOMPARE(libraryCalls.size(), 1); // the reload in mode 0 did not call it
     QCOMPARE(t.m->Image1, QImage(src).convertToFormat(QImage::Format_RGB32));
     QCOMPARE(t.ui.texts(), QStringList{});
+}
+
+// A picture whose name a card file cannot hold is refused at the drop, so
+// the card never holds what it cannot save.
+void TestCardPicture::dropUnstorableName() {
+    TestContext t;
+    const QString src = makeSource(t.dir.path(), "jpg");
+    const QString odd = t.path(QStringLiteral("写真😀.jpg"));
+    QVERIFY(QFile::copy(src, odd));
+    t.m->card.PicPath = src;
+    t.m->ChangedFlg = 0;
+    QVERIFY(DropPictureFiles(*t.m, {odd}));
+    QCOMPARE(t.m->card.PicPath, src);
+    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.ui.messages.size(), 1);
+    QVERIFY(t.ui.messages.first().text.contains(QStringLiteral("😀")));
+    QVERIFY(libraryCalls.isEmpty());
 }
 
 QTEST_MAIN(TestCardPicture)
