@@ -205,6 +205,7 @@ bool OpenCardFile(TavorMain& m, const QString& path) {
         card.TextItems[LineCount] = m.card.TextItems[LineCount];
         m.card = card;
         m.CardPath = newPath;
+        m.CardPathFromExport = false;
         SetCaption(m, m.CardPath);
         ShowCardData(m);
         m.ChangedFlg = 0;
@@ -248,7 +249,10 @@ bool SaveCardFile(TavorMain& m) {
         if (!ExportCardImage(m, path))
             return false;
         m.CardPath = StripExt(path) + QStringLiteral(".qcd");
-        break;
+        SetCaption(m, m.CardPath);
+        m.ChangedFlg = 0;
+        m.CardPathFromExport = true;
+        return true;
     default:
         m.ui().message(QStringLiteral("「%1」には保存できません。名前の末尾を .qcd、.qmd、.jpg、"
                                       ".bmp のいずれかにしてください。\r\n何も保存していません。")
@@ -257,5 +261,6 @@ bool SaveCardFile(TavorMain& m) {
     }
     SetCaption(m, m.CardPath);
     m.ChangedFlg = 0;
+    m.CardPathFromExport = false;
     return true;
 }

@@ -8,6 +8,8 @@
 #include "picture/cardpicture.h"
 #include "tavormain.h"
 
+#include <QFileInfo>
+
 const char16_t* const OpenFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|";
 const char16_t* const SaveFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|";
 
@@ -70,6 +72,12 @@ bool LoadHiraku(TavorMain& m) {
 bool SaveUwagaki(TavorMain& m) {
     if (CardFormatOf(m.CardPath) != CardFormat::V22)
         return ShowSaveDialog(m);
+    // After an image export the card carries a card file's name it was never
+    // saved under; a file of that name may be another card.
+    if (m.CardPathFromExport && QFileInfo::exists(m.CardPath) &&
+        m.ui().messageBox(QStringLiteral("「%1」は既にあります。\r上書きしますか？").arg(m.CardPath),
+                          UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
+        return false;
     return SaveCardFile(m);
 }
 

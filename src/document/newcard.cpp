@@ -57,6 +57,7 @@ void NewCard(TavorMain& m) {
         LoadCardPicture(m);
         m.view().redrawCard();
         m.CardPath = m.defaultCardPath();
+        m.CardPathFromExport = false;
         SetCaption(m, m.CardPath);
         m.ChangedFlg = 0;
     } catch (const RuntimeError& e) {

@@ -40,6 +40,9 @@ public:
     Card card;
     QString CardPath;
     int ChangedFlg = 0;
+    // CardPath was given its "qcd" ending by an image export: no card file
+    // was written under it, and one of that name may belong to another card.
+    bool CardPathFromExport = false;
     AppState app;
     // The font list the editor offers (ListPrinterFonts).
     QStringList FontList;

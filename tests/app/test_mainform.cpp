@@ -32,6 +32,7 @@ private slots:
     void overwriteSaveOfOtherEndingAsks_data();
     void overwriteSaveOfOtherEndingAsks();
     void overwriteSaveOfNewCardWritesData00();
+    void overwriteSaveAfterExportAsks();
     void saveAsWritesChosenFile();
     void exitCancelKeepsWindow();
     void exitStoresSettings();
@@ -245,6 +246,36 @@ void TestMainForm::overwriteSaveOfNewCardWritesData00() {
     QVERIFY(f.t.ui.saveFilters.isEmpty());
     QVERIFY(QFileInfo::exists(f.t.m->dataFolder() + QStringLiteral("/Data00.qcd")));
     QCOMPARE(f.t.m->ChangedFlg, 0);
+}
+
+void TestMainForm::overwriteSaveAfterExportAsks() {
+    Fixture f;
+    const QString other = f.t.path("card.qcd");
+    {
+        QFile file(other);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("another card");
+    }
+    f.t.ui.saveNames.enqueue(f.t.path("card.jpg"));
+    f.action("Save_Name")->trigger();
+    QVERIFY(QFileInfo::exists(f.t.path("card.jpg")));
+    QCOMPARE(f.t.m->CardPath, other);
+    QCOMPARE(f.form.windowTitle(), CaptionFor(other));
+    QCOMPARE(f.t.m->ChangedFlg, 0);
+
+    f.t.ui.answers.enqueue(UiServices::AnswerNo);
+    f.action("Save_Uwagaki")->trigger();
+    QCOMPARE(f.t.ui.messages.size(), 1);
+    QFile kept(other);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("another card"));
+    kept.close();
+
+    f.t.ui.answers.enqueue(UiServices::AnswerYes);
+    f.action("Save_Uwagaki")->trigger();
+    QVERIFY(QFileInfo(other).size() > 100); // now the card
+    f.action("Save_Uwagaki")->trigger();    // saved under it: no more question
+    QCOMPARE(f.t.ui.messages.size(), 2);
 }
 
 void TestMainForm::saveAsWritesChosenFile() {
