@@ -5,6 +5,7 @@
 #include "document/cardview.h"
 #include "document/newcard.h"
 #include "document/tavormain.h"
+#include "editor/cardimage.h"
 #include "picture/cardpicture.h"
 #include "print/printcommand.h"
 #include "settings.h"
@@ -34,8 +35,8 @@ int runConvert(const QStringList& args, PrinterHost& printers) {
         } else if (a == u"--quality") {
             bool ok = false;
             quality = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
-            if (!ok || quality < 1) {
-                std::fputs("quillo: --quality needs a whole number of at least 1\n", stderr);
+            if (!ok || quality < 1 || quality > MaxImgScale) {
+                std::fputs("quillo: --quality needs a whole number from 1 to 20\n", stderr);
                 return 2;
             }
         } else if (a.startsWith(u"--")) {

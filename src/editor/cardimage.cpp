@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QImageWriter>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -40,20 +41,26 @@ QFont fontFor(const TextItem& t, double pointSize) {
 } // namespace
 
 CardImageGeometry CardImageGeometryFor(double W, double H, int scale, int tppX, int tppY) {
-    const int s = scale < 1 ? 1 : scale;
+    const int s = std::clamp(scale, 1, MaxImgScale);
     CardImageGeometry g{};
     g.heightTwips = (H + 10) * TwipsPerMm * s;
     g.widthTwips = (W + 10) * TwipsPerMm * s;
     g.scaleHeight = H * s;
     g.scaleWidth = W * s;
-    g.widthPixels = std::max(1, int(std::lround(g.widthTwips / std::max(1, tppX))));
-    g.heightPixels = std::max(1, int(std::lround(g.heightTwips / std::max(1, tppY))));
+    // A card file may hold any card size; what cannot be allocated is
+    // refused by the renderer, but the pixel count must stay a number.
+    constexpr double MostPixels = 1e6;
+    g.widthPixels = std::max(1, int(std::lround(std::min(MostPixels, g.widthTwips / std::max(1, tppX)))));
+    g.heightPixels =
+        std::max(1, int(std::lround(std::min(MostPixels, g.heightTwips / std::max(1, tppY)))));
     return g;
 }
 
 QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
     if (m.app.ImgScale < 1)
         m.app.ImgScale = 1;
+    if (m.app.ImgScale > MaxImgScale)
+        m.app.ImgScale = MaxImgScale;
     const int s = m.app.ImgScale;
     const double W = m.card.PrintStyle.MsX;
     const double H = m.card.PrintStyle.MsY;

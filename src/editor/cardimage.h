@@ -18,7 +18,11 @@ struct CardImageGeometry {
     int heightPixels;
 };
 
-// The surface geometry for a W × H card at render scale s (at least 1).
+// The finest render scale: at 20 a card is about 7600 × 4900 pixels, far
+// finer than any printer needs, and the image still fits in memory.
+constexpr int MaxImgScale = 20;
+
+// The surface geometry for a W × H card at render scale s (1 to MaxImgScale).
 CardImageGeometry CardImageGeometryFor(double cardWidth, double cardHeight, int scale,
                                        int twipsPerPixelX, int twipsPerPixelY);
 

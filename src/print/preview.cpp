@@ -116,8 +116,8 @@ void frmPREVIEW::DrawPreviewSheet() {
         m_cardImage.scaled(cardPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     try {
         const bool bottomMarks = BottomMarksWanted(m);
-        for (int r = 0; r < s.MaisuY; ++r) {
-            for (int c = 0; c < s.MaisuX; ++c) {
+        for (int r = 0; r < RowsOnPaper(m); ++r) {
+            for (int c = 0; c < ColumnsOnPaper(m); ++c) {
                 // The printed positions without the unprintable area.
                 const double T = CardTop(m, r) + m.app.IsfkY;
                 const double L = CardLeft(m, c) + m.app.IsfkX;

@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "document/cardfile.h"
+#include "editor/cardimage.h"
 #include "document/newcard.h"
 #include "document/tavormain.h"
 #include "picture/cardpicture.h"
@@ -68,8 +69,8 @@ int parse(const QStringList& args, Options& o) {
                 return fail("--sheets needs a whole number from 1 to 1000");
         } else if (a == u"--quality") {
             o.qualityGiven = true;
-            if (!wholeNumber(args, i, 1, 100, &o.quality))
-                return fail("--quality needs a whole number from 1 to 100");
+            if (!wholeNumber(args, i, 1, MaxImgScale, &o.quality))
+                return fail("--quality needs a whole number from 1 to 20");
         } else if (a == u"--kind") {
             const QString k = i + 1 < args.size() ? args[++i] : QString();
             o.kindGiven = true;

@@ -8,6 +8,9 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <cmath>
+
 #include <cmath>
 #include <new>
 
@@ -56,6 +59,10 @@ private:
 
 // Runs body (false: the job was discarded) and turns a printer error into the
 // standard message, after discarding what was already sent.
+QString NothingToPrint() {
+    return QStringLiteral("印刷するものがありません。印刷スタイルの設定を確かめてください。");
+}
+
 template <typename Body> PrintOutcome runJob(TavorMain& m, Body body) {
     SheetJob job(m);
     RuntimeError failure(RuntimeError::DeviceIo);
@@ -85,10 +92,9 @@ PrintOutcome printSheets(TavorMain& m, int sheets, bool cutMarks, const SheetPro
         Printer& p = job.printer();
         p.FontTransparent = true;
         const bool bottomMarks = BottomMarksWanted(m);
-        const PrintStyle& s = m.card.PrintStyle;
         for (int sheet = 1; sheet <= sheets; ++sheet) {
-            for (int r = 0; r < s.MaisuY; ++r) {
-                for (int c = 0; c < s.MaisuX; ++c) {
+            for (int r = 0; r < RowsOnPaper(m); ++r) {
+                for (int c = 0; c < ColumnsOnPaper(m); ++c) {
                     const CutMarkSides marks = SheetCutMarks(m, r, c, cutMarks, bottomMarks);
                     if (!card(job, CardTop(m, r), CardLeft(m, c), marks))
                         return false;
@@ -99,6 +105,10 @@ PrintOutcome printSheets(TavorMain& m, int sheets, bool cutMarks, const SheetPro
             if (progress)
                 progress(sheet, sheets);
         }
+        // A sheet without a single card or mark would end no document: the
+        // print would report success with nothing sent.
+        if (!p.jobOpen())
+            throw RuntimeError(RuntimeError::InvalidCall, NothingToPrint());
         p.EndDoc();
         return true;
     });
@@ -163,6 +173,31 @@ double BottomMarginLeft(const TavorMain& m) {
 double RightMarginLeft(const TavorMain& m) {
     const PrintStyle& s = m.card.PrintStyle;
     return s.YsX - s.YhkLeft - s.MaisuX * s.MsX - (s.MaisuX - 1) * s.KkLeft;
+}
+
+namespace {
+
+// How many of `count` cards of the pitch fit from `start` on a paper of
+// `length`: the last one starts on the paper. No sheet holds more than a few
+// hundred cards either way.
+int cardsOnPaper(int count, double start, double pitch, double length) {
+    constexpr int MostCards = 1000;
+    int n = std::clamp(count, 0, MostCards);
+    if (pitch > 0)
+        n = std::min(n, std::max(0, int(std::floor((length - start) / pitch)) + 1));
+    return n;
+}
+
+} // namespace
+
+int RowsOnPaper(const TavorMain& m) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return cardsOnPaper(s.MaisuY, s.Yhktop, s.MsY + s.Kktop, s.YsY);
+}
+
+int ColumnsOnPaper(const TavorMain& m) {
+    const PrintStyle& s = m.card.PrintStyle;
+    return cardsOnPaper(s.MaisuX, s.YhkLeft, s.MsX + s.KkLeft, s.YsX);
 }
 
 bool BottomMarksWanted(const TavorMain& m) {
@@ -262,8 +297,8 @@ PrintOutcome PrintCardPositions(TavorMain& m) {
         const bool roomBottom = roomForMarks(BottomMarginLeft(m) - m.app.IsfkY);
         const bool roomLeft = roomForMarks(s.YhkLeft - m.app.IsfkX);
         const bool roomRight = roomForMarks(RightMarginLeft(m) - m.app.IsfkX);
-        for (int r = 0; r < s.MaisuY; ++r) {
-            for (int c = 0; c < s.MaisuX; ++c) {
+        for (int r = 0; r < RowsOnPaper(m); ++r) {
+            for (int c = 0; c < ColumnsOnPaper(m); ++c) {
                 CutMarkSides marks;
                 marks.top = roomTop && r == 0;
                 marks.bottom = roomBottom && r == s.MaisuY - 1;
@@ -274,6 +309,10 @@ PrintOutcome PrintCardPositions(TavorMain& m) {
                     return false;
             }
         }
+        // A sheet without a single card or mark would end no document: the
+        // print would report success with nothing sent.
+        if (!p.jobOpen())
+            throw RuntimeError(RuntimeError::InvalidCall, NothingToPrint());
         p.EndDoc();
         return true;
     });

@@ -30,6 +30,11 @@ double CardLeft(const TavorMain& m, int column);
 double BottomMarginLeft(const TavorMain& m);
 double RightMarginLeft(const TavorMain& m);
 
+// The rows and columns that start on the paper: a count read from a card
+// file may ask for thousands, which would only be drawn off the page.
+int RowsOnPaper(const TavorMain& m);
+int ColumnsOnPaper(const TavorMain& m);
+
 // Cut marks ("切取り線"): lines on the extensions of the card edges, from
 // 0.2 mm to 1.5 mm outside the card; dark blue (QBColor(1)) above and below
 // the cards, dark green (QBColor(2)) beside them. RGB, red in the low byte.

@@ -73,6 +73,8 @@ class TestSheetPrint : public QObject {
     Q_OBJECT
 
 private slots:
+    void countsFromAFile_data();
+    void countsFromAFile();
     void cardOrder_data();
     void cardOrder();
     void cutMarks_data();
@@ -377,6 +379,36 @@ void TestSheetPrint::pdfSheet() {
     QVERIFY(near(196, 286.8, blue));  // below the last row
     QVERIFY(near(12.8, 66, green));   // left of the first column
     QVERIFY(near(197.2, 231, green)); // right of the last column
+}
+
+// Counts read from a card file: only the cards that start on the paper are
+// printed, and a sheet with none reports that nothing was printed.
+void TestSheetPrint::countsFromAFile_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rowsPrinted");
+    QTest::addColumn<int>("columnsPrinted");
+    QTest::newRow("the defaults") << 5 << 2 << 5 << 2;
+    QTest::newRow("far too many") << 32767 << 32767 << 6 << 3;
+    QTest::newRow("no rows") << 0 << 2 << 0 << 2;
+    QTest::newRow("negative") << -3 << 2 << 0 << 2;
+}
+
+void TestSheetPrint::countsFromAFile() {
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QFETCH(int, rowsPrinted);
+    QFETCH(int, columnsPrinted);
+    TestContext t;
+    t.m->card.PrintStyle.MaisuY = std::int16_t(rows);
+    t.m->card.PrintStyle.MaisuX = std::int16_t(columns);
+    QCOMPARE(RowsOnPaper(*t.m), rowsPrinted);
+    QCOMPARE(ColumnsOnPaper(*t.m), columnsPrinted);
+    QVERIFY(PreparePrinter(*t.m));
+    const PrintOutcome outcome = PrintCardText(*t.m, 1, false);
+    QCOMPARE(outcome, rowsPrinted * columnsPrinted > 0 ? PrintOutcome::Printed
+                                                      : PrintOutcome::Failed);
+    QCOMPARE(t.ui.messages.size(), rowsPrinted * columnsPrinted > 0 ? 0 : 1);
 }
 
 QTEST_MAIN(TestSheetPrint)
