@@ -537,18 +537,23 @@ bool SheetLayout::StepValue(TavorMain& m, SheetField f, bool up) {
         std::int16_t& count = rows ? MaisuY : MaisuX;
         const std::int16_t other = rows ? MaisuX : MaisuY;
         const std::int16_t max = rows ? MaisuYMax : MaisuXMax;
+        // A step past the 16-bit range of a count (read from a card file)
+        // is skipped; the limits below then bring the count back.
+        const int stepped = count + (up ? 1 : -1);
         if (up) {
-            if ((count + 1) * other > IMGIdxMax) {
+            if (stepped * other > IMGIdxMax) {
                 limited = true; // one more row (column) would not fit the diagram
             } else {
-                ++count;
+                if (stepped <= std::numeric_limits<std::int16_t>::max())
+                    count = std::int16_t(stepped);
                 if (count > max) {
                     count = max;
                     limited = true;
                 }
             }
         } else {
-            --count;
+            if (stepped >= std::numeric_limits<std::int16_t>::min())
+                count = std::int16_t(stepped);
             if (count < 1) {
                 count = 1;
                 limited = true;

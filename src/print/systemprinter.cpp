@@ -127,10 +127,19 @@ void SystemPrinter::nameJobPaper() {
     // QPrinter's CUPS engine takes extra job options as name/value pairs
     // under this property (Qt's private PPK_CupsOptions).
     constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-    m_printer->printEngine()->setProperty(
-        CupsOptions,
-        QStringList{QStringLiteral("PageSize"),
-                    QStringLiteral("Custom.%1x%2").arg(points.width()).arg(points.height())});
+    // The options chosen in the printer settings stay; only PageSize is set.
+    QStringList options = m_printer->printEngine()->property(CupsOptions).toStringList();
+    const QString size = QStringLiteral("Custom.%1x%2").arg(points.width()).arg(points.height());
+    qsizetype at = -1;
+    for (qsizetype i = 0; i + 1 < options.size(); i += 2) {
+        if (options[i] == u"PageSize")
+            at = i;
+    }
+    if (at >= 0)
+        options[at + 1] = size;
+    else
+        options << QStringLiteral("PageSize") << size;
+    m_printer->printEngine()->setProperty(CupsOptions, options);
 }
 
 void SystemPrinter::beginJob() {

@@ -51,6 +51,7 @@ class TestSheetLayout : public QObject {
     Q_OBJECT
 
 private slots:
+    void countStepAtTheEdgeOfItsRange();
     void limits_data();
     void limits();
     void marginRepair_data();
@@ -274,6 +275,22 @@ void TestSheetLayout::automaticOffsets() {
     QCOMPARE(w.IsfkY, 10.0);
     QCOMPARE(w.IsfkX, 20.0);
     QVERIFY(!w.isfkEditable());
+}
+
+// A count read from a card file may stand at the edge of its 16-bit range:
+// a step past it is skipped, and the limit brings the count back with a beep.
+void TestSheetLayout::countStepAtTheEdgeOfItsRange() {
+    TestContext t;
+    SheetLayout w;
+    w.Load(*t.m);
+    w.MaisuY = 32767;
+    w.MaisuX = 0;
+    QVERIFY(w.StepValue(*t.m, SheetField::MaisuY, true)); // limited: a beep
+    QCOMPARE(w.MaisuY, w.MaisuYMax);
+    QVERIFY(w.MaisuY > 0);
+    w.MaisuY = -32768;
+    QVERIFY(w.StepValue(*t.m, SheetField::MaisuY, false));
+    QCOMPARE(w.MaisuY, std::int16_t(1));
 }
 
 QTEST_MAIN(TestSheetLayout)
