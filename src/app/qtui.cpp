@@ -1,5 +1,7 @@
 #include "qtui.h"
 
+#include "document/card.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -37,11 +39,10 @@ void QtUi::setBusy(bool busy) {
 }
 
 std::optional<quint32> QtUi::chooseColor(quint32 initial) {
-    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
-    const QColor c = QColorDialog::getColor(start, m_parent);
+    const QColor c = QColorDialog::getColor(ColorFromRgb(initial), m_parent);
     if (!c.isValid())
         return std::nullopt;
-    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+    return RgbFromColor(c);
 }
 
 QString QtUi::qtFilter(const QString& filter) {

@@ -27,3 +27,11 @@ const std::array<QString, 9> HoukouName{
     QStringLiteral(" 左 "), QStringLiteral("左上"), QString()};
 const std::array<int, 9> KageDX{0, 1, 1, 1, 0, -1, -1, -1, 0};
 const std::array<int, 9> KageDY{-1, -1, 0, 1, 1, 1, 0, -1, 0};
+
+QColor ColorFromRgb(quint32 rgb) {
+    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
+}
+
+quint32 RgbFromColor(const QColor& color) {
+    return quint32(color.red()) | (quint32(color.green()) << 8) | (quint32(color.blue()) << 16);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -74,6 +75,10 @@ struct LineRole {
 extern const std::array<LineRole, LineCount> LineRoles;
 
 QString TabCaption(int line);
+
+// A card colour (RGB with red in the low byte) as a QColor, and back.
+QColor ColorFromRgb(quint32 rgb);
+quint32 RgbFromColor(const QColor& color);
 
 // The eight directions of the raised "3D" copy; entry 8 is empty.
 extern const std::array<QString, 9> HoukouName;

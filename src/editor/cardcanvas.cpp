@@ -17,10 +17,6 @@
 namespace {
 constexpr double TwipsPerMm = 56.7;
 
-QColor colorOf(std::int32_t rgb) {
-    const auto v = static_cast<quint32>(rgb);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
 } // namespace
 
 CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(tavor) {
@@ -91,7 +87,7 @@ void CardCanvas::DrawShadowItem(int i) {
         onPositionShown(i);
     const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
     placeLabel(MJLabel_Kage[i], i, t.Left + KageDX[dir] * t.KageTakasa,
-               t.Top + KageDY[dir] * t.KageTakasa, colorOf(t.KageColor),
+               t.Top + KageDY[dir] * t.KageTakasa, ColorFromRgb(quint32(t.KageColor)),
                t.KageOn ? t.Text : QString());
 }
 
@@ -106,7 +102,7 @@ void CardCanvas::DrawTextItem(int i) {
     KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(i);
-    placeLabel(MJLabel[i], i, t.Left, t.Top, colorOf(t.ForeColor), t.Text);
+    placeLabel(MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)), t.Text);
 }
 
 void CardCanvas::RedrawCard() {
@@ -192,7 +188,7 @@ void CardCanvas::setPictureShown(bool shown) {
 
 void CardCanvas::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), colorOf(std::int32_t(m.app.BackColor)));
+    p.fillRect(rect(), ColorFromRgb(m.app.BackColor));
     if (m_pictureShown && !m.Image1.isNull()) {
         // The picture is scaled to the canvas once; each repaint of a moved
         // line then copies only its part of the scaled picture.

@@ -22,11 +22,6 @@ constexpr double TwipsPerMm = 56.7;
 // their exact size instead of snapping to whole pixels.
 constexpr double Fine = 100;
 
-QColor colorOf(std::int32_t rgb) {
-    const auto v = static_cast<quint32>(rgb);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
 QFont fontFor(const TextItem& t, double pointSize) {
     QFont f(t.FontName);
     f.setPointSizeF(pointSize > 0 ? pointSize : 1);
@@ -107,12 +102,12 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
             if (!t.Text.isEmpty()) {
                 if (t.KageOn) {
                     const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
-                    p.setPen(colorOf(t.KageColor));
+                    p.setPen(ColorFromRgb(quint32(t.KageColor)));
                     p.drawText(QPointF((xs + KageDX[dir] * hs) * Fine,
                                        (ys + KageDY[dir] * hs) * Fine + ascent),
                                t.Text);
                 }
-                p.setPen(colorOf(t.ForeColor));
+                p.setPen(ColorFromRgb(quint32(t.ForeColor)));
                 p.drawText(QPointF(xs * Fine, ys * Fine + ascent), t.Text);
             }
             m.ui().processEvents();

@@ -229,9 +229,8 @@ bool LineTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LineTab::fillSwatch(QFrame* swatch, std::int32_t rgb) {
-    const auto v = static_cast<quint32>(rgb);
     QPalette pal = swatch->palette();
-    pal.setColor(QPalette::Window, QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)));
+    pal.setColor(QPalette::Window, ColorFromRgb(quint32(rgb)));
     swatch->setPalette(pal);
 }
 

@@ -1,12 +1,10 @@
 #include "painterprinter.h"
 
+#include "document/card.h"
+
 #include "app/runtimeerror.h"
 
 #include <QPagedPaintDevice>
-
-QColor colorFromRgb(quint32 rgb) {
-    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
-}
 
 PainterPrinter::PainterPrinter() = default;
 PainterPrinter::~PainterPrinter() = default;
@@ -39,7 +37,7 @@ void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
 void PainterPrinter::drawText(double xTwips, double yTwips, const QString& text,
                               const PrinterFont& font, quint32 color, bool transparent) {
     m_painter.setFont(toQFont(font));
-    m_painter.setPen(colorFromRgb(color));
+    m_painter.setPen(ColorFromRgb(color));
     m_painter.setBackgroundMode(transparent ? Qt::TransparentMode : Qt::OpaqueMode);
     m_painter.setBackground(Qt::white);
     // (x, y) is the top-left corner of the text; QPainter wants the baseline.
@@ -48,7 +46,7 @@ void PainterPrinter::drawText(double xTwips, double yTwips, const QString& text,
 
 void PainterPrinter::drawLine(double x1, double y1, double x2, double y2, quint32 color) {
     // The default pen of a printer: one device pixel wide.
-    m_painter.setPen(QPen(colorFromRgb(color), 1.0));
+    m_painter.setPen(QPen(ColorFromRgb(color), 1.0));
     m_painter.drawLine(QPointF(toPixels(x1), toPixels(y1)), QPointF(toPixels(x2), toPixels(y2)));
 }
 

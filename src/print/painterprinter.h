@@ -48,6 +48,3 @@ private:
     QPainter m_painter;
     QPagedPaintDevice* m_device = nullptr;
 };
-
-// An RGB value with red in the low byte as a QColor.
-QColor colorFromRgb(quint32 rgb);

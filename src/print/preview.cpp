@@ -2,6 +2,7 @@
 
 #include "app/runtimeerror.h"
 #include "app/uiservices.h"
+#include "document/card.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
 #include "sheetprint.h"
@@ -25,10 +26,6 @@ namespace {
 constexpr double TwipsPerMm = 56.7;
 // Grey around the paper, so that a white sheet shows its edges.
 constexpr int PaperBorder = 8;
-
-QColor colorOf(quint32 rgb) {
-    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
-}
 
 } // namespace
 
@@ -124,7 +121,7 @@ void frmPREVIEW::DrawPreviewSheet() {
                 p.drawImage(QRectF(L, T, s.MsX, s.MsY), card);
                 const CutMarkSides sides = SheetCutMarks(m, r, c, m_cutMarks, bottomMarks);
                 for (const CutMarkLine& l : CutMarkLines(s, T, L, sides)) {
-                    p.setPen(QPen(colorOf(l.color), 0)); // one pixel, as a screen line
+                    p.setPen(QPen(ColorFromRgb(l.color), 0)); // one pixel, as a screen line
                     p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
                 }
             }

@@ -20,7 +20,6 @@
 namespace {
 
 // The most sheets one job prints, as in the print dialog.
-constexpr int MaxSheets = 1000;
 // Progress lines on stderr, at most one per interval.
 constexpr qint64 ProgressIntervalMs = 300;
 

@@ -34,7 +34,6 @@
 
 namespace {
 
-constexpr int MaxSheets = 1000;
 // The quality slider: render scales 1 (screen resolution) to 8. It opens at
 // the scale of the last print or preview; ImgScale is 1 until one sets it,
 // and the dialog then offers 4, about 430 pixels an inch on the card.

@@ -9,6 +9,9 @@ class QImage;
 class TavorMain;
 struct PrintStyle;
 
+// The most sheets one print may ask for.
+constexpr int MaxSheets = 1000;
+
 // How a print routine ended.
 enum class PrintOutcome {
     Printed,   // the document was ended and sent
