@@ -115,5 +115,10 @@ QImage ReadThumbnail(const QString& path, QSize box) {
         return {};
     if (size.width() > box.width() || size.height() > box.height())
         reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-    return reader.read();
+    QImage image = reader.read();
+    // A picture turned upright by its orientation tag (a camera's TIFF or
+    // JPEG held sideways) is scaled before it is turned: fit it once more.
+    if (!image.isNull() && (image.width() > box.width() || image.height() > box.height()))
+        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
 }
