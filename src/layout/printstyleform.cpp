@@ -329,13 +329,17 @@ void PrintsForm::Text_LostFocus(SheetField f) {
     const EntryResult result = sheet.TypeValue(m, f, LeadingNumber(field->text()));
     if (result == EntryResult::Refused)
         m.ui().beep();
+    showAfterEdit(f);
+}
+
+void PrintsForm::showAfterEdit(SheetField f) {
     if (isIsfk(f)) {
         IsfkPrint();
-    } else {
-        if (isPaper(f))
-            AllPrint(1);
-        AllPrint(2);
+        return;
     }
+    if (isPaper(f))
+        AllPrint(1);
+    AllPrint(2);
 }
 
 void PrintsForm::VScroll_Change(SheetField f, int value) {
@@ -344,13 +348,7 @@ void PrintsForm::VScroll_Change(SheetField f, int value) {
     // The upper arrow leaves the bar below 1: one step up.
     if (sheet.StepValue(m, f, value < 1))
         m.ui().beep();
-    if (isIsfk(f)) {
-        IsfkPrint();
-    } else {
-        if (isPaper(f))
-            AllPrint(1);
-        AllPrint(2);
-    }
+    showAfterEdit(f);
     m_spins[int(f)]->setValue(1);
 }
 

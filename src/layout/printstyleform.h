@@ -88,6 +88,8 @@ public:
 
     void Text_LostFocus(SheetField f);
     void VScroll_Change(SheetField f, int value);
+    // The fields and the diagram after an entry or a step of field f.
+    void showAfterEdit(SheetField f);
     void Combo1_Click(int index);
     void Chk_Isfk_Click();
     void CmdYomiKomi_Click();
