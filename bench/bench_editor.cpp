@@ -1,13 +1,13 @@
 // Drawing one line on the canvas, one drag step, and rendering the card image,
 // on a card with twelve filled lines with 3D text and a background picture.
 #include "app/mainform.h"
-#include "app/settings.h"
-#include "document/newcard.h"
+#include "base/settings.h"
+#include "app/newcard.h"
 #include "document/tavormain.h"
 #include "editor/cardcanvas.h"
 #include "editor/cardimage.h"
 #include "print/pdfprinter.h"
-#include "app/consoleui.h"
+#include "base/consoleui.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

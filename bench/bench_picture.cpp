@@ -10,8 +10,8 @@
 // (the peak_MB counter, VmHWM) is that of loading alone; run one benchmark per
 // process (--benchmark_filter) to read it per case.
 
-#include "app/consoleui.h"
-#include "app/settings.h"
+#include "base/consoleui.h"
+#include "base/settings.h"
 #include "document/tavormain.h"
 #include "picture/cardpicture.h"
 #include "print/pdfprinter.h"

@@ -12,7 +12,7 @@
 #include "document/card.h"
 #include "document/cardformat.h"
 #include "document/cp932.h"
-#include "document/newcard.h"
+#include "app/newcard.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,14 +1,15 @@
 #include "commandline.h"
 
-#include "consoleui.h"
+#include "base/consoleui.h"
+#include "app/cardsession.h"
 #include "document/cardfile.h"
 #include "document/cardview.h"
-#include "document/newcard.h"
+#include "app/newcard.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
 #include "picture/cardpicture.h"
-#include "print/printcommand.h"
-#include "settings.h"
+#include "app/printcommand.h"
+#include "base/settings.h"
 #include "startup.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "helpwindow.h"
 
-#include "datafiles.h"
+#include "base/datafiles.h"
 
 #include <QTextBrowser>
 #include <QToolBar>

@@ -2,7 +2,7 @@
 #include "app/mainform.h"
 #include "app/mainprogram.h"
 #include "app/qtui.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "document/tavormain.h"
 #include "print/systemprinter.h"
 

@@ -2,10 +2,10 @@
 
 #include "document/tavormain.h"
 #include "mainform.h"
-#include "print/printer.h"
+#include "base/printer.h"
 #include "startup.h"
 #include "ttlform.h"
-#include "uiservices.h"
+#include "base/uiservices.h"
 
 #include <QGuiApplication>
 #include <QScreen>

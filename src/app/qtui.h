@@ -1,6 +1,6 @@
 #pragma once
 
-#include "uiservices.h"
+#include "base/uiservices.h"
 
 class QWidget;
 

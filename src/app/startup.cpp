@@ -1,14 +1,15 @@
 #include "startup.h"
 
+#include "app/cardsession.h"
 #include "document/cardfile.h"
 #include "document/cardview.h"
-#include "document/newcard.h"
+#include "app/newcard.h"
 #include "document/tavormain.h"
 #include "picture/cardpicture.h"
-#include "print/printer.h"
-#include "runtimeerror.h"
-#include "settings.h"
-#include "uiservices.h"
+#include "base/printer.h"
+#include "base/runtimeerror.h"
+#include "base/settings.h"
+#include "base/uiservices.h"
 
 #include <QFileInfo>
 

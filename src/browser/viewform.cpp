@@ -2,9 +2,9 @@
 
 #include "document/cardfile.h"
 
-#include "app/runtimeerror.h"
-#include "app/settings.h"
-#include "app/uiservices.h"
+#include "base/runtimeerror.h"
+#include "base/settings.h"
+#include "base/uiservices.h"
 #include "browserfiles.h"
 #include "document/cardview.h"
 #include "document/tavormain.h"

@@ -35,3 +35,24 @@ QColor ColorFromRgb(quint32 rgb) {
 quint32 RgbFromColor(const QColor& color) {
     return quint32(color.red()) | (quint32(color.green()) << 8) | (quint32(color.blue()) << 16);
 }
+
+void ResetLineStyle(TextItem& t) {
+    t.ForeColor = 0;
+    t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
+    t.KageOn = false;
+    t.KageColor = 0;
+    t.KageTakasa = 0.5;
+    t.KageHoukou = 3;
+}
+
+void ResetLines(Card& card, const QString& fontName) {
+    for (int i = 0; i < LineCount; ++i) {
+        TextItem& t = card.TextItems[i];
+        t.Left = LineRoles[i].left;
+        t.Top = LineRoles[i].top;
+        t.FontSize = LineRoles[i].fontSize;
+        t.Text.clear();
+        t.FontName = fontName;
+        ResetLineStyle(t);
+    }
+}

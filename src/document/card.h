@@ -84,3 +84,11 @@ quint32 RgbFromColor(const QColor& color);
 extern const std::array<QString, 9> HoukouName;
 extern const std::array<int, 9> KageDX;
 extern const std::array<int, 9> KageDY;
+
+// A line's colour, style flags and 3D settings as a new card has them:
+// black, no flags, 3D off at 0.5 mm to the lower right.
+void ResetLineStyle(TextItem& line);
+
+// The twelve lines of a new card: default positions and sizes, empty texts,
+// the given font, black, no style flags, 3D off at 0.5 mm to the lower right.
+void ResetLines(Card& card, const QString& fontName);

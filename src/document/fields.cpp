@@ -1,6 +1,6 @@
 #include "fields.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <cmath>
 #include <limits>

@@ -1,8 +1,8 @@
 #include "tavormain.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 #include "cardview.h"
-#include "print/printer.h"
+#include "base/printer.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,5 +1,6 @@
 #include "cardcanvas.h"
 
+#include "base/units.h"
 #include "document/tavormain.h"
 #include "itemlayout.h"
 #include "picture/cardpicture.h"
@@ -15,7 +16,6 @@
 #include <cmath>
 
 namespace {
-constexpr double TwipsPerMm = 56.7;
 
 } // namespace
 

@@ -1,14 +1,15 @@
 #include "cardimage.h"
 
-#include "app/runtimeerror.h"
-#include "app/uiservices.h"
+#include "base/units.h"
+#include "base/runtimeerror.h"
+#include "base/safewrite.h"
+#include "base/uiservices.h"
 #include "document/cardfile.h"
 #include "document/tavormain.h"
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QSaveFile>
 #include <QImageWriter>
 
 #include <algorithm>
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr double TwipsPerMm = 56.7;
 // Text is laid out in hundredths of a drawing unit, so that small fonts keep
 // their exact size instead of snapping to whole pixels.
 constexpr double Fine = 100;
@@ -125,27 +125,15 @@ bool ExportCardImage(TavorMain& m, const QString& path) {
     const QString ending = path.right(3).toLower();
     const QByteArray format = ending == u"jpg" ? "jpeg" : ending == u"png" ? "png" : "bmp";
 
-    QSaveFile file(path);
-    errno = 0;
-    int error = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = errno == ENOENT ? RuntimeError::PathNotFound : RuntimeError::PermissionDenied;
-    } else {
-        QImageWriter writer(&file, format);
+    const int error = WriteFileSafely(path, [&](QIODevice& device) {
+        QImageWriter writer(&device, format);
         if (format == "jpeg")
             writer.setQuality(95);
-        errno = 0;
-        if (!writer.write(image) || !file.flush()) {
-            error = errno == ENOSPC ? RuntimeError::DiskFull : RuntimeError::DeviceIo;
-            file.cancelWriting();
-        } else if (!file.commit()) {
-            error = errno == ENOSPC ? RuntimeError::DiskFull : RuntimeError::DeviceIo;
-        }
-    }
+        return writer.write(image);
+    });
     if (error == 0)
         return true;
     m.ui().beep();
-    m.ui().message(QStringLiteral("書き込みエラーです。 # ") + QString::number(error) +
-                   QLatin1Char('\r') + RuntimeError::describe(error));
+    m.ui().message(WriteErrorMessage(error));
     return false;
 }

@@ -1,6 +1,6 @@
 #include "linetab.h"
 
-#include "app/uiservices.h"
+#include "base/uiservices.h"
 #include "document/card.h"
 #include "document/tavormain.h"
 #include "lineedits.h"

@@ -1,7 +1,7 @@
 #include "printstyleform.h"
 
-#include "app/datafiles.h"
-#include "app/uiservices.h"
+#include "base/datafiles.h"
+#include "base/uiservices.h"
 #include "document/cardview.h"
 #include "document/tavormain.h"
 #include "editor/lineedits.h"

@@ -1,7 +1,7 @@
 #include "sheetlayout.h"
 
-#include "app/runtimeerror.h"
-#include "app/settings.h"
+#include "base/runtimeerror.h"
+#include "base/settings.h"
 #include "document/tavormain.h"
 #include "printergeometry.h"
 

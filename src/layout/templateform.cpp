@@ -1,6 +1,6 @@
 #include "templateform.h"
 
-#include "app/uiservices.h"
+#include "base/uiservices.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

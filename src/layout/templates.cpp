@@ -1,6 +1,6 @@
 #include "templates.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 #include "document/cp932.h"
 #include "editor/lineedits.h"
 #include "sheetlayout.h"

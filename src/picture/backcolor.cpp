@@ -1,8 +1,8 @@
 #include "backcolor.h"
 
-#include "app/runtimeerror.h"
-#include "app/settings.h"
-#include "app/uiservices.h"
+#include "base/runtimeerror.h"
+#include "base/settings.h"
+#include "base/uiservices.h"
 #include "cardpicture.h"
 #include "document/tavormain.h"
 

@@ -2,8 +2,8 @@
 
 #include "jpegcheck.h"
 
-#include "app/runtimeerror.h"
-#include "app/uiservices.h"
+#include "base/runtimeerror.h"
+#include "base/uiservices.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cardview.h"

@@ -1,6 +1,6 @@
 #include "picturesettings.h"
 
-#include "app/uiservices.h"
+#include "base/uiservices.h"
 #include "cardpicture.h"
 #include "document/tavormain.h"
 

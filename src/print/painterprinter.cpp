@@ -2,7 +2,7 @@
 
 #include "document/card.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <QPagedPaintDevice>
 

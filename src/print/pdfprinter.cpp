@@ -1,6 +1,6 @@
 #include "pdfprinter.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,8 @@
 #include "preview.h"
 
-#include "app/runtimeerror.h"
-#include "app/uiservices.h"
+#include "base/units.h"
+#include "base/runtimeerror.h"
+#include "base/uiservices.h"
 #include "document/card.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-constexpr double TwipsPerMm = 56.7;
 // Grey around the paper, so that a white sheet shows its edges.
 constexpr int PaperBorder = 8;
 

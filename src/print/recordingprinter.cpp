@@ -1,6 +1,6 @@
 #include "recordingprinter.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer.h"
+#include "base/printer.h"
 
 #include <QSizeF>
 #include <functional>

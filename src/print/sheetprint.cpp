@@ -1,10 +1,10 @@
 #include "sheetprint.h"
 
-#include "app/runtimeerror.h"
-#include "app/settings.h"
-#include "app/uiservices.h"
+#include "base/runtimeerror.h"
+#include "base/settings.h"
+#include "base/uiservices.h"
 #include "document/tavormain.h"
-#include "printer.h"
+#include "base/printer.h"
 
 #include <QImage>
 

@@ -1,6 +1,6 @@
 #include "systemprinter.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 #include "pdfprinter.h"
 
 #include <QPrintEngine>

@@ -1,6 +1,7 @@
 #include "app/mainform.h"
+#include "app/cardsession.h"
 #include "document/cardfile.h"
-#include "document/newcard.h"
+#include "app/newcard.h"
 #include "testcontext.h"
 
 #include <QAction>

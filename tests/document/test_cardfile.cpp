@@ -1,8 +1,9 @@
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
+#include "app/cardsession.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cp932.h"
-#include "document/newcard.h"
+#include "app/newcard.h"
 #include "testcontext.h"
 
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 #include "document/cp932.h"
 #include "document/fields.h"
 

@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "document/newcard.h"
+#include "app/newcard.h"
 #include "editor/cardcanvas.h"
 #include "editor/itemlayout.h"
 #include "editor/linetab.h"

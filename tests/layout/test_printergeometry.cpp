@@ -1,8 +1,8 @@
 // ReadPrinterOffsets and the print style editor's FitPrinterPaper on a
 // recording printer.
 
-#include "app/runtimeerror.h"
-#include "app/settings.h"
+#include "base/runtimeerror.h"
+#include "base/settings.h"
 #include "document/tavormain.h"
 #include "layout/printergeometry.h"
 #include "print/printerpaper.h"

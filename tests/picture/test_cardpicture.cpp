@@ -2,7 +2,7 @@
 // file, the colour modes through the colour library, the scaled decoding of
 // large pictures, and dropped files.
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 #include "picture/cardpicture.h"
 #include "tavor.h"
 #include "testcontext.h"

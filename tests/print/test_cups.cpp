@@ -80,7 +80,7 @@ void TestCups::initTestCase() {
     QVERIFY(pdfcheck::available());
     const QString picture = m_dir.filePath(QStringLiteral("photo.png"));
     QVERIFY(WriteSolidPicture(picture, CardColour));
-    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), PrintTestCard(picture)));
+    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), PrintTestCard(picture)), 0);
 }
 
 void TestCups::offsets_data() {

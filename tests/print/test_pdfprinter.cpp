@@ -1,7 +1,7 @@
 // The PDF printer's own behaviour: where its file goes, what lands on the
 // page and where, and that a picture painted many times is stored once.
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
 

@@ -2,7 +2,7 @@
 
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
-#include "print/printcommand.h"
+#include "app/printcommand.h"
 #include "testcard.h"
 
 #include <QFileInfo>
@@ -25,13 +25,13 @@ void TestPrintCommand::initTestCase() {
     const QString picture = m_dir.filePath(QStringLiteral("photo.png"));
     QVERIFY(WriteSolidPicture(picture, qRgb(255, 200, 0)));
     const Card card = PrintTestCard(picture);
-    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), card));
+    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), card), 0);
     Card noStyle = card;
     noStyle.PrintStyle.YsY = 0;
-    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("nostyle.qcd")), noStyle));
+    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("nostyle.qcd")), noStyle), 0);
     Card noPicture = card;
     noPicture.PicPath.clear();
-    QVERIFY(WriteCardFile(m_dir.filePath(QStringLiteral("nopicture.qcd")), noPicture));
+    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("nopicture.qcd")), noPicture), 0);
 }
 
 void TestPrintCommand::exitStatus_data() {

@@ -2,8 +2,8 @@
 // search, what is recorded in the card, and what happens when the printer
 // refuses or fails.
 
-#include "app/runtimeerror.h"
-#include "app/settings.h"
+#include "base/runtimeerror.h"
+#include "base/settings.h"
 #include "document/tavormain.h"
 #include "print/printerpaper.h"
 #include "print/recordingprinter.h"

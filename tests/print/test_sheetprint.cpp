@@ -2,7 +2,7 @@
 // cut marks, the text's 3D copies, cancelling and failing jobs), and a sheet
 // printed to PDF, rendered and looked at.
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/printerpaper.h"

@@ -5,10 +5,8 @@
 
 #include "document/card.h"
 #include "document/cardformat.h"
-#include "document/cp932.h"
-#include "document/newcard.h"
+#include "document/cardfile.h"
 
-#include <QFile>
 #include <QImage>
 
 inline Card PrintTestCard(const QString& picturePath) {
@@ -27,10 +25,4 @@ inline bool WriteSolidPicture(const QString& path, QRgb colour) {
     QImage picture(364, 220, QImage::Format_RGB32);
     picture.fill(colour);
     return picture.save(path, "PNG");
-}
-
-inline bool WriteCardFile(const QString& path, const Card& card) {
-    const auto bytes = Cp932::encode(WriteCard22(card));
-    QFile file(path);
-    return bytes && file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size();
 }

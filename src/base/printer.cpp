@@ -1,6 +1,6 @@
 #include "printer.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uiservices.h"
+#include "base/uiservices.h"
 
 class TavorMain;
 

@@ -1,16 +1,17 @@
 #include "printcommand.h"
 
-#include "app/consoleui.h"
-#include "app/settings.h"
+#include "base/consoleui.h"
+#include "base/settings.h"
 #include "app/startup.h"
+#include "app/cardsession.h"
 #include "document/cardfile.h"
 #include "editor/cardimage.h"
-#include "document/newcard.h"
+#include "app/newcard.h"
 #include "document/tavormain.h"
 #include "picture/cardpicture.h"
-#include "printer.h"
-#include "printerpaper.h"
-#include "printjob.h"
+#include "base/printer.h"
+#include "print/printerpaper.h"
+#include "print/printjob.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

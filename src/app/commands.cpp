@@ -1,12 +1,13 @@
 #include "commands.h"
 
-#include "app/settings.h"
-#include "cardfile.h"
-#include "cardformat.h"
-#include "cardview.h"
+#include "base/settings.h"
+#include "app/cardsession.h"
+#include "document/cardfile.h"
+#include "document/cardformat.h"
+#include "document/cardview.h"
 #include "newcard.h"
 #include "picture/cardpicture.h"
-#include "tavormain.h"
+#include "document/tavormain.h"
 
 #include <QFileInfo>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "units.h"
+
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -45,7 +47,7 @@ public:
     static constexpr double TwipsPerMillimetre = 1440.0 / 25.4;
     // The program's own conversion of millimetres to page sizes (56.7, not
     // 56.69): a paper of W mm is asked for as PageTwips(W).
-    static constexpr double LayoutTwipsPerMillimetre = 56.7;
+    static constexpr double LayoutTwipsPerMillimetre = TwipsPerMm;
     // W mm × 56.7, rounded to a whole twip, halves to even.
     static double PageTwips(double millimetres);
 

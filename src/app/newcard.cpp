@@ -1,37 +1,17 @@
 #include "newcard.h"
 
-#include "app/fonts.h"
-#include "app/runtimeerror.h"
-#include "app/uiservices.h"
-#include "card.h"
-#include "cardfile.h"
-#include "cardview.h"
+#include "base/fonts.h"
+#include "base/runtimeerror.h"
+#include "base/uiservices.h"
+#include "document/card.h"
+#include "app/cardsession.h"
+#include "document/cardfile.h"
+#include "document/cardview.h"
 #include "layout/printergeometry.h"
-#include "print/printer.h"
+#include "base/printer.h"
 #include "print/printerpaper.h"
 #include "picture/cardpicture.h"
-#include "tavormain.h"
-
-void ResetLineStyle(TextItem& t) {
-    t.ForeColor = 0;
-    t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
-    t.KageOn = false;
-    t.KageColor = 0;
-    t.KageTakasa = 0.5;
-    t.KageHoukou = 3;
-}
-
-void ResetLines(Card& card, const QString& fontName) {
-    for (int i = 0; i < LineCount; ++i) {
-        TextItem& t = card.TextItems[i];
-        t.Left = LineRoles[i].left;
-        t.Top = LineRoles[i].top;
-        t.FontSize = LineRoles[i].fontSize;
-        t.Text.clear();
-        t.FontName = fontName;
-        ResetLineStyle(t);
-    }
-}
+#include "document/tavormain.h"
 
 QString CurrentFontName(TavorMain& m) { return m.printer().CurrentFontName(); }
 

@@ -1,0 +1,130 @@
+#include "cardsession.h"
+
+#include "app/newcard.h"
+#include "base/runtimeerror.h"
+#include "base/safewrite.h"
+#include "base/uiservices.h"
+#include "document/cardfile.h"
+#include "document/cardformat.h"
+#include "document/cardview.h"
+#include "document/tavormain.h"
+#include "editor/cardimage.h"
+
+namespace {
+
+// The card a new card starts as, without any of NewCard's effects on the
+// printer or the editor: what a 1.1 file does not carry keeps these values.
+Card freshCardFor(TavorMain& m) {
+    Card card;
+    card.PrnScaleH = m.card.PrnScaleH;
+    card.PrnScaleW = m.card.PrnScaleW;
+    card.PrnPaperH = m.card.PrnPaperH;
+    card.PrnPaperW = m.card.PrnPaperW;
+    ResetLines(card, CurrentFontName(m));
+    return card;
+}
+
+void reportReadError(TavorMain& m, const RuntimeError& e) {
+    const bool missing = e.number() == RuntimeError::FileNotFound ||
+                         e.number() == RuntimeError::PathNotFound;
+    if (missing)
+        m.ui().message(QStringLiteral("ファイルが見つかりませんでした。"));
+    else
+        m.ui().message(e.message());
+}
+
+void reportWriteError(TavorMain& m, int number) {
+    m.ui().beep();
+    m.ui().message(WriteErrorMessage(number));
+}
+
+} // namespace
+
+QString CaptionFor(const QString& path) { return QStringLiteral("Quillo 2.40   ") + path; }
+
+void SetCaption(TavorMain& m, const QString& path) { m.view().setCaption(CaptionFor(path)); }
+
+bool OpenCardFile(TavorMain& m, const QString& path) {
+    const CardFormat format = CardFormatOf(path);
+    try {
+        if (format != CardFormat::V22 && format != CardFormat::V20 && format != CardFormat::V11) {
+            m.ui().message(QStringLiteral("「%1」は名刺ファイルではありません。\r\n"
+                                          "名刺ファイル (.qcd、.qmd、.qms) を選んでください。")
+                               .arg(path));
+            return false;
+        }
+        Card card = format == CardFormat::V11 ? freshCardFor(m) : m.card;
+        ReadCardFile(path, card);
+
+        QString newPath = path;
+        if (format == CardFormat::V11) {
+            // A 1.1 card starts from a whole new card; what the file carries
+            // is then laid over it.
+            NewCard(m);
+            card.PrnScaleH = m.card.PrnScaleH;
+            card.PrnScaleW = m.card.PrnScaleW;
+            card.PrnPaperH = m.card.PrnPaperH;
+            card.PrnPaperW = m.card.PrnPaperW;
+        }
+        if (format != CardFormat::V22)
+            newPath = path.left(path.size() - 3) + QStringLiteral("qcd");
+        card.TextItems[LineCount] = m.card.TextItems[LineCount];
+        m.card = card;
+        m.CardPath = newPath;
+        m.CardPathFromExport = false;
+        SetCaption(m, m.CardPath);
+        ShowCardData(m);
+        m.ChangedFlg = 0;
+        return true;
+    } catch (const RuntimeError& e) {
+        const bool missing = e.number() == RuntimeError::FileNotFound ||
+                             e.number() == RuntimeError::PathNotFound;
+        if (missing && m.app.StartupFlg == 1) {
+            NewCard(m);
+            return false;
+        }
+        reportReadError(m, e);
+        return false;
+    }
+}
+
+bool SaveCardFile(TavorMain& m) {
+    const QString path = m.CardPath;
+    const CardFormat format = CardFormatOf(path);
+    switch (format) {
+    case CardFormat::V22:
+    case CardFormat::V20: {
+        const QString problem = UnstorableCard(m.card);
+        if (!problem.isEmpty()) {
+            m.ui().beep();
+            m.ui().message(problem + QStringLiteral("\r\n何も保存していません。"));
+            return false;
+        }
+        const int error = WriteCardFile(path, m.card);
+        if (error != 0) {
+            reportWriteError(m, error);
+            return false;
+        }
+        break;
+    }
+    case CardFormat::ImageBmp:
+    case CardFormat::ImageJpg:
+    case CardFormat::ImagePng:
+        if (!ExportCardImage(m, path))
+            return false;
+        m.CardPath = StripExt(path) + QStringLiteral(".qcd");
+        SetCaption(m, m.CardPath);
+        m.ChangedFlg = 0;
+        m.CardPathFromExport = true;
+        return true;
+    default:
+        m.ui().message(QStringLiteral("「%1」には保存できません。名前の末尾を .qcd、.qmd、.jpg、"
+                                      ".bmp のいずれかにしてください。\r\n何も保存していません。")
+                           .arg(path));
+        return false;
+    }
+    SetCaption(m, m.CardPath);
+    m.ChangedFlg = 0;
+    m.CardPathFromExport = false;
+    return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QIODevice;
+class QSaveFile;
+
+// Every file the program writes goes through here: the data goes to a
+// temporary file beside the destination, is flushed and checked, and only
+// then takes the destination's place. A failed write leaves the old file as
+// it was. Failures are RuntimeError numbers: 61 a full disk or quota, 70 no
+// permission or a read-only disk, 76 a missing folder, 75 a folder or other
+// non-file in the way, 57 any other device failure.
+class SafeFile {
+public:
+    explicit SafeFile(const QString& path);
+    ~SafeFile(); // an uncommitted file is discarded
+
+    SafeFile(const SafeFile&) = delete;
+    SafeFile& operator=(const SafeFile&) = delete;
+
+    // 0, or the error number.
+    int open();
+    // The open temporary file to write into.
+    QIODevice& device();
+    // Flushes, checks and puts the file in place; 0, or the error number
+    // (the destination is then untouched).
+    int commit();
+    // Drops what was written; the destination is untouched.
+    void cancel();
+    // A write into device() failed: drops the file and gives the error
+    // number of what errno and the device tell.
+    int fail();
+
+    const QString& path() const { return m_path; }
+
+private:
+    int errorNumber(int savedErrno) const;
+
+    QString m_path;
+    std::unique_ptr<QSaveFile> m_file;
+};
+
+// Writes bytes as the whole file at path; 0, or the error number.
+int WriteFileSafely(const QString& path, const QByteArray& bytes);
+// Lets write fill the file (false: it failed); 0, or the error number.
+int WriteFileSafely(const QString& path, const std::function<bool(QIODevice&)>& write);
+
+// "書き込みエラーです。 # n" and the error's description: the message of a
+// failed write.
+QString WriteErrorMessage(int number);
