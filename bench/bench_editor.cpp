@@ -1,13 +1,13 @@
 // Drawing one line on the canvas, one drag step, and rendering the card image,
 // on a card with twelve filled lines with 3D text and a background picture.
 #include "app/mainform.h"
-#include "base/settings.h"
 #include "app/newcard.h"
+#include "base/consoleui.h"
+#include "base/settings.h"
 #include "document/tavormain.h"
 #include "editor/cardcanvas.h"
 #include "editor/cardimage.h"
 #include "print/pdfprinter.h"
-#include "base/consoleui.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -27,10 +27,18 @@ struct Editor {
         m.setDataFolder(dir.path());
         m.setView(&form);
         NewCard(m);
-        const char16_t* texts[] = {u"山田　太郎", u"㈱クイロ商会", u"営業部", u"課長",
-                                   u"東京都千代田区丸の内１－２－３", u"TEL 03-1234-5678",
-                                   u"FAX 03-1234-5679", u"090-1234-5678", u"pager 12345",
-                                   u"taro@example.jp", u"受付 9:00～17:00", u"https://example.jp"};
+        const char16_t* texts[] = {u"山田　太郎",
+                                   u"㈱クイロ商会",
+                                   u"営業部",
+                                   u"課長",
+                                   u"東京都千代田区丸の内１－２－３",
+                                   u"TEL 03-1234-5678",
+                                   u"FAX 03-1234-5679",
+                                   u"090-1234-5678",
+                                   u"pager 12345",
+                                   u"taro@example.jp",
+                                   u"受付 9:00～17:00",
+                                   u"https://example.jp"};
         for (int i = 0; i < 12; ++i) {
             TextItem& t = m.card.TextItems[i];
             t.Text = QString::fromUtf16(texts[i]);
@@ -60,7 +68,7 @@ void DrawTextItem(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         e.m.card.TextItems[4].Text = (n++ % 2) ? QStringLiteral("東京都千代田区丸の内１－２－３")
-                                              : QStringLiteral("東京都千代田区丸の内１－２－４");
+                                               : QStringLiteral("東京都千代田区丸の内１－２－４");
         e.form.Picture1->DrawTextItem(4);
     }
 }
@@ -72,7 +80,7 @@ void DrawTextItemPainted(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         e.m.card.TextItems[4].Text = (n++ % 2) ? QStringLiteral("東京都千代田区丸の内１－２－３")
-                                              : QStringLiteral("東京都千代田区丸の内１－２－４");
+                                               : QStringLiteral("東京都千代田区丸の内１－２－４");
         e.form.Picture1->DrawTextItem(4);
         e.form.Picture1->repaint();
     }

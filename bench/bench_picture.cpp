@@ -54,8 +54,8 @@ QImage makePhoto(int width, int height, quint32 seed) {
     QImage coarse(32, 24, QImage::Format_RGB32);
     for (int y = 0; y < coarse.height(); ++y)
         for (int x = 0; x < coarse.width(); ++x)
-            coarse.setPixel(x, y, qRgb(rng.bounded(40, 230), rng.bounded(40, 230),
-                                       rng.bounded(40, 230)));
+            coarse.setPixel(x, y,
+                            qRgb(rng.bounded(40, 230), rng.bounded(40, 230), rng.bounded(40, 230)));
     QImage photo = coarse.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Detail at a middle scale, like foliage or fabric.
     QImage detail(width / 12, height / 12, QImage::Format_ARGB32);
@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
 
     for (const PhotoSize& s : PhotoSizes) {
         for (int mode : {0, 1}) {
-            const std::string name = "LoadCardPicture/" + std::to_string(s.megapixels) +
-                                     "MP/mode" + std::to_string(mode);
+            const std::string name = "LoadCardPicture/" + std::to_string(s.megapixels) + "MP/mode" +
+                                     std::to_string(mode);
             benchmark::RegisterBenchmark(name.c_str(), LoadPhoto, s, mode)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();

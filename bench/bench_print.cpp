@@ -9,10 +9,10 @@
 // The photo (a photo-like JPEG) and the card are made in DIR (default
 // /tmp/quillo-bench) once and reused.
 
+#include "app/newcard.h"
 #include "document/card.h"
 #include "document/cardformat.h"
 #include "document/cp932.h"
-#include "app/newcard.h"
 
 #include <QDir>
 #include <QElapsedTimer>

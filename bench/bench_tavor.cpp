@@ -17,8 +17,7 @@ namespace {
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 
-void put32(std::uint8_t* p, std::uint32_t v)
-{
+void put32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = std::uint8_t(v >> (8 * i));
 }
@@ -31,8 +30,7 @@ struct Input {
     ~Input() { ::unlink(path.c_str()); }
 };
 
-Input::Input()
-{
+Input::Input() {
     path = "/tmp/bench_tavor_" + std::to_string(::getpid()) + "_in.bmp";
     const std::uint32_t rowSize = (kWidth * 3 + 3) & ~3u;
     std::vector<std::uint8_t> file(54 + std::size_t(rowSize) * kHeight);
@@ -60,8 +58,7 @@ Input::Input()
     std::fclose(f);
 }
 
-void convertFile(benchmark::State& state)
-{
+void convertFile(benchmark::State& state) {
     static const Input input;
     const std::string& in = input.path;
     const std::string out = "/tmp/bench_tavor_" + std::to_string(::getpid()) + "_out.bmp";
@@ -73,10 +70,15 @@ void convertFile(benchmark::State& state)
         }
     }
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
-    state.SetBytesProcessed(state.iterations() * (54 + std::int64_t((kWidth * 3 + 3) & ~3) * kHeight));
+    state.SetBytesProcessed(state.iterations() *
+                            (54 + std::int64_t((kWidth * 3 + 3) & ~3) * kHeight));
     ::unlink(out.c_str());
 }
 
 } // namespace
 
-BENCHMARK(convertFile)->Arg(TAVOR_MODE_SEPIA)->Arg(TAVOR_MODE_GRAY)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(convertFile)
+    ->Arg(TAVOR_MODE_SEPIA)
+    ->Arg(TAVOR_MODE_GRAY)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -37,16 +37,21 @@ struct Rgb {
     int r, g, b;
 };
 
-constexpr int luma(int r, int g, int b) { return (77 * r + 150 * g + 29 * b + 128) >> 8; }
+constexpr int luma(int r, int g, int b) {
+    return (77 * r + 150 * g + 29 * b + 128) >> 8;
+}
 
 // n / d rounded half away from zero, d > 0.
-constexpr int roundDiv(int n, int d) { return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d); }
+constexpr int roundDiv(int n, int d) {
+    return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
+}
 
-constexpr int clampValue(int v) { return std::clamp(v, 0, 255); }
+constexpr int clampValue(int v) {
+    return std::clamp(v, 0, 255);
+}
 
 // One channel of the ramp black -> key -> white, keyLuma being the key's luma.
-void fillRamp(std::uint8_t* table, int key, int keyLuma)
-{
+void fillRamp(std::uint8_t* table, int key, int keyLuma) {
     for (int y = 0; y < 256; ++y) {
         int c;
         if (y <= keyLuma)
@@ -58,23 +63,30 @@ void fillRamp(std::uint8_t* table, int key, int keyLuma)
 }
 
 // The full key moved toward the grey of its own luma; v = 0 keeps a quarter of it.
-Rgb scaledKey(Rgb full, int v)
-{
+Rgb scaledKey(Rgb full, int v) {
     const int l = luma(full.r, full.g, full.b);
     const int s = 64 + (191 * v + 127) / 255;
     return {l + roundDiv((full.r - l) * s, 255), l + roundDiv((full.g - l) * s, 255),
             l + roundDiv((full.b - l) * s, 255)};
 }
 
-Tables makeTables(int mode, int red, int green, int blue)
-{
+Tables makeTables(int mode, int red, int green, int blue) {
     Rgb key{128, 128, 128}; // grey key: the ramp is the identity
     switch (mode) {
-    case TAVOR_MODE_SEPIA: key = scaledKey({230, 130, 40}, red); break;
-    case TAVOR_MODE_GREEN: key = scaledKey({30, 190, 60}, green); break;
-    case TAVOR_MODE_BLUE: key = scaledKey({30, 80, 220}, blue); break;
-    case TAVOR_MODE_TINT: key = {red, green, blue}; break;
-    default: break;
+    case TAVOR_MODE_SEPIA:
+        key = scaledKey({230, 130, 40}, red);
+        break;
+    case TAVOR_MODE_GREEN:
+        key = scaledKey({30, 190, 60}, green);
+        break;
+    case TAVOR_MODE_BLUE:
+        key = scaledKey({30, 80, 220}, blue);
+        break;
+    case TAVOR_MODE_TINT:
+        key = {red, green, blue};
+        break;
+    default:
+        break;
     }
     Tables t;
     const int l = luma(key.r, key.g, key.b);
@@ -86,8 +98,7 @@ Tables makeTables(int mode, int red, int green, int blue)
 
 // Recolours one row of BGR pixels; src may equal dst.
 inline void convertRow(const std::uint8_t* src, std::uint8_t* dst, std::size_t width,
-                       const Tables& t)
-{
+                       const Tables& t) {
     for (std::size_t x = 0; x < width; ++x) {
         const unsigned y = (29u * src[0] + 150u * src[1] + 77u * src[2] + 128u) >> 8;
         dst[0] = t.b[y];
@@ -100,22 +111,21 @@ inline void convertRow(const std::uint8_t* src, std::uint8_t* dst, std::size_t w
 
 // ---------------------------------------------------------------- BMP layout
 
-std::uint32_t le32(const std::uint8_t* p)
-{
+std::uint32_t le32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
-std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t le16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
-void put32(std::uint8_t* p, std::uint32_t v)
-{
+void put32(std::uint8_t* p, std::uint32_t v) {
     p[0] = std::uint8_t(v);
     p[1] = std::uint8_t(v >> 8);
     p[2] = std::uint8_t(v >> 16);
     p[3] = std::uint8_t(v >> 24);
 }
-void put16(std::uint8_t* p, std::uint16_t v)
-{
+void put16(std::uint8_t* p, std::uint16_t v) {
     p[0] = std::uint8_t(v);
     p[1] = std::uint8_t(v >> 8);
 }
@@ -130,8 +140,7 @@ struct Layout {
 };
 
 // Checks the headers in the first bytes of a file of fileSize bytes.
-int parseHeader(const std::uint8_t* h, std::size_t have, std::uint64_t fileSize, Layout& out)
-{
+int parseHeader(const std::uint8_t* h, std::size_t have, std::uint64_t fileSize, Layout& out) {
     if (have < 2 || h[0] != 'B' || h[1] != 'M')
         return TAVOR_E_FORMAT;
     if (have < kFileHeaderSize + 4)
@@ -155,8 +164,8 @@ int parseHeader(const std::uint8_t* h, std::size_t have, std::uint64_t fileSize,
         return TAVOR_E_FORMAT;
 
     const std::uint64_t w = static_cast<std::uint64_t>(width);
-    const std::uint64_t hAbs = height < 0 ? std::uint64_t(0) - std::uint64_t(std::int64_t(height))
-                                          : std::uint64_t(height);
+    const std::uint64_t hAbs =
+        height < 0 ? std::uint64_t(0) - std::uint64_t(std::int64_t(height)) : std::uint64_t(height);
     if (w * hAbs > static_cast<std::uint64_t>(TAVOR_MAX_PIXELS))
         return TAVOR_E_SIZE;
 
@@ -182,16 +191,14 @@ int parseHeader(const std::uint8_t* h, std::size_t have, std::uint64_t fileSize,
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
+    ~Fd() {
         if (fd_ >= 0)
             ::close(fd_);
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    int release()
-    {
+    int release() {
         const int fd = fd_;
         fd_ = -1;
         return fd;
@@ -202,8 +209,7 @@ private:
 };
 
 // Reads exactly n bytes at offset; TAVOR_E_TRUNCATED when the file ends first.
-int readAt(int fd, std::uint8_t* buf, std::size_t n, off_t offset)
-{
+int readAt(int fd, std::uint8_t* buf, std::size_t n, off_t offset) {
     while (n > 0) {
         const ssize_t got = ::pread(fd, buf, std::min(n, kIoChunk), offset);
         if (got < 0) {
@@ -220,8 +226,7 @@ int readAt(int fd, std::uint8_t* buf, std::size_t n, off_t offset)
     return TAVOR_OK;
 }
 
-bool writeAll(int fd, const std::uint8_t* buf, std::size_t n)
-{
+bool writeAll(int fd, const std::uint8_t* buf, std::size_t n) {
     while (n > 0) {
         const ssize_t put = ::write(fd, buf, std::min(n, kIoChunk));
         if (put < 0) {
@@ -240,8 +245,7 @@ struct Picture {
     Layout layout;
 };
 
-int readPicture(const char* path, Picture& pic)
-{
+int readPicture(const char* path, Picture& pic) {
     // Only regular files: a FIFO or device would block or never end.
     struct stat st;
     if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode))
@@ -255,7 +259,8 @@ int readPicture(const char* path, Picture& pic)
     const std::uint64_t fileSize = static_cast<std::uint64_t>(st.st_size);
 
     std::uint8_t head[kFileHeaderSize + kLargestInfoHeader];
-    const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, sizeof head));
+    const std::size_t have =
+        static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, sizeof head));
     int rc = readAt(fd.get(), head, have, 0);
     if (rc != TAVOR_OK)
         return rc;
@@ -270,8 +275,7 @@ int readPicture(const char* path, Picture& pic)
 }
 
 // Recolours every row and leaves them in bottom-up order with zeroed padding.
-void convertPicture(Picture& pic, const Tables& t)
-{
+void convertPicture(Picture& pic, const Tables& t) {
     const Layout& l = pic.layout;
     std::uint8_t* rows = pic.data.get() + l.pixelStart;
     const std::size_t used = l.width * 3;
@@ -295,8 +299,7 @@ void convertPicture(Picture& pic, const Tables& t)
         convert(l.height / 2);
 }
 
-void makeOutHeader(const Layout& l, std::uint8_t* h)
-{
+void makeOutHeader(const Layout& l, std::uint8_t* h) {
     const std::uint32_t imageSize = static_cast<std::uint32_t>(l.rowSize * l.height);
     std::memset(h, 0, kOutHeaderSize);
     h[0] = 'B';
@@ -316,8 +319,7 @@ void makeOutHeader(const Layout& l, std::uint8_t* h)
 std::atomic<unsigned> tempCounter{0};
 
 // Writes the picture under a temporary name beside outPath and renames it into place.
-int writePicture(const char* outPath, const Picture& pic)
-{
+int writePicture(const char* outPath, const Picture& pic) {
     const Layout& l = pic.layout;
     std::uint8_t header[kOutHeaderSize];
     makeOutHeader(l, header);
@@ -354,29 +356,30 @@ int writePicture(const char* outPath, const Picture& pic)
     return TAVOR_OK;
 }
 
-bool validMode(int mode)
-{
+bool validMode(int mode) {
     switch (mode) {
     case TAVOR_MODE_SEPIA:
     case TAVOR_MODE_GREEN:
     case TAVOR_MODE_BLUE:
     case TAVOR_MODE_GRAY:
-    case TAVOR_MODE_TINT: return true;
-    default: return false;
+    case TAVOR_MODE_TINT:
+        return true;
+    default:
+        return false;
     }
 }
 
 } // namespace
 
 extern "C" TAVOR_API int Monocro(const char* inPath, const char* outPath, int mode, int red,
-                                 int green, int blue)
-{
+                                 int green, int blue) {
     if (!inPath || !outPath || !*inPath || !*outPath)
         return TAVOR_E_ARG;
     if (!validMode(mode))
         return TAVOR_E_MODE;
     try {
-        const Tables tables = makeTables(mode, clampValue(red), clampValue(green), clampValue(blue));
+        const Tables tables =
+            makeTables(mode, clampValue(red), clampValue(green), clampValue(blue));
         Picture pic;
         int rc = readPicture(inPath, pic);
         if (rc != TAVOR_OK)

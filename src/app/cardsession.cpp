@@ -25,8 +25,8 @@ Card freshCardFor(TavorMain& m) {
 }
 
 void reportReadError(TavorMain& m, const RuntimeError& e) {
-    const bool missing = e.number() == RuntimeError::FileNotFound ||
-                         e.number() == RuntimeError::PathNotFound;
+    const bool missing =
+        e.number() == RuntimeError::FileNotFound || e.number() == RuntimeError::PathNotFound;
     if (missing)
         m.ui().message(QStringLiteral("ファイルが見つかりませんでした。"));
     else
@@ -40,9 +40,13 @@ void reportWriteError(TavorMain& m, int number) {
 
 } // namespace
 
-QString CaptionFor(const QString& path) { return QStringLiteral("Quillo 2.40   ") + path; }
+QString CaptionFor(const QString& path) {
+    return QStringLiteral("Quillo 2.40   ") + path;
+}
 
-void SetCaption(TavorMain& m, const QString& path) { m.view().setCaption(CaptionFor(path)); }
+void SetCaption(TavorMain& m, const QString& path) {
+    m.view().setCaption(CaptionFor(path));
+}
 
 bool OpenCardFile(TavorMain& m, const QString& path) {
     const CardFormat format = CardFormatOf(path);
@@ -77,8 +81,8 @@ bool OpenCardFile(TavorMain& m, const QString& path) {
         m.ChangedFlg = 0;
         return true;
     } catch (const RuntimeError& e) {
-        const bool missing = e.number() == RuntimeError::FileNotFound ||
-                             e.number() == RuntimeError::PathNotFound;
+        const bool missing =
+            e.number() == RuntimeError::FileNotFound || e.number() == RuntimeError::PathNotFound;
         if (missing && m.app.StartupFlg == 1) {
             NewCard(m);
             return false;

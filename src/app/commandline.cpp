@@ -1,15 +1,15 @@
 #include "commandline.h"
 
-#include "base/consoleui.h"
 #include "app/cardsession.h"
+#include "app/newcard.h"
+#include "app/printcommand.h"
+#include "base/consoleui.h"
+#include "base/settings.h"
 #include "document/cardfile.h"
 #include "document/cardview.h"
-#include "app/newcard.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
 #include "picture/cardpicture.h"
-#include "app/printcommand.h"
-#include "base/settings.h"
 #include "startup.h"
 
 #include <cstdio>

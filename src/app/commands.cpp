@@ -1,13 +1,13 @@
 #include "commands.h"
 
-#include "base/settings.h"
 #include "app/cardsession.h"
+#include "base/settings.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cardview.h"
+#include "document/tavormain.h"
 #include "newcard.h"
 #include "picture/cardpicture.h"
-#include "document/tavormain.h"
 
 #include <QFileInfo>
 
@@ -15,8 +15,9 @@ const char16_t* const OpenFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲ
 const char16_t* const SaveFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|";
 
 UiServices::Answer AskSaveChanges(TavorMain& m) {
-    return m.ui().messageBox(QStringLiteral("このデータは変更されています。\rデータを保存しますか？\r"),
-                             UiServices::title(), UiServices::YesNoCancel);
+    return m.ui().messageBox(
+        QStringLiteral("このデータは変更されています。\rデータを保存しますか？\r"),
+        UiServices::title(), UiServices::YesNoCancel);
 }
 
 bool SaveBeforeDiscarding(TavorMain& m) {
@@ -26,8 +27,10 @@ bool SaveBeforeDiscarding(TavorMain& m) {
     case UiServices::AnswerYes:
         // The card is discarded only once it is safely stored.
         return m.CardPath.isEmpty() ? ShowSaveDialog(m) : SaveCardFile(m);
-    case UiServices::AnswerNo: return true;
-    default: return false;
+    case UiServices::AnswerNo:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -76,13 +79,16 @@ bool SaveUwagaki(TavorMain& m) {
     // After an image export the card carries a card file's name it was never
     // saved under; a file of that name may be another card.
     if (m.CardPathFromExport && QFileInfo::exists(m.CardPath) &&
-        m.ui().messageBox(QStringLiteral("「%1」は既にあります。\r上書きしますか？").arg(m.CardPath),
-                          UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
+        m.ui().messageBox(
+            QStringLiteral("「%1」は既にあります。\r上書きしますか？").arg(m.CardPath),
+            UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
         return false;
     return SaveCardFile(m);
 }
 
-bool SaveName(TavorMain& m) { return ShowSaveDialog(m); }
+bool SaveName(TavorMain& m) {
+    return ShowSaveDialog(m);
+}
 
 bool FormUnload(TavorMain& m) {
     if (!SaveBeforeDiscarding(m))
@@ -95,4 +101,6 @@ bool FormUnload(TavorMain& m) {
     return true;
 }
 
-bool CanOverwriteSave(const TavorMain& m) { return !m.CardPath.isEmpty(); }
+bool CanOverwriteSave(const TavorMain& m) {
+    return !m.CardPath.isEmpty();
+}

@@ -24,10 +24,10 @@ bool ShowOpenDialog(TavorMain& m);
 // The save dialog; unless cancelled, writes (or exports) the chosen file.
 bool ShowSaveDialog(TavorMain& m);
 
-bool Sinki(TavorMain& m);        // new
-bool LoadHiraku(TavorMain& m);   // open
-bool SaveUwagaki(TavorMain& m);  // overwrite-save
-bool SaveName(TavorMain& m);     // save as, also the image export
+bool Sinki(TavorMain& m);       // new
+bool LoadHiraku(TavorMain& m);  // open
+bool SaveUwagaki(TavorMain& m); // overwrite-save
+bool SaveName(TavorMain& m);    // save as, also the image export
 
 // The exit logic: asks about a modified card (false: stay open), then stores
 // "file", "ify" and "ifx".

@@ -1,13 +1,13 @@
 #include "mainform.h"
 
-#include "base/datafiles.h"
-#include "document/card.h"
 #include "app/commands.h"
+#include "base/datafiles.h"
+#include "base/printer.h"
+#include "browser/viewform.h"
+#include "document/card.h"
 #include "document/tavormain.h"
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
-#include "base/printer.h"
-#include "browser/viewform.h"
 #include "helpwindow.h"
 #include "layout/printstyleform.h"
 #include "picture/backcolor.h"
@@ -17,9 +17,9 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
@@ -90,7 +90,8 @@ void MainForm::buildMenus() {
     MFile->setObjectName(QStringLiteral("MFile"));
     connect(MFile, &QMenu::aboutToShow, this, &MainForm::MFile_Click);
     Sinki = add(MFile, "Sinki", QStringLiteral("新規作成(&N)"), &MainForm::Sinki_Click);
-    Load_Hiraku = add(MFile, "Load_Hiraku", QStringLiteral("開く(&O)"), &MainForm::Load_Hiraku_Click);
+    Load_Hiraku =
+        add(MFile, "Load_Hiraku", QStringLiteral("開く(&O)"), &MainForm::Load_Hiraku_Click);
     Save_Uwagaki =
         add(MFile, "Save_Uwagaki", QStringLiteral("上書保存(&S)"), &MainForm::Save_Uwagaki_Click);
     Save_Name =
@@ -109,7 +110,8 @@ void MainForm::buildMenus() {
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("設定(&S)"));
     options->setObjectName(QStringLiteral("mnu_settei"));
-    mnu_Haikei = add(options, "mnu_Haikei", QStringLiteral("背景(&H)"), &MainForm::mnu_Haikei_Click);
+    mnu_Haikei =
+        add(options, "mnu_Haikei", QStringLiteral("背景(&H)"), &MainForm::mnu_Haikei_Click);
     mnu_GazouSet = add(options, "mnu_GazouSet", QStringLiteral("画像設定(&G)"),
                        &MainForm::Cmd_PictureSetting_Click);
 
@@ -129,9 +131,13 @@ void MainForm::buildToolbar() {
     };
     // Indices 1, 5, 7 and 10 are the separators between the groups.
     const Button buttons[] = {
-        {2, "new", u"新規作成"},   {3, "open", u"開く"},         {4, "save", u"上書保存"},
-        {6, "background", u"背景の読込"}, {8, "printstyle", u"印刷スタイル"},
-        {9, "print", u"印刷"},     {11, "help", u"ヘルプ"},
+        {2, "new", u"新規作成"},
+        {3, "open", u"開く"},
+        {4, "save", u"上書保存"},
+        {6, "background", u"背景の読込"},
+        {8, "printstyle", u"印刷スタイル"},
+        {9, "print", u"印刷"},
+        {11, "help", u"ヘルプ"},
     };
     int next = 1;
     for (const Button& b : buttons) {
@@ -187,36 +193,71 @@ void MainForm::IcPrint(int index) {
 
 void MainForm::Toolbar1_ButtonClick(int index) {
     switch (index) {
-    case 2: Sinki_Click(); break;
-    case 3: Load_Hiraku_Click(); break;
-    case 4: Save_Uwagaki_Click(); break;
-    case 6: HaikeiLoad_Click(); break;
-    case 8: PrintS_Click(); break;
-    case 9: Insatu_Click(); break;
-    case 11: Houhou_Click(); break;
-    default: break;
+    case 2:
+        Sinki_Click();
+        break;
+    case 3:
+        Load_Hiraku_Click();
+        break;
+    case 4:
+        Save_Uwagaki_Click();
+        break;
+    case 6:
+        HaikeiLoad_Click();
+        break;
+    case 8:
+        PrintS_Click();
+        break;
+    case 9:
+        Insatu_Click();
+        break;
+    case 11:
+        Houhou_Click();
+        break;
+    default:
+        break;
     }
 }
 
-void MainForm::Sinki_Click() { ::Sinki(m); }
-void MainForm::Load_Hiraku_Click() { LoadHiraku(m); }
-void MainForm::Save_Uwagaki_Click() { SaveUwagaki(m); }
-void MainForm::Save_Name_Click() { SaveName(m); }
-void MainForm::Shuryo_Click() { close(); }
-void MainForm::MFile_Click() { Save_Uwagaki->setEnabled(CanOverwriteSave(m)); }
+void MainForm::Sinki_Click() {
+    ::Sinki(m);
+}
+void MainForm::Load_Hiraku_Click() {
+    LoadHiraku(m);
+}
+void MainForm::Save_Uwagaki_Click() {
+    SaveUwagaki(m);
+}
+void MainForm::Save_Name_Click() {
+    SaveName(m);
+}
+void MainForm::Shuryo_Click() {
+    close();
+}
+void MainForm::MFile_Click() {
+    Save_Uwagaki->setEnabled(CanOverwriteSave(m));
+}
 
 void MainForm::HaikeiLoad_Click() {
     m.ui().setBusy(true);
     showToolWindow(new ViewForm(m));
 }
 
-void MainForm::PrintS_Click() { showToolWindow(new PrintsForm(m)); }
+void MainForm::PrintS_Click() {
+    showToolWindow(new PrintsForm(m));
+}
 
-void MainForm::Insatu_Click() { showToolWindow(new IsForm2(m)); }
+void MainForm::Insatu_Click() {
+    showToolWindow(new IsForm2(m));
+}
 
-void MainForm::mnu_Haikei_Click() { showModalDialog(new frmBackColor(m, this)); }
+void MainForm::mnu_Haikei_Click() {
+    showModalDialog(new frmBackColor(m, this));
+}
 
-void MainForm::Cmd_PictureSetting_Click() { showModalDialog(new frmPictureSetting(m, this)); }
+void MainForm::Cmd_PictureSetting_Click() {
+    showModalDialog(new frmPictureSetting(m, this));
+}
 
 void MainForm::Houhou_Click() {
     if (!m_help)
@@ -245,7 +286,9 @@ void MainForm::showModalDialog(QWidget* dialog) {
     dialog->show();
 }
 
-void MainForm::setCaption(const QString& caption) { setWindowTitle(caption); }
+void MainForm::setCaption(const QString& caption) {
+    setWindowTitle(caption);
+}
 
 void MainForm::showCardData() {
     const QString current = m.hasPrinter() ? m.printer().CurrentFontName() : QString();
@@ -261,11 +304,17 @@ void MainForm::layoutCanvas() {
     Picture1->placeIn(Frame1->size(), m_canvasCentred);
 }
 
-void MainForm::redrawCard() { Picture1->RedrawCard(); }
+void MainForm::redrawCard() {
+    Picture1->RedrawCard();
+}
 
-void MainForm::clearCardPicture() { Picture1->setPictureShown(false); }
+void MainForm::clearCardPicture() {
+    Picture1->setPictureShown(false);
+}
 
-void MainForm::showCardPicture() { Picture1->setPictureShown(true); }
+void MainForm::showCardPicture() {
+    Picture1->setPictureShown(true);
+}
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Frame1 && event->type() == QEvent::Resize)

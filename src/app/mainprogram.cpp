@@ -1,11 +1,11 @@
 #include "mainprogram.h"
 
+#include "base/printer.h"
+#include "base/uiservices.h"
 #include "document/tavormain.h"
 #include "mainform.h"
-#include "base/printer.h"
 #include "startup.h"
 #include "ttlform.h"
-#include "base/uiservices.h"
 
 #include <QGuiApplication>
 #include <QScreen>

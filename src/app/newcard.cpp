@@ -1,19 +1,21 @@
 #include "newcard.h"
 
+#include "app/cardsession.h"
 #include "base/fonts.h"
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
 #include "document/card.h"
-#include "app/cardsession.h"
 #include "document/cardfile.h"
 #include "document/cardview.h"
-#include "layout/printergeometry.h"
-#include "base/printer.h"
-#include "print/printerpaper.h"
-#include "picture/cardpicture.h"
 #include "document/tavormain.h"
+#include "layout/printergeometry.h"
+#include "picture/cardpicture.h"
+#include "print/printerpaper.h"
 
-QString CurrentFontName(TavorMain& m) { return m.printer().CurrentFontName(); }
+QString CurrentFontName(TavorMain& m) {
+    return m.printer().CurrentFontName();
+}
 
 void NewCard(TavorMain& m) {
     try {

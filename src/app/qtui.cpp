@@ -10,26 +10,42 @@
 UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, Buttons buttons) {
     QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
     switch (buttons) {
-    case Ok: qtButtons = QMessageBox::Ok; break;
-    case YesNoCancel: qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
-    case YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
-    case OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case Ok:
+        qtButtons = QMessageBox::Ok;
+        break;
+    case YesNoCancel:
+        qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
+    case YesNo:
+        qtButtons = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case OkCancel:
+        qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
     }
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     QMessageBox box(buttons == Ok ? QMessageBox::Information : QMessageBox::Question, title,
                     shown.trimmed(), qtButtons, m_parent);
     switch (box.exec()) {
-    case QMessageBox::Yes: return AnswerYes;
-    case QMessageBox::No: return AnswerNo;
-    case QMessageBox::Ok: return AnswerOk;
-    default: return AnswerCancel;
+    case QMessageBox::Yes:
+        return AnswerYes;
+    case QMessageBox::No:
+        return AnswerNo;
+    case QMessageBox::Ok:
+        return AnswerOk;
+    default:
+        return AnswerCancel;
     }
 }
 
-void QtUi::beep() { QApplication::beep(); }
+void QtUi::beep() {
+    QApplication::beep();
+}
 
-void QtUi::processEvents() { QApplication::processEvents(); }
+void QtUi::processEvents() {
+    QApplication::processEvents();
+}
 
 void QtUi::setBusy(bool busy) {
     if (busy)
@@ -54,7 +70,8 @@ QString QtUi::qtFilter(const QString& filter) {
 }
 
 std::optional<QString> QtUi::openFileName(const QString& initial, const QString& filter) {
-    const QString name = QFileDialog::getOpenFileName(m_parent, QString(), initial, qtFilter(filter));
+    const QString name =
+        QFileDialog::getOpenFileName(m_parent, QString(), initial, qtFilter(filter));
     if (name.isEmpty())
         return std::nullopt;
     return name;

@@ -1,15 +1,15 @@
 #include "startup.h"
 
 #include "app/cardsession.h"
-#include "document/cardfile.h"
-#include "document/cardview.h"
 #include "app/newcard.h"
-#include "document/tavormain.h"
-#include "picture/cardpicture.h"
 #include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
 #include "base/uiservices.h"
+#include "document/cardfile.h"
+#include "document/cardview.h"
+#include "document/tavormain.h"
+#include "picture/cardpicture.h"
 
 #include <QFileInfo>
 
@@ -84,9 +84,8 @@ void InitApp(TavorMain& m, const QString& cardOnCommandLine) {
             madeNew = true;
         }
         // A colour is an RGB value; the flag a 16-bit number.
-        m.app.BackColor = quint32(ReadNumberSetting(m, QStringLiteral("opt"),
-                                                    QStringLiteral("BackColor"), 16777215, 0,
-                                                    16777215));
+        m.app.BackColor = quint32(ReadNumberSetting(
+            m, QStringLiteral("opt"), QStringLiteral("BackColor"), 16777215, 0, 16777215));
         m.app.HaikeiFlg = int(ReadNumberSetting(m, QStringLiteral("opt"),
                                                 QStringLiteral("HaikeiFlg"), 1, -32768, 32767));
 

@@ -16,17 +16,18 @@ TtlForm::TtlForm(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::Frame
         f.setPointSize(pointSize);
         f.setBold(true);
         label->setFont(f);
-        label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(color.name()));
+        label->setStyleSheet(
+            QStringLiteral("color: %1; background: transparent;").arg(color.name()));
         label->setGeometry(150 + dx, y + dx, 260, pointSize * 2 + 8);
         return label;
     };
     // Each title is drawn twice, a shade under a face, for a raised look.
     Label4 = makeLabel(QStringLiteral("Label4"), QString(), 22, 70, QColor(0x9a, 0xa7, 0xb8), 2);
     Label1 = makeLabel(QStringLiteral("Label1"), QString(), 22, 70, QColor(0x1d, 0x3a, 0x6b), 0);
-    Label5 = makeLabel(QStringLiteral("Label5"), QStringLiteral("ビジュアル名刺印刷ソフト"), 11, 130,
-                       QColor(0xb8, 0xc2, 0xcf), 1);
-    Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral("ビジュアル名刺印刷ソフト"), 11, 130,
-                       QColor(0x33, 0x44, 0x55), 0);
+    Label5 = makeLabel(QStringLiteral("Label5"), QStringLiteral("ビジュアル名刺印刷ソフト"), 11,
+                       130, QColor(0xb8, 0xc2, 0xcf), 1);
+    Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral("ビジュアル名刺印刷ソフト"), 11,
+                       130, QColor(0x33, 0x44, 0x55), 0);
     Label1->setText(QStringLiteral("Quillo 2.40"));
     Label4->setText(QStringLiteral("Quillo 2.40"));
 }

@@ -5,7 +5,9 @@
 
 #include <fontconfig/fontconfig.h>
 
-QStringList InstalledFontFamilies() { return QFontDatabase::families(); }
+QStringList InstalledFontFamilies() {
+    return QFontDatabase::families();
+}
 
 static QString fontconfigJapaneseSans() {
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));

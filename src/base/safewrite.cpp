@@ -16,21 +16,29 @@ SafeFile::~SafeFile() {
 int SafeFile::errorNumber(int savedErrno) const {
     switch (savedErrno) {
     case ENOSPC:
-    case EDQUOT: return RuntimeError::DiskFull;
+    case EDQUOT:
+        return RuntimeError::DiskFull;
     case EACCES:
     case EPERM:
-    case EROFS: return RuntimeError::PermissionDenied;
+    case EROFS:
+        return RuntimeError::PermissionDenied;
     case ENOENT:
-    case ENOTDIR: return RuntimeError::PathNotFound;
-    case EISDIR: return RuntimeError::PathFileAccess;
-    default: break;
+    case ENOTDIR:
+        return RuntimeError::PathNotFound;
+    case EISDIR:
+        return RuntimeError::PathFileAccess;
+    default:
+        break;
     }
     if (!m_file)
         return RuntimeError::PathFileAccess;
     switch (m_file->error()) {
-    case QFileDevice::PermissionsError: return RuntimeError::PermissionDenied;
-    case QFileDevice::OpenError: return RuntimeError::PathFileAccess;
-    default: return RuntimeError::DeviceIo;
+    case QFileDevice::PermissionsError:
+        return RuntimeError::PermissionDenied;
+    case QFileDevice::OpenError:
+        return RuntimeError::PathFileAccess;
+    default:
+        return RuntimeError::DeviceIo;
     }
 }
 
@@ -47,7 +55,9 @@ int SafeFile::open() {
     return 0;
 }
 
-QIODevice& SafeFile::device() { return *m_file; }
+QIODevice& SafeFile::device() {
+    return *m_file;
+}
 
 int SafeFile::commit() {
     if (!m_file)
@@ -91,11 +101,10 @@ int WriteFileSafely(const QString& path, const std::function<bool(QIODevice&)>& 
 }
 
 int WriteFileSafely(const QString& path, const QByteArray& bytes) {
-    return WriteFileSafely(path,
-                           [&](QIODevice& d) { return d.write(bytes) == bytes.size(); });
+    return WriteFileSafely(path, [&](QIODevice& d) { return d.write(bytes) == bytes.size(); });
 }
 
 QString WriteErrorMessage(int number) {
-    return QStringLiteral("書き込みエラーです。 # ") + QString::number(number) +
-           QLatin1Char('\r') + RuntimeError::describe(number);
+    return QStringLiteral("書き込みエラーです。 # ") + QString::number(number) + QLatin1Char('\r') +
+           RuntimeError::describe(number);
 }

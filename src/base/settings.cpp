@@ -45,7 +45,9 @@ void Settings::setNumber(const QString& section, const QString& key, double valu
     setText(section, key, numberText(value));
 }
 
-void Settings::sync() { m_store->sync(); }
+void Settings::sync() {
+    m_store->sync();
+}
 
 bool Settings::parseNumber(const QString& text, double* value) {
     const QString t = text.trimmed();
@@ -57,4 +59,6 @@ bool Settings::parseNumber(const QString& text, double* value) {
     return true;
 }
 
-QString Settings::numberText(double value) { return QString::number(value, 'g', 15); }
+QString Settings::numberText(double value) {
+    return QString::number(value, 'g', 15);
+}

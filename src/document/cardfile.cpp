@@ -29,7 +29,7 @@ QByteArray readCardBytes(const QString& path) {
         if (errno == ENOENT) {
             const QString folder = QFileInfo(path).absolutePath();
             throw RuntimeError(QFileInfo(folder).isDir() ? RuntimeError::FileNotFound
-                                                          : RuntimeError::PathNotFound);
+                                                         : RuntimeError::PathNotFound);
         }
         if (errno == EACCES)
             throw RuntimeError(RuntimeError::PermissionDenied);
@@ -92,15 +92,21 @@ bool CheckPicturePath(TavorMain& m, const QString& path) {
     return false;
 }
 
-
 void ReadCardFile(const QString& path, Card& card) {
     const CardFormat format = CardFormatOf(path);
     FieldReader in(Cp932::decode(readCardBytes(path)));
     switch (format) {
-    case CardFormat::V22: ReadCard22(in, card); break;
-    case CardFormat::V20: ReadCard20(in, card); break;
-    case CardFormat::V11: ReadCard11(in, card); break;
-    default: throw RuntimeError(RuntimeError::BadFileName);
+    case CardFormat::V22:
+        ReadCard22(in, card);
+        break;
+    case CardFormat::V20:
+        ReadCard20(in, card);
+        break;
+    case CardFormat::V11:
+        ReadCard11(in, card);
+        break;
+    default:
+        throw RuntimeError(RuntimeError::BadFileName);
     }
 }
 

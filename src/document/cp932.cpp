@@ -73,9 +73,8 @@ static bool encodeInto(const QString& text, QByteArray* out, QString* badChar) {
             if (badChar) {
                 const qsizetype index = (source.size() - qsizetype(inLeft)) / 2;
                 const QChar c = text.at(index);
-                *badChar = (c.isHighSurrogate() && index + 1 < text.size())
-                               ? text.mid(index, 2)
-                               : QString(c);
+                *badChar = (c.isHighSurrogate() && index + 1 < text.size()) ? text.mid(index, 2)
+                                                                            : QString(c);
             }
             return false;
         }

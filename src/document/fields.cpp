@@ -7,8 +7,12 @@
 
 namespace {
 
-bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c) {
+    return c == u'\r' || c == u'\n';
+}
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 } // namespace
 
@@ -59,7 +63,9 @@ FieldReader::Field FieldReader::next() {
     return f;
 }
 
-QString FieldReader::readString() { return next().text; }
+QString FieldReader::readString() {
+    return next().text;
+}
 
 double FieldReader::readNumber() {
     const Field f = next();
@@ -83,7 +89,9 @@ double FieldReader::readNumber() {
     return v;
 }
 
-double FieldReader::readDouble() { return readNumber(); }
+double FieldReader::readDouble() {
+    return readNumber();
+}
 
 float FieldReader::readSingle() {
     const double v = readNumber();
@@ -95,19 +103,23 @@ float FieldReader::readSingle() {
 std::int32_t FieldReader::readLong() {
     // Fractions round half to even, as the conversion to a whole number always did.
     const double v = std::nearbyint(readNumber());
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+    if (v < std::numeric_limits<std::int32_t>::min() ||
+        v > std::numeric_limits<std::int32_t>::max())
         throw RuntimeError(RuntimeError::Overflow);
     return std::int32_t(v);
 }
 
 std::int16_t FieldReader::readInteger() {
     const double v = std::nearbyint(readNumber());
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+    if (v < std::numeric_limits<std::int16_t>::min() ||
+        v > std::numeric_limits<std::int16_t>::max())
         throw RuntimeError(RuntimeError::Overflow);
     return std::int16_t(v);
 }
 
-bool FieldReader::readBoolean() { return readNumber() != 0; }
+bool FieldReader::readBoolean() {
+    return readNumber() != 0;
+}
 
 void FieldWriter::separate() {
     if (m_lineStarted)

@@ -1,8 +1,8 @@
 #include "tavormain.h"
 
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "cardview.h"
-#include "base/printer.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -35,9 +35,13 @@ bool TavorMain::selectPrinter(const QString& deviceName) {
     return true;
 }
 
-void TavorMain::setPrinter(std::unique_ptr<Printer> printer) { m_printer = std::move(printer); }
+void TavorMain::setPrinter(std::unique_ptr<Printer> printer) {
+    m_printer = std::move(printer);
+}
 
-void TavorMain::setView(CardView* view) { m_view = view ? view : m_nullView.get(); }
+void TavorMain::setView(CardView* view) {
+    m_view = view ? view : m_nullView.get();
+}
 
 QString TavorMain::dataFolder() const {
     QString folder = m_dataFolder;

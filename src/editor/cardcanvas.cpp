@@ -15,9 +15,7 @@
 
 #include <cmath>
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(tavor) {
     setObjectName(QStringLiteral("Picture1"));
@@ -46,8 +44,12 @@ CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
     }
 }
 
-double CardCanvas::pixelsPerMmX() const { return TwipsPerMm / std::max(1, m.app.TppX); }
-double CardCanvas::pixelsPerMmY() const { return TwipsPerMm / std::max(1, m.app.TppY); }
+double CardCanvas::pixelsPerMmX() const {
+    return TwipsPerMm / std::max(1, m.app.TppX);
+}
+double CardCanvas::pixelsPerMmY() const {
+    return TwipsPerMm / std::max(1, m.app.TppY);
+}
 
 QFont CardCanvas::fontOf(int i) const {
     const TextItem& t = m.card.TextItems[i];
@@ -63,7 +65,8 @@ QFont CardCanvas::fontOf(int i) const {
 void CardCanvas::measure(int i) {
     TextItem& t = m.card.TextItems[i];
     const QFontMetricsF fm(fontOf(i));
-    StoreMeasuredSize(t, fm.horizontalAdvance(t.Text) / pixelsPerMmX(), fm.height() / pixelsPerMmY());
+    StoreMeasuredSize(t, fm.horizontalAdvance(t.Text) / pixelsPerMmX(),
+                      fm.height() / pixelsPerMmY());
 }
 
 void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QColor& color,

@@ -1,16 +1,16 @@
 #include "cardimage.h"
 
-#include "base/units.h"
 #include "base/runtimeerror.h"
 #include "base/safewrite.h"
 #include "base/uiservices.h"
+#include "base/units.h"
 #include "document/cardfile.h"
 #include "document/tavormain.h"
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QPainter>
 #include <QImageWriter>
+#include <QPainter>
 
 #include <algorithm>
 #include <cerrno>
@@ -45,7 +45,8 @@ CardImageGeometry CardImageGeometryFor(double W, double H, int scale, int tppX, 
     // A card file may hold any card size; what cannot be allocated is
     // refused by the renderer, but the pixel count must stay a number.
     constexpr double MostPixels = 1e6;
-    g.widthPixels = std::max(1, int(std::lround(std::min(MostPixels, g.widthTwips / std::max(1, tppX)))));
+    g.widthPixels =
+        std::max(1, int(std::lround(std::min(MostPixels, g.widthTwips / std::max(1, tppX)))));
     g.heightPixels =
         std::max(1, int(std::lround(std::min(MostPixels, g.heightTwips / std::max(1, tppY)))));
     return g;

@@ -61,7 +61,9 @@ float FontSizeStep(float size, bool up, bool* limited) {
     return float(s);
 }
 
-double TruncateToTenth(const QString& text) { return std::floor(LeadingNumber(text) * 10) / 10; }
+double TruncateToTenth(const QString& text) {
+    return std::floor(LeadingNumber(text) * 10) / 10;
+}
 
 double TakasaStep(double height, bool up, bool* limited) {
     double h = up ? height + 0.1 : height - 0.1;
@@ -78,7 +80,9 @@ double TakasaStep(double height, bool up, bool* limited) {
     return h;
 }
 
-QString FormatOneDecimal(double value) { return FormatPosition(value); }
+QString FormatOneDecimal(double value) {
+    return FormatPosition(value);
+}
 
 QString CleanLineText(const QString& text) {
     QString out = text;

@@ -239,7 +239,9 @@ void LineTab::changed() {
     emit redraw(m_index);
 }
 
-void LineTab::rest(QScrollBar* spin) { spin->setValue(1); }
+void LineTab::rest(QScrollBar* spin) {
+    spin->setValue(1);
+}
 
 void LineTab::Text1_Change(const QString& text) {
     const QString clean = CleanLineText(text);

@@ -1,7 +1,7 @@
 #include "printergeometry.h"
 
-#include "document/tavormain.h"
 #include "base/printer.h"
+#include "document/tavormain.h"
 #include "print/printerpaper.h"
 
 void ReadPrinterOffsets(TavorMain& m) {

@@ -12,8 +12,8 @@
 
 #include <QFile>
 #include <QImageReader>
-#include <QScopeGuard>
 #include <QPainter>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cerrno>
@@ -336,9 +336,8 @@ QImage ReadPicture(const QString& path) {
         throw pictureTooLarge(size);
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(std::max(previousLimit, MaxDecodeMegabytes));
-    const auto restoreLimit = qScopeGuard([previousLimit] {
-        QImageReader::setAllocationLimit(previousLimit);
-    });
+    const auto restoreLimit =
+        qScopeGuard([previousLimit] { QImageReader::setAllocationLimit(previousLimit); });
     if (jpeg)
         checkJpegComplete(path);
     else if (reader.format() == "bmp")

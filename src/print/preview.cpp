@@ -1,8 +1,8 @@
 #include "preview.h"
 
-#include "base/units.h"
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
+#include "base/units.h"
 #include "document/card.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"

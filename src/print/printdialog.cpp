@@ -1,11 +1,11 @@
 #include "printdialog.h"
 
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
 #include "base/uiservices.h"
 #include "document/tavormain.h"
 #include "preview.h"
-#include "base/printer.h"
 #include "printerpaper.h"
 #include "printjob.h"
 #include "systemprinter.h"

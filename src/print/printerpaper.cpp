@@ -1,9 +1,9 @@
 #include "printerpaper.h"
 
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
 #include "document/tavormain.h"
-#include "base/printer.h"
 
 void SetupPrinterPaper(TavorMain& m, double paperHeight, double paperWidth) {
     Printer& printer = m.printer();

@@ -1,10 +1,10 @@
 #include "printjob.h"
 
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
-#include "base/printer.h"
 #include "printerpaper.h"
 
 #include <QImage>

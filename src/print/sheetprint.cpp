@@ -1,10 +1,10 @@
 #include "sheetprint.h"
 
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
 #include "base/uiservices.h"
 #include "document/tavormain.h"
-#include "base/printer.h"
 
 #include <QImage>
 

@@ -1,7 +1,7 @@
-#include "app/mainform.h"
 #include "app/cardsession.h"
-#include "document/cardfile.h"
+#include "app/mainform.h"
 #include "app/newcard.h"
+#include "document/cardfile.h"
 #include "testcontext.h"
 
 #include <QAction>
@@ -64,12 +64,24 @@ void TestMainForm::menusInOrder() {
         for (QAction* a : top->menu()->actions())
             seen << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
-    const QStringList expected{
-        "ﾌｧｲﾙ(&F)", "新規作成(&N)", "開く(&O)", "上書保存(&S)", "名前を付けて保存(&A)", "-",
-        "背景の読込(&H)", "-", "終了(&X)",
-        "印刷(&I)", "ｽﾀｲﾙ設定(&S)", "-", "印刷実行(&P)",
-        "設定(&S)", "背景(&H)", "画像設定(&G)",
-        "ﾍﾙﾌﾟ(&H)", "目次(&M)"};
+    const QStringList expected{"ﾌｧｲﾙ(&F)",
+                               "新規作成(&N)",
+                               "開く(&O)",
+                               "上書保存(&S)",
+                               "名前を付けて保存(&A)",
+                               "-",
+                               "背景の読込(&H)",
+                               "-",
+                               "終了(&X)",
+                               "印刷(&I)",
+                               "ｽﾀｲﾙ設定(&S)",
+                               "-",
+                               "印刷実行(&P)",
+                               "設定(&S)",
+                               "背景(&H)",
+                               "画像設定(&G)",
+                               "ﾍﾙﾌﾟ(&H)",
+                               "目次(&M)"};
     QCOMPARE(seen, expected);
     for (const char* name : {"Sinki", "Load_Hiraku", "Save_Uwagaki", "Save_Name", "HaikeiLoad",
                              "Shuryo", "PrintS", "Insatu", "mnu_Haikei", "mnu_GazouSet", "Houhou"})
@@ -180,8 +192,7 @@ void TestMainForm::yesThenCancelledDialogStops() {
     f.t.m->ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerYes);
     f.action(command.toLatin1().constData())->trigger();
-    QCOMPARE(f.t.ui.saveFilters,
-             QStringList{"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|"});
+    QCOMPARE(f.t.ui.saveFilters, QStringList{"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|"});
     QVERIFY(f.t.ui.openFilters.isEmpty());
     QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("未保存"));
     QCOMPARE(f.t.m->ChangedFlg, 1);
@@ -339,11 +350,16 @@ void TestMainForm::entriesOpenTheirWindows_data() {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("window");
     QTest::addColumn<bool>("disablesMain");
-    QTest::newRow("image browser") << "HaikeiLoad" << "ViewForm" << true;
-    QTest::newRow("print style") << "PrintS" << "PrintsForm" << true;
-    QTest::newRow("print dialog") << "Insatu" << "IsForm2" << true;
-    QTest::newRow("background") << "mnu_Haikei" << "frmBackColor" << false;
-    QTest::newRow("picture settings") << "mnu_GazouSet" << "frmPictureSetting" << false;
+    QTest::newRow("image browser") << "HaikeiLoad"
+                                   << "ViewForm" << true;
+    QTest::newRow("print style") << "PrintS"
+                                 << "PrintsForm" << true;
+    QTest::newRow("print dialog") << "Insatu"
+                                  << "IsForm2" << true;
+    QTest::newRow("background") << "mnu_Haikei"
+                                << "frmBackColor" << false;
+    QTest::newRow("picture settings") << "mnu_GazouSet"
+                                      << "frmPictureSetting" << false;
 }
 
 void TestMainForm::entriesOpenTheirWindows() {

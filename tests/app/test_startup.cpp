@@ -1,7 +1,7 @@
+#include "app/cardsession.h"
+#include "app/startup.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
-#include "app/startup.h"
-#include "app/cardsession.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cp932.h"
@@ -61,14 +61,24 @@ void TestStartup::badNumberSettings_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("error");
-    QTest::newRow("ify") << "sti" << "ify" << "abc" << int(RuntimeError::TypeMismatch);
-    QTest::newRow("ifx") << "sti" << "ifx" << "1,5" << int(RuntimeError::TypeMismatch);
-    QTest::newRow("BackColor") << "opt" << "BackColor" << "white" << int(RuntimeError::TypeMismatch);
-    QTest::newRow("HaikeiFlg") << "opt" << "HaikeiFlg" << "" << int(RuntimeError::TypeMismatch);
-    QTest::newRow("BackColor too large") << "opt" << "BackColor" << "99999999"
-                                         << int(RuntimeError::Overflow);
-    QTest::newRow("HaikeiFlg too large") << "opt" << "HaikeiFlg" << "1e20"
-                                         << int(RuntimeError::Overflow);
+    QTest::newRow("ify") << "sti"
+                         << "ify"
+                         << "abc" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("ifx") << "sti"
+                         << "ifx"
+                         << "1,5" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("BackColor") << "opt"
+                               << "BackColor"
+                               << "white" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("HaikeiFlg") << "opt"
+                               << "HaikeiFlg"
+                               << "" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("BackColor too large") << "opt"
+                                         << "BackColor"
+                                         << "99999999" << int(RuntimeError::Overflow);
+    QTest::newRow("HaikeiFlg too large") << "opt"
+                                         << "HaikeiFlg"
+                                         << "1e20" << int(RuntimeError::Overflow);
 }
 
 void TestStartup::badNumberSettings() {
@@ -214,7 +224,8 @@ void TestStartup::capturePrinters() {
     QVERIFY(t.ui.eventRuns >= 2);
 
     // The built-in PDF printer alone still prints: no message.
-    TestPrinterHost pdfOnly({QStringLiteral("PDF")}, [&](const QString& n) { return t.host->open(n); });
+    TestPrinterHost pdfOnly({QStringLiteral("PDF")},
+                            [&](const QString& n) { return t.host->open(n); });
     TavorMain lonely(t.ui, *t.settings, pdfOnly);
     CapturePrinters(lonely);
     QCOMPARE(lonely.app.PrinterList, QStringList{"PDF"});
@@ -225,7 +236,7 @@ void TestStartup::capturePrinters() {
     CapturePrinters(without);
     QVERIFY(without.app.PrinterList.isEmpty());
     QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("プリンタが設定されていません。\r\n"
-                                                     "「Quillo」の印刷機能は使用できません。")});
+                                                      "「Quillo」の印刷機能は使用できません。")});
 }
 
 void TestStartup::fontListAndLineFonts() {

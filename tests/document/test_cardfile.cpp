@@ -1,9 +1,9 @@
-#include "base/runtimeerror.h"
 #include "app/cardsession.h"
+#include "app/newcard.h"
+#include "base/runtimeerror.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cp932.h"
-#include "app/newcard.h"
 #include "testcontext.h"
 
 #include <QtTest>
@@ -119,7 +119,8 @@ void TestCardFile::roundTripEveryField() {
     // Writing what was read gives the same bytes again.
     u.m->CardPath = u.path(QStringLiteral("y.qcd"));
     QVERIFY(SaveCardFile(*u.m));
-    QCOMPARE(readBytes(u.path(QStringLiteral("y.qcd"))), readBytes(t.path(QStringLiteral("x.qcd"))));
+    QCOMPARE(readBytes(u.path(QStringLiteral("y.qcd"))),
+             readBytes(t.path(QStringLiteral("x.qcd"))));
 }
 
 void TestCardFile::newCardFileText() {
@@ -161,7 +162,8 @@ void TestCardFile::newCardFileText() {
 
 void TestCardFile::readFormat20() {
     TestContext t;
-    QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card20.qmd"), t.path(QStringLiteral("a.qmd"))));
+    QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card20.qmd"),
+                        t.path(QStringLiteral("a.qmd"))));
     t.m->card.PicColorMode = 2;
     t.m->card.PicTint = {1, 2, 3};
     t.m->card.PrnScaleH = 123.5;
@@ -200,7 +202,8 @@ void TestCardFile::readFormat20() {
 
 void TestCardFile::readFormat11() {
     TestContext t;
-    QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card11.qms"), t.path(QStringLiteral("b.qms"))));
+    QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card11.qms"),
+                        t.path(QStringLiteral("b.qms"))));
     t.m->card.TextItems[2].Text = QStringLiteral("old department");
     t.m->card.PrintStyle.MsX = 80;
     t.m->card.PicColorMode = 5;
@@ -240,8 +243,10 @@ void TestCardFile::readFormat11() {
 void TestCardFile::endingsIgnoreCase_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("cardPath");
-    QTest::newRow("upper qcd") << "X.QCD" << "X.QCD";
-    QTest::newRow("mixed qmd") << "Y.Qmd" << "Y.qcd";
+    QTest::newRow("upper qcd") << "X.QCD"
+                               << "X.QCD";
+    QTest::newRow("mixed qmd") << "Y.Qmd"
+                               << "Y.qcd";
 }
 
 void TestCardFile::endingsIgnoreCase() {
@@ -269,7 +274,8 @@ void TestCardFile::failedReadKeepsCard_data() {
     QByteArray wrongType = good;
     wrongType.replace("51,91", "\"x\",91");
     QTest::newRow("wrong type") << wrongType << RuntimeError(RuntimeError::TypeMismatch).message();
-    QTest::newRow("empty file") << QByteArray() << RuntimeError(RuntimeError::InputPastEnd).message();
+    QTest::newRow("empty file") << QByteArray()
+                                << RuntimeError(RuntimeError::InputPastEnd).message();
     QTest::newRow("count overflow") << QByteArray("\"\",1,1,1,1,1,1,1,1,0,0,99999,2")
                                     << RuntimeError(RuntimeError::Overflow).message();
 }
@@ -315,7 +321,8 @@ void TestCardFile::missingFileAtStartupGivesNewCard() {
 void TestCardFile::invalidBytesReadAsReplacement() {
     TestContext t;
     QByteArray bytes = Cp932::encode(WriteCard22(sampleCard())).value();
-    const qsizetype at = bytes.indexOf("\"\x8d\x73" "0"); // "行0
+    const qsizetype at = bytes.indexOf("\"\x8d\x73"
+                                       "0"); // "行0
     QVERIFY(at > 0);
     bytes[at + 1] = char(0xA0);
     bytes[at + 2] = char(0xFD);
@@ -377,10 +384,14 @@ void TestCardFile::refusedCardWritesNothing_data() {
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("named");
-    QTest::newRow("quote") << 3 << "say \"hi\"" << "役職";
-    QTest::newRow("line break") << 5 << "03\n1234" << "電話番号";
-    QTest::newRow("emoji") << 9 << "mail 😀" << "😀";
-    QTest::newRow("euro") << 0 << "100€" << "名前";
+    QTest::newRow("quote") << 3 << "say \"hi\""
+                           << "役職";
+    QTest::newRow("line break") << 5 << "03\n1234"
+                                << "電話番号";
+    QTest::newRow("emoji") << 9 << "mail 😀"
+                           << "😀";
+    QTest::newRow("euro") << 0 << "100€"
+                          << "名前";
 }
 
 void TestCardFile::refusedCardWritesNothing() {
@@ -408,11 +419,11 @@ class SmallDisk {
 public:
     explicit SmallDisk(const QString& folder, const char* options) : m_folder(folder) {
         QDir().mkpath(folder);
-        m_mounted = ::geteuid() == 0 &&
-                    QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                       QStringLiteral("-o"), QString::fromLatin1(options),
-                                       QStringLiteral("tmpfs"), folder}) == 0;
+        m_mounted =
+            ::geteuid() == 0 &&
+            QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QString::fromLatin1(options), QStringLiteral("tmpfs"), folder}) == 0;
     }
     ~SmallDisk() {
         if (m_mounted)
@@ -421,7 +432,8 @@ public:
     bool mounted() const { return m_mounted; }
     bool remountReadOnly() {
         return QProcess::execute(QStringLiteral("mount"),
-                                 {QStringLiteral("-o"), QStringLiteral("remount,ro"), m_folder}) == 0;
+                                 {QStringLiteral("-o"), QStringLiteral("remount,ro"), m_folder}) ==
+               0;
     }
 
 private:
@@ -525,11 +537,26 @@ void TestCardFile::pathHelpers_data() {
     QTest::addColumn<QString>("stripped");
     QTest::addColumn<QString>("ext");
     QTest::addColumn<QString>("title");
-    QTest::newRow("plain") << "/a/b/c.jpg" << "/a/b/c" << "jpg" << "c.jpg";
-    QTest::newRow("no dot") << "/a/b/c" << "/a/b/c" << "" << "c";
-    QTest::newRow("dot in folder") << "/a.d/b" << "/a" << "d/b" << "b";
-    QTest::newRow("no slash") << "c.bmp" << "c" << "bmp" << "";
-    QTest::newRow("two dots") << "x.tar.gz" << "x.tar" << "gz" << "";
+    QTest::newRow("plain") << "/a/b/c.jpg"
+                           << "/a/b/c"
+                           << "jpg"
+                           << "c.jpg";
+    QTest::newRow("no dot") << "/a/b/c"
+                            << "/a/b/c"
+                            << ""
+                            << "c";
+    QTest::newRow("dot in folder") << "/a.d/b"
+                                   << "/a"
+                                   << "d/b"
+                                   << "b";
+    QTest::newRow("no slash") << "c.bmp"
+                              << "c"
+                              << "bmp"
+                              << "";
+    QTest::newRow("two dots") << "x.tar.gz"
+                              << "x.tar"
+                              << "gz"
+                              << "";
 }
 
 void TestCardFile::pathHelpers() {

@@ -86,14 +86,22 @@ void TestFields::readErrors_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("number");
-    QTest::newRow("past end") << "1,2" << "DDD" << int(RuntimeError::InputPastEnd);
-    QTest::newRow("blank lines only") << "\r\n\r\n" << "S" << int(RuntimeError::InputPastEnd);
-    QTest::newRow("word for number") << "abc" << "D" << int(RuntimeError::TypeMismatch);
-    QTest::newRow("string for number") << "\"12\"" << "D" << int(RuntimeError::TypeMismatch);
-    QTest::newRow("string for boolean") << "\"yes\"" << "B" << int(RuntimeError::TypeMismatch);
-    QTest::newRow("integer overflow") << "40000" << "I" << int(RuntimeError::Overflow);
-    QTest::newRow("long overflow") << "3000000000" << "L" << int(RuntimeError::Overflow);
-    QTest::newRow("single overflow") << "1E+300" << "F" << int(RuntimeError::Overflow);
+    QTest::newRow("past end") << "1,2"
+                              << "DDD" << int(RuntimeError::InputPastEnd);
+    QTest::newRow("blank lines only") << "\r\n\r\n"
+                                      << "S" << int(RuntimeError::InputPastEnd);
+    QTest::newRow("word for number") << "abc"
+                                     << "D" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("string for number") << "\"12\""
+                                       << "D" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("string for boolean") << "\"yes\""
+                                        << "B" << int(RuntimeError::TypeMismatch);
+    QTest::newRow("integer overflow") << "40000"
+                                      << "I" << int(RuntimeError::Overflow);
+    QTest::newRow("long overflow") << "3000000000"
+                                   << "L" << int(RuntimeError::Overflow);
+    QTest::newRow("single overflow") << "1E+300"
+                                     << "F" << int(RuntimeError::Overflow);
 }
 
 void TestFields::readErrors() {
@@ -104,12 +112,24 @@ void TestFields::readErrors() {
     try {
         for (QChar k : kind) {
             switch (k.toLatin1()) {
-            case 'S': in.readString(); break;
-            case 'D': in.readDouble(); break;
-            case 'F': in.readSingle(); break;
-            case 'I': in.readInteger(); break;
-            case 'L': in.readLong(); break;
-            case 'B': in.readBoolean(); break;
+            case 'S':
+                in.readString();
+                break;
+            case 'D':
+                in.readDouble();
+                break;
+            case 'F':
+                in.readSingle();
+                break;
+            case 'I':
+                in.readInteger();
+                break;
+            case 'L':
+                in.readLong();
+                break;
+            case 'B':
+                in.readBoolean();
+                break;
             }
         }
         QFAIL("no error raised");
@@ -140,7 +160,9 @@ void TestFields::cp932RoundTrip() {
 
 void TestFields::cp932InvalidBytes() {
     // 0xA0 is no CP932 character and 0x81 at the end lacks its second byte.
-    const QString text = Cp932::decode(QByteArray("a\xa0" "b\x81", 4));
+    const QString text = Cp932::decode(QByteArray("a\xa0"
+                                                  "b\x81",
+                                                  4));
     QCOMPARE(text, QStringLiteral("a\uFFFDb\uFFFD"));
 }
 

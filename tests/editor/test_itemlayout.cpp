@@ -258,8 +258,12 @@ QRect inkOf(const QImage& image, bool (*match)(QRgb)) {
     return box;
 }
 
-bool isRed(QRgb c) { return qRed(c) > 180 && qGreen(c) < 90 && qBlue(c) < 90; }
-bool isBlue(QRgb c) { return qBlue(c) > 180 && qRed(c) < 90 && qGreen(c) < 90; }
+bool isRed(QRgb c) {
+    return qRed(c) > 180 && qGreen(c) < 90 && qBlue(c) < 90;
+}
+bool isBlue(QRgb c) {
+    return qBlue(c) > 180 && qRed(c) < 90 && qGreen(c) < 90;
+}
 
 } // namespace
 
@@ -323,10 +327,12 @@ void TestItemLayout::renderTextHasCanvasSize() {
     const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
     const double expectedWidth = glyphs.width() * 25.4 / dpi;
     const double expectedHeight = glyphs.height() * 25.4 / dpi;
-    QVERIFY2(qAbs(ink.width() * mmPerPixelX - expectedWidth) < 0.05 * expectedWidth,
-             qPrintable(QStringLiteral("%1 vs %2").arg(ink.width() * mmPerPixelX).arg(expectedWidth)));
-    QVERIFY2(qAbs(ink.height() * mmPerPixelY - expectedHeight) < 0.1 * expectedHeight,
-             qPrintable(QStringLiteral("%1 vs %2").arg(ink.height() * mmPerPixelY).arg(expectedHeight)));
+    QVERIFY2(
+        qAbs(ink.width() * mmPerPixelX - expectedWidth) < 0.05 * expectedWidth,
+        qPrintable(QStringLiteral("%1 vs %2").arg(ink.width() * mmPerPixelX).arg(expectedWidth)));
+    QVERIFY2(
+        qAbs(ink.height() * mmPerPixelY - expectedHeight) < 0.1 * expectedHeight,
+        qPrintable(QStringLiteral("%1 vs %2").arg(ink.height() * mmPerPixelY).arg(expectedHeight)));
     // The top-left of the text box is at the line's position.
     QVERIFY(qAbs(ink.left() * mmPerPixelX - 10.0) < 1.0);
     QVERIFY(ink.top() * mmPerPixelY > 20.0);
@@ -350,7 +356,8 @@ void TestItemLayout::renderFlags() {
     QCOMPARE(QColor(pictureOnly.pixel(pictureOnly.width() - 2, pictureOnly.height() - 2)),
              QColor(0, 200, 0));
     QVERIFY(inkOf(pictureOnly, isRed).isEmpty());
-    QCOMPARE(QColor(textOnly.pixel(textOnly.width() - 2, textOnly.height() - 2)), QColor(Qt::white));
+    QCOMPARE(QColor(textOnly.pixel(textOnly.width() - 2, textOnly.height() - 2)),
+             QColor(Qt::white));
     QVERIFY(!inkOf(textOnly, isRed).isEmpty());
     QCOMPARE(inkOf(both, isRed), inkOf(textOnly, isRed));
     // An empty text draws nothing, its shadow neither.

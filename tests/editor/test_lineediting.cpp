@@ -85,10 +85,14 @@ void TestLineEditing::typedFontSize_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("beeps");
-    QTest::newRow("12.25") << "12.25" << "12.3" << 0;
-    QTest::newRow("12.24") << "12.24" << "12.2" << 0;
-    QTest::newRow("300 refused") << "300" << "18.0" << 1;
-    QTest::newRow("letters refused") << "abc" << "18.0" << 1;
+    QTest::newRow("12.25") << "12.25"
+                           << "12.3" << 0;
+    QTest::newRow("12.24") << "12.24"
+                           << "12.2" << 0;
+    QTest::newRow("300 refused") << "300"
+                                 << "18.0" << 1;
+    QTest::newRow("letters refused") << "abc"
+                                     << "18.0" << 1;
 }
 
 void TestLineEditing::typedFontSize() {
@@ -216,7 +220,7 @@ void TestLineEditing::enablingByTab() {
 void TestLineEditing::enablingByKageBox() {
     Fixture f;
     LineTab* l = f.line(0);
-    const QList<QWidget*> group{l->txt_Takasa, l->VSc_Takasa, l->shp_Kage, l->Cmd_Kage,
+    const QList<QWidget*> group{l->txt_Takasa, l->VSc_Takasa, l->shp_Kage,  l->Cmd_Kage,
                                 l->lbl_Kage1,  l->lbl_Kage2,  l->lbl_Kage3, l->cmb_Houkou};
     for (QWidget* w : group)
         QVERIFY(!w->isEnabled());

@@ -1,8 +1,8 @@
 // quillo print: its exit status and the pages it writes.
 
+#include "app/printcommand.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
-#include "app/printcommand.h"
 #include "testcard.h"
 
 #include <QFileInfo>

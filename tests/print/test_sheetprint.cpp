@@ -406,8 +406,8 @@ void TestSheetPrint::countsFromAFile() {
     QCOMPARE(ColumnsOnPaper(*t.m), columnsPrinted);
     QVERIFY(PreparePrinter(*t.m));
     const PrintOutcome outcome = PrintCardText(*t.m, 1, false);
-    QCOMPARE(outcome, rowsPrinted * columnsPrinted > 0 ? PrintOutcome::Printed
-                                                      : PrintOutcome::Failed);
+    QCOMPARE(outcome,
+             rowsPrinted * columnsPrinted > 0 ? PrintOutcome::Printed : PrintOutcome::Failed);
     QCOMPARE(t.ui.messages.size(), rowsPrinted * columnsPrinted > 0 ? 0 : 1);
 }
 

@@ -4,8 +4,8 @@
 // a raised name, on the default A4 sheet.
 
 #include "document/card.h"
-#include "document/cardformat.h"
 #include "document/cardfile.h"
+#include "document/cardformat.h"
 
 #include <QImage>
 

@@ -20,10 +20,10 @@ public:
     QList<Message> messages;
     int beeps = 0;
     int eventRuns = 0;
-    QQueue<Answer> answers;                        // default: OK / Cancel
-    QQueue<std::optional<quint32>> colors;         // default: cancelled
-    QQueue<std::optional<QString>> openNames;      // default: cancelled
-    QQueue<std::optional<QString>> saveNames;      // default: cancelled
+    QQueue<Answer> answers;                   // default: OK / Cancel
+    QQueue<std::optional<quint32>> colors;    // default: cancelled
+    QQueue<std::optional<QString>> openNames; // default: cancelled
+    QQueue<std::optional<QString>> saveNames; // default: cancelled
     QStringList openFilters, saveFilters;
     std::function<void()> onProcessEvents;
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/printer.h"
 #include "base/settings.h"
 #include "document/cardview.h"
 #include "document/tavormain.h"
-#include "base/printer.h"
 #include "scriptedui.h"
 
 #include <QTemporaryDir>

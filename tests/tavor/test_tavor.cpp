@@ -28,33 +28,28 @@ struct BmpShape {
     int bits = 24;
 };
 
-void put32(QByteArray& b, int at, quint32 v)
-{
+void put32(QByteArray& b, int at, quint32 v) {
     for (int i = 0; i < 4; ++i)
         b[at + i] = char(v >> (8 * i));
 }
-void put16(QByteArray& b, int at, quint16 v)
-{
+void put16(QByteArray& b, int at, quint16 v) {
     b[at] = char(v);
     b[at + 1] = char(v >> 8);
 }
-quint32 get32(const QByteArray& b, int at)
-{
+quint32 get32(const QByteArray& b, int at) {
     quint32 v = 0;
     for (int i = 3; i >= 0; --i)
         v = v << 8 | quint8(b[at + i]);
     return v;
 }
-QByteArray patched32(QByteArray b, int at, quint32 v)
-{
+QByteArray patched32(QByteArray b, int at, quint32 v) {
     put32(b, at, v);
     return b;
 }
 
 // A BMP file built by hand, so that the tests control every header field.
 // Padding bytes are filled with garbage that the library must not carry over.
-QByteArray makeBmp(int w, int h, const std::function<QRgb(int, int)>& px, BmpShape s = {})
-{
+QByteArray makeBmp(int w, int h, const std::function<QRgb(int, int)>& px, BmpShape s = {}) {
     const int bpp = s.bits / 8;
     const int rowSize = (w * bpp + 3) & ~3;
     const int offBits = 14 + s.infoSize + s.gap;
@@ -85,34 +80,33 @@ QByteArray makeBmp(int w, int h, const std::function<QRgb(int, int)>& px, BmpSha
     return b;
 }
 
-QRgb grey(int v) { return qRgb(v, v, v); }
-QRgb pattern(int x, int y) { return grey((x * 37 + y * 101) & 255); }
+QRgb grey(int v) {
+    return qRgb(v, v, v);
+}
+QRgb pattern(int x, int y) {
+    return grey((x * 37 + y * 101) & 255);
+}
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-QStringList entries(const QString& dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
+QStringList entries(const QString& dir) {
+    return QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-int run(const QString& in, const QString& out, int mode, int r = 0, int g = 0, int b = 0)
-{
+int run(const QString& in, const QString& out, int mode, int r = 0, int g = 0, int b = 0) {
     return Monocro(QFile::encodeName(in).constData(), QFile::encodeName(out).constData(), mode, r,
                    g, b);
 }
 
 // The colour each mode gives to every luma: a one-row grey ramp 0..255 converted.
-QList<QRgb> ramp(const QString& dir, int mode, int r, int g, int b)
-{
+QList<QRgb> ramp(const QString& dir, int mode, int r, int g, int b) {
     const QString in = dir + "/ramp.bmp", out = dir + "/ramp-out.bmp";
     if (!writeFile(in, makeBmp(256, 1, [](int x, int) { return grey(x); })) ||
         run(in, out, mode, r, g, b) != TAVOR_OK)
@@ -124,8 +118,12 @@ QList<QRgb> ramp(const QString& dir, int mode, int r, int g, int b)
     return colours;
 }
 
-int channel(QRgb c, char name) { return name == 'R' ? qRed(c) : name == 'G' ? qGreen(c) : qBlue(c); }
-int spread(QRgb c) { return qMax(qRed(c), qMax(qGreen(c), qBlue(c))) - qMin(qRed(c), qMin(qGreen(c), qBlue(c))); }
+int channel(QRgb c, char name) {
+    return name == 'R' ? qRed(c) : name == 'G' ? qGreen(c) : qBlue(c);
+}
+int spread(QRgb c) {
+    return qMax(qRed(c), qMax(qGreen(c), qBlue(c))) - qMin(qRed(c), qMin(qGreen(c), qBlue(c)));
+}
 
 } // namespace
 
@@ -133,8 +131,7 @@ class TestTavor : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
+    void init() {
         tmp = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp->isValid());
     }
@@ -162,8 +159,7 @@ private:
 
 // Relations that hold between the channels over the midtones (strict) and for
 // every luma (loosely); every mode keeps black, white and the light and shade.
-void TestTavor::modeLook_data()
-{
+void TestTavor::modeLook_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("r");
     QTest::addColumn<int>("g");
@@ -186,8 +182,7 @@ void TestTavor::modeLook_data()
     QTest::newRow("tint white") << 6 << 255 << 255 << 255 << "R=G G=B";
 }
 
-void TestTavor::modeLook()
-{
+void TestTavor::modeLook() {
     QFETCH(int, mode);
     QFETCH(int, r);
     QFETCH(int, g);
@@ -202,19 +197,20 @@ void TestTavor::modeLook()
         QVERIFY2(qAbs(l - y) <= 2, qPrintable(QString("luma %1 became %2").arg(y).arg(l)));
         if (y > 0)
             for (char ch : {'R', 'G', 'B'})
-                QVERIFY2(channel(c[y], ch) >= channel(c[y - 1], ch), qPrintable(QString("luma %1").arg(y)));
+                QVERIFY2(channel(c[y], ch) >= channel(c[y - 1], ch),
+                         qPrintable(QString("luma %1").arg(y)));
         for (const QString& rel : relations.split(' ')) {
             const int a = channel(c[y], rel[0].toLatin1()), z = channel(c[y], rel[2].toLatin1());
             const bool mid = y >= 40 && y <= 215;
             const bool ok = rel[1] == '=' ? a == z : mid ? a > z : a >= z;
-            QVERIFY2(ok, qPrintable(QString("%1 fails at luma %2: %3 %4").arg(rel).arg(y).arg(a).arg(z)));
+            QVERIFY2(ok, qPrintable(
+                             QString("%1 fails at luma %2: %3 %4").arg(rel).arg(y).arg(a).arg(z)));
         }
     }
 }
 
 // Black and white is the Rec. 601 luma; pixels of equal luma come out alike in every mode.
-void TestTavor::greyIsLuma_data()
-{
+void TestTavor::greyIsLuma_data() {
     QTest::addColumn<QRgb>("colour");
     QTest::addColumn<int>("luma");
     QTest::newRow("red") << qRgb(255, 0, 0) << 77;
@@ -225,8 +221,7 @@ void TestTavor::greyIsLuma_data()
     QTest::newRow("white") << qRgb(255, 255, 255) << 255;
 }
 
-void TestTavor::greyIsLuma()
-{
+void TestTavor::greyIsLuma() {
     QFETCH(QRgb, colour);
     QFETCH(int, luma);
     const QString in = dir().path() + "/in.bmp", out = dir().path() + "/out.bmp";
@@ -242,8 +237,7 @@ void TestTavor::greyIsLuma()
 
 // The mode's value sets how strongly the midtones are coloured; 0 still colours.
 // Values outside 0–255 count as the nearest end.
-void TestTavor::valueSetsStrength_data()
-{
+void TestTavor::valueSetsStrength_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("channel");
     QTest::newRow("sepia") << 1 << 0;
@@ -251,8 +245,7 @@ void TestTavor::valueSetsStrength_data()
     QTest::newRow("blue") << 3 << 2;
 }
 
-void TestTavor::valueSetsStrength()
-{
+void TestTavor::valueSetsStrength() {
     QFETCH(int, mode);
     QFETCH(int, channel);
     const auto midtone = [&](int v) {
@@ -269,8 +262,7 @@ void TestTavor::valueSetsStrength()
     QCOMPARE(midtone(300), at255);
 }
 
-void TestTavor::valuesOutsideTheModeIgnored_data()
-{
+void TestTavor::valuesOutsideTheModeIgnored_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QList<int>>("values");
     QTest::addColumn<QList<int>>("otherValues");
@@ -280,22 +272,22 @@ void TestTavor::valuesOutsideTheModeIgnored_data()
     QTest::newRow("black and white") << 5 << QList<int>{0, 0, 0} << QList<int>{255, 128, 3};
 }
 
-void TestTavor::valuesOutsideTheModeIgnored()
-{
+void TestTavor::valuesOutsideTheModeIgnored() {
     QFETCH(int, mode);
     QFETCH(QList<int>, values);
     QFETCH(QList<int>, otherValues);
     const QString in = dir().path() + "/in.bmp";
-    QVERIFY(writeFile(in, makeBmp(9, 4, [](int x, int y) { return qRgb(x * 28, y * 60, 255 - x * 20); })));
-    QCOMPARE(run(in, dir().path() + "/a.bmp", mode, values[0], values[1], values[2]), int(TAVOR_OK));
+    QVERIFY(writeFile(
+        in, makeBmp(9, 4, [](int x, int y) { return qRgb(x * 28, y * 60, 255 - x * 20); })));
+    QCOMPARE(run(in, dir().path() + "/a.bmp", mode, values[0], values[1], values[2]),
+             int(TAVOR_OK));
     QCOMPARE(run(in, dir().path() + "/b.bmp", mode, otherValues[0], otherValues[1], otherValues[2]),
              int(TAVOR_OK));
     QCOMPARE(readFile(dir().path() + "/a.bmp"), readFile(dir().path() + "/b.bmp"));
 }
 
 // Grey input passes black and white unchanged, so every pixel must land where it was.
-void TestTavor::layouts_data()
-{
+void TestTavor::layouts_data() {
     QTest::addColumn<int>("w");
     QTest::addColumn<int>("h");
     QTest::addColumn<bool>("topDown");
@@ -304,14 +296,14 @@ void TestTavor::layouts_data()
     for (int w : {1, 2, 3, 4, 5, 7})
         for (int h : {1, 2, 3})
             for (bool top : {false, true})
-                QTest::addRow("%dx%d %s", w, h, top ? "top-down" : "bottom-up") << w << h << top << 40 << 0;
+                QTest::addRow("%dx%d %s", w, h, top ? "top-down" : "bottom-up")
+                    << w << h << top << 40 << 0;
     QTest::newRow("V5 header") << 6 << 5 << false << 124 << 0;
     QTest::newRow("V4 header, top-down") << 6 << 4 << true << 108 << 0;
     QTest::newRow("colour table before rows") << 3 << 3 << false << 40 << 16;
 }
 
-void TestTavor::layouts()
-{
+void TestTavor::layouts() {
     QFETCH(int, w);
     QFETCH(int, h);
     QFETCH(bool, topDown);
@@ -346,9 +338,10 @@ void TestTavor::layouts()
 }
 
 // The program hands over bitmaps that Qt wrote; they read like the hand-made ones.
-void TestTavor::qtWrittenBmpAccepted()
-{
-    const auto colour = [](int x, int y) { return qRgb(x * 19 % 256, y * 31 % 256, (x + y) * 7 % 256); };
+void TestTavor::qtWrittenBmpAccepted() {
+    const auto colour = [](int x, int y) {
+        return qRgb(x * 19 % 256, y * 31 % 256, (x + y) * 7 % 256);
+    };
     QImage img(21, 13, QImage::Format_RGB888);
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
@@ -361,14 +354,15 @@ void TestTavor::qtWrittenBmpAccepted()
     QCOMPARE(readFile(dir().path() + "/a.bmp"), readFile(dir().path() + "/b.bmp"));
 }
 
-void TestTavor::inPlace()
-{
+void TestTavor::inPlace() {
     const QString file = dir().path() + "/work.bmp", copy = dir().path() + "/copy.bmp";
-    const QByteArray input = makeBmp(33, 17, [](int x, int y) { return qRgb(x * 7, y * 15, 128); }, {true});
+    const QByteArray input =
+        makeBmp(33, 17, [](int x, int y) { return qRgb(x * 7, y * 15, 128); }, {true});
     QVERIFY(writeFile(file, input));
     QVERIFY(writeFile(copy, input));
     QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0640), 0);
-    QCOMPARE(run(copy, dir().path() + "/expected.bmp", TAVOR_MODE_TINT, 30, 140, 90), int(TAVOR_OK));
+    QCOMPARE(run(copy, dir().path() + "/expected.bmp", TAVOR_MODE_TINT, 30, 140, 90),
+             int(TAVOR_OK));
     QCOMPARE(run(file, file, TAVOR_MODE_TINT, 30, 140, 90), int(TAVOR_OK));
     QCOMPARE(readFile(file), readFile(dir().path() + "/expected.bmp"));
     struct stat st;
@@ -378,12 +372,13 @@ void TestTavor::inPlace()
 }
 
 // Each failure returns its code, leaves the old output and leaves no stray files.
-void TestTavor::failures_data()
-{
-    QTest::addColumn<QString>("input"); // "missing", "folder", "fifo", or "file" with the bytes below
+void TestTavor::failures_data() {
+    QTest::addColumn<QString>(
+        "input"); // "missing", "folder", "fifo", or "file" with the bytes below
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("output"); // "old" (an existing file), "disk full", "folder", "no folder"
+    QTest::addColumn<QString>(
+        "output"); // "old" (an existing file), "disk full", "folder", "no folder"
     QTest::addColumn<int>("expected");
 
     const QByteArray good = makeBmp(5, 3, pattern);
@@ -409,20 +404,22 @@ void TestTavor::failures_data()
     file("height 0", patched32(good, 22, 0), TAVOR_E_FORMAT);
     file("rows inside the header", patched32(good, 10, 20), TAVOR_E_FORMAT);
     file("rows past the end", patched32(good, 10, 4000), TAVOR_E_TRUNCATED);
-    file("largest size, no rows", patched32(patched32(good, 18, 10000), 22, 10000), TAVOR_E_TRUNCATED);
+    file("largest size, no rows", patched32(patched32(good, 18, 10000), 22, 10000),
+         TAVOR_E_TRUNCATED);
     file("over 100 megapixels", patched32(patched32(good, 18, 10001), 22, 10000), TAVOR_E_SIZE);
-    file("size overflow", patched32(patched32(good, 18, INT_MAX), 22, quint32(-INT_MAX)), TAVOR_E_SIZE);
+    file("size overflow", patched32(patched32(good, 18, INT_MAX), 22, quint32(-INT_MAX)),
+         TAVOR_E_SIZE);
     file("lowest height", patched32(good, 22, quint32(INT_MIN)), TAVOR_E_SIZE);
     for (int mode : {0, 4, 7, -1})
         QTest::addRow("mode %d", mode) << "file" << good << mode << "old" << int(TAVOR_E_MODE);
-    QTest::newRow("output in a missing folder") << "file" << good << 1 << "no folder" << int(TAVOR_E_WRITE);
+    QTest::newRow("output in a missing folder")
+        << "file" << good << 1 << "no folder" << int(TAVOR_E_WRITE);
     QTest::newRow("output is a folder") << "file" << good << 1 << "folder" << int(TAVOR_E_WRITE);
     QTest::newRow("disk full while writing")
         << "file" << makeBmp(40, 30, pattern) << 1 << "disk full" << int(TAVOR_E_WRITE);
 }
 
-void TestTavor::failures()
-{
+void TestTavor::failures() {
     QFETCH(QString, input);
     QFETCH(QByteArray, bytes);
     QFETCH(int, mode);
@@ -463,8 +460,7 @@ void TestTavor::failures()
         QCOMPARE(readFile(in), bytes);
 }
 
-void TestTavor::mangledHeadersNeverCrash()
-{
+void TestTavor::mangledHeadersNeverCrash() {
     const QByteArray good = makeBmp(5, 3, pattern, {true});
     const QString in = dir().path() + "/in.bmp", out = dir().path() + "/out.bmp";
     const QList<int> codes{TAVOR_OK, TAVOR_E_FORMAT, TAVOR_E_TRUNCATED, TAVOR_E_SIZE};
@@ -479,7 +475,8 @@ void TestTavor::mangledHeadersNeverCrash()
         QVERIFY(writeFile(in, b));
         QVERIFY(writeFile(out, "old picture"));
         const int rc = run(in, out, 1 + rng.bounded(3), 50, 50, 50);
-        QVERIFY2(codes.contains(rc), qPrintable(QString("round %1 returned %2").arg(round).arg(rc)));
+        QVERIFY2(codes.contains(rc),
+                 qPrintable(QString("round %1 returned %2").arg(round).arg(rc)));
         if (rc == TAVOR_OK) {
             ++accepted;
             const QByteArray o = readFile(out);
