@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace {
 
 struct Editor {
@@ -39,7 +41,7 @@ struct Editor {
                                    u"taro@example.jp",
                                    u"受付 9:00～17:00",
                                    u"https://example.jp"};
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; i < LineCount; ++i) {
             TextItem& t = m.card.TextItems[i];
             t.Text = QString::fromUtf16(texts[i]);
             t.FontName = QStringLiteral("IPAGothic");
@@ -58,9 +60,14 @@ struct Editor {
     ~Editor() { m.setView(nullptr); }
 };
 
+// The one editor of the run: made on first use, destroyed in main while the
+// application still exists (a function-level static would outlive it).
+std::unique_ptr<Editor> theEditor;
+
 Editor& editor() {
-    static Editor e;
-    return e;
+    if (!theEditor)
+        theEditor = std::make_unique<Editor>();
+    return *theEditor;
 }
 
 void DrawTextItem(benchmark::State& state) {
@@ -119,5 +126,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    theEditor.reset();
     return 0;
 }

@@ -25,7 +25,16 @@ int main(int argc, char** argv) {
         return RunCommandLine(args, printers);
     }
 
+    // Help and version need no display; anything else is read after Qt has
+    // taken its own options (-platform, -style …) out of the arguments.
+    for (const QString& a : args) {
+        if (a == u"--help" || a == u"-h" || a == u"--version")
+            return ParseWindowCommand(args).exitStatus;
+    }
     QApplication app(argc, argv);
+    const WindowCommand command = ParseWindowCommand(QCoreApplication::arguments().mid(1));
+    if (command.exitStatus >= 0)
+        return command.exitStatus;
     QCoreApplication::setApplicationName(QStringLiteral("qvrs"));
     QtUi ui;
     Settings settings;
@@ -36,7 +45,8 @@ int main(int argc, char** argv) {
     m.setView(&form);
     // A card named on the command line keeps its folder whatever the
     // program's working folder is later.
-    const QString card = args.isEmpty() ? QString() : QFileInfo(args.first()).absoluteFilePath();
+    const QString card =
+        command.card.isEmpty() ? QString() : QFileInfo(command.card).absoluteFilePath();
     MainProgram::Main(m, form, card);
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/card.h"
 #include "document/cardview.h"
 
 #include <QMainWindow>
@@ -51,7 +52,7 @@ public:
     CardCanvas* Picture1;
     QPushButton* Cmd_PictureSetting;
     QTabWidget* SSTab1;
-    std::array<LineTab*, 12> Lines{};
+    std::array<LineTab*, LineCount> Lines{};
     QMenu* MFile;
     QAction* Sinki;
     QAction* Load_Hiraku;

@@ -1,20 +1,28 @@
 #pragma once
 
-#include <QStringList>
+#include "print/printjob.h"
+
+#include <QString>
 
 class PrinterHost;
 
-// quillo print CARD (--pdf OUT.pdf | --printer NAME) [--sheets N]
-//       [--kind standard|text|background] [--cut-marks] [--bottom-marks]
-//       [--quality S]
-// quillo print CARD --positions (--pdf OUT.pdf | --printer NAME)
-//
-// Opens CARD as the open command does, prepares the printer for its print
-// style and runs the print routine of the kind asked for, reporting progress
-// on stderr while a long job runs. args are those after "print". Returns the
-// exit status: 0 printed, 1 the card, the printer or the job failed, 2 bad
-// arguments. The user's settings and data folder are left untouched.
-int RunPrintCommand(const QStringList& args, PrinterHost& printers);
+// What `quillo print` was asked to do.
+struct PrintOptions {
+    QString card;
+    QString pdf;     // the built-in PDF printer writes this file, or
+    QString printer; // this system printer prints
+    int sheets = 1;
+    PrintKind kind = PrintKind::Standard;
+    bool cutMarks = false;
+    bool bottomMarks = false;
+    // The render scale of the card image: 4 gives about 430 pixels an inch
+    // on the card, finer than most printers show a photo.
+    int quality = 4;
+};
 
-// The usage lines of the print subcommand, indented to follow "usage: ".
-const char* PrintCommandUsage();
+// Opens the card as the open command does, prepares the printer for its
+// print style and runs the print routine of the kind asked for, reporting
+// progress on stderr while a long job runs. Returns the exit status: 0
+// printed, 1 the card, the printer or the job failed. The user's settings and
+// data folder are left untouched.
+int RunPrintCommand(const PrintOptions& options, PrinterHost& printers);

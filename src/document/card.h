@@ -84,6 +84,11 @@ quint32 RgbFromColor(const QColor& color);
 extern const std::array<QString, 9> HoukouName;
 extern const std::array<int, 9> KageDX;
 extern const std::array<int, 9> KageDY;
+// The entry of the direction tables for a stored 3D direction: 0–8 as they
+// are, any other value the empty entry 8 (no displacement).
+constexpr int KageIndex(int houkou) {
+    return houkou >= 0 && houkou <= 8 ? houkou : 8;
+}
 
 // A line's colour, style flags and 3D settings as a new card has them:
 // black, no flags, 3D off at 0.5 mm to the lower right.

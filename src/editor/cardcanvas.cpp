@@ -33,11 +33,11 @@ CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
         label->setVisible(true);
         return label;
     };
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < LineCount; ++i) {
         MJLabel_Kage[i] = makeLabel(QStringLiteral("MJLabel_Kage_%1").arg(i));
         MJLabel_Kage[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < LineCount; ++i) {
         MJLabel[i] = makeLabel(QStringLiteral("MJLabel_%1").arg(i));
         MJLabel[i]->setCursor(Qt::SizeAllCursor);
         MJLabel[i]->installEventFilter(this);
@@ -88,14 +88,14 @@ void CardCanvas::DrawShadowItem(int i) {
     KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(i);
-    const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+    const int dir = KageIndex(t.KageHoukou);
     placeLabel(MJLabel_Kage[i], i, t.Left + KageDX[dir] * t.KageTakasa,
                t.Top + KageDY[dir] * t.KageTakasa, ColorFromRgb(quint32(t.KageColor)),
                t.KageOn ? t.Text : QString());
 }
 
 void CardCanvas::DrawTextItem(int i) {
-    if (i < 0 || i >= 12)
+    if (i < 0 || i >= LineCount)
         return;
     TextItem& t = m.card.TextItems[i];
     if (t.FontName.isEmpty())
@@ -109,7 +109,7 @@ void CardCanvas::DrawTextItem(int i) {
 }
 
 void CardCanvas::RedrawCard() {
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < LineCount; ++i)
         DrawTextItem(i);
 }
 
@@ -150,7 +150,7 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
     const QPointF onCanvas = static_cast<QWidget*>(watched)->mapTo(this, mouse->position());
     if (type == QEvent::MouseButtonPress) {
         const int i = int(std::find(MJLabel.begin(), MJLabel.end(), watched) - MJLabel.begin());
-        if (i >= 12)
+        if (i >= LineCount)
             return false;
         const TextItem& t = m.card.TextItems[i];
         MJLabel_MouseDown(i, (onCanvas.x() / pixelsPerMmX() - t.Left) * TwipsPerMm,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/card.h"
+
 #include <QPixmap>
 #include <QWidget>
 #include <array>
@@ -18,8 +20,8 @@ class CardCanvas : public QWidget {
 public:
     explicit CardCanvas(TavorMain& m, QWidget* parent = nullptr);
 
-    std::array<QLabel*, 12> MJLabel{};
-    std::array<QLabel*, 12> MJLabel_Kage{};
+    std::array<QLabel*, LineCount> MJLabel{};
+    std::array<QLabel*, LineCount> MJLabel_Kage{};
 
     void DrawTextItem(int i);
     void DrawShadowItem(int i);

@@ -102,7 +102,7 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
             const double ascent = QFontMetricsF(font, &image).ascent();
             if (!t.Text.isEmpty()) {
                 if (t.KageOn) {
-                    const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+                    const int dir = KageIndex(t.KageHoukou);
                     p.setPen(ColorFromRgb(quint32(t.KageColor)));
                     p.drawText(QPointF((xs + KageDX[dir] * hs) * Fine,
                                        (ys + KageDY[dir] * hs) * Fine + ascent),

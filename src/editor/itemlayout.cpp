@@ -8,7 +8,7 @@ void KeepItemOnCard(TextItem& t, double W, double H) {
     const double w = t.Width;
     const double h = t.Height;
     const double s = t.KageTakasa;
-    const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+    const int dir = KageIndex(t.KageHoukou);
     const int dx = KageDX[dir];
     const int dy = KageDY[dir];
 

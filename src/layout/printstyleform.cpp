@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -223,21 +224,24 @@ PrintsForm::PrintsForm(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
     if (QWidget* owner = parent ? parent->window() : QApplication::activeWindow())
         move(owner->pos() + QPoint(18, 18));
     sheet.Load(m);
-    sheet.mFFL = 1;
-    for (const PaperEntry& paper : PaperList)
-        Combo1->addItem(paper.name);
-    Combo1->setCurrentIndex(0);
-    sheet.mFFL = 0;
+    {
+        // Filling the list is no choice of paper.
+        const QSignalBlocker quiet(Combo1);
+        for (const PaperEntry& paper : PaperList)
+            Combo1->addItem(paper.name);
+        Combo1->setCurrentIndex(0);
+    }
     sheet.LoadIsfkAuto(m);
     Chk_Isfk->setChecked(sheet.IsfkAuto);
     lockIsfk();
     AllPrint(1);
     IMGPrint_P(2);
     IsfkPrint();
-    sheet.VsF = 1;
-    for (QScrollBar* s : m_spins)
+    // Resting the spin bars at 1 is no step.
+    for (QScrollBar* s : m_spins) {
+        const QSignalBlocker quiet(s);
         s->setValue(1);
-    sheet.VsF = 0;
+    }
 }
 
 PrintsForm::~PrintsForm() {
@@ -343,7 +347,7 @@ void PrintsForm::showAfterEdit(SheetField f) {
 }
 
 void PrintsForm::VScroll_Change(SheetField f, int value) {
-    if (sheet.VsF == 1 || value == 1)
+    if (value == 1)
         return;
     // The upper arrow leaves the bar below 1: one step up.
     if (sheet.StepValue(m, f, value < 1))
@@ -353,7 +357,7 @@ void PrintsForm::VScroll_Change(SheetField f, int value) {
 }
 
 void PrintsForm::Combo1_Click(int index) {
-    if (sheet.mFFL == 1 || index < 0 || index >= int(PaperList.size()))
+    if (index < 0 || index >= int(PaperList.size()))
         return;
     sheet.YsY = PaperList[index].YsY;
     sheet.YsX = PaperList[index].YsX;

@@ -85,8 +85,6 @@ struct SheetLayout {
     double Iky = 0;              // printable height the printer granted
     double Ikx = 0;              // printable width the printer granted
     std::int16_t IMGIdxMax = 14; // card pictures in the diagram; most cards on a sheet
-    std::int16_t VsF = 0;        // 1 while the editor resets its spin bars
-    std::int16_t mFFL = 0;       // 1 while the editor fills its paper list
     // The "自動" check box: the unprintable area is the printer's.
     bool IsfkAuto = false;
 

@@ -31,7 +31,7 @@ constexpr int PaperBorder = 8;
 
 const std::array<double, 5> frmPREVIEW::PreviewRatios{0, 1, std::numbers::sqrt2, 2, 0};
 
-frmPREVIEW::frmPREVIEW(TavorMain& tavor, int printKind, bool cutMarks, QWidget* parent)
+frmPREVIEW::frmPREVIEW(TavorMain& tavor, PrintKind printKind, bool cutMarks, QWidget* parent)
     : QDialog(parent), m(tavor), m_cutMarks(cutMarks) {
     setObjectName(QStringLiteral("frmPREVIEW"));
     setWindowTitle(QStringLiteral("プレビュー"));
@@ -69,7 +69,8 @@ frmPREVIEW::frmPREVIEW(TavorMain& tavor, int printKind, bool cutMarks, QWidget* 
     layout->addWidget(m_scroll);
 
     // The card as the print kind shows it: whole, its text, its picture.
-    m_cardImage = RenderCardImage(m, printKind != 1, printKind != 2);
+    m_cardImage =
+        RenderCardImage(m, printKind != PrintKind::Text, printKind != PrintKind::Background);
     HyojiBairitu(PreviewRatios[2]);
 }
 
@@ -112,18 +113,11 @@ void frmPREVIEW::DrawPreviewSheet() {
     const QImage card =
         m_cardImage.scaled(cardPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     try {
-        const bool bottomMarks = BottomMarksWanted(m);
-        for (int r = 0; r < RowsOnPaper(m); ++r) {
-            for (int c = 0; c < ColumnsOnPaper(m); ++c) {
-                // The printed positions without the unprintable area.
-                const double T = CardTop(m, r) + m.app.IsfkY;
-                const double L = CardLeft(m, c) + m.app.IsfkX;
-                p.drawImage(QRectF(L, T, s.MsX, s.MsY), card);
-                const CutMarkSides sides = SheetCutMarks(m, r, c, m_cutMarks, bottomMarks);
-                for (const CutMarkLine& l : CutMarkLines(s, T, L, sides)) {
-                    p.setPen(QPen(ColorFromRgb(l.color), 0)); // one pixel, as a screen line
-                    p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
-                }
+        for (const SheetPlace& place : PlanSheet(s, m_cutMarks, BottomMarksWanted(m))) {
+            p.drawImage(QRectF(place.left, place.top, s.MsX, s.MsY), card);
+            for (const CutMarkLine& l : CutMarkLines(s, place.top, place.left, place.marks)) {
+                p.setPen(QPen(ColorFromRgb(l.color), 0)); // one pixel, as a screen line
+                p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
             }
         }
     } catch (const RuntimeError& e) {

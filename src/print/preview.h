@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printjob.h"
+
 #include <QDialog>
 #include <QImage>
 #include <array>
@@ -19,9 +21,9 @@ class TavorMain;
 class frmPREVIEW : public QDialog {
     Q_OBJECT
 public:
-    // printKind as the print dialog's option buttons: 0 the whole card,
-    // 1 its text only, 2 its picture only. cutMarks: the dialog's "使用する".
-    frmPREVIEW(TavorMain& m, int printKind, bool cutMarks, QWidget* parent = nullptr);
+    // printKind: the whole card, its text only or its picture only, as the
+    // print of that kind shows it. cutMarks: the dialog's "使用する".
+    frmPREVIEW(TavorMain& m, PrintKind printKind, bool cutMarks, QWidget* parent = nullptr);
 
     // Display divisors by menu item, 1..3: the paper's size divided by 1, √2
     // and 2 halves and quarters its area. 0 and 4 are not offered.

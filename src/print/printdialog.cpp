@@ -345,7 +345,7 @@ void IsForm2::Command2_Click() {
     if (!beginJob())
         return;
     m.ui().setBusy(true);
-    if (mPKBN == 0)
+    if (PrintKind(mPKBN) == PrintKind::Standard)
         m.app.ImgScale = sldScreen->value();
     const auto progress = [this](int done, int total) {
         if (total < 2)
@@ -385,7 +385,7 @@ void IsForm2::Command5_Click() {
     m.ui().processEvents();
     m.app.ImgScale = sldScreen->value();
     {
-        frmPREVIEW preview(m, mPKBN, Check1->isChecked(), this);
+        frmPREVIEW preview(m, PrintKind(mPKBN), Check1->isChecked(), this);
         Label2->clear();
         m.ui().setBusy(false);
         if (!m_closePending)

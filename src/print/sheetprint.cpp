@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include <cmath>
 #include <new>
 
 namespace {
@@ -91,14 +89,11 @@ PrintOutcome printSheets(TavorMain& m, int sheets, bool cutMarks, const SheetPro
     return runJob(m, [&](SheetJob& job) {
         Printer& p = job.printer();
         p.FontTransparent = true;
-        const bool bottomMarks = BottomMarksWanted(m);
+        const SheetPlan plan = PlanSheet(m.card.PrintStyle, cutMarks, BottomMarksWanted(m));
         for (int sheet = 1; sheet <= sheets; ++sheet) {
-            for (int r = 0; r < RowsOnPaper(m); ++r) {
-                for (int c = 0; c < ColumnsOnPaper(m); ++c) {
-                    const CutMarkSides marks = SheetCutMarks(m, r, c, cutMarks, bottomMarks);
-                    if (!card(job, CardTop(m, r), CardLeft(m, c), marks))
-                        return false;
-                }
+            for (const SheetPlace& place : plan) {
+                if (!card(job, place.top - m.app.IsfkY, place.left - m.app.IsfkX, place.marks))
+                    return false;
             }
             if (sheet < sheets)
                 p.NewPage();
@@ -140,7 +135,7 @@ void printLine(Printer& p, const TextItem& t, double T, double L) {
         printEmptyLine(p);
         setLineFont(p, t);
         p.ForeColor = static_cast<quint32>(t.KageColor);
-        const int dir = (t.KageHoukou >= 0 && t.KageHoukou <= 8) ? t.KageHoukou : 8;
+        const int dir = KageIndex(t.KageHoukou);
         p.CurrentY = KageDY[dir] * t.KageTakasa + T + t.Top;
         p.CurrentX = KageDX[dir] * t.KageTakasa + L + t.Left;
         p.Print(t.Text);
@@ -155,23 +150,19 @@ void printLine(Printer& p, const TextItem& t, double T, double L) {
 
 } // namespace
 
-double CardTop(const TavorMain& m, int row) {
-    const PrintStyle& s = m.card.PrintStyle;
-    return (s.MsY + s.Kktop) * row + s.Yhktop - m.app.IsfkY;
+double CardTop(const PrintStyle& s, int row) {
+    return (s.MsY + s.Kktop) * row + s.Yhktop;
 }
 
-double CardLeft(const TavorMain& m, int column) {
-    const PrintStyle& s = m.card.PrintStyle;
-    return (s.MsX + s.KkLeft) * column + s.YhkLeft - m.app.IsfkX;
+double CardLeft(const PrintStyle& s, int column) {
+    return (s.MsX + s.KkLeft) * column + s.YhkLeft;
 }
 
-double BottomMarginLeft(const TavorMain& m) {
-    const PrintStyle& s = m.card.PrintStyle;
+double BottomMarginLeft(const PrintStyle& s) {
     return s.YsY - s.Yhktop - s.MaisuY * s.MsY - (s.MaisuY - 1) * s.Kktop;
 }
 
-double RightMarginLeft(const TavorMain& m) {
-    const PrintStyle& s = m.card.PrintStyle;
+double RightMarginLeft(const PrintStyle& s) {
     return s.YsX - s.YhkLeft - s.MaisuX * s.MsX - (s.MaisuX - 1) * s.KkLeft;
 }
 
@@ -190,13 +181,11 @@ int cardsOnPaper(int count, double start, double pitch, double length) {
 
 } // namespace
 
-int RowsOnPaper(const TavorMain& m) {
-    const PrintStyle& s = m.card.PrintStyle;
+int RowsOnPaper(const PrintStyle& s) {
     return cardsOnPaper(s.MaisuY, s.Yhktop, s.MsY + s.Kktop, s.YsY);
 }
 
-int ColumnsOnPaper(const TavorMain& m) {
-    const PrintStyle& s = m.card.PrintStyle;
+int ColumnsOnPaper(const PrintStyle& s) {
     return cardsOnPaper(s.MaisuX, s.YhkLeft, s.MsX + s.KkLeft, s.YsX);
 }
 
@@ -206,17 +195,16 @@ bool BottomMarksWanted(const TavorMain& m) {
     return std::nearbyint(flag) == 1;
 }
 
-CutMarkSides SheetCutMarks(const TavorMain& m, int row, int column, bool cutMarks,
+CutMarkSides SheetCutMarks(const PrintStyle& s, int row, int column, bool cutMarks,
                            bool bottomMarks) {
-    const PrintStyle& s = m.card.PrintStyle;
     // The bottom and right marks look at the margins really left on the
     // sheet: the stored Yhkbtm and YhkRgt are 0 after most edits.
     CutMarkSides sides;
     sides.top = cutMarks && row == 0 && roomForMarks(s.Yhktop);
     sides.bottom =
-        bottomMarks && cutMarks && row == s.MaisuY - 1 && roomForMarks(BottomMarginLeft(m));
+        bottomMarks && cutMarks && row == s.MaisuY - 1 && roomForMarks(BottomMarginLeft(s));
     sides.left = cutMarks && column == 0 && roomForMarks(s.YhkLeft);
-    sides.right = cutMarks && column == s.MaisuX - 1 && roomForMarks(RightMarginLeft(m));
+    sides.right = cutMarks && column == s.MaisuX - 1 && roomForMarks(RightMarginLeft(s));
     return sides;
 }
 
@@ -286,28 +274,43 @@ PrintOutcome PrintCardText(TavorMain& m, int sheets, bool cutMarks, const SheetP
                        });
 }
 
+SheetPlan PlanSheet(const PrintStyle& s, bool cutMarks, bool bottomMarks) {
+    SheetPlan plan;
+    const int rows = RowsOnPaper(s);
+    const int columns = ColumnsOnPaper(s);
+    plan.reserve(size_t(rows) * size_t(columns));
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c)
+            plan.push_back({r, c, CardTop(s, r), CardLeft(s, c),
+                            SheetCutMarks(s, r, c, cutMarks, bottomMarks)});
+    }
+    return plan;
+}
+
+SheetPlan PlanPositionSheet(const PrintStyle& s, double isfkY, double isfkX) {
+    const bool roomTop = roomForMarks(s.Yhktop - isfkY);
+    const bool roomBottom = roomForMarks(BottomMarginLeft(s) - isfkY);
+    const bool roomLeft = roomForMarks(s.YhkLeft - isfkX);
+    const bool roomRight = roomForMarks(RightMarginLeft(s) - isfkX);
+    SheetPlan plan = PlanSheet(s, false, false);
+    for (SheetPlace& place : plan) {
+        place.marks.top = roomTop && place.row == 0;
+        place.marks.bottom = roomBottom && place.row == s.MaisuY - 1;
+        place.marks.left = roomLeft && place.column == 0;
+        place.marks.right = roomRight && place.column == s.MaisuX - 1;
+    }
+    return plan;
+}
+
 PrintOutcome PrintCardPositions(TavorMain& m) {
     return runJob(m, [&](SheetJob& job) {
         Printer& p = job.printer();
         const PrintStyle& s = m.card.PrintStyle;
         p.FontTransparent = true;
-        // The margins as the printer sees them: less its unprintable area,
-        // taken to be as wide at the bottom (right) as at the top (left).
-        const bool roomTop = roomForMarks(s.Yhktop - m.app.IsfkY);
-        const bool roomBottom = roomForMarks(BottomMarginLeft(m) - m.app.IsfkY);
-        const bool roomLeft = roomForMarks(s.YhkLeft - m.app.IsfkX);
-        const bool roomRight = roomForMarks(RightMarginLeft(m) - m.app.IsfkX);
-        for (int r = 0; r < RowsOnPaper(m); ++r) {
-            for (int c = 0; c < ColumnsOnPaper(m); ++c) {
-                CutMarkSides marks;
-                marks.top = roomTop && r == 0;
-                marks.bottom = roomBottom && r == s.MaisuY - 1;
-                marks.left = roomLeft && c == 0;
-                marks.right = roomRight && c == s.MaisuX - 1;
-                drawMarks(p, s, CardTop(m, r), CardLeft(m, c), marks);
-                if (!job.yield())
-                    return false;
-            }
+        for (const SheetPlace& place : PlanPositionSheet(s, m.app.IsfkY, m.app.IsfkX)) {
+            drawMarks(p, s, place.top - m.app.IsfkY, place.left - m.app.IsfkX, place.marks);
+            if (!job.yield())
+                return false;
         }
         // A sheet without a single card or mark would end no document: the
         // print would report success with nothing sent.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QImage;
 class TavorMain;
@@ -22,21 +23,22 @@ enum class PrintOutcome {
 // Called after each sheet with the sheets done and the sheets asked for.
 using SheetProgress = std::function<void(int done, int total)>;
 
-// The card position geometry of the sheet, in printer millimetres (origin at
-// the printable corner): row r starts (MsY + Kktop) × r + Yhktop − IsfkY
-// down, column c (MsX + KkLeft) × c + YhkLeft − IsfkX across.
-double CardTop(const TavorMain& m, int row);
-double CardLeft(const TavorMain& m, int column);
+// The card position geometry of the sheet, in paper millimetres from its
+// top-left corner: row r starts (MsY + Kktop) × r + Yhktop down, column c
+// (MsX + KkLeft) × c + YhkLeft across. A printer draws them less its
+// unprintable area (IsfkY, IsfkX).
+double CardTop(const PrintStyle& s, int row);
+double CardLeft(const PrintStyle& s, int column);
 
 // The margins really left below the last row and right of the last column:
 // the paper less the top (left) margin, the cards and the gaps between them.
-double BottomMarginLeft(const TavorMain& m);
-double RightMarginLeft(const TavorMain& m);
+double BottomMarginLeft(const PrintStyle& s);
+double RightMarginLeft(const PrintStyle& s);
 
 // The rows and columns that start on the paper: a count read from a card
 // file may ask for thousands, which would only be drawn off the page.
-int RowsOnPaper(const TavorMain& m);
-int ColumnsOnPaper(const TavorMain& m);
+int RowsOnPaper(const PrintStyle& s);
+int ColumnsOnPaper(const PrintStyle& s);
 
 // Cut marks ("切取り線"): lines on the extensions of the card edges, from
 // 0.2 mm to 1.5 mm outside the card; dark blue (QBColor(1)) above and below
@@ -57,7 +59,7 @@ bool BottomMarksWanted(const TavorMain& m);
 // (and in the preview): with cutMarks, above the first row, beside the first
 // and the last column, and with bottomMarks below the last row, each only
 // when that margin is more than 1.5 mm.
-CutMarkSides SheetCutMarks(const TavorMain& m, int row, int column, bool cutMarks,
+CutMarkSides SheetCutMarks(const PrintStyle& s, int row, int column, bool cutMarks,
                            bool bottomMarks);
 
 // The mark lines of the card at (L, T) for these sides, in the order they are
@@ -76,6 +78,26 @@ private:
     std::array<CutMarkLine, 8> m_lines{};
     int m_count = 0;
 };
+
+// One sheet as it is printed and previewed: every card that starts on the
+// paper, row by row and each row left to right, with the sides that get cut
+// marks, in paper millimetres. The print routines and the preview both draw
+// this plan, so that the two cannot differ.
+struct SheetPlace {
+    int row = 0;
+    int column = 0;
+    double top = 0;
+    double left = 0;
+    CutMarkSides marks;
+};
+using SheetPlan = std::vector<SheetPlace>;
+
+// The cards of a printed sheet, with the marks SheetCutMarks gives.
+SheetPlan PlanSheet(const PrintStyle& s, bool cutMarks, bool bottomMarks);
+// The marks of the position print: every outer side whose margin, less the
+// printer's unprintable area (taken as wide at the bottom and right as at the
+// top and left), is more than 1.5 mm.
+SheetPlan PlanPositionSheet(const PrintStyle& s, double isfkY, double isfkX);
 
 // The print routines. Each prints every card position of the card's print
 // style, row by row and each row left to right, on `sheets` sheets with a

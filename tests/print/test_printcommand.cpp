@@ -1,6 +1,6 @@
 // quillo print: its exit status and the pages it writes.
 
-#include "app/printcommand.h"
+#include "app/commandline.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "testcard.h"
@@ -83,7 +83,7 @@ void TestPrintCommand::exitStatus() {
             a = m_dir.filePath(a);
     }
     PdfOnlyPrinterHost printers;
-    QCOMPARE(RunPrintCommand(args, printers), status);
+    QCOMPARE(RunCommandLine(QStringList{QStringLiteral("print")} + args, printers), status);
     QCOMPARE(QFileInfo::exists(out), pages > 0);
     if (pages == 0 || !pdfcheck::available())
         return;

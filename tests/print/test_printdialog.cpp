@@ -264,7 +264,7 @@ void TestPrintDialog::previewShowsCards() {
     t.m->Image1.fill(Qt::red);
     t.m->app.IsfkY = isfkY;
     t.settings->setText(Opt, "KiritoriFlag", "1");
-    frmPREVIEW preview(*t.m, kind, true);
+    frmPREVIEW preview(*t.m, PrintKind(kind), true);
     QVERIFY(preview.mnuRitu[2]->isChecked());
     preview.mnuRitu[item]->trigger();
     QVERIFY(preview.mnuRitu[item]->isChecked());

@@ -88,6 +88,8 @@ private slots:
     void errorDiscardsTheJob_data();
     void errorDiscardsTheJob();
     void pdfSheet();
+    void sheetPlan_data();
+    void sheetPlan();
 };
 
 void TestSheetPrint::cardOrder_data() {
@@ -402,13 +404,75 @@ void TestSheetPrint::countsFromAFile() {
     TestContext t;
     t.m->card.PrintStyle.MaisuY = std::int16_t(rows);
     t.m->card.PrintStyle.MaisuX = std::int16_t(columns);
-    QCOMPARE(RowsOnPaper(*t.m), rowsPrinted);
-    QCOMPARE(ColumnsOnPaper(*t.m), columnsPrinted);
+    QCOMPARE(RowsOnPaper(t.m->card.PrintStyle), rowsPrinted);
+    QCOMPARE(ColumnsOnPaper(t.m->card.PrintStyle), columnsPrinted);
     QVERIFY(PreparePrinter(*t.m));
     const PrintOutcome outcome = PrintCardText(*t.m, 1, false);
     QCOMPARE(outcome,
              rowsPrinted * columnsPrinted > 0 ? PrintOutcome::Printed : PrintOutcome::Failed);
     QCOMPARE(t.ui.messages.size(), rowsPrinted * columnsPrinted > 0 ? 0 : 1);
+}
+
+void TestSheetPrint::sheetPlan_data() {
+    // A4 with 3 rows of 55 mm 2 mm apart from 11 mm, 2 columns of 91 mm 3 mm
+    // apart from 14 mm: the bottom margin left is 297 - 11 - 165 - 4 = 117,
+    // the right one 210 - 14 - 182 - 3 = 11.
+    QTest::addColumn<bool>("positions"); // the position print's plan
+    QTest::addColumn<double>("isfkY");
+    QTest::addColumn<double>("isfkX");
+    QTest::addColumn<bool>("bottomMarks");
+    QTest::addColumn<QString>("expected"); // row,col:top,left:marks per place
+
+    const QString cards = QStringLiteral("0,0:11,14:TL 0,1:11,108:TR 1,0:68,14:L 1,1:68,108:R "
+                                         "2,0:125,14:L 2,1:125,108:R");
+    QTest::newRow("print") << false << 0.0 << 0.0 << false << cards;
+    QTest::newRow("print, bottom marks")
+        << false << 0.0 << 0.0 << true
+        << QStringLiteral("0,0:11,14:TL 0,1:11,108:TR 1,0:68,14:L 1,1:68,108:R "
+                          "2,0:125,14:BL 2,1:125,108:BR");
+    // Less the unprintable area, 1 mm is left above and at the right: no
+    // marks there; 4 mm at the left and 107 mm below.
+    QTest::newRow("positions") << true << 10.0 << 10.0 << false
+                               << QStringLiteral("0,0:11,14:L 0,1:11,108: 1,0:68,14:L "
+                                                 "1,1:68,108: 2,0:125,14:BL 2,1:125,108:B");
+    QTest::newRow("positions, right margin gone")
+        << true << 0.0 << 10.0 << false
+        << QStringLiteral("0,0:11,14:TL 0,1:11,108:T 1,0:68,14:L 1,1:68,108: "
+                          "2,0:125,14:BL 2,1:125,108:B");
+}
+
+void TestSheetPrint::sheetPlan() {
+    QFETCH(bool, positions);
+    QFETCH(double, isfkY);
+    QFETCH(double, isfkX);
+    QFETCH(bool, bottomMarks);
+    QFETCH(QString, expected);
+
+    PrintStyle s;
+    s.MaisuY = 3;
+    s.Kktop = 2;
+    s.KkLeft = 3;
+    const SheetPlan plan =
+        positions ? PlanPositionSheet(s, isfkY, isfkX) : PlanSheet(s, true, bottomMarks);
+    QStringList got;
+    for (const SheetPlace& p : plan) {
+        QString marks;
+        if (p.marks.top)
+            marks += u'T';
+        if (p.marks.bottom)
+            marks += u'B';
+        if (p.marks.left)
+            marks += u'L';
+        if (p.marks.right)
+            marks += u'R';
+        got << QStringLiteral("%1,%2:%3,%4:%5")
+                   .arg(p.row)
+                   .arg(p.column)
+                   .arg(p.top)
+                   .arg(p.left)
+                   .arg(marks);
+    }
+    QCOMPARE(got.join(u' '), expected);
 }
 
 QTEST_MAIN(TestSheetPrint)
