@@ -2,9 +2,45 @@
 
 #include "runtimeerror.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <sys/stat.h>
+
+// What the writers write into: every write goes on to the temporary file,
+// and one that is cut short is remembered. A file device takes a short write
+// (the disk filled up half-way through a block) as a success, and a writer
+// that does not look at the count (the PDF engine) would go on; the commit
+// then refuses the file.
+class SafeFile::CheckedDevice : public QIODevice {
+public:
+    explicit CheckedDevice(QSaveFile& file) : m_file(file) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    bool failed() const { return m_failed; }
+    int savedErrno() const { return m_errno; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (m_failed)
+            return -1;
+        errno = 0;
+        const qint64 written = m_file.write(data, size);
+        if (written == size)
+            return written;
+        m_failed = true;
+        m_errno = errno != 0 ? errno : ENOSPC;
+        return -1;
+    }
+
+private:
+    QSaveFile& m_file;
+    bool m_failed = false;
+    int m_errno = 0;
+};
 
 SafeFile::SafeFile(const QString& path) : m_path(path) {}
 
@@ -45,6 +81,15 @@ int SafeFile::errorNumber(int savedErrno) const {
 int SafeFile::open() {
     if (m_path.isEmpty())
         return RuntimeError::BadFileName;
+    // Only a regular file is replaced: a FIFO, a device or a socket would
+    // silently become a plain file, and a symlink loop names no file at all.
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return RuntimeError::PathFileAccess;
+    } else if (errno == ELOOP) {
+        return RuntimeError::PathFileAccess;
+    }
     m_file = std::make_unique<QSaveFile>(m_path);
     errno = 0;
     if (!m_file->open(QIODevice::WriteOnly)) {
@@ -52,11 +97,12 @@ int SafeFile::open() {
         m_file.reset();
         return n;
     }
+    m_device = std::make_unique<CheckedDevice>(*m_file);
     return 0;
 }
 
 QIODevice& SafeFile::device() {
-    return *m_file;
+    return *m_device;
 }
 
 int SafeFile::commit() {
@@ -65,6 +111,11 @@ int SafeFile::commit() {
     // QSaveFile's commit does not notice a failed flush (a full disk): it
     // would put an empty or cut-off file in place of the old one. Flush
     // first, and give up on the first error the writing left behind.
+    if (m_device->failed()) {
+        const int n = errorNumber(m_device->savedErrno());
+        cancel();
+        return n;
+    }
     errno = 0;
     if (m_file->error() != QFileDevice::NoError || !m_file->flush()) {
         const int n = errorNumber(errno);
@@ -74,6 +125,7 @@ int SafeFile::commit() {
     errno = 0;
     const bool ok = m_file->commit();
     const int n = ok ? 0 : errorNumber(errno);
+    m_device.reset();
     m_file.reset();
     return n;
 }
@@ -81,11 +133,12 @@ int SafeFile::commit() {
 void SafeFile::cancel() {
     if (m_file)
         m_file->cancelWriting();
+    m_device.reset();
     m_file.reset();
 }
 
 int SafeFile::fail() {
-    const int n = errorNumber(errno);
+    const int n = errorNumber(m_device && m_device->failed() ? m_device->savedErrno() : errno);
     cancel();
     return n;
 }

@@ -13,7 +13,8 @@ class QSaveFile;
 // then takes the destination's place. A failed write leaves the old file as
 // it was. Failures are RuntimeError numbers: 61 a full disk or quota, 70 no
 // permission or a read-only disk, 76 a missing folder, 75 a folder or other
-// non-file in the way, 57 any other device failure.
+// non-file in the way (a FIFO, a device, a symlink loop: only a regular file
+// or a free name is written), 57 any other device failure.
 class SafeFile {
 public:
     explicit SafeFile(const QString& path);
@@ -38,10 +39,12 @@ public:
     const QString& path() const { return m_path; }
 
 private:
+    class CheckedDevice;
     int errorNumber(int savedErrno) const;
 
     QString m_path;
     std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<CheckedDevice> m_device;
 };
 
 // Writes bytes as the whole file at path; 0, or the error number.

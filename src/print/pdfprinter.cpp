@@ -1,28 +1,11 @@
 #include "pdfprinter.h"
 
 #include "base/runtimeerror.h"
+#include "base/safewrite.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QSaveFile>
-
-namespace {
-
-// The error a file that cannot be created reports, by what is in the way.
-int openErrorNumber(const QString& path) {
-    const QFileInfo info(path);
-    if (info.fileName().isEmpty())
-        return RuntimeError::BadFileName;
-    if (!info.dir().exists())
-        return RuntimeError::PathNotFound;
-    if (info.isDir())
-        return RuntimeError::PathFileAccess;
-    return RuntimeError::PermissionDenied;
-}
-
-} // namespace
 
 PdfPrinter::PdfPrinter() = default;
 
@@ -38,11 +21,11 @@ PdfPrinter::~PdfPrinter() {
 QPagedPaintDevice& PdfPrinter::openDocument() {
     if (m_outputFile.isEmpty())
         throw RuntimeError(RuntimeError::BadFileName);
-    auto file = std::make_unique<QSaveFile>(m_outputFile);
-    if (!file->open(QIODevice::WriteOnly))
-        throw RuntimeError(openErrorNumber(m_outputFile));
+    auto file = std::make_unique<SafeFile>(m_outputFile);
+    if (const int error = file->open())
+        throw RuntimeError(error);
     m_file = std::move(file);
-    m_writer = std::make_unique<QPdfWriter>(m_file.get());
+    m_writer = std::make_unique<QPdfWriter>(&m_file->device());
     m_writer->setResolution(Resolution);
     m_writer->setCreator(QStringLiteral("Quillo"));
     m_writer->setTitle(QFileInfo(m_outputFile).completeBaseName());
@@ -60,13 +43,13 @@ void PdfPrinter::preparePage(QPagedPaintDevice& device, double widthTwips, doubl
 
 void PdfPrinter::closeDocument(bool keep) {
     m_writer.reset();
-    std::unique_ptr<QSaveFile> file = std::move(m_file);
+    std::unique_ptr<SafeFile> file = std::move(m_file);
     if (!file || !keep)
-        return; // the unfinished temporary file goes with the QSaveFile
-    if (!file->commit()) {
-        throw RuntimeError(file->error() == QFileDevice::RenameError ? RuntimeError::PathFileAccess
-                                                                     : RuntimeError::DeviceIo);
-    }
+        return; // the unfinished temporary file goes with the SafeFile
+    // A write the disk refused (a full disk) fails here, and the older file
+    // of that name stays.
+    if (const int error = file->commit())
+        throw RuntimeError(error);
 }
 
 QStringList PdfOnlyPrinterHost::deviceNames() const {

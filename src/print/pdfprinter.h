@@ -5,7 +5,7 @@
 #include <memory>
 
 class QPdfWriter;
-class QSaveFile;
+class SafeFile;
 
 // The built-in printer "PDF": writes each document to a PDF file, 1200 dots
 // per inch, with no unprintable area. The file is written beside its
@@ -39,7 +39,7 @@ protected:
 
 private:
     QString m_outputFile;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<SafeFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
 };
 

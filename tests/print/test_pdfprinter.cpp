@@ -7,8 +7,12 @@
 
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -38,6 +42,7 @@ private slots:
     void outputFileProblems_data();
     void outputFileProblems();
     void replacesAnOlderFileOnEndDoc();
+    void fullDiskFailsAndKeepsTheOlderFile();
     void drawsWhereAndHowAsked();
     void samePictureIsStoredOnce();
 
@@ -56,12 +61,17 @@ void TestPdfPrinter::outputFileProblems_data() {
     QTest::newRow("missing folder")
         << QStringLiteral("missing/out.pdf") << int(RuntimeError::PathNotFound);
     QTest::newRow("a folder") << QStringLiteral("folder") << int(RuntimeError::PathFileAccess);
+    QTest::newRow("a FIFO") << QStringLiteral("fifo") << int(RuntimeError::PathFileAccess);
+    QTest::newRow("a symlink loop") << QStringLiteral("loop") << int(RuntimeError::PathFileAccess);
 }
 
 void TestPdfPrinter::outputFileProblems() {
     QFETCH(QString, relativePath);
     QFETCH(int, error);
     QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
+    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo"))).constData(),
+                     0600) == 0);
+    QVERIFY(QFile::link(QStringLiteral("loop"), m_dir->filePath(QStringLiteral("loop"))));
     PdfPrinter p;
     if (!relativePath.isEmpty())
         p.setOutputFile(m_dir->filePath(relativePath));
@@ -73,6 +83,8 @@ void TestPdfPrinter::outputFileProblems() {
     }
     QVERIFY(!p.jobOpen());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    // The FIFO is still a FIFO: nothing replaced it with a plain file.
+    QVERIFY(!QFileInfo(m_dir->filePath(QStringLiteral("fifo"))).isFile());
 
     // A good file name afterwards works.
     p.setOutputFile(m_dir->filePath(QStringLiteral("good.pdf")));
@@ -102,6 +114,38 @@ void TestPdfPrinter::replacesAnOlderFileOnEndDoc() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.readAll().startsWith("%PDF-"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("out.pdf")});
+}
+
+// A disk with room for the old file but not the new one: the job fails with
+// the disk-full error and the old file stays as it was.
+void TestPdfPrinter::fullDiskFailsAndKeepsTheOlderFile() {
+    const QString disk = m_dir->filePath(QStringLiteral("disk"));
+    QDir().mkpath(disk);
+    const QByteArray where = QFile::encodeName(disk);
+    if (::mount("tmpfs", where.constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("a small disk can only be mounted by root");
+    const auto unmount = qScopeGuard([&] { ::umount2(where.constData(), MNT_DETACH); });
+    const QString path = disk + QStringLiteral("/out.pdf");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    QCOMPARE(old.write("old"), qint64(3));
+    old.close();
+
+    PdfPrinter p;
+    p.setOutputFile(path);
+    p.setScaleMode(Printer::ScaleMillimetres);
+    for (int i = 0; i < 8; ++i) // about 600 KB of pixels that do not compress
+        p.PaintPicture(noise(i), 0, i * 10, 50, 10);
+    try {
+        p.EndDoc();
+        QFAIL("a PDF that did not fit on the disk was reported as written");
+    } catch (const RuntimeError& e) {
+        QCOMPARE(e.number(), int(RuntimeError::DiskFull));
+    }
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(disk).entryList(QDir::Files), QStringList{QStringLiteral("out.pdf")});
 }
 
 void TestPdfPrinter::drawsWhereAndHowAsked() {
