@@ -82,10 +82,12 @@ double FieldReader::readNumber() {
     }
     bool ok = false;
     const double v = f.text.toDouble(&ok);
-    if (!ok)
-        throw RuntimeError(RuntimeError::TypeMismatch);
+    // A number past the largest double reads as an infinity: too large for
+    // its type rather than not a number.
     if (!std::isfinite(v))
         throw RuntimeError(RuntimeError::Overflow);
+    if (!ok)
+        throw RuntimeError(RuntimeError::TypeMismatch);
     return v;
 }
 
@@ -168,6 +170,13 @@ QString FieldWriter::formatNumber(double v, int significantDigits) {
     if (v == 0 || !std::isfinite(v))
         return QStringLiteral("0");
     QString s = QString::asprintf("%.*G", significantDigits, v);
+    // Rounded to the digits written, a value within a few units of the last
+    // digit of the largest double is carried past it (1.79769313486232E+308)
+    // and would not read back: such a value is written one step nearer zero.
+    while (!std::isfinite(s.toDouble())) {
+        v = std::nextafter(v, 0.0);
+        s = QString::asprintf("%.*G", significantDigits, v);
+    }
     if (s.startsWith(QLatin1String("0.")))
         s.remove(0, 1);
     else if (s.startsWith(QLatin1String("-0.")))

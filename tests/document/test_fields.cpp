@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 // The field reader and writer of card files, and the CP932 conversion.
 class TestFields : public QObject {
     Q_OBJECT
@@ -15,6 +17,8 @@ private slots:
     void readNumbers();
     void readErrors_data();
     void readErrors();
+    void extremesReadBack_data();
+    void extremesReadBack();
     void cp932RoundTrip_data();
     void cp932RoundTrip();
     void cp932InvalidBytes();
@@ -39,6 +43,14 @@ void TestFields::formatNumber_data() {
     QTest::newRow("single") << double(10.1f) << 7 << "10.1";
     QTest::newRow("single third") << double(1.0f / 3.0f) << 7 << ".3333333";
     QTest::newRow("single large") << double(123456.7f) << 7 << "123456.7";
+    // 15 digits of the largest double round up past it; what is written must
+    // stay a double.
+    QTest::newRow("largest double") << 1.7976931348623157e308 << 15 << "1.79769313486231E+308";
+    QTest::newRow("most negative double")
+        << -1.7976931348623157e308 << 15 << "-1.79769313486231E+308";
+    QTest::newRow("rounding up to the limit")
+        << 1.797693134862315e308 << 15 << "1.79769313486231E+308";
+    QTest::newRow("largest single") << 3.4028234663852886e38 << 7 << "3.402823E+38";
 }
 
 void TestFields::formatNumber() {
@@ -102,6 +114,85 @@ void TestFields::readErrors_data() {
                                    << "L" << int(RuntimeError::Overflow);
     QTest::newRow("single overflow") << "1E+300"
                                      << "F" << int(RuntimeError::Overflow);
+    QTest::newRow("past the largest double") << "1.79769313486232E+308"
+                                             << "D" << int(RuntimeError::Overflow);
+    QTest::newRow("far past the largest double") << "-1E+999"
+                                                 << "D" << int(RuntimeError::Overflow);
+}
+
+// Every field type at its extremes is written so that it reads back, and
+// what is read back is written the same way again.
+void TestFields::extremesReadBack_data() {
+    QTest::addColumn<QChar>("kind");
+    QTest::addColumn<double>("value");
+    const double dmax = 1.7976931348623157e308;
+    QTest::newRow("D largest") << QChar('D') << dmax;
+    QTest::newRow("D most negative") << QChar('D') << -dmax;
+    QTest::newRow("D smallest normal") << QChar('D') << 2.2250738585072014e-308;
+    QTest::newRow("D smallest denormal") << QChar('D') << 4.9406564584124654e-324;
+    QTest::newRow("D 15 nines") << QChar('D') << 999999999999999.9;
+    QTest::newRow("F largest") << QChar('F') << 3.4028234663852886e38;
+    QTest::newRow("F most negative") << QChar('F') << -3.4028234663852886e38;
+    QTest::newRow("F smallest normal") << QChar('F') << 1.1754943508222875e-38;
+    QTest::newRow("F smallest denormal") << QChar('F') << 1.401298464324817e-45;
+    QTest::newRow("L largest") << QChar('L') << 2147483647.0;
+    QTest::newRow("L smallest") << QChar('L') << -2147483648.0;
+    QTest::newRow("I largest") << QChar('I') << 32767.0;
+    QTest::newRow("I smallest") << QChar('I') << -32768.0;
+    QTest::newRow("B true") << QChar('B') << -1.0;
+}
+
+void TestFields::extremesReadBack() {
+    QFETCH(QChar, kind);
+    QFETCH(double, value);
+    auto write = [&](double v) {
+        FieldWriter w;
+        switch (kind.toLatin1()) {
+        case 'D':
+            w.writeDouble(v);
+            break;
+        case 'F':
+            w.writeSingle(float(v));
+            break;
+        case 'L':
+            w.writeLong(std::int32_t(v));
+            break;
+        case 'I':
+            w.writeInteger(std::int16_t(v));
+            break;
+        case 'B':
+            w.writeBoolean(v != 0);
+            break;
+        }
+        w.endLine();
+        return w.text();
+    };
+    auto read = [&](const QString& text) -> double {
+        FieldReader in(text);
+        switch (kind.toLatin1()) {
+        case 'D':
+            return in.readDouble();
+        case 'F':
+            return in.readSingle();
+        case 'L':
+            return in.readLong();
+        case 'I':
+            return in.readInteger();
+        default:
+            return in.readBoolean() ? -1 : 0;
+        }
+    };
+    const QString written = write(value);
+    double back = 0;
+    try {
+        back = read(written);
+    } catch (const RuntimeError& e) {
+        QFAIL(qPrintable(written + QStringLiteral(" does not read back: ") + e.message()));
+    }
+    // Within the digits written, and on the same side of zero.
+    QVERIFY2(std::fabs(back - value) <= std::fabs(value) * 1e-6, qPrintable(written));
+    QCOMPARE(back < 0, value < 0);
+    QCOMPARE(write(back), written);
 }
 
 void TestFields::readErrors() {
