@@ -52,14 +52,33 @@ CardImageGeometry CardImageGeometryFor(double W, double H, int scale, int tppX, 
     return g;
 }
 
+int CardImageScaleFor(double W, double H, int requested, int tppX, int tppY) {
+    if (!std::isfinite(W) || !std::isfinite(H))
+        return 0;
+    for (int s = std::clamp(requested, 1, MaxImgScale); s >= 1; --s) {
+        const CardImageGeometry g = CardImageGeometryFor(W, H, s, tppX, tppY);
+        const double pixels =
+            g.widthTwips / std::max(1, tppX) * (g.heightTwips / std::max(1, tppY));
+        if (pixels <= double(MaxCardImagePixels))
+            return s;
+    }
+    return 0;
+}
+
 QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
     if (m.app.ImgScale < 1)
         m.app.ImgScale = 1;
     if (m.app.ImgScale > MaxImgScale)
         m.app.ImgScale = MaxImgScale;
-    const int s = m.app.ImgScale;
     const double W = m.card.PrintStyle.MsX;
     const double H = m.card.PrintStyle.MsY;
+    const int s = CardImageScaleFor(W, H, m.app.ImgScale, m.app.TppX, m.app.TppY);
+    if (s == 0) {
+        m.ui().message(QStringLiteral("名刺が大きすぎて画像にできません（%1 × %2 mm）。")
+                           .arg(W, 0, 'g', 6)
+                           .arg(H, 0, 'g', 6));
+        return {};
+    }
     const CardImageGeometry g = CardImageGeometryFor(W, H, s, m.app.TppX, m.app.TppY);
 
     QImage image(g.widthPixels, g.heightPixels, QImage::Format_RGB32);

@@ -22,15 +22,30 @@ struct CardImageGeometry {
 // finer than any printer needs, and the image still fits in memory.
 constexpr int MaxImgScale = 20;
 
+// The most pixels a card image may have. The largest card the print style
+// allows (96 × 60 mm) at the finest render scale is 42.4 million pixels at 15
+// twips a pixel (170 MB); 48 million (192 MB) leaves room for that, and the
+// image, its PDF copy and the program together stay far below the memory a
+// command may take.
+constexpr qint64 MaxCardImagePixels = 48'000'000;
+
+// The render scale a W × H card is drawn at: the requested one (1 to
+// MaxImgScale), lowered as far as its image needs to stay within
+// MaxCardImagePixels; 0 when not even scale 1 does (a card of metres, from a
+// file anyone may have written), and the card cannot be made an image.
+int CardImageScaleFor(double cardWidth, double cardHeight, int requested, int twipsPerPixelX,
+                      int twipsPerPixelY);
+
 // The surface geometry for a W × H card at render scale s (1 to MaxImgScale).
 CardImageGeometry CardImageGeometryFor(double cardWidth, double cardHeight, int scale,
                                        int twipsPerPixelX, int twipsPerPixelY);
 
 // Renders the card at the render scale ImgScale (raised to at least 1 and
-// stored back): the card picture (Image1) stretched over the whole surface
-// when withPicture, then each line's 3D copy and the line itself when
-// withText. Text has on the finished card (the bitmap painted into W × H mm)
-// the size and shape it has on the canvas. Yields after each line.
+// stored back; drawn lower where CardImageScaleFor says so, and refused with
+// a message, giving a null image, for a card too large for any): the card picture (Image1)
+// stretched over the whole surface when withPicture, then each line's 3D copy and the line itself
+// when withText. Text has on the finished card (the bitmap painted into W × H mm) the size and
+// shape it has on the canvas. Yields after each line.
 QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText);
 
 // Exports the rendered card to path: a Windows bitmap for ".bmp", a JPEG for

@@ -16,6 +16,8 @@ PrintOutcome printRenderedCard(TavorMain& m, int sheets, bool cutMarks,
     Printer& printer = m.printer();
     const int kills = printer.KillDocCount();
     const QImage cardImage = RenderCardImage(m, true, true);
+    if (cardImage.isNull())
+        return PrintOutcome::Failed; // refused, and said so, by the renderer
     // A discard before the first output would otherwise go unnoticed: the
     // routine starts a new job of its own.
     if (!m.hasPrinter() || &m.printer() != &printer || printer.KillDocCount() != kills)

@@ -32,6 +32,12 @@ void TestPrintCommand::initTestCase() {
     Card noPicture = card;
     noPicture.PicPath.clear();
     QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("nopicture.qcd")), noPicture), 0);
+    // Cards whose image at the asked quality would take gigabytes.
+    for (int mm : {1000, 2000}) {
+        Card huge = card;
+        huge.PrintStyle.MsY = huge.PrintStyle.MsX = mm;
+        QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("card%1mm.qcd").arg(mm)), huge), 0);
+    }
 }
 
 void TestPrintCommand::exitStatus_data() {
@@ -56,6 +62,11 @@ void TestPrintCommand::exitStatus_data() {
     QTest::newRow("missing card") << QStringList{"missing.qcd", "--pdf", "OUT"} << 1 << 0;
     QTest::newRow("output folder missing")
         << QStringList{"card.qcd", "--pdf", "missing/OUT"} << 1 << 0;
+    // A card of a metre is drawn at a lower quality; one of two metres is
+    // refused before anything is drawn.
+    QTest::newRow("a card of 1000 mm")
+        << QStringList{"card1000mm.qcd", "--pdf", "OUT", "--quality", "20"} << 0 << 1;
+    QTest::newRow("a card of 2000 mm") << QStringList{"card2000mm.qcd", "--pdf", "OUT"} << 1 << 0;
     QTest::newRow("unknown printer")
         << QStringList{"card.qcd", "--printer", "無いプリンタ"} << 1 << 0;
     // Arguments.
