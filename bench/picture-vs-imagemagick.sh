@@ -4,8 +4,8 @@
 #
 #   bench/picture-vs-imagemagick.sh [BUILD_DIR]
 #
-# BUILD_DIR defaults to build-picture in the repository; bench_picture must be
-# built there. RUNS (default 5) sets the runs per case; the medians are shown
+# BUILD_DIR defaults to build-picture in the repository; bench_picture and
+# quillo must be built there. RUNS (default 5) sets the runs per case; the medians are shown
 # (VERBOSE=1 lists ImageMagick's single runs too).
 # Mode 0 is set against "convert photo.jpg out.bmp", mode 1 (sepia) against
 # "convert photo.jpg -sepia-tone 80% out.bmp". Every run starts with the file
@@ -102,6 +102,39 @@ for mp in 12 24 50; do
             failed=1
         fi
     done
+done
+echo
+
+# The whole process, as a user waits for it: `quillo convert` opens a card
+# whose picture is the photo in sepia (start-up, decoding, recolouring and
+# the working bitmap) and saves it as a card again, against ImageMagick's
+# whole process on the same photo.
+quillo_exe=$build/bin/quillo
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+"$quillo_exe" convert --new "$work/new.qcd" 2>/dev/null
+printf "$fmt" size mode "quillo ms" "quillo MB" "ImageMagick ms" "IM MB" ratio target ""
+for mp in 12 24 50; do
+    photo=$photos/photo-${mp}mp.jpg
+    # Line 1 is the picture's path, line 4 its colour mode and values.
+    sed -e "1s|.*|\"$photo\"\r|" -e '4s/.*/1,63,0,0\r/' "$work/new.qcd" >"$work/sepia.qcd"
+    : >"$work/runs"
+    i=0
+    while [ $i -lt "$runs" ]; do
+        sync
+        /usr/bin/time -f "%e %M" -o "$work/time" "$quillo_exe" convert "$work/sepia.qcd" "$work/out.qcd"
+        tail -n 1 "$work/time" >>"$work/runs"
+        i=$((i + 1))
+    done
+    ours_ms=$(awk '{ print $1 * 1000 }' "$work/runs" | median)
+    ours_mb=$(awk '{ print $2 / 1024 }' "$work/runs" | median)
+    set -- $(imagemagick "$photo" -sepia-tone 80%)
+    im_ms=$1 im_mb=$2
+    ratio=$(awk -v a="$ours_ms" -v b="$im_ms" 'BEGIN { printf "%.2f", a / b }')
+    target=0.15
+    verdict=$(awk -v r="$ratio" -v t="$target" 'BEGIN { print (r <= t) ? "met" : "MISSED" }')
+    [ "$mp" != 12 ] || [ "$verdict" = met ] || failed=1
+    printf "$fmt" "${mp}MP" 1 "$(printf %.0f "$ours_ms")" "$(printf %.0f "$ours_mb")" \
+        "$(printf %.0f "$im_ms")" "$(printf %.0f "$im_mb")" "$ratio" "<=$target $verdict" "whole process"
 done
 echo
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

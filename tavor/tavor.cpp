@@ -96,7 +96,9 @@ Tables makeTables(int mode, int red, int green, int blue) {
     return t;
 }
 
-// Recolours one row of BGR pixels; src may equal dst.
+// Recolours one row of pixels of step bytes each, blue, green, red first;
+// src may equal dst.
+template <std::size_t step>
 inline void convertRow(const std::uint8_t* src, std::uint8_t* dst, std::size_t width,
                        const Tables& t) {
     for (std::size_t x = 0; x < width; ++x) {
@@ -104,8 +106,8 @@ inline void convertRow(const std::uint8_t* src, std::uint8_t* dst, std::size_t w
         dst[0] = t.b[y];
         dst[1] = t.g[y];
         dst[2] = t.r[y];
-        src += 3;
-        dst += 3;
+        src += step;
+        dst += step;
     }
 }
 
@@ -281,7 +283,7 @@ void convertPicture(Picture& pic, const Tables& t) {
     const std::size_t used = l.width * 3;
     const auto convert = [&](std::size_t i) {
         std::uint8_t* row = rows + i * l.rowSize;
-        convertRow(row, row, l.width, t);
+        convertRow<3>(row, row, l.width, t);
         std::memset(row + used, 0, l.rowSize - used);
     };
     if (!l.topDown) {
@@ -370,6 +372,27 @@ bool validMode(int mode) {
 }
 
 } // namespace
+
+extern "C" TAVOR_API int MonocroPixels(unsigned char* pixels, int width, int height,
+                                       long long bytesPerLine, int bytesPerPixel, int mode, int red,
+                                       int green, int blue) {
+    if (!validMode(mode))
+        return TAVOR_E_MODE;
+    if (!pixels || width < 1 || height < 1 || (bytesPerPixel != 3 && bytesPerPixel != 4))
+        return TAVOR_E_ARG;
+    const long long rowBytes = static_cast<long long>(width) * bytesPerPixel;
+    if (bytesPerLine < rowBytes)
+        return TAVOR_E_ARG;
+    const Tables tables = makeTables(mode, clampValue(red), clampValue(green), clampValue(blue));
+    for (int i = 0; i < height; ++i) {
+        std::uint8_t* row = pixels + i * bytesPerLine;
+        if (bytesPerPixel == 3)
+            convertRow<3>(row, row, static_cast<std::size_t>(width), tables);
+        else
+            convertRow<4>(row, row, static_cast<std::size_t>(width), tables);
+    }
+    return TAVOR_OK;
+}
 
 extern "C" TAVOR_API int Monocro(const char* inPath, const char* outPath, int mode, int red,
                                  int green, int blue) {

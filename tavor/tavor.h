@@ -103,6 +103,18 @@ enum TavorResult {
 TAVOR_API int Monocro(const char* inPath, const char* outPath, int mode, int red, int green,
                       int blue);
 
+/* Recolours a picture already in memory, for callers that decoded it
+ * themselves: height rows of width pixels, the rows bytesPerLine bytes apart
+ * (in the order they are stored; which way up does not matter). A pixel is bytesPerPixel bytes:
+ * 3 for blue, green, red (a BMP row), 4 for blue, green, red and a fourth
+ * byte that is left as it is (a 32-bit 0xAARRGGBB pixel in little-endian
+ * memory). Same modes, values and colours as Monocro. Returns TAVOR_OK,
+ * TAVOR_E_MODE, or TAVOR_E_ARG for a null buffer or an impossible layout
+ * (width or height below 1, bytesPerPixel not 3 or 4, rows shorter than
+ * width pixels); the pixels are then untouched. */
+TAVOR_API int MonocroPixels(unsigned char* pixels, int width, int height, long long bytesPerLine,
+                            int bytesPerPixel, int mode, int red, int green, int blue);
+
 #ifdef __cplusplus
 }
 #endif

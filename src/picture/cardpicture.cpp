@@ -1,6 +1,7 @@
 #include "cardpicture.h"
 
 #include "jpegcheck.h"
+#include "workbitmap.h"
 
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
@@ -114,7 +116,8 @@ struct Bmp24 {
 };
 
 // Reads the headers of a 24-bit uncompressed BMP; false for any other file
-// or when the pixel rows are not all there.
+// or when the pixel rows are not all there. A header may claim any size: the
+// sizes are computed with checked arithmetic.
 bool parseBmp24(const uchar* h, qint64 fileSize, Bmp24* out) {
     if (fileSize < BmpFileHeader + BmpInfoHeader || h[0] != 'B' || h[1] != 'M')
         return false;
@@ -128,23 +131,14 @@ bool parseBmp24(const uchar* h, qint64 fileSize, Bmp24* out) {
     const qint64 rows = std::abs(qint64(height));
     const qint64 rowSize = (qint64(width) * 3 + 3) & ~qint64(3);
     const qint64 start = le32(h + 10);
-    if (start < BmpFileHeader + qint64(infoSize) || start + rowSize * rows > fileSize)
+    qint64 pixelBytes = 0, end = 0;
+    if (__builtin_mul_overflow(rowSize, rows, &pixelBytes) ||
+        __builtin_add_overflow(start, pixelBytes, &end))
         return false;
-    *out = {width, int(std::min<qint64>(rows, INT32_MAX)), height < 0, start, rowSize};
-    return rows <= INT32_MAX;
-}
-
-// The header of a BMP file, when it is a 24-bit one.
-std::optional<Bmp24> peekBmp24(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray head = f.read(BmpFileHeader + BmpInfoHeader);
-    Bmp24 bmp;
-    if (head.size() < BmpFileHeader + BmpInfoHeader ||
-        !parseBmp24(reinterpret_cast<const uchar*>(head.constData()), f.size(), &bmp))
-        return std::nullopt;
-    return bmp;
+    if (start < BmpFileHeader + qint64(infoSize) || end > fileSize)
+        return false;
+    *out = {width, int(rows), height < 0, start, rowSize};
+    return true;
 }
 
 // The general reader decodes a BMP whose pixel rows are cut short as a
@@ -175,8 +169,10 @@ void checkBmpComplete(const QString& path) {
     const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
     if (!uncompressed || width <= 0 || bits <= 0)
         return;
-    const qint64 rowSize = (width * bits + 31) / 32 * 4;
-    if (qint64(le32(h + 10)) + rowSize * rows > f.size())
+    const qint64 rowSize = (width * bits + 31) / 32 * 4; // at most 2^31 × 2^16 bits
+    qint64 pixelBytes = 0, end = 0;
+    if (__builtin_mul_overflow(rowSize, rows, &pixelBytes) ||
+        __builtin_add_overflow(qint64(le32(h + 10)), pixelBytes, &end) || end > f.size())
         throw truncatedPicture();
 }
 
@@ -186,103 +182,30 @@ void bgrToRgb32(const uchar* s, QRgb* d, int width) {
         d[x] = 0xFF000000u | quint32(s[2]) << 16 | quint32(s[1]) << 8 | s[0];
 }
 
-void rgb32ToBgr(const QRgb* s, uchar* d, int width) {
-    for (int x = 0; x < width; ++x, d += 3) {
-        d[0] = uchar(s[x]);
-        d[1] = uchar(s[x] >> 8);
-        d[2] = uchar(s[x] >> 16);
-    }
-}
-
-// Reads the working bitmap the colour library wrote straight into an RGB32
-// image: one pass over the mapped file instead of the general reader. The
-// pixels go into reuse when it is a picture of the same size that nothing
-// else holds (the decoded source, freshly converted), which saves the
-// allocation and first touch of tens of megabytes.
-QImage readWorkBitmap(const QString& path, QImage reuse = {}) {
+// Reads a 24-bit uncompressed BMP straight into an RGB32 image: one pass over
+// the mapped file instead of the general reader, rows either way up. A null
+// image when the file is no such BMP.
+QImage readBmp24(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw RuntimeError(RuntimeError::PathFileAccess);
     const qint64 n = f.size();
     const uchar* data = n >= BmpFileHeader + BmpInfoHeader ? f.map(0, n) : nullptr;
+    if (!data)
+        return {};
+    const auto unmap = qScopeGuard([&] { f.unmap(const_cast<uchar*>(data)); });
     Bmp24 bmp;
-    if (!data || !parseBmp24(data, n, &bmp)) {
-        if (data)
-            f.unmap(const_cast<uchar*>(data));
-        f.close();
-        QImage image(path, "bmp");
-        if (image.isNull())
-            throw RuntimeError(RuntimeError::InvalidPicture);
-        return opaque(std::move(image));
-    }
-    QImage image = std::move(reuse);
-    if (image.size() != QSize(bmp.width, bmp.height) || image.format() != QImage::Format_RGB32)
-        image = QImage(bmp.width, bmp.height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        f.unmap(const_cast<uchar*>(data));
+    if (!parseBmp24(data, n, &bmp) || bmp.width > MaxPictureSide || bmp.height > MaxPictureSide)
+        return {};
+    QImage image(bmp.width, bmp.height, QImage::Format_RGB32);
+    if (image.isNull())
         throw RuntimeError(RuntimeError::OutOfMemory);
-    }
     for (int y = 0; y < bmp.height; ++y) {
         const int fileRow = bmp.topDown ? y : bmp.height - 1 - y;
-        const uchar* s = data + bmp.pixelStart + fileRow * bmp.rowSize;
+        const uchar* s = data + bmp.pixelStart + qint64(fileRow) * bmp.rowSize;
         bgrToRgb32(s, reinterpret_cast<QRgb*>(image.scanLine(y)), bmp.width);
     }
-    f.unmap(const_cast<uchar*>(data));
     return image;
-}
-
-// Writes an RGB32 picture as a 24-bit bottom-up BMP, in large blocks. The old
-// file is removed first rather than truncated: a file truncated and rewritten
-// is pushed to disk when it is closed (ext4 does so to protect the data),
-// while a new file waits for the normal write-back, and when the colour
-// library replaces it at once it is never written to disk at all.
-void writeBmp(const QImage& image, const QString& path) {
-    Q_ASSERT(image.format() == QImage::Format_RGB32);
-    const qint64 width = image.width();
-    const qint64 height = image.height();
-    const qint64 rowSize = (width * 3 + 3) & ~qint64(3);
-    const qint64 pixelBytes = rowSize * height;
-    if (BmpFileHeader + BmpInfoHeader + pixelBytes > qint64(UINT32_MAX))
-        throw RuntimeError(RuntimeError::Overflow);
-
-    QFile::remove(path);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw RuntimeError(RuntimeError::PermissionDenied);
-
-    uchar header[BmpFileHeader + BmpInfoHeader] = {};
-    const auto put32 = [&](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            header[at + i] = uchar(v >> (8 * i));
-    };
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(2, quint32(sizeof header + pixelBytes));
-    put32(10, sizeof header);
-    put32(14, BmpInfoHeader);
-    put32(18, quint32(width));
-    put32(22, quint32(height));
-    header[26] = 1;  // planes
-    header[28] = 24; // bits per pixel
-    put32(34, quint32(pixelBytes));
-    put32(38, 2835); // 72 dpi, as the colour library writes
-    put32(42, 2835);
-    bool ok = f.write(reinterpret_cast<const char*>(header), sizeof header) == sizeof header;
-
-    const qint64 rowsPerBlock = std::max<qint64>(1, (qint64(1) << 20) / rowSize);
-    QByteArray block(rowsPerBlock * rowSize, '\0'); // the padding bytes stay zero
-    for (qint64 y = height - 1; ok && y >= 0;) {
-        uchar* d = reinterpret_cast<uchar*>(block.data());
-        qint64 rows = 0;
-        for (; rows < rowsPerBlock && y >= 0; ++rows, --y, d += rowSize) {
-            rgb32ToBgr(reinterpret_cast<const QRgb*>(image.constScanLine(int(y))), d, int(width));
-        }
-        ok = f.write(block.constData(), rows * rowSize) == rows * rowSize;
-    }
-    if (!ok) {
-        f.remove();
-        throw RuntimeError(RuntimeError::DeviceIo);
-    }
 }
 
 // ------------------------------------------------------------------ colour library
@@ -292,27 +215,16 @@ bool isLibraryMode(int mode) {
            mode == TAVOR_MODE_GRAY || mode == TAVOR_MODE_TINT;
 }
 
-void monocro(const QString& in, const QString& out, int mode, int red, int green, int blue) {
-    const int rc = Monocro(QFile::encodeName(in).constData(), QFile::encodeName(out).constData(),
-                           mode, red, green, blue);
-    switch (rc) {
-    case TAVOR_OK:
-        return;
-    case TAVOR_E_FORMAT:
-    case TAVOR_E_SIZE:
-        throw RuntimeError(RuntimeError::InvalidPicture);
-    case TAVOR_E_TRUNCATED:
-        throw truncatedPicture();
-    case TAVOR_E_OPEN:
-        throw RuntimeError(RuntimeError::PathFileAccess);
-    case TAVOR_E_READ:
-    case TAVOR_E_WRITE:
-        throw RuntimeError(RuntimeError::DeviceIo);
-    case TAVOR_E_MEMORY:
-        throw RuntimeError(RuntimeError::OutOfMemory);
-    default:
+// Recolours the decoded picture where it lies: the colour library's
+// conversion without a file written and read back in between.
+void recolour(QImage& image, int mode, int red, int green, int blue) {
+    Q_ASSERT(image.format() == QImage::Format_RGB32);
+    const int rc = MonocroPixels(image.bits(), image.width(), image.height(), image.bytesPerLine(),
+                                 4, mode, red, green, blue);
+    if (rc == TAVOR_E_MODE)
         throw RuntimeError(RuntimeError::InvalidCall);
-    }
+    if (rc != TAVOR_OK)
+        throw RuntimeError(RuntimeError::InvalidPicture);
 }
 
 } // namespace
@@ -321,7 +233,12 @@ QImage ReadPicture(const QString& path) {
     checkRegularFile(path);
     QImageReader reader(path);
     reader.setAutoTransform(true);
-    const QSize size = reader.size();
+    QSize size = reader.size();
+    const bool bmp = reader.format() == "bmp";
+    // A BMP whose rows run top-down says so by a negative height, which the
+    // general reader reports as its size.
+    if (bmp && size.height() < 0 && size.height() != INT_MIN)
+        size.setHeight(-size.height());
     if (!size.isValid())
         throw RuntimeError(RuntimeError::InvalidPicture);
     const bool jpeg = reader.format() == "jpeg" || reader.format() == "jpg";
@@ -340,8 +257,12 @@ QImage ReadPicture(const QString& path) {
         qScopeGuard([previousLimit] { QImageReader::setAllocationLimit(previousLimit); });
     if (jpeg)
         checkJpegComplete(path);
-    else if (reader.format() == "bmp")
+    else if (bmp)
         checkBmpComplete(path);
+    if (bmp) {
+        if (QImage image = readBmp24(path); !image.isNull())
+            return image;
+    }
     if (size.width() > MaxPictureSide || size.height() > MaxPictureSide)
         reader.setScaledSize(
             jpeg ? jpegDecodeSize(size)
@@ -355,39 +276,24 @@ QImage ReadPicture(const QString& path) {
 QString WorkPicturePath(TavorMain& m, const QString& sourcePath) {
     if (GetFileTitle(sourcePath).isEmpty())
         return {};
-    return m.dataFolder() + QStringLiteral("/Tavor.bmp");
+    return WorkBitmapPath(m.dataFolder());
 }
 
 namespace {
 
+// Decodes the picture, recolours it in memory and writes the working bitmap
+// once. Image1 takes the picture itself: nothing is read back from a file
+// that another run could have written in between.
 void convertOrThrow(TavorMain& m, const QString& src, const QString& work, int mode, int red,
                     int green, int blue) {
-    if (mode == 0) {
-        // The decoded picture is what the working bitmap holds: no need to
-        // read it back.
-        QImage picture = ReadPicture(src);
-        writeBmp(picture, work);
-        m.Image1 = std::move(picture);
-        return;
-    }
-    if (!isLibraryMode(mode))
+    if (mode != 0 && !isLibraryMode(mode))
         throw RuntimeError(RuntimeError::InvalidCall);
-    checkRegularFile(src);
-    // A 24-bit BMP the card can use at its size goes to the colour library
-    // as it is. Other BMPs, larger ones and other formats are decoded (and
-    // scaled) first and converted in place.
-    std::optional<Bmp24> bmp;
-    if (GetExt(src).compare(QLatin1String("BMP"), Qt::CaseInsensitive) == 0)
-        bmp = peekBmp24(src);
-    if (bmp && bmp->width <= MaxPictureSide && bmp->height <= MaxPictureSide) {
-        monocro(src, work, mode, red, green, blue);
-        m.Image1 = readWorkBitmap(work);
-    } else {
-        QImage picture = ReadPicture(src);
-        writeBmp(picture, work);
-        monocro(work, work, mode, red, green, blue);
-        m.Image1 = readWorkBitmap(work, std::move(picture));
-    }
+    QImage picture = ReadPicture(src);
+    if (mode != 0)
+        recolour(picture, mode, red, green, blue);
+    if (const int error = WriteWorkBitmap(picture, work))
+        throw RuntimeError(error);
+    m.Image1 = std::move(picture);
 }
 
 // Converts and reports the failure's description; the error itself is
@@ -420,22 +326,22 @@ bool ConvertPicture(TavorMain& m, const QString& src, const QString& work, int m
     return convertReporting(m, src, work, mode, red, green, blue, nullptr);
 }
 
-void LoadCardPicture(TavorMain& m) {
+bool LoadCardPicture(TavorMain& m) {
     m.view().layoutCanvas();
     m.view().clearCardPicture();
     if (m.app.HaikeiFlg == 0)
-        return;
+        return true;
     const QString path = m.card.PicPath;
     // A card without a picture, or whose picture is gone, prints without
     // one: the picture of an earlier card must not stay behind in Image1.
     if (path.trimmed().isEmpty()) {
         m.Image1 = QImage();
-        return;
+        return true;
     }
     if (!QFile::exists(path)) {
         m.Image1 = QImage();
         m.ui().message(QStringLiteral("画像ファイルが見つかりません"));
-        return;
+        return false;
     }
     m.ui().setBusy(true);
     std::optional<RuntimeError> failure;
@@ -447,6 +353,7 @@ void LoadCardPicture(TavorMain& m) {
         m.view().showCardPicture();
     else if (failure)
         m.ui().message(failure->description() + QString::number(failure->number()));
+    return ok;
 }
 
 bool IsDroppablePicture(const QString& path) {

@@ -9,15 +9,20 @@ class TavorMain;
 
 // (Re)builds the canvas background from the card's picture: converts the
 // picture file into the working bitmap, recoloured by the picture settings,
-// holds it in Image1 and shows it on the canvas.
-void LoadCardPicture(TavorMain& m);
+// holds it in Image1 and shows it on the canvas. False when the card names a
+// picture that could not be used (missing, unreadable, not convertible; the
+// messages were shown): the card goes on without it, and the command line
+// tells scripts so by its exit status.
+bool LoadCardPicture(TavorMain& m);
 
-// The working bitmap "Tavor.bmp" in the data folder; empty when the source
-// path has no file name.
+// The working bitmap of this run in the data folder ("Tavor.bmp", or one of
+// its own while another run holds that one: WorkBitmapPath); empty when the
+// source path has no file name.
 QString WorkPicturePath(TavorMain& m, const QString& sourcePath);
 
-// Writes the picture at src, converted for mode and the three values, as a
-// 24-bit BMP at work, and holds it in Image1. Reports its own failure.
+// Decodes the picture at src, converts it in memory for mode and the three
+// values, writes it once as a 24-bit BMP at work, and holds it in Image1.
+// Reports its own failure.
 bool ConvertPicture(TavorMain& m, const QString& src, const QString& work, int mode, int red,
                     int green, int blue);
 

@@ -3,6 +3,7 @@
 // large pictures, and dropped files.
 
 #include "base/runtimeerror.h"
+#include "document/cardfile.h"
 #include "picture/cardpicture.h"
 #include "tavor.h"
 #include "testcontext.h"
@@ -12,19 +13,33 @@
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <QtTest>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 struct LibraryCall {
-    QString in, out;
+    QString in, out; // empty for a picture recoloured in memory
+    QSize size;      // of a picture recoloured in memory
     int mode, red, green, blue, result;
 };
 QList<LibraryCall> libraryCalls;
+
+template <typename Entry> Entry libraryEntry(const char* name) {
+    static void* lib = dlopen(TAVOR_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void* entry = lib ? dlsym(lib, name) : nullptr;
+    if (!entry)
+        qFatal("the colour library %s cannot be loaded", TAVOR_LIBRARY);
+    return reinterpret_cast<Entry>(entry);
+}
 
 } // namespace
 
@@ -32,16 +47,19 @@ QList<LibraryCall> libraryCalls;
 // hands it on to the real library.
 extern "C" int Monocro(const char* in, const char* out, int mode, int red, int green, int blue) {
     using Entry = int (*)(const char*, const char*, int, int, int, int);
-    static const Entry real = [] {
-        void* lib = dlopen(TAVOR_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        void* entry = lib ? dlsym(lib, "Monocro") : nullptr;
-        if (!entry)
-            qFatal("the colour library %s cannot be loaded", TAVOR_LIBRARY);
-        return reinterpret_cast<Entry>(entry);
-    }();
+    static const Entry real = libraryEntry<Entry>("Monocro");
     const int rc = real(in, out, mode, red, green, blue);
     libraryCalls.append(
-        {QFile::decodeName(in), QFile::decodeName(out), mode, red, green, blue, rc});
+        {QFile::decodeName(in), QFile::decodeName(out), {}, mode, red, green, blue, rc});
+    return rc;
+}
+
+extern "C" int MonocroPixels(unsigned char* pixels, int width, int height, long long bytesPerLine,
+                             int bytesPerPixel, int mode, int red, int green, int blue) {
+    using Entry = int (*)(unsigned char*, int, int, long long, int, int, int, int, int);
+    static const Entry real = libraryEntry<Entry>("MonocroPixels");
+    const int rc = real(pixels, width, height, bytesPerLine, bytesPerPixel, mode, red, green, blue);
+    libraryCalls.append({{}, {}, QSize(width, height), mode, red, green, blue, rc});
     return rc;
 }
 
@@ -185,6 +203,36 @@ QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(6
         const QByteArray whole = encode(testPicture(400, 300), "bmp");
         return file("half.bmp", whole.left(whole.size() / 2));
     }
+    if (kind == "jpg claiming 65500") { // a small JPEG whose header claims 65500 × 65500
+        QByteArray bytes = encode(picture, "jpg");
+        const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+        if (sof < 0)
+            qFatal("no baseline frame header");
+        bytes.replace(sof + 5, 4, QByteArray("\xFF\xDC\xFF\xDC", 4));
+        return file("claims.jpg", bytes);
+    }
+    if (kind == "bmp claiming 2^31-1") { // headers of a 24-bit BMP of 2^31-1 squared
+        QByteArray bytes = encode(picture, "bmp");
+        for (int at : {18, 22})
+            bytes.replace(at, 4, QByteArray("\xFF\xFF\xFF\x7F", 4));
+        return file("claims.bmp", bytes);
+    }
+    if (kind == "bmp top-down" || kind == "bmp8 top-down") {
+        // The rows stored top first, as a negative height says.
+        const bool indexed = kind == "bmp8 top-down";
+        QByteArray bytes =
+            encode(indexed ? picture.convertToFormat(QImage::Format_Indexed8) : picture, "bmp");
+        const auto at = [&](int i) { return qFromLittleEndian<qint32>(bytes.constData() + i); };
+        const int start = at(10), height = at(22),
+                  bits = qFromLittleEndian<quint16>(bytes.constData() + 28);
+        const int rowSize = (at(18) * bits + 31) / 32 * 4;
+        QByteArray rows;
+        for (int y = height - 1; y >= 0; --y)
+            rows += bytes.mid(start + y * rowSize, rowSize);
+        bytes.replace(start, rows.size(), rows);
+        qToLittleEndian<qint32>(-height, bytes.data() + 22);
+        return file(indexed ? "topdown8.bmp" : "topdown.bmp", bytes);
+    }
     if (kind == "huge png")
         return file("huge.png", hugePng(30000, 30000));
     if (kind == "folder") {
@@ -217,11 +265,7 @@ QImage marker() {
     return img;
 }
 
-enum class Route { None, Direct, InPlace };
-
 } // namespace
-
-Q_DECLARE_METATYPE(Route)
 
 class TestCardPicture : public QObject {
     Q_OBJECT
@@ -245,6 +289,8 @@ private slots:
     void largePictureDecodedScaled_data();
     void largePictureDecodedScaled();
     void noWorkPath();
+    void workBitmapBelongsToOneRun();
+    void concurrentConvertsKeepTheirPictures();
     void dropAcceptance_data();
     void dropAcceptance();
     void dropTakesFirstPicture_data();
@@ -323,6 +369,15 @@ void TestCardPicture::unreadablePicture_data() {
     QTest::newRow("half a JPEG, sepia") << "half jpg" << 1 << 481 << Truncated;
     QTest::newRow("half a BMP") << "half bmp" << 0 << 481 << Truncated;
     QTest::newRow("half a BMP, sepia") << "half bmp" << 1 << 481 << Truncated;
+    QTest::newRow("JPEG claiming 65500 x 65500") << "jpg claiming 65500" << 0 << 481 << Truncated;
+    QTest::newRow("JPEG claiming 65500 x 65500, sepia")
+        << "jpg claiming 65500" << 1 << 481 << Truncated;
+    const QString bmpTooLarge =
+        QStringLiteral("画像が大きすぎて読み込めません（2147483647 × 2147483647 ピクセル）。");
+    QTest::newRow("BMP claiming 2^31-1 squared")
+        << "bmp claiming 2^31-1" << 0 << 481 << bmpTooLarge;
+    QTest::newRow("BMP claiming 2^31-1 squared, black and white")
+        << "bmp claiming 2^31-1" << 5 << 481 << bmpTooLarge;
     QTest::newRow("PNG of 30000 x 30000") << "huge png" << 0 << 481 << tooLarge;
     QTest::newRow("PNG of 30000 x 30000, blue") << "huge png" << 3 << 481 << tooLarge;
     QTest::newRow("folder") << "folder" << 0 << 75 << access;
@@ -371,9 +426,10 @@ void TestCardPicture::workBitmapNotWritable_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("number");
-    QTest::newRow("JPEG, mode 0") << "jpg" << 0 << 70;
-    QTest::newRow("JPEG, sepia") << "jpg" << 1 << 70;
-    QTest::newRow("24-bit BMP, sepia") << "bmp" << 1 << 57;
+    // The data folder's path leads through a file: path not found.
+    QTest::newRow("JPEG, mode 0") << "jpg" << 0 << 76;
+    QTest::newRow("JPEG, sepia") << "jpg" << 1 << 76;
+    QTest::newRow("24-bit BMP, sepia") << "bmp" << 1 << 76;
 }
 
 void TestCardPicture::workBitmapNotWritable() {
@@ -451,6 +507,8 @@ void TestCardPicture::plainCopyWithoutLibrary_data() {
     QTest::addColumn<bool>("lossless");
     QTest::newRow("PNG") << "png" << true;
     QTest::newRow("24-bit BMP") << "bmp" << true;
+    QTest::newRow("24-bit BMP, top-down") << "bmp top-down" << true;
+    QTest::newRow("8-bit BMP, top-down") << "bmp8 top-down" << false;
     QTest::newRow("TIFF") << "tif" << true;
     QTest::newRow("8-bit BMP") << "bmp8" << false;
     QTest::newRow("JPEG") << "jpg" << false;
@@ -490,32 +548,29 @@ void TestCardPicture::plainCopyWithoutLibrary() {
     QCOMPARE(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32), expected);
 }
 
-// Which file the library is given: a 24-bit BMP directly, anything else
-// after it was saved as the working bitmap, converted in place.
+// The colour library recolours the decoded picture in memory, whatever its
+// format: no file goes to it, and the working bitmap is written once, after.
 void TestCardPicture::libraryRouting_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("mode");
-    QTest::addColumn<Route>("route");
     const QSize small(64, 48);
-    QTest::newRow("JPEG, mode 0") << "jpg" << small << 0 << Route::None;
-    QTest::newRow("BMP, mode 0") << "bmp" << small << 0 << Route::None;
-    QTest::newRow("24-bit BMP, sepia") << "bmp" << small << 1 << Route::Direct;
-    QTest::newRow("24-bit .BMP, tint") << "BMP" << small << 6 << Route::Direct;
-    QTest::newRow("24-bit BMP, black and white") << "bmp" << small << 5 << Route::Direct;
-    QTest::newRow("8-bit BMP, sepia") << "bmp8" << small << 1 << Route::InPlace;
-    QTest::newRow("BMP wider than the card needs")
-        << "bmp" << QSize(5000, 8) << 2 << Route::InPlace;
-    QTest::newRow("JPEG, blue") << "jpg" << small << 3 << Route::InPlace;
-    QTest::newRow("PNG, black and white") << "png" << small << 5 << Route::InPlace;
-    QTest::newRow("TIFF, tint") << "tif" << small << 6 << Route::InPlace;
+    QTest::newRow("JPEG, mode 0") << "jpg" << small << 0;
+    QTest::newRow("BMP, mode 0") << "bmp" << small << 0;
+    QTest::newRow("24-bit BMP, sepia") << "bmp" << small << 1;
+    QTest::newRow("24-bit .BMP, tint") << "BMP" << small << 6;
+    QTest::newRow("24-bit BMP, black and white") << "bmp" << small << 5;
+    QTest::newRow("8-bit BMP, sepia") << "bmp8" << small << 1;
+    QTest::newRow("BMP wider than the card needs") << "bmp" << QSize(5000, 8) << 2;
+    QTest::newRow("JPEG, blue") << "jpg" << small << 3;
+    QTest::newRow("PNG, black and white") << "png" << small << 5;
+    QTest::newRow("TIFF, tint") << "tif" << small << 6;
 }
 
 void TestCardPicture::libraryRouting() {
     QFETCH(QString, kind);
     QFETCH(QSize, size);
     QFETCH(int, mode);
-    QFETCH(Route, route);
     TestContext t;
     const QString src = makeSource(t.dir.path(), kind, size);
     const QByteArray before = readFile(src);
@@ -529,21 +584,22 @@ void TestCardPicture::libraryRouting() {
     QCOMPARE(t.view.pictureShows, 1);
     QCOMPARE(readFile(src), before);
     QCOMPARE(dataFiles(t), QStringList{"Tavor.bmp"});
-    if (route == Route::None) {
+    const QSize shown = size.width() > 4096 ? size.scaled(4096, 4096, Qt::KeepAspectRatio) : size;
+    QCOMPARE(t.m->Image1.size(), shown);
+    QCOMPARE(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32), t.m->Image1);
+    if (mode == 0) {
         QVERIFY(libraryCalls.isEmpty());
         return;
     }
     QCOMPARE(libraryCalls.size(), 1);
     const LibraryCall& call = libraryCalls.first();
-    QCOMPARE(call.in, route == Route::Direct ? src : workPath(t));
-    QCOMPARE(call.out, workPath(t));
+    QCOMPARE(call.in, QString());
+    QCOMPARE(call.size, shown);
     QCOMPARE(call.mode, mode);
     QCOMPARE(call.red, 11);
     QCOMPARE(call.green, 22);
     QCOMPARE(call.blue, 33);
     QCOMPARE(call.result, int(TAVOR_OK));
-    const QSize shown = size.width() > 4096 ? size.scaled(4096, 4096, Qt::KeepAspectRatio) : size;
-    QCOMPARE(t.m->Image1.size(), shown);
 }
 
 // Each mode through LoadCardPicture: Image1 is the working bitmap, keeps the
@@ -562,6 +618,7 @@ void TestCardPicture::colourModes_data() {
     QTest::newRow("blue at its lightest, BMP") << "bmp" << 3 << QList<int>{0, 0, 0} << "blue";
     QTest::newRow("black and white, JPEG") << "jpg" << 5 << QList<int>{200, 10, 10} << "grey";
     QTest::newRow("black and white, BMP") << "bmp" << 5 << QList<int>{0, 0, 0} << "grey";
+    QTest::newRow("sepia, top-down BMP") << "bmp top-down" << 1 << QList<int>{63, 0, 0} << "sepia";
     QTest::newRow("red tint, JPEG") << "jpg" << 6 << QList<int>{200, 60, 60} << "red";
     QTest::newRow("blue tint, BMP") << "bmp" << 6 << QList<int>{60, 60, 200} << "blue";
     QTest::newRow("grey tint") << "png" << 6 << QList<int>{127, 127, 127} << "grey";
@@ -688,6 +745,74 @@ void TestCardPicture::noWorkPath() {
     QVERIFY(libraryCalls.isEmpty());
     QCOMPARE(dataFiles(t), QStringList{});
     QCOMPARE(t.m->Image1, marker());
+}
+
+// Another run holds the data folder (its lock is taken here on a descriptor of
+// its own): this run writes a working bitmap of its own, leaves the other
+// run's Tavor.bmp alone, and keeps to its file for every later load.
+void TestCardPicture::workBitmapBelongsToOneRun() {
+    TestContext t;
+    const QString folder = t.m->dataFolder();
+    const int other = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    QVERIFY(other >= 0);
+    QVERIFY(::flock(other, LOCK_EX | LOCK_NB) == 0);
+    QVERIFY(writeFile(workPath(t), "the other run's picture"));
+
+    const QString own =
+        folder + QStringLiteral("/Tavor-%1.bmp").arg(QCoreApplication::applicationPid());
+    QCOMPARE(WorkPicturePath(*t.m, t.path("photo.jpg")), own);
+    t.m->card.PicPath = makeSource(t.dir.path(), "png");
+    t.m->card.PicColorMode = 1;
+    LoadCardPicture(*t.m);
+    ::close(other); // the other run ends; this one keeps its own file
+    t.m->card.PicColorMode = 0;
+    LoadCardPicture(*t.m);
+
+    QCOMPARE(t.ui.texts(), QStringList{});
+    QCOMPARE(readFile(workPath(t)), QByteArray("the other run's picture"));
+    QCOMPARE(dataFiles(t), (QStringList{QFileInfo(own).fileName(), "Tavor.bmp"}));
+    QCOMPARE(QImage(own, "bmp").convertToFormat(QImage::Format_RGB32), testPicture(64, 48));
+}
+
+// Two `quillo convert` runs at once in one home, again and again: each card
+// is exported with its own picture.
+void TestCardPicture::concurrentConvertsKeepTheirPictures() {
+    QTemporaryDir dir;
+    const QList<QRgb> colours{qRgb(220, 30, 30), qRgb(30, 30, 220)};
+    QStringList cards;
+    for (int i = 0; i < colours.size(); ++i) {
+        QImage picture(400, 300, QImage::Format_RGB32);
+        picture.fill(colours[i]);
+        const QString path = dir.filePath(QStringLiteral("photo%1.jpg").arg(i));
+        QVERIFY(picture.save(path, "jpg"));
+        Card card;
+        card.PicPath = path;
+        card.PicColorMode = 0;
+        cards << dir.filePath(QStringLiteral("card%1.qcd").arg(i));
+        QCOMPARE(WriteCardFile(cards.last(), card), 0);
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", dir.filePath("data"));
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    for (int round = 0; round < 4; ++round) {
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < cards.size(); ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setProcessEnvironment(env);
+            runs.back()->start(
+                QUILLO_EXECUTABLE,
+                {"convert", cards[i], dir.filePath(QStringLiteral("out%1.bmp").arg(i))});
+        }
+        for (int i = 0; i < cards.size(); ++i) {
+            QVERIFY(runs[i]->waitForFinished(30000));
+            QCOMPARE(runs[i]->exitCode(), 0);
+            const QImage out(dir.filePath(QStringLiteral("out%1.bmp").arg(i)));
+            const QRgb middle = out.pixel(out.width() / 2, out.height() / 2);
+            QVERIFY2(std::abs(qRed(middle) - qRed(colours[i])) < 24 &&
+                         std::abs(qBlue(middle) - qBlue(colours[i])) < 24,
+                     qPrintable(QStringLiteral("round %1, card %2").arg(round).arg(i)));
+        }
+    }
 }
 
 void TestCardPicture::dropAcceptance_data() {

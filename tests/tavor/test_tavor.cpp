@@ -151,6 +151,10 @@ private slots:
     void failures_data();
     void failures();
     void mangledHeadersNeverCrash();
+    void inMemorySameAsFile_data();
+    void inMemorySameAsFile();
+    void inMemoryBadLayoutsRefused_data();
+    void inMemoryBadLayoutsRefused();
 
 private:
     const QTemporaryDir& dir() const { return *tmp; }
@@ -488,6 +492,85 @@ void TestTavor::mangledHeadersNeverCrash() {
     }
     QVERIFY(accepted > 0);
     QVERIFY(accepted < 3000);
+}
+
+// A picture recoloured in memory, as BMP rows or as 32-bit pixels, gets the
+// colours the file conversion gives it; the fourth byte of a 32-bit pixel
+// and the bytes past a row's end stay as they were.
+void TestTavor::inMemorySameAsFile_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("bytesPerPixel");
+    for (int mode : {1, 2, 3, 5, 6})
+        for (int bpp : {3, 4})
+            QTest::addRow("mode %d, %d bytes", mode, bpp) << mode << bpp;
+}
+
+void TestTavor::inMemorySameAsFile() {
+    QFETCH(int, mode);
+    QFETCH(int, bytesPerPixel);
+    const int w = 37, h = 5;
+    auto colour = [](int x, int y) { return qRgb(x * 7 & 255, y * 53 & 255, (x * y * 11) & 255); };
+    const QString in = dir().filePath("in.bmp"), out = dir().filePath("out.bmp");
+    QVERIFY(writeFile(in, makeBmp(w, h, colour)));
+    QCOMPARE(run(in, out, mode, 40, 150, 220), int(TAVOR_OK));
+    const QImage expected = QImage(out).convertToFormat(QImage::Format_RGB32);
+
+    const int stride = w * bytesPerPixel + 9;
+    QByteArray pixels(stride * h, char(0x5A));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            char* p = pixels.data() + y * stride + x * bytesPerPixel;
+            p[0] = char(qBlue(colour(x, y)));
+            p[1] = char(qGreen(colour(x, y)));
+            p[2] = char(qRed(colour(x, y)));
+            if (bytesPerPixel == 4)
+                p[3] = char(x);
+        }
+    QCOMPARE(MonocroPixels(reinterpret_cast<unsigned char*>(pixels.data()), w, h, stride,
+                           bytesPerPixel, mode, 40, 150, 220),
+             int(TAVOR_OK));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const auto* p =
+                reinterpret_cast<const uchar*>(pixels.constData() + y * stride + x * bytesPerPixel);
+            QCOMPARE(qRgb(p[2], p[1], p[0]), expected.pixel(x, y));
+            if (bytesPerPixel == 4)
+                QCOMPARE(int(p[3]), x);
+        }
+        QCOMPARE(pixels.mid(y * stride + w * bytesPerPixel, 9), QByteArray(9, char(0x5A)));
+    }
+}
+
+void TestTavor::inMemoryBadLayoutsRefused_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("stride");
+    QTest::addColumn<int>("bytesPerPixel");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("result");
+    QTest::newRow("mode 0") << 4 << 4 << 16 << 4 << 0 << int(TAVOR_E_MODE);
+    QTest::newRow("mode 4") << 4 << 4 << 16 << 4 << 4 << int(TAVOR_E_MODE);
+    QTest::newRow("no width") << 0 << 4 << 16 << 4 << 1 << int(TAVOR_E_ARG);
+    QTest::newRow("negative height") << 4 << -4 << 16 << 4 << 1 << int(TAVOR_E_ARG);
+    QTest::newRow("rows too short") << 4 << 4 << 15 << 4 << 1 << int(TAVOR_E_ARG);
+    QTest::newRow("negative stride") << 4 << 4 << -16 << 4 << 1 << int(TAVOR_E_ARG);
+    QTest::newRow("2 bytes a pixel") << 4 << 4 << 16 << 2 << 1 << int(TAVOR_E_ARG);
+    QTest::newRow("width past memory") << INT_MAX << 4 << 16 << 4 << 1 << int(TAVOR_E_ARG);
+}
+
+void TestTavor::inMemoryBadLayoutsRefused() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, stride);
+    QFETCH(int, bytesPerPixel);
+    QFETCH(int, mode);
+    QFETCH(int, result);
+    QByteArray pixels(64, char(0x77));
+    QCOMPARE(MonocroPixels(reinterpret_cast<unsigned char*>(pixels.data()), width, height, stride,
+                           bytesPerPixel, mode, 0, 0, 0),
+             result);
+    QCOMPARE(pixels, QByteArray(64, char(0x77)));
+    QCOMPARE(MonocroPixels(nullptr, 4, 4, 16, 4, 1, 0, 0, 0), int(TAVOR_E_ARG));
 }
 
 QTEST_GUILESS_MAIN(TestTavor)
