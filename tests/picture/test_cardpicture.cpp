@@ -372,12 +372,9 @@ void TestCardPicture::unreadablePicture_data() {
     QTest::newRow("JPEG claiming 65500 x 65500") << "jpg claiming 65500" << 0 << 481 << Truncated;
     QTest::newRow("JPEG claiming 65500 x 65500, sepia")
         << "jpg claiming 65500" << 1 << 481 << Truncated;
-    const QString bmpTooLarge =
-        QStringLiteral("画像が大きすぎて読み込めません（2147483647 × 2147483647 ピクセル）。");
-    QTest::newRow("BMP claiming 2^31-1 squared")
-        << "bmp claiming 2^31-1" << 0 << 481 << bmpTooLarge;
+    QTest::newRow("BMP claiming 2^31-1 squared") << "bmp claiming 2^31-1" << 0 << 481 << invalid;
     QTest::newRow("BMP claiming 2^31-1 squared, black and white")
-        << "bmp claiming 2^31-1" << 5 << 481 << bmpTooLarge;
+        << "bmp claiming 2^31-1" << 5 << 481 << invalid;
     QTest::newRow("PNG of 30000 x 30000") << "huge png" << 0 << 481 << tooLarge;
     QTest::newRow("PNG of 30000 x 30000, blue") << "huge png" << 3 << 481 << tooLarge;
     QTest::newRow("folder") << "folder" << 0 << 75 << access;
