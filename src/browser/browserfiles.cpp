@@ -1,13 +1,20 @@
 #include "browserfiles.h"
 
 #include "picture/jpegcheck.h"
+#include "thumbnailcache.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QStorageInfo>
+#include <QTransform>
 
+#include <libexif/exif-data.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -42,7 +49,16 @@ QStringList MatchingFiles(const QString& folder, const QString& patterns) {
             f = QStringLiteral("*");
     }
     const QDir dir(folder);
-    return dir.entryList(filters, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    QStringList names = dir.entryList(filters, QDir::Files | QDir::Readable, QDir::Unsorted);
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Names the collation holds equal (photo_01, photo_1) keep one order.
+    std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
 }
 
 QString FolderFilePath(const QString& folder, const QString& name) {
@@ -85,40 +101,141 @@ bool bmpComplete(QFile& f) {
     return qint64(le32(h + 10)) + rowSize * rows <= f.size();
 }
 
+// The picture turned as its EXIF orientation says, the way the decoder
+// turns the picture itself: mirrored or flipped first, then a quarter turn.
+QImage oriented(const QImage& image, int orientation) {
+    switch (orientation) {
+    case 2:
+        return image.mirrored(true, false);
+    case 3:
+        return image.mirrored(true, true);
+    case 4:
+        return image.mirrored(false, true);
+    case 5:
+        return image.mirrored(false, true).transformed(QTransform().rotate(90));
+    case 6:
+        return image.transformed(QTransform().rotate(90));
+    case 7:
+        return image.mirrored(true, false).transformed(QTransform().rotate(90));
+    case 8:
+        return image.transformed(QTransform().rotate(270));
+    default:
+        return image;
+    }
+}
+
+// The thumbnail a camera put into the EXIF block of a JPEG whose start is
+// head, turned upright, when it has the shape of the picture (stored is the
+// picture's size before turning) and is at least as large as the picture
+// fitted into box. Null otherwise.
+QImage exifThumbnail(const QByteArray& head, QSize stored, QSize box) {
+    ExifData* exif = exif_data_new();
+    if (!exif)
+        return {};
+    exif_data_load_data(exif, reinterpret_cast<const uchar*>(head.constData()),
+                        unsigned(head.size()));
+    QImage thumbnail;
+    int orientation = 1;
+    if (exif->data && exif->size > 0) {
+        thumbnail = QImage::fromData(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(exif->data), int(exif->size)));
+        if (ExifEntry* e = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+            e && e->format == EXIF_FORMAT_SHORT && e->components == 1)
+            orientation = exif_get_short(e->data, exif_data_get_byte_order(exif));
+    }
+    exif_data_unref(exif);
+    if (thumbnail.isNull() || stored.isEmpty())
+        return {};
+    // The same shape: the widths over the heights differ by less than 2 %.
+    const double picture = double(stored.width()) / stored.height();
+    const double own = double(thumbnail.width()) / thumbnail.height();
+    if (std::abs(own - picture) > 0.02 * picture)
+        return {};
+    thumbnail = oriented(thumbnail, orientation);
+    QSize upright = orientation >= 5 && orientation <= 8 ? stored.transposed() : stored;
+    const QSize fitted = upright.scaled(box, Qt::KeepAspectRatio).boundedTo(upright);
+    if (thumbnail.width() < fitted.width() || thumbnail.height() < fitted.height())
+        return {};
+    return thumbnail.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// A picture fitted into box; smaller ones keep their size.
+QImage fittedInto(const QImage& image, QSize box) {
+    if (image.width() <= box.width() && image.height() <= box.height())
+        return image;
+    return image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 } // namespace
 
-QImage ReadThumbnail(const QString& path, QSize box) {
-    // Opened without waiting for a writer, then kept only if it is a regular
-    // file: a FIFO named like a picture would otherwise block in open().
+bool OpenRegularFile(const QString& path, QFile& file) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return {};
+        return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return {};
+        return false;
     }
-    QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return {};
+        return false;
     }
+    return true;
+}
+
+QImage ReadThumbnail(const QString& path, QSize box) {
+    QFile file;
+    if (!OpenRegularFile(path, file))
+        return {};
     const QByteArray magic = file.peek(2);
-    if (magic == QByteArray("\xFF\xD8", 2) && !JpegFileComplete(file))
+    const bool jpeg = magic == QByteArray("\xFF\xD8", 2);
+    if (jpeg && !JpegFileComplete(file))
         return {};
     if (magic == "BM" && !bmpComplete(file))
         return {};
+    // The EXIF block lies in the first segment, at most 64 KB long.
+    const QByteArray head = jpeg ? file.peek(70 * 1024) : QByteArray();
     QImageReader reader(&file);
-    reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
         return {};
-    if (size.width() > box.width() || size.height() > box.height())
-        reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-    QImage image = reader.read();
-    // A picture turned upright by its orientation tag (a camera's TIFF or
-    // JPEG held sideways) is scaled before it is turned: fit it once more.
-    if (!image.isNull() && (image.width() > box.width() || image.height() > box.height()))
-        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
+    if (jpeg) {
+        const QImage own = exifThumbnail(head, size, box);
+        if (!own.isNull())
+            return own;
+    }
+    reader.setAutoTransform(true);
+    // The decoder scales before it turns the picture upright.
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize target = turned ? box.transposed() : box;
+    if (size.width() > target.width() || size.height() > target.height())
+        reader.setScaledSize(size.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    return fittedInto(reader.read(), box);
+}
+
+QImage CachedThumbnail(const QString& path, QSize box, const ThumbnailCache& cache) {
+    struct stat st {};
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    // Anything but a regular file has no thumbnail to keep; the cache's own
+    // pictures are shown without making thumbnails of thumbnails.
+    if (::stat(QFile::encodeName(absolute).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        cache.holds(absolute))
+        return ReadThumbnail(path, box);
+    const ThumbnailCache::Source source{ThumbnailCache::FileUri(absolute), qint64(st.st_mtime),
+                                        qint64(st.st_size)};
+    const ThumbnailCache::Flavor flavor = ThumbnailCache::FlavorFor(box);
+    QImage thumbnail = cache.find(source, flavor);
+    if (thumbnail.isNull()) {
+        if (cache.hasFailed(source))
+            return {};
+        const int edge = ThumbnailCache::Edge(flavor);
+        thumbnail = ReadThumbnail(path, QSize(edge, edge));
+        if (thumbnail.isNull()) {
+            cache.storeFailure(source);
+            return {};
+        }
+        cache.store(source, thumbnail, flavor);
+    }
+    return fittedInto(thumbnail, box);
 }

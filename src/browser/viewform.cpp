@@ -15,7 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +28,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 
@@ -37,6 +38,50 @@ const QString Section = QStringLiteral("sti");
 constexpr int FolderRole = Qt::UserRole;
 // The highlight of the selected thumbnail's caption (light grey).
 const QColor SelectedCaption(0xC0, 0xC0, 0xC0);
+
+// The thumbnail grid: the space between slots and around them, the sunken
+// frame of a thumbnail, the largest thumbnail (the large thumbnails of the
+// shared cache).
+constexpr int Spacing = 6;
+constexpr int Frame = 2;
+constexpr int LargestEdge = 256;
+
+int captionHeight(const QLabel* label) {
+    QFont f = label->font();
+    f.setBold(true);
+    const QMargins m = label->contentsMargins();
+    return QFontMetrics(f).height() + m.top() + m.bottom();
+}
+
+struct Grid {
+    int columns;
+    QSize box;
+};
+
+// The arrangement of a page's six thumbnails (three, two or six side by
+// side) that gives the largest 4:3 thumbnails in the area, never smaller
+// than the first window's nor larger than the large cached thumbnails.
+Grid fitGrid(QSize area, int caption) {
+    Grid best{3, ViewForm::SmallestBox};
+    for (const int columns : {3, 2, 6}) {
+        const int rows = ViewForm::PageSize / columns;
+        const int width = (area.width() - (columns - 1) * Spacing) / columns - 2 * Frame;
+        const int height =
+            (area.height() - (rows - 1) * Spacing) / rows - caption - 2 * Frame - Spacing / 2;
+        const int edge =
+            std::clamp(std::min(width, height * 4 / 3), ViewForm::SmallestBox.width(), LargestEdge);
+        if (edge > best.box.width())
+            best = {columns, QSize(edge, edge * 3 / 4)};
+    }
+    return best;
+}
+
+// A thumbnail fitted to its slot; smaller ones keep their size.
+QPixmap slotPixmap(const QImage& image, QSize box) {
+    if (image.width() <= box.width() && image.height() <= box.height())
+        return QPixmap::fromImage(image);
+    return QPixmap::fromImage(image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
 
 // The folder list: every folder on the way shows open, with no branch
 // arrows that would offer to fold it.
@@ -63,7 +108,7 @@ const QStringList& ViewForm::Patterns() {
     return patterns;
 }
 
-ViewForm::ViewForm(TavorMain& m) : m(m), m_thumbSize(128, 96) {
+ViewForm::ViewForm(TavorMain& m) : m(m), m_thumbSize(SmallestBox) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("背景の読込"));
     buildControls();
@@ -106,25 +151,25 @@ void ViewForm::buildControls() {
     Picture1 = panel;
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->installEventFilter(this);
-    auto* grid = new QGridLayout(Picture1);
-    grid->setSpacing(6);
+    Picture1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // The slots are placed by placeThumbnails, as the panel's size allows.
     for (int i = 0; i < PageSize; ++i) {
         BImage[i] = new QLabel(Picture1);
         BImage[i]->setObjectName(QStringLiteral("BImage_%1").arg(i));
-        BImage[i]->setFixedSize(m_thumbSize + QSize(4, 4));
         BImage[i]->setAlignment(Qt::AlignCenter);
         BImage[i]->setFrameShape(QFrame::Panel);
         BImage[i]->setFrameShadow(QFrame::Sunken);
         BImage[i]->installEventFilter(this);
         LabelPicNm[i] = new QLabel(Picture1);
         LabelPicNm[i]->setObjectName(QStringLiteral("LabelPicNm_%1").arg(i));
-        LabelPicNm[i]->setFixedWidth(BImage[i]->width());
         LabelPicNm[i]->setAutoFillBackground(true);
         LabelPicNm[i]->setContentsMargins(2, 1, 2, 1);
         LabelPicNm[i]->installEventFilter(this);
-        grid->addWidget(BImage[i], (i / 3) * 2, i % 3);
-        grid->addWidget(LabelPicNm[i], (i / 3) * 2 + 1, i % 3);
     }
+    const int frame = panel->frameWidth() + Spacing;
+    Picture1->setMinimumSize(3 * (SmallestBox.width() + 2 * Frame) + 2 * Spacing + 2 * frame,
+                             2 * (SmallestBox.height() + 2 * Frame + captionHeight(LabelPicNm[0])) +
+                                 2 * Spacing + 2 * frame);
 
     VScroll1 = new QScrollBar(Qt::Vertical, this);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
@@ -196,11 +241,13 @@ void ViewForm::Form_Load() {
 
 void ViewForm::BMPLoad() {
     m.ui().setBusy(true);
+    cancelThumbnails();
     for (int i = 0; i < PageSize; ++i) {
         LabelPicNm[i]->clear();
         LabelPicNm[i]->setToolTip({});
         BImage[i]->clear();
         BImage[i]->setProperty("placeholder", false);
+        m_images[i] = QImage();
     }
     FileCnt = File1->count();
     VwPg = (FileCnt - 1) / PageSize;
@@ -216,28 +263,112 @@ void ViewForm::BMPLoad() {
         }
     }
 
-    const QFont bold = [this] {
-        QFont f = LabelPicNm[0]->font();
-        f.setBold(true);
-        return f;
-    }();
-    const QFontMetrics metrics(bold);
-    const int captionWidth = LabelPicNm[0]->contentsRect().width();
     const int first = NwPg * PageSize;
     for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
         const QString name = File1->item(first + i)->text();
-        const QString caption = QStringLiteral("%1 : %2").arg(first + i + 1).arg(name);
-        LabelPicNm[i]->setText(metrics.elidedText(caption, Qt::ElideMiddle, captionWidth));
-        LabelPicNm[i]->setToolTip(caption);
-        const QImage thumbnail = ReadThumbnail(FolderFilePath(m_folder, name), m_thumbSize);
-        if (thumbnail.isNull()) {
-            BImage[i]->setText(QStringLiteral("表示できません"));
-            BImage[i]->setProperty("placeholder", true);
-        } else {
-            BImage[i]->setPixmap(QPixmap::fromImage(thumbnail));
-        }
+        LabelPicNm[i]->setToolTip(QStringLiteral("%1 : %2").arg(first + i + 1).arg(name));
+        setCaption(i);
     }
+    // The empty frames stand for the thumbnails until they come.
+    loadThumbnails();
     m.ui().setBusy(false);
+}
+
+// The caption, shortened in the middle to its slot's width (in bold, so
+// that highlighting it never changes the text).
+void ViewForm::setCaption(int slot) {
+    QFont bold = LabelPicNm[slot]->font();
+    bold.setBold(true);
+    const QString caption = LabelPicNm[slot]->toolTip();
+    const int width = BImage[slot]->width() - LabelPicNm[slot]->contentsMargins().left() -
+                      LabelPicNm[slot]->contentsMargins().right();
+    LabelPicNm[slot]->setText(QFontMetrics(bold).elidedText(caption, Qt::ElideMiddle, width));
+}
+
+// Decodes the page's thumbnails at the cache's size on the thread pool; each
+// fills its frame as it comes.
+void ViewForm::loadThumbnails() {
+    cancelThumbnails();
+    const int first = NwPg * PageSize;
+    QStringList paths;
+    for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i)
+        paths << FolderFilePath(m_folder, File1->item(first + i)->text());
+    if (paths.isEmpty()) {
+        emit thumbnailsShown();
+        return;
+    }
+    m_flavor = ThumbnailCache::FlavorFor(m_thumbSize);
+    const QSize edge(ThumbnailCache::Edge(m_flavor), ThumbnailCache::Edge(m_flavor));
+    const ThumbnailCache cache = m_cache;
+    auto* watcher = new QFutureWatcher<QImage>(this);
+    m_loading = watcher;
+    connect(watcher, &QFutureWatcherBase::resultReadyAt, this, [this, watcher](int i) {
+        if (watcher != m_loading)
+            return;
+        m_images[i] = watcher->resultAt(i);
+        BImage[i]->setProperty("placeholder", m_images[i].isNull());
+        showThumbnail(i);
+    });
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        if (watcher != m_loading)
+            return;
+        m_loading = nullptr;
+        emit thumbnailsShown();
+    });
+    watcher->setFuture(QtConcurrent::mapped(
+        paths, [cache, edge](const QString& path) { return CachedThumbnail(path, edge, cache); }));
+}
+
+// Files of the page not yet started are dropped; the ones being decoded
+// finish on their own and are thrown away.
+void ViewForm::cancelThumbnails() {
+    if (!m_loading)
+        return;
+    m_loading->cancel();
+    m_loading = nullptr;
+}
+
+bool ViewForm::thumbnailsPending() const {
+    return m_loading != nullptr;
+}
+
+void ViewForm::showThumbnail(int slot) {
+    if (isPlaceholder(slot)) {
+        BImage[slot]->setText(QStringLiteral("表示できません"));
+    } else if (!m_images[slot].isNull()) {
+        BImage[slot]->setPixmap(slotPixmap(m_images[slot], m_thumbSize));
+    }
+}
+
+// Lays the six slots out in the panel, each caption under its picture, the
+// grid centred; thumbnails of a larger size are fetched when the slots
+// outgrow the ones shown.
+void ViewForm::placeThumbnails() {
+    const QRect area = Picture1->contentsRect().adjusted(Spacing, Spacing, -Spacing, -Spacing);
+    const int caption = captionHeight(LabelPicNm[0]);
+    const Grid grid = fitGrid(area.size(), caption);
+    m_columns = grid.columns;
+    m_thumbSize = grid.box;
+    const int rows = PageSize / grid.columns;
+    const QSize slot = grid.box + QSize(2 * Frame, 2 * Frame);
+    const int cellHeight = slot.height() + Spacing / 2 + caption;
+    const int width = grid.columns * slot.width() + (grid.columns - 1) * Spacing;
+    const int height = rows * cellHeight + (rows - 1) * Spacing;
+    const QPoint origin(area.left() + std::max(0, (area.width() - width) / 2),
+                        area.top() + std::max(0, (area.height() - height) / 2));
+    for (int i = 0; i < PageSize; ++i) {
+        const QPoint at = origin + QPoint((i % grid.columns) * (slot.width() + Spacing),
+                                          (i / grid.columns) * (cellHeight + Spacing));
+        BImage[i]->setGeometry(QRect(at, slot));
+        LabelPicNm[i]->setGeometry(at.x(), at.y() + slot.height() + Spacing / 2, slot.width(),
+                                   caption);
+        if (!LabelPicNm[i]->toolTip().isEmpty())
+            setCaption(i);
+        showThumbnail(i);
+    }
+    if (ThumbnailCache::FlavorFor(m_thumbSize) > m_flavor)
+        loadThumbnails();
 }
 
 bool ViewForm::isPlaceholder(int index) const {
@@ -319,6 +450,7 @@ void ViewForm::Command2_Click() {
 }
 
 void ViewForm::closeEvent(QCloseEvent* event) {
+    cancelThumbnails();
     hide();
     m.view().redrawCard();
     event->accept();
@@ -326,6 +458,8 @@ void ViewForm::closeEvent(QCloseEvent* event) {
 
 bool ViewForm::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
+    if (type == QEvent::Resize && watched == Picture1)
+        placeThumbnails();
     if (type == QEvent::Wheel && watched == Picture1 && VScroll1->isEnabled()) {
         QCoreApplication::sendEvent(VScroll1, event);
         return true;

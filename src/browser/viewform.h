@@ -1,5 +1,8 @@
 #pragma once
 
+#include "thumbnailcache.h"
+
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -12,11 +15,18 @@ class QTreeWidget;
 class QPushButton;
 class QScrollBar;
 class TavorMain;
+template <typename T> class QFutureWatcher;
 
 // The image browser "背景の読込": the pictures of a folder as thumbnails, six
 // to a page; "読込" makes the chosen one the card's background picture. A
 // top-level window that deletes itself when closed; the main window stays
 // disabled while it is open.
+//
+// A page shows its captions and empty frames at once; the thumbnails are
+// decoded (or taken from the shared thumbnail cache) on the other cores and
+// fill the frames as they come. Another page or closing the window drops
+// what is still to come. A larger window gets larger thumbnails, or more of
+// them side by side.
 class ViewForm : public QWidget {
     Q_OBJECT
 public:
@@ -44,6 +54,18 @@ public:
     void openFolder(const QString& path);
     // Whether a slot shows the placeholder of a file that cannot be shown.
     bool isPlaceholder(int index) const;
+    // Whether thumbnails of the page shown are still to come.
+    bool thumbnailsPending() const;
+    // The box thumbnails are fitted into, and the thumbnails side by side.
+    QSize thumbnailBox() const { return m_thumbSize; }
+    int gridColumns() const { return m_columns; }
+
+    // The smallest thumbnail box, that of a window of the first size.
+    static constexpr QSize SmallestBox{128, 96};
+
+signals:
+    // Every thumbnail of the page shown is in (or known not to be a picture).
+    void thumbnailsShown();
 
     int FileCnt = 0;
     int VwPg = 0;
@@ -80,8 +102,19 @@ private:
     void selectFirstFile();
     void highlight(int index, bool on);
     void unhighlightAll();
+    void loadThumbnails();
+    void cancelThumbnails();
+    void showThumbnail(int slot);
+    void placeThumbnails();
+    void setCaption(int slot);
 
     TavorMain& m;
     QString m_folder;
     QSize m_thumbSize;
+    int m_columns = 3;
+    ThumbnailCache m_cache;
+    // The page's thumbnails as decoded, at the cache's size; null until in.
+    std::array<QImage, PageSize> m_images{};
+    ThumbnailCache::Flavor m_flavor = ThumbnailCache::Normal;
+    QFutureWatcher<QImage>* m_loading = nullptr;
 };

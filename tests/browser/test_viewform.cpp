@@ -20,6 +20,7 @@
 class TestViewForm : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     void thumbnails_data();
     void thumbnails();
@@ -31,7 +32,20 @@ private slots:
     void doubleClickTakesPicture();
     void cancelChangesNothing();
     void emptyFolderTakesNothing();
+    void naturalOrder_data();
+    void naturalOrder();
+    void pageChangeDropsOldThumbnails();
+    void gridUsesTheRoom_data();
+    void gridUsesTheRoom();
+
+private:
+    QTemporaryDir m_cache;
 };
+
+// The shared thumbnail cache of the tests.
+void TestViewForm::initTestCase() {
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cache.path()));
+}
 
 namespace {
 
@@ -123,14 +137,14 @@ void TestViewForm::pagesOfThirteen() {
     QCOMPARE(form->FileCnt, 13);
     QCOMPARE(form->VwPg, 2);
     QCOMPARE(form->LabelPicNm[0]->text(), QStringLiteral("1 : a01.jpg"));
-    QCOMPARE(form->BImage[0]->pixmap().size(), QSize(128, 96));
+    QTRY_COMPARE(form->BImage[0]->pixmap().size(), QSize(128, 96));
     QCOMPARE(form->pBMPPath, f.pics + "/a01.jpg");
     QCOMPARE(form->TextSFn->text(), QStringLiteral("a01.jpg"));
     QVERIFY(form->LabelPicNm[0]->font().bold());
 
     form->VScroll1->setValue(2);
     QCOMPARE(form->LabelPicNm[0]->text(), QStringLiteral("13 : y.jpg"));
-    QVERIFY(form->isPlaceholder(0));
+    QTRY_VERIFY(form->isPlaceholder(0));
     QVERIFY(!form->LabelPicNm[0]->font().bold());
     QCOMPARE(form->LabelPicNm[1]->text(), QString());
     QVERIFY(form->BImage[5]->pixmap().isNull());
@@ -237,6 +251,80 @@ void TestViewForm::emptyFolderTakesNothing() {
     form->Command1->click();
     QCOMPARE(f.t.m->card.PicPath, QString());
     QCOMPARE(f.t.m->ChangedFlg, 1);
+}
+
+void TestViewForm::naturalOrder_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("numbers by value") << QStringList{"photo_10.jpg", "photo_2.jpg", "photo_1.jpg"}
+                                      << QStringList{"photo_1.jpg", "photo_2.jpg", "photo_10.jpg"};
+    QTest::newRow("case ignored") << QStringList{"b.jpg", "A10.JPG", "a9.jpg"}
+                                  << QStringList{"a9.jpg", "A10.JPG", "b.jpg"};
+    QTest::newRow("numbers inside") << QStringList{"x12y3.jpg", "x12y20.jpg", "x2y30.jpg"}
+                                    << QStringList{"x2y30.jpg", "x12y3.jpg", "x12y20.jpg"};
+}
+
+void TestViewForm::naturalOrder() {
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, order);
+    QTemporaryDir dir;
+    for (const QString& name : names)
+        writeBytes(dir.filePath(name), "x");
+    QCOMPARE(MatchingFiles(dir.path(), ViewForm::Patterns()[0]), order);
+}
+
+// Page 0 holds landscape pictures, page 1 mostly portrait ones: after paging there
+// and back at once, only page 0's thumbnails are shown.
+void TestViewForm::pageChangeDropsOldThumbnails() {
+    Fixture f;
+    for (int i = 13; i <= 18; ++i)
+        writeBytes(f.pics + QStringLiteral("/b%1.jpg").arg(i), encoded(QSize(300, 400), "jpg"));
+    // *.JPG: a01 … a08 on page 0, a10, a11, b13 … b16 on page 1.
+    f.t.settings->setText("sti", "KKCS", "2");
+    QPointer<ViewForm> form = f.open();
+    QCOMPARE(form->FileCnt, 15);
+    form->VScroll1->setValue(1);
+    QVERIFY(form->thumbnailsPending());
+    form->VScroll1->setValue(0);
+    QTRY_VERIFY(!form->thumbnailsPending());
+    QTest::qWait(200); // anything of the dropped page that was still coming
+    for (int i = 0; i < ViewForm::PageSize; ++i)
+        QCOMPARE(form->BImage[i]->pixmap().size(), QSize(128, 96));
+    form->close();
+}
+
+void TestViewForm::gridUsesTheRoom_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<bool>("larger");
+    QTest::newRow("first size") << QSize() << 3 << false;
+    QTest::newRow("larger all round") << QSize(1300, 820) << 3 << true;
+    QTest::newRow("wide and low") << QSize(1900, 420) << 6 << true;
+}
+
+void TestViewForm::gridUsesTheRoom() {
+    QFETCH(QSize, window);
+    QFETCH(int, columns);
+    QFETCH(bool, larger);
+    Fixture f;
+    QPointer<ViewForm> form = f.open();
+    if (window.isValid())
+        form->resize(window);
+    QTRY_VERIFY(!form->thumbnailsPending());
+    QCOMPARE(form->gridColumns(), columns);
+    QCOMPARE(form->thumbnailBox().width() > ViewForm::SmallestBox.width(), larger);
+    // The pictures of 400 × 300 fill their slots.
+    QTRY_COMPARE(form->BImage[0]->pixmap().size(), form->thumbnailBox());
+    for (int i = 0; i < ViewForm::PageSize; ++i) {
+        const QRect picture = form->BImage[i]->geometry();
+        const QRect caption = form->LabelPicNm[i]->geometry();
+        QVERIFY(caption.top() > picture.bottom());
+        QCOMPARE(caption.left(), picture.left());
+        QVERIFY(form->Picture1->rect().contains(caption));
+        if (i % columns)
+            QCOMPARE(picture.top(), form->BImage[i - 1]->geometry().top());
+    }
+    form->close();
 }
 
 QTEST_MAIN(TestViewForm)
