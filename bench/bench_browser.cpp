@@ -6,7 +6,7 @@
 // meanwhile. Pictures with a camera's EXIF thumbnail and pictures without
 // one are measured apart.
 //
-//   bench_browser [--runs N]
+//   bench_browser [--runs N] [--dir DIR]
 #include "base/consoleui.h"
 #include "base/settings.h"
 #include "browser/browserfiles.h"
@@ -16,14 +16,19 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,7 +45,7 @@ QImage photo(int seed) {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const int n = int(random.bounded(24));
+            const int n = int(random.bounded(12));
             line[x] =
                 qRgb((x / 16 + n + seed * 40) & 255, (y / 12 + n) & 255, ((x + y) / 28 + n) & 255);
         }
@@ -130,13 +135,16 @@ template <typename Show> Timing measure(ViewForm*& form, Show show) {
         const double now = clock.nsecsElapsed() / 1e6;
         t.longestHold = std::max(t.longestHold, now - last);
         last = now;
+        if (form->pageFilled() && t.filled == 0)
+            t.filled = now;
         if (!form->thumbnailsPending())
             loop.quit();
     });
     tick.start();
+    if (form->pageFilled())
+        t.filled = t.usable;
     if (form->thumbnailsPending())
         loop.exec();
-    t.filled = clock.nsecsElapsed() / 1e6;
     return t;
 }
 
@@ -157,48 +165,65 @@ void report(const char* what, const std::vector<Timing>& runs) {
     std::fflush(stdout);
 }
 
-// One process: the first show with an empty cache (the cache emptied before
-// each run), then the page shown again in the same window and in a new one.
+void print(const Timing& t) {
+    std::printf("%.3f %.3f %.3f\n", t.usable, t.filled, t.longestHold);
+}
+
+// One run in a process of its own: the first window on the page, the page
+// shown again in it, the page in a new window. Prints three timings.
+void session(const QString& folder) {
+    Browser b(folder);
+    ViewForm* form = nullptr;
+    print(measure(form, [&] {
+        form = new ViewForm(b.m);
+        form->show();
+    }));
+    print(measure(form, [&] { form->BMPLoad(); }));
+    form->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    print(measure(form, [&] {
+        form = new ViewForm(b.m);
+        form->show();
+    }));
+    form->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Runs this program with args and reads the timings it prints.
+std::vector<Timing> child(const QStringList& args) {
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), args);
+    p.waitForFinished(-1);
+    std::vector<Timing> timings;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() == 3)
+            timings.push_back({f[0].toDouble(), f[1].toDouble(), f[2].toDouble()});
+    }
+    return timings;
+}
+
+// Each run a new process: with the cache emptied, the first show, the page
+// again and in a new window; then a new process with the cache filled.
 void firstAndAgain(const QString& folder, const QString& cache, int runs) {
-    std::vector<Timing> first, again, reopened;
+    std::vector<Timing> first, again, reopened, restarted;
     for (int r = 0; r < runs; ++r) {
         QDir(cache).removeRecursively();
-        Browser b(folder);
-        ViewForm* form = nullptr;
-        first.push_back(measure(form, [&] {
-            form = new ViewForm(b.m);
-            form->show();
-        }));
-        again.push_back(measure(form, [&] { form->BMPLoad(); }));
-        form->close();
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        reopened.push_back(measure(form, [&] {
-            form = new ViewForm(b.m);
-            form->show();
-        }));
-        form->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const std::vector<Timing> t = child({"--one-run", folder});
+        const std::vector<Timing> u = child({"--one-run", folder});
+        if (t.size() != 3 || u.size() != 3) {
+            std::fprintf(stderr, "a run failed\n");
+            return;
+        }
+        first.push_back(t[0]);
+        again.push_back(t[1]);
+        reopened.push_back(t[2]);
+        restarted.push_back(u[0]);
     }
     report("first show, empty cache", first);
     report("same page again, same window", again);
     report("same page, new window", reopened);
-}
-
-// A fresh process with the cache filled: its first window.
-void afterRestart(const QString& folder, int runs) {
-    std::vector<Timing> shown;
-    for (int r = 0; r < runs; ++r) {
-        Browser b(folder);
-        ViewForm* form = nullptr;
-        shown.push_back(measure(form, [&] {
-            form = new ViewForm(b.m);
-            form->show();
-        }));
-        form->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    report("after a restart, cache filled", shown);
+    report("after a restart, cache filled", restarted);
 }
 
 // The six thumbnails decoded one after the other on this thread, as the
@@ -216,6 +241,19 @@ void decodedInLine(const QString& folder, int runs) {
     report("(six decoded in line on the GUI thread)", shown);
 }
 
+// What the main window has done before the browser opens: a window with
+// text, a tree and buttons shown once.
+void warmUp() {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(new QLabel(QStringLiteral("名刺 1 : a.jpg")));
+    layout->addWidget(new QTreeWidget);
+    layout->addWidget(new QPushButton(QStringLiteral("読込")));
+    layout->addWidget(new QComboBox);
+    window.show();
+    QApplication::processEvents();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -225,17 +263,29 @@ int main(int argc, char** argv) {
     int runs = 5;
     if (const int i = args.indexOf("--runs"); i > 0 && i + 1 < args.size())
         runs = std::max(1, args[i + 1].toInt());
-    if (const int i = args.indexOf("--restart"); i > 0 && i + 1 < args.size()) {
-        afterRestart(args[i + 1], runs);
+    if (const int i = args.indexOf("--one-run"); i > 0 && i + 1 < args.size()) {
+        warmUp();
+        session(args[i + 1]);
         return 0;
     }
 
-    QTemporaryDir work;
+    // The program's main window is up before the browser opens: fonts and
+    // styles are loaded by then.
+    warmUp();
+
+    // --dir keeps the pictures for the next run.
+    QTemporaryDir temporary;
+    const int dirArg = args.indexOf("--dir");
+    const QDir work(dirArg > 0 && dirArg + 1 < args.size() ? args[dirArg + 1] : temporary.path());
     const QString cache = work.filePath("cache");
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
-    std::printf("Making six 12 MP JPEGs, with and without an EXIF thumbnail...\n");
-    std::fflush(stdout);
-    makeFolders(work.path());
+    if (!QFileInfo::exists(work.filePath("camera/photo_6.jpg"))) {
+        std::printf("Making six 12 MP JPEGs, with and without an EXIF thumbnail...\n");
+        std::fflush(stdout);
+        makeFolders(work.path());
+    }
+    std::printf("Picture files: %.1f MB each\n",
+                QFileInfo(work.filePath("plain/photo_1.jpg")).size() / 1e6);
     for (const char* kind : {"plain", "camera"}) {
         const QString folder = work.filePath(kind);
         std::printf("\n## %s JPEGs (%s), median of %d runs\n", kind,
@@ -246,11 +296,6 @@ int main(int argc, char** argv) {
         std::printf("|---|---:|---:|---:|\n");
         decodedInLine(folder, runs);
         firstAndAgain(folder, cache, runs);
-        QProcess restart;
-        restart.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-        restart.start(QCoreApplication::applicationFilePath(),
-                      {"--restart", folder, "--runs", QString::number(runs)});
-        restart.waitForFinished(-1);
     }
     return 0;
 }

@@ -50,7 +50,10 @@ QStringList MatchingFiles(const QString& folder, const QString& patterns) {
     }
     const QDir dir(folder);
     QStringList names = dir.entryList(filters, QDir::Files | QDir::Readable, QDir::Unsorted);
-    QCollator collator;
+    // The C locale's collation compares code points only, numbers too.
+    const QLocale locale =
+        QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // Names the collation holds equal (photo_01, photo_1) keep one order.

@@ -10,6 +10,7 @@
 #include "document/tavormain.h"
 #include "picture/cardpicture.h"
 
+#include <QCache>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -26,6 +27,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QThreadPool>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentMap>
@@ -74,6 +76,29 @@ Grid fitGrid(QSize area, int caption) {
             best = {columns, QSize(edge, edge * 3 / 4)};
     }
     return best;
+}
+
+// The threads that decode thumbnails, one a core. Not Qt's global pool: the
+// GUI thread scales and converts large images on that one and would wait
+// behind a page of pictures being decoded.
+QThreadPool* thumbnailPool() {
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool(QCoreApplication::instance());
+        p->setObjectName(QStringLiteral("thumbnails"));
+        return p;
+    }();
+    return pool;
+}
+
+// The thumbnails shown last, by size and path, for the whole run: a page
+// shown again fills at once.
+QCache<QString, QImage>& recentThumbnails() {
+    static QCache<QString, QImage> recent(60);
+    return recent;
+}
+
+QString memoryKey(const QString& path, int edge) {
+    return QString::number(edge) + QLatin1Char(':') + path;
 }
 
 // A thumbnail fitted to its slot; smaller ones keep their size.
@@ -185,7 +210,7 @@ void ViewForm::buildControls() {
 
     auto* top = new QHBoxLayout;
     top->addLayout(folders);
-    top->addLayout(pictures);
+    top->addLayout(pictures, 1);
 
     TextSFn = new QLineEdit(this);
     TextSFn->setObjectName(QStringLiteral("TextSFn"));
@@ -248,6 +273,7 @@ void ViewForm::BMPLoad() {
         BImage[i]->clear();
         BImage[i]->setProperty("placeholder", false);
         m_images[i] = QImage();
+        m_filled[i] = false;
     }
     FileCnt = File1->count();
     VwPg = (FileCnt - 1) / PageSize;
@@ -286,38 +312,69 @@ void ViewForm::setCaption(int slot) {
 }
 
 // Decodes the page's thumbnails at the cache's size on the thread pool; each
-// fills its frame as it comes.
+// fills its frame as it comes. Thumbnails this program showed a moment ago
+// fill their frames at once and are checked against their files all the
+// same.
 void ViewForm::loadThumbnails() {
     cancelThumbnails();
+    m_announced = false;
     const int first = NwPg * PageSize;
-    QStringList paths;
-    for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i)
-        paths << FolderFilePath(m_folder, File1->item(first + i)->text());
-    if (paths.isEmpty()) {
-        emit thumbnailsShown();
-        return;
-    }
     m_flavor = ThumbnailCache::FlavorFor(m_thumbSize);
-    const QSize edge(ThumbnailCache::Edge(m_flavor), ThumbnailCache::Edge(m_flavor));
+    const int edge = ThumbnailCache::Edge(m_flavor);
+    QStringList paths;
+    for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
+        paths << FolderFilePath(m_folder, File1->item(first + i)->text());
+        if (const QImage* known = recentThumbnails().object(memoryKey(paths.last(), edge))) {
+            m_images[i] = *known;
+            m_filled[i] = true;
+            BImage[i]->setProperty("placeholder", false);
+            showThumbnail(i);
+        }
+    }
+    announceFilled();
+    if (paths.isEmpty())
+        return;
     const ThumbnailCache cache = m_cache;
     auto* watcher = new QFutureWatcher<QImage>(this);
     m_loading = watcher;
-    connect(watcher, &QFutureWatcherBase::resultReadyAt, this, [this, watcher](int i) {
+    connect(watcher, &QFutureWatcherBase::resultReadyAt, this, [this, watcher, paths, edge](int i) {
         if (watcher != m_loading)
             return;
         m_images[i] = watcher->resultAt(i);
+        m_filled[i] = true;
+        const QString key = memoryKey(paths[i], edge);
+        if (m_images[i].isNull())
+            recentThumbnails().remove(key);
+        else
+            recentThumbnails().insert(key, new QImage(m_images[i]));
         BImage[i]->setProperty("placeholder", m_images[i].isNull());
         showThumbnail(i);
+        announceFilled();
     });
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         watcher->deleteLater();
-        if (watcher != m_loading)
-            return;
-        m_loading = nullptr;
-        emit thumbnailsShown();
+        if (watcher == m_loading)
+            m_loading = nullptr;
     });
-    watcher->setFuture(QtConcurrent::mapped(
-        paths, [cache, edge](const QString& path) { return CachedThumbnail(path, edge, cache); }));
+    watcher->setFuture(
+        QtConcurrent::mapped(thumbnailPool(), paths, [cache, edge](const QString& path) {
+            return CachedThumbnail(path, QSize(edge, edge), cache);
+        }));
+}
+
+bool ViewForm::pageFilled() const {
+    const int first = NwPg * PageSize;
+    for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i)
+        if (!m_filled[i])
+            return false;
+    return true;
+}
+
+void ViewForm::announceFilled() {
+    if (!m_announced && pageFilled()) {
+        m_announced = true;
+        emit thumbnailsShown();
+    }
 }
 
 // Files of the page not yet started are dropped; the ones being decoded

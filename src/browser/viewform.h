@@ -54,7 +54,10 @@ public:
     void openFolder(const QString& path);
     // Whether a slot shows the placeholder of a file that cannot be shown.
     bool isPlaceholder(int index) const;
-    // Whether thumbnails of the page shown are still to come.
+    // Whether every frame of the page shown holds its thumbnail (or the
+    // placeholder of a file that cannot be shown).
+    bool pageFilled() const;
+    // Whether thumbnails of the page shown are still being read or decoded.
     bool thumbnailsPending() const;
     // The box thumbnails are fitted into, and the thumbnails side by side.
     QSize thumbnailBox() const { return m_thumbSize; }
@@ -62,10 +65,6 @@ public:
 
     // The smallest thumbnail box, that of a window of the first size.
     static constexpr QSize SmallestBox{128, 96};
-
-signals:
-    // Every thumbnail of the page shown is in (or known not to be a picture).
-    void thumbnailsShown();
 
     int FileCnt = 0;
     int VwPg = 0;
@@ -89,6 +88,10 @@ signals:
     QPushButton* Command1;
     QPushButton* Command2;
 
+signals:
+    // The page shown is filled (pageFilled).
+    void thumbnailsShown();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -107,6 +110,7 @@ private:
     void showThumbnail(int slot);
     void placeThumbnails();
     void setCaption(int slot);
+    void announceFilled();
 
     TavorMain& m;
     QString m_folder;
@@ -115,6 +119,8 @@ private:
     ThumbnailCache m_cache;
     // The page's thumbnails as decoded, at the cache's size; null until in.
     std::array<QImage, PageSize> m_images{};
+    std::array<bool, PageSize> m_filled{};
+    bool m_announced = false;
     ThumbnailCache::Flavor m_flavor = ThumbnailCache::Normal;
     QFutureWatcher<QImage>* m_loading = nullptr;
 };
