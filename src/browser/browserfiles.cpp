@@ -141,7 +141,8 @@ QImage exifThumbnail(const QByteArray& head, QSize stored, QSize box) {
     int orientation = 1;
     if (exif->data && exif->size > 0) {
         thumbnail = QImage::fromData(
-            QByteArray::fromRawData(reinterpret_cast<const char*>(exif->data), int(exif->size)));
+            QByteArray::fromRawData(reinterpret_cast<const char*>(exif->data), int(exif->size)),
+            "jpeg");
         if (ExifEntry* e = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
             e && e->format == EXIF_FORMAT_SHORT && e->components == 1)
             orientation = exif_get_short(e->data, exif_data_get_byte_order(exif));
@@ -199,7 +200,8 @@ QImage ReadThumbnail(const QString& path, QSize box) {
         return {};
     // The EXIF block lies in the first segment, at most 64 KB long.
     const QByteArray head = jpeg ? file.peek(70 * 1024) : QByteArray();
-    QImageReader reader(&file);
+    // A JPEG is read as one without asking every picture plugin first.
+    QImageReader reader(&file, jpeg ? QByteArrayLiteral("jpeg") : QByteArray());
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
         return {};
