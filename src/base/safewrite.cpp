@@ -4,8 +4,10 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 
 // What the writers write into: every write goes on to the temporary file,
@@ -15,7 +17,7 @@
 // then refuses the file.
 class SafeFile::CheckedDevice : public QIODevice {
 public:
-    explicit CheckedDevice(QSaveFile& file) : m_file(file) {
+    explicit CheckedDevice(QFileDevice& file) : m_file(file) {
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
     bool isSequential() const override { return true; }
@@ -37,16 +39,21 @@ protected:
     }
 
 private:
-    QSaveFile& m_file;
+    QFileDevice& m_file;
     bool m_failed = false;
     int m_errno = 0;
 };
 
-SafeFile::SafeFile(const QString& path) : m_path(path) {}
+SafeFile::SafeFile(const QString& path, Kind kind) : m_path(path), m_kind(kind) {}
 
 SafeFile::~SafeFile() {
+    cancel();
+}
+
+QFileDevice* SafeFile::file() const {
     if (m_file)
-        m_file->cancelWriting();
+        return m_file.get();
+    return m_scratch.get();
 }
 
 int SafeFile::errorNumber(int savedErrno) const {
@@ -66,9 +73,9 @@ int SafeFile::errorNumber(int savedErrno) const {
     default:
         break;
     }
-    if (!m_file)
+    if (!file())
         return RuntimeError::PathFileAccess;
-    switch (m_file->error()) {
+    switch (file()->error()) {
     case QFileDevice::PermissionsError:
         return RuntimeError::PermissionDenied;
     case QFileDevice::OpenError:
@@ -90,14 +97,22 @@ int SafeFile::open() {
     } else if (errno == ELOOP) {
         return RuntimeError::PathFileAccess;
     }
-    m_file = std::make_unique<QSaveFile>(m_path);
     errno = 0;
-    if (!m_file->open(QIODevice::WriteOnly)) {
+    bool opened = false;
+    if (m_kind == Kind::Durable) {
+        m_file = std::make_unique<QSaveFile>(m_path);
+        opened = m_file->open(QIODevice::WriteOnly);
+    } else {
+        m_scratch = std::make_unique<QTemporaryFile>(m_path + QStringLiteral(".XXXXXX"));
+        opened = m_scratch->open();
+    }
+    if (!opened) {
         const int n = errorNumber(errno);
         m_file.reset();
+        m_scratch.reset();
         return n;
     }
-    m_device = std::make_unique<CheckedDevice>(*m_file);
+    m_device = std::make_unique<CheckedDevice>(*file());
     return 0;
 }
 
@@ -106,7 +121,7 @@ QIODevice& SafeFile::device() {
 }
 
 int SafeFile::commit() {
-    if (!m_file)
+    if (!file())
         return RuntimeError::DeviceIo;
     // QSaveFile's commit does not notice a failed flush (a full disk): it
     // would put an empty or cut-off file in place of the old one. Flush
@@ -117,16 +132,31 @@ int SafeFile::commit() {
         return n;
     }
     errno = 0;
-    if (m_file->error() != QFileDevice::NoError || !m_file->flush()) {
+    if (file()->error() != QFileDevice::NoError || !file()->flush()) {
         const int n = errorNumber(errno);
         cancel();
         return n;
     }
     errno = 0;
-    const bool ok = m_file->commit();
+    bool ok = false;
+    if (m_file) {
+        ok = m_file->commit();
+    } else {
+        // Closed, then renamed into place; no wait for the disk. Readable by
+        // all, as a file the program writes otherwise is.
+        m_scratch->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        m_scratch->close();
+        const QByteArray from = QFile::encodeName(m_scratch->fileName());
+        ok = m_scratch->error() == QFileDevice::NoError &&
+             std::rename(from.constData(), QFile::encodeName(m_path).constData()) == 0;
+        if (ok)
+            m_scratch->setAutoRemove(false);
+    }
     const int n = ok ? 0 : errorNumber(errno);
     m_device.reset();
     m_file.reset();
+    m_scratch.reset(); // a scratch file not renamed is removed
     return n;
 }
 
@@ -135,6 +165,7 @@ void SafeFile::cancel() {
         m_file->cancelWriting();
     m_device.reset();
     m_file.reset();
+    m_scratch.reset();
 }
 
 int SafeFile::fail() {
@@ -143,8 +174,9 @@ int SafeFile::fail() {
     return n;
 }
 
-int WriteFileSafely(const QString& path, const std::function<bool(QIODevice&)>& write) {
-    SafeFile file(path);
+int WriteFileSafely(const QString& path, const std::function<bool(QIODevice&)>& write,
+                    SafeFile::Kind kind) {
+    SafeFile file(path, kind);
     if (const int n = file.open())
         return n;
     errno = 0;

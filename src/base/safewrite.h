@@ -5,8 +5,10 @@
 #include <functional>
 #include <memory>
 
+class QFileDevice;
 class QIODevice;
 class QSaveFile;
+class QTemporaryFile;
 
 // Every file the program writes goes through here: the data goes to a
 // temporary file beside the destination, is flushed and checked, and only
@@ -17,7 +19,13 @@ class QSaveFile;
 // or a free name is written), 57 any other device failure.
 class SafeFile {
 public:
-    explicit SafeFile(const QString& path);
+    // Durable files (cards, images, PDFs) reach the disk before they take
+    // the destination's place; a scratch file (the working bitmap, rewritten
+    // on every picture load and never read back) takes it as soon as it is
+    // complete, without waiting for the disk.
+    enum class Kind { Durable, Scratch };
+
+    explicit SafeFile(const QString& path, Kind kind = Kind::Durable);
     ~SafeFile(); // an uncommitted file is discarded
 
     SafeFile(const SafeFile&) = delete;
@@ -42,15 +50,20 @@ private:
     class CheckedDevice;
     int errorNumber(int savedErrno) const;
 
+    QFileDevice* file() const;
+
     QString m_path;
+    Kind m_kind;
     std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QTemporaryFile> m_scratch;
     std::unique_ptr<CheckedDevice> m_device;
 };
 
 // Writes bytes as the whole file at path; 0, or the error number.
 int WriteFileSafely(const QString& path, const QByteArray& bytes);
 // Lets write fill the file (false: it failed); 0, or the error number.
-int WriteFileSafely(const QString& path, const std::function<bool(QIODevice&)>& write);
+int WriteFileSafely(const QString& path, const std::function<bool(QIODevice&)>& write,
+                    SafeFile::Kind kind = SafeFile::Kind::Durable);
 
 // "書き込みエラーです。 # n" and the error's description: the message of a
 // failed write.

@@ -90,43 +90,46 @@ int WriteWorkBitmap(const QImage& image, const QString& path) {
     if (BmpHeaders + pixelBytes > qint64(UINT32_MAX))
         return RuntimeError::Overflow;
 
-    return WriteFileSafely(path, [&](QIODevice& file) {
-        uchar header[BmpHeaders] = {};
-        const auto put32 = [&](int at, quint32 v) {
-            for (int i = 0; i < 4; ++i)
-                header[at + i] = uchar(v >> (8 * i));
-        };
-        header[0] = 'B';
-        header[1] = 'M';
-        put32(2, quint32(BmpHeaders + pixelBytes));
-        put32(10, BmpHeaders);
-        put32(14, 40);
-        put32(18, quint32(width));
-        put32(22, quint32(height));
-        header[26] = 1;  // planes
-        header[28] = 24; // bits per pixel
-        put32(34, quint32(pixelBytes));
-        put32(38, 2835); // 72 dpi, as the colour library writes
-        put32(42, 2835);
-        if (file.write(reinterpret_cast<const char*>(header), BmpHeaders) != BmpHeaders)
-            return false;
-        // Rows bottom-up, blue, green, red, in blocks of about a megabyte.
-        const qint64 rowsPerBlock = std::max<qint64>(1, (qint64(1) << 20) / rowSize);
-        QByteArray block(rowsPerBlock * rowSize, '\0'); // the padding bytes stay zero
-        for (qint64 y = height - 1; y >= 0;) {
-            uchar* d = reinterpret_cast<uchar*>(block.data());
-            qint64 rows = 0;
-            for (; rows < rowsPerBlock && y >= 0; ++rows, --y, d += rowSize) {
-                const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
-                for (qint64 x = 0; x < width; ++x) {
-                    d[3 * x] = uchar(s[x]);
-                    d[3 * x + 1] = uchar(s[x] >> 8);
-                    d[3 * x + 2] = uchar(s[x] >> 16);
-                }
-            }
-            if (file.write(block.constData(), rows * rowSize) != rows * rowSize)
+    return WriteFileSafely(
+        path,
+        [&](QIODevice& file) {
+            uchar header[BmpHeaders] = {};
+            const auto put32 = [&](int at, quint32 v) {
+                for (int i = 0; i < 4; ++i)
+                    header[at + i] = uchar(v >> (8 * i));
+            };
+            header[0] = 'B';
+            header[1] = 'M';
+            put32(2, quint32(BmpHeaders + pixelBytes));
+            put32(10, BmpHeaders);
+            put32(14, 40);
+            put32(18, quint32(width));
+            put32(22, quint32(height));
+            header[26] = 1;  // planes
+            header[28] = 24; // bits per pixel
+            put32(34, quint32(pixelBytes));
+            put32(38, 2835); // 72 dpi, as the colour library writes
+            put32(42, 2835);
+            if (file.write(reinterpret_cast<const char*>(header), BmpHeaders) != BmpHeaders)
                 return false;
-        }
-        return true;
-    });
+            // Rows bottom-up, blue, green, red, in blocks of about a megabyte.
+            const qint64 rowsPerBlock = std::max<qint64>(1, (qint64(1) << 20) / rowSize);
+            QByteArray block(rowsPerBlock * rowSize, '\0'); // the padding bytes stay zero
+            for (qint64 y = height - 1; y >= 0;) {
+                uchar* d = reinterpret_cast<uchar*>(block.data());
+                qint64 rows = 0;
+                for (; rows < rowsPerBlock && y >= 0; ++rows, --y, d += rowSize) {
+                    const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
+                    for (qint64 x = 0; x < width; ++x) {
+                        d[3 * x] = uchar(s[x]);
+                        d[3 * x + 1] = uchar(s[x] >> 8);
+                        d[3 * x + 2] = uchar(s[x] >> 16);
+                    }
+                }
+                if (file.write(block.constData(), rows * rowSize) != rows * rowSize)
+                    return false;
+            }
+            return true;
+        },
+        SafeFile::Kind::Scratch);
 }

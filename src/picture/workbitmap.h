@@ -13,5 +13,6 @@ class QImage;
 QString WorkBitmapPath(const QString& folder);
 
 // Writes an RGB32 picture as a 24-bit bottom-up BMP through the safe-write
-// routine; 0, or the error number (the old file then stays).
+// routine, as a scratch file (nothing waits for the disk); 0, or the error
+// number (the old file then stays).
 int WriteWorkBitmap(const QImage& image, const QString& path);
