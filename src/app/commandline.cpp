@@ -137,13 +137,16 @@ int runConvert(const QStringList& args, PrinterHost& printers) {
     m.app.ImgScale = quality;
     ListPrinterFonts(m);
     NewCard(m);
+    bool pictureUsable = true;
     if (!fresh) {
         if (!OpenCardFile(m, files.first()))
             return 1;
-        LoadCardPicture(m);
+        pictureUsable = LoadCardPicture(m);
     }
     m.CardPath = files.last();
-    return SaveCardFile(m) ? 0 : 1;
+    if (!SaveCardFile(m))
+        return 1;
+    return pictureUsable ? 0 : PictureUnusableStatus;
 }
 
 // quillo print CARD ...: the options become PrintOptions.

@@ -79,7 +79,7 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
     NewCard(m);
     if (!OpenCardFile(m, o.card))
         return 1;
-    LoadCardPicture(m);
+    const bool pictureUsable = LoadCardPicture(m);
 
     if (!PreparePrinter(m))
         return 1;
@@ -89,5 +89,7 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
     const PrintOutcome outcome = PrintCard(m, o.kind, o.sheets, o.cutMarks, progress);
     if (outcome == PrintOutcome::Discarded)
         std::fputs("quillo: the print job was discarded\n", stderr);
-    return outcome == PrintOutcome::Printed ? 0 : 1;
+    if (outcome != PrintOutcome::Printed)
+        return 1;
+    return pictureUsable ? 0 : PictureUnusableStatus;
 }

@@ -20,9 +20,14 @@ struct PrintOptions {
     int quality = 4;
 };
 
+// The exit status of a command whose output was written without the picture
+// the card names (missing, unreadable, cut short): scripts can tell.
+constexpr int PictureUnusableStatus = 3;
+
 // Opens the card as the open command does, prepares the printer for its
 // print style and runs the print routine of the kind asked for, reporting
 // progress on stderr while a long job runs. Returns the exit status: 0
-// printed, 1 the card, the printer or the job failed. The user's settings and
+// printed, 1 the card, the printer or the job failed, PictureUnusableStatus
+// printed without the card's picture. The user's settings and
 // data folder are left untouched.
 int RunPrintCommand(const PrintOptions& options, PrinterHost& printers);

@@ -32,6 +32,19 @@ void TestPrintCommand::initTestCase() {
     Card noPicture = card;
     noPicture.PicPath.clear();
     QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("nopicture.qcd")), noPicture), 0);
+    // Pictures that cannot be used: gone, and a JPEG cut in half.
+    Card missingPicture = card;
+    missingPicture.PicPath = m_dir.filePath(QStringLiteral("gone.png"));
+    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("gone.qcd")), missingPicture), 0);
+    QImage photo(400, 300, QImage::Format_RGB32);
+    photo.fill(qRgb(20, 120, 200));
+    const QString half = m_dir.filePath(QStringLiteral("half.jpg"));
+    QVERIFY(photo.save(half, "jpg"));
+    QFile cut(half);
+    QVERIFY(cut.resize(cut.size() / 2));
+    Card cutPicture = card;
+    cutPicture.PicPath = half;
+    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("half.qcd")), cutPicture), 0);
     // Cards whose image at the asked quality would take gigabytes.
     for (int mm : {1000, 2000}) {
         Card huge = card;
@@ -55,6 +68,10 @@ void TestPrintCommand::exitStatus_data() {
         << QStringList{"card.qcd", "--pdf", "OUT", "--kind", "background", "--quality", "2"} << 0
         << 1;
     QTest::newRow("positions") << QStringList{"card.qcd", "--positions", "--pdf", "OUT"} << 0 << 1;
+    // Printed without the picture the card names: the distinct status.
+    QTest::newRow("picture missing") << QStringList{"gone.qcd", "--pdf", "OUT"} << 3 << 1;
+    QTest::newRow("picture cut short, text")
+        << QStringList{"half.qcd", "--pdf", "OUT", "--kind", "text"} << 3 << 1;
     // Refusals of the printer and the job.
     QTest::newRow("no print style") << QStringList{"nostyle.qcd", "--pdf", "OUT"} << 1 << 0;
     QTest::newRow("background without a picture")
