@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
+#include "editor/itemlayout.h"
 #include "picture/cardpicture.h"
 #include "print/sheetprint.h"
 
@@ -134,6 +135,8 @@ int runConvert(const QStringList& args, PrinterHost& printers) {
     ConsoleUi ui;
     Settings settings;
     TavorMain m(ui, settings, printers);
+    HeadlessCardView view(m.card);
+    m.setView(&view);
     m.app.ImgScale = quality;
     ListPrinterFonts(m);
     NewCard(m);
@@ -141,7 +144,9 @@ int runConvert(const QStringList& args, PrinterHost& printers) {
     if (!fresh) {
         if (!OpenCardFile(m, files.first()))
             return 1;
+        // As the open command does in the window.
         pictureUsable = LoadCardPicture(m);
+        m.view().redrawCard();
     }
     m.CardPath = files.last();
     if (!SaveCardFile(m))

@@ -50,8 +50,10 @@ void NewCard(TavorMain& m) {
 void ShowCardData(TavorMain& m) {
     for (int i = 0; i < LineCount; ++i) {
         TextItem& t = m.card.TextItems[i];
-        // An empty name means the line is not drawn; it stays so.
-        if (!t.FontName.isEmpty() && !m.FontList.isEmpty() && !m.FontList.contains(t.FontName))
+        // An empty name means the line is not drawn; it stays so. A font
+        // named by another of its names is installed: the name stays as the
+        // card has it, and only a font absent under every name is replaced.
+        if (!t.FontName.isEmpty() && !m.FontList.isEmpty() && !FontListHas(m.FontList, t.FontName))
             t.FontName = DefaultJapaneseFont();
     }
     m.view().showCardData();

@@ -9,6 +9,7 @@
 #include "document/cardfile.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
+#include "editor/itemlayout.h"
 #include "picture/cardpicture.h"
 #include "print/printerpaper.h"
 #include "print/printjob.h"
@@ -76,10 +77,14 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
 
     // A new card reads the printer's unprintable area, as the program does
     // when it starts a card; the card file then brings its own layout.
+    HeadlessCardView view(m.card);
+    m.setView(&view);
     NewCard(m);
+    // As the open command does in the window.
     if (!OpenCardFile(m, o.card))
         return 1;
     const bool pictureUsable = LoadCardPicture(m);
+    m.view().redrawCard();
 
     if (!PreparePrinter(m))
         return 1;

@@ -1,12 +1,11 @@
 #include "printer.h"
 
+#include "base/fonts.h"
 #include "base/runtimeerror.h"
 
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
-
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -46,31 +45,6 @@ const StandardPaper* findPaper(int number) {
         if (p.number == number)
             return &p;
     return nullptr;
-}
-
-// The family fontconfig chooses for Japanese sans-serif text: what a Japanese
-// desktop shows by default, and what replaces a card font that is not installed.
-QString japaneseDefaultFamily() {
-    static const QString family = [] {
-        QString name;
-        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
-        if (pattern) {
-            FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-            FcDefaultSubstitute(pattern);
-            FcResult result = FcResultNoMatch;
-            if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-                FcChar8* value = nullptr;
-                if (FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
-                    name = QString::fromUtf8(reinterpret_cast<const char*>(value));
-                FcPatternDestroy(match);
-            }
-            FcPatternDestroy(pattern);
-        }
-        if (name.isEmpty())
-            name = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-        return name;
-    }();
-    return family;
 }
 
 } // namespace
@@ -247,6 +221,18 @@ void Printer::PaintPicture(const QImage& picture, double x, double y, double wid
     drawPicture(picture, toTwipsX(x), toTwipsY(y), toTwipsX(width), toTwipsY(height));
 }
 
+void Printer::Paint(double x, double y, const QString& text, const PaintRoutine& paint) {
+    traceCall(QStringLiteral("Paint"), {x, y}, text, nullptr);
+    ensureJob();
+    drawPainted(x, y, paint);
+}
+
+void Printer::drawPainted(double x, double y, const PaintRoutine& paint) {
+    const double x0 = toTwipsX(x);
+    const double y0 = toTwipsY(y);
+    paintWith(x0, y0, toTwipsX(x + 1) - x0, toTwipsY(y + 1) - y0, paint);
+}
+
 void Printer::NewPage() {
     traceCall(QStringLiteral("NewPage"), {}, {}, nullptr);
     ensureJob();
@@ -287,7 +273,8 @@ const Printer::ResolvedFont& Printer::resolve(const PrinterFont& font) const {
     r.key = font;
     r.dpi = dpi;
     QString family = font.Name;
-    if (family.isEmpty() || !QFontDatabase::hasFamily(family))
+    family = InstalledFamilyFor(family);
+    if (family.isEmpty())
         family = CurrentFontName();
     r.font = QFont(family);
     if (font.Size > 0)
@@ -325,9 +312,9 @@ bool Printer::setOutputFile(const QString&) {
 }
 
 QStringList Printer::FontNames() const {
-    return QFontDatabase::families();
+    return InstalledFontFamilies();
 }
 
 QString Printer::CurrentFontName() const {
-    return japaneseDefaultFamily();
+    return DefaultJapaneseFont();
 }

@@ -6,10 +6,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QFont;
+class QPainter;
 
 // The font the printer draws its text with.
 struct PrinterFont {
@@ -97,6 +99,14 @@ public:
     void Print(const QString& text);
     void Line(double x1, double y1, double x2, double y2);
     void PaintPicture(const QImage& picture, double x, double y, double width, double height);
+    // Paints with a QPainter whose origin is (x, y) and whose unit is one
+    // unit of the current scale (a millimetre in the millimetre scale). What
+    // the painter draws reaches the device as the device draws it: text stays
+    // text in a PDF. The routine may be run later (a device that collects its
+    // pages), so it must own what it paints. text names what is painted, for
+    // devices that keep a log.
+    using PaintRoutine = std::function<void(QPainter&)>;
+    void Paint(double x, double y, const QString& text, const PaintRoutine& paint);
     void NewPage();
     void EndDoc();
     void KillDoc();
@@ -145,6 +155,10 @@ protected:
                           const PrinterFont& font, quint32 color, bool transparent) = 0;
     virtual void drawLine(double x1, double y1, double x2, double y2, quint32 color) = 0;
     virtual void drawPicture(const QImage& picture, double x, double y, double w, double h) = 0;
+    // Runs paint with the painter's origin at (x, y) twips and its unit
+    // unitX × unitY twips.
+    virtual void paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
+                           const PaintRoutine& paint) = 0;
     // Ends the page and starts the next one, Width × Height as they are now.
     virtual void startNewPage() = 0;
     virtual void finishJob() = 0;
@@ -169,6 +183,7 @@ private:
     const ResolvedFont& resolve(const PrinterFont& font) const;
 
     void ensureJob();
+    void drawPainted(double x, double y, const PaintRoutine& paint);
     double twipsPerUnit(int mode) const;
     double fromTwipsY(double twips) const;
 

@@ -42,7 +42,7 @@ void ResetLineStyle(TextItem& t) {
     t.KageOn = false;
     t.KageColor = 0;
     t.KageTakasa = 0.5;
-    t.KageHoukou = 3;
+    t.KageHoukou = DefaultKageHoukou;
 }
 
 void ResetLines(Card& card, const QString& fontName) {
@@ -55,4 +55,12 @@ void ResetLines(Card& card, const QString& fontName) {
         t.FontName = fontName;
         ResetLineStyle(t);
     }
+}
+
+int KageDirection(const TextItem& line) {
+    return line.KageHoukou >= 0 && line.KageHoukou <= 7 ? line.KageHoukou : DefaultKageHoukou;
+}
+
+bool IsPictureColorMode(std::int32_t mode) {
+    return mode >= 0 && mode <= 6 && mode != 4;
 }

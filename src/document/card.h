@@ -90,6 +90,15 @@ constexpr int KageIndex(int houkou) {
     return houkou >= 0 && houkou <= 8 ? houkou : 8;
 }
 
+// The direction of a new line's 3D copy, and the one a line is drawn with
+// when its direction is outside 0..7 (which only a card file can hold).
+constexpr std::int16_t DefaultKageHoukou = 3;
+int KageDirection(const TextItem& line);
+
+// Colour mode 0, the picture's own colours: what a card's colour mode is read
+// as when the picture settings offer no such mode (4, or one out of range).
+bool IsPictureColorMode(std::int32_t mode);
+
 // A line's colour, style flags and 3D settings as a new card has them:
 // black, no flags, 3D off at 0.5 mm to the lower right.
 void ResetLineStyle(TextItem& line);

@@ -59,7 +59,12 @@ void ReadCard22(FieldReader& in, Card& card) {
     card.PrnScaleW = in.readDouble();
     card.PrnPaperH = in.readDouble();
     card.PrnPaperW = in.readDouble();
+    // The picture settings show a mode they do not offer (4, or one out of
+    // range) as the picture's own colours; the card is read so, and shown,
+    // converted and printed alike.
     card.PicColorMode = in.readLong();
+    if (!IsPictureColorMode(card.PicColorMode))
+        card.PicColorMode = 0;
     for (auto& tint : card.PicTint)
         tint = in.readLong();
     for (int i = 0; i < 28; ++i)
@@ -73,7 +78,9 @@ void ReadCard22(FieldReader& in, Card& card) {
         t.KageOn = in.readBoolean();
         t.KageTakasa = in.readDouble();
         t.KageColor = in.readLong();
+        // A direction the editor cannot show is read as the default one.
         t.KageHoukou = in.readInteger();
+        t.KageHoukou = std::int16_t(KageDirection(t));
         for (int i = 0; i < 8; ++i)
             in.readInteger();
         for (int i = 0; i < 4; ++i)
@@ -91,7 +98,7 @@ void ReadCard20(FieldReader& in, Card& card) {
         t.KageOn = false;
         t.KageColor = 0;
         t.KageTakasa = 0.5;
-        t.KageHoukou = 3;
+        t.KageHoukou = DefaultKageHoukou;
     }
 }
 

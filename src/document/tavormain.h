@@ -49,6 +49,9 @@ public:
     // The card picture as it is shown and printed: the converted working
     // bitmap after the last successful load; null when none was loaded.
     QImage Image1;
+    // The picture settings (path, colour mode, tint) Image1 was last made
+    // for, CardPictureKey; another card's settings never share its picture.
+    QString Image1Key;
 
     UiServices& ui() const { return m_ui; }
     Settings& settings() const { return m_settings; }

@@ -1,12 +1,12 @@
 #include "cardcanvas.h"
 
 #include "base/units.h"
+#include "cardrenderer.h"
 #include "document/tavormain.h"
 #include "itemlayout.h"
 #include "picture/cardpicture.h"
 
 #include <QDragEnterEvent>
-#include <QFontMetricsF>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -15,15 +15,59 @@
 
 #include <cmath>
 
-namespace {} // namespace
+namespace {
+
+// A line's label: it keeps the caption, colour and place of one copy of a
+// line (its text or its 3D copy) as a label does, and draws it through the
+// card renderer, so the canvas shows each line as the card image and the
+// paper do.
+class LineLabel : public QLabel {
+public:
+    LineLabel(QWidget* parent, const TextItem& line) : QLabel(parent), m_line(line) {}
+
+    // Where the copy's text box starts on the card, millimetres, and the
+    // canvas's pixels per millimetre.
+    void place(QPointF at, double perMmX, double perMmY) {
+        m_at = at;
+        m_perMmX = perMmX;
+        m_perMmY = perMmY;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (text().isEmpty())
+            return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        // Card millimetres, as on the canvas.
+        p.translate(-x(), -y());
+        p.scale(m_perMmX, m_perMmY);
+        TextItem shown = m_line;
+        shown.Text = text();
+        CardRenderer::paintText(p, shown, m_at, palette().color(QPalette::WindowText));
+    }
+
+private:
+    const TextItem& m_line;
+    QPointF m_at;
+    double m_perMmX = 1;
+    double m_perMmY = 1;
+};
+
+// Room beyond the measured box for what bold and italic add to the glyphs.
+constexpr int InkRoomPixels = 2;
+
+} // namespace
 
 CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(tavor) {
     setObjectName(QStringLiteral("Picture1"));
     setCursor(Qt::CrossCursor);
     setAcceptDrops(true);
     // The 3D labels come first so that each text label lies above them.
-    auto makeLabel = [this](const QString& name) {
-        auto* label = new QLabel(this);
+    auto makeLabel = [this](const QString& name, int line) {
+        auto* label = new LineLabel(this, m.card.TextItems[line]);
         label->setObjectName(name);
         label->setMargin(0);
         label->setIndent(0);
@@ -34,11 +78,11 @@ CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
         return label;
     };
     for (int i = 0; i < LineCount; ++i) {
-        MJLabel_Kage[i] = makeLabel(QStringLiteral("MJLabel_Kage_%1").arg(i));
+        MJLabel_Kage[i] = makeLabel(QStringLiteral("MJLabel_Kage_%1").arg(i), i);
         MJLabel_Kage[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
     for (int i = 0; i < LineCount; ++i) {
-        MJLabel[i] = makeLabel(QStringLiteral("MJLabel_%1").arg(i));
+        MJLabel[i] = makeLabel(QStringLiteral("MJLabel_%1").arg(i), i);
         MJLabel[i]->setCursor(Qt::SizeAllCursor);
         MJLabel[i]->installEventFilter(this);
     }
@@ -51,35 +95,23 @@ double CardCanvas::pixelsPerMmY() const {
     return TwipsPerMm / std::max(1, m.app.TppY);
 }
 
-QFont CardCanvas::fontOf(int i) const {
-    const TextItem& t = m.card.TextItems[i];
-    QFont f(t.FontName);
-    f.setPointSizeF(t.FontSize > 0 ? double(t.FontSize) : 1.0);
-    f.setBold(t.Bold);
-    f.setItalic(t.Italic);
-    f.setUnderline(t.Underline);
-    f.setStrikeOut(t.Strikethrough);
-    return f;
-}
-
 void CardCanvas::measure(int i) {
     TextItem& t = m.card.TextItems[i];
-    const QFontMetricsF fm(fontOf(i));
-    StoreMeasuredSize(t, fm.horizontalAdvance(t.Text) / pixelsPerMmX(),
-                      fm.height() / pixelsPerMmY());
+    const QSizeF size = CardRenderer::measureText(t);
+    StoreMeasuredSize(t, size.width(), size.height());
 }
 
 void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
                             const QString& caption) {
     const TextItem& t = m.card.TextItems[i];
-    label->setFont(fontOf(i));
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
     label->setPalette(pal);
     label->setGeometry(int(std::floor(x * pixelsPerMmX())), int(std::floor(y * pixelsPerMmY())),
-                       int(std::ceil(t.Width * pixelsPerMmX())) + 1,
-                       int(std::ceil(t.Height * pixelsPerMmY())) + 1);
+                       int(std::ceil(t.Width * pixelsPerMmX())) + 1 + InkRoomPixels,
+                       int(std::ceil(t.Height * pixelsPerMmY())) + 1 + InkRoomPixels);
     label->setText(caption);
+    static_cast<LineLabel*>(label)->place(QPointF(x, y), pixelsPerMmX(), pixelsPerMmY());
 }
 
 void CardCanvas::DrawShadowItem(int i) {
@@ -88,10 +120,9 @@ void CardCanvas::DrawShadowItem(int i) {
     KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(i);
-    const int dir = KageIndex(t.KageHoukou);
-    placeLabel(MJLabel_Kage[i], i, t.Left + KageDX[dir] * t.KageTakasa,
-               t.Top + KageDY[dir] * t.KageTakasa, ColorFromRgb(quint32(t.KageColor)),
-               t.KageOn ? t.Text : QString());
+    const QPointF offset = CardRenderer::kageOffset(t);
+    placeLabel(MJLabel_Kage[i], i, t.Left + offset.x(), t.Top + offset.y(),
+               ColorFromRgb(quint32(t.KageColor)), t.KageOn ? t.Text : QString());
 }
 
 void CardCanvas::DrawTextItem(int i) {

@@ -12,7 +12,9 @@ class QMimeData;
 class TavorMain;
 
 // The on-screen card: the card picture under twelve text labels and their
-// twelve 3D labels, in a millimetre scale of 56.7 twips per millimetre.
+// twelve 3D labels, in a millimetre scale of 56.7 twips per millimetre. The
+// labels hold each copy's caption, colour and place and are drawn by the card
+// renderer.
 // Drawing a line measures it in its font, keeps it on the card and shows
 // its position.
 class CardCanvas : public QWidget {
@@ -64,7 +66,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QFont fontOf(int i) const;
     void measure(int i);
     void placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
                     const QString& caption);

@@ -1,39 +1,21 @@
 #include "cardimage.h"
 
+#include "cardrenderer.h"
+
 #include "base/runtimeerror.h"
 #include "base/safewrite.h"
 #include "base/uiservices.h"
 #include "base/units.h"
 #include "document/cardfile.h"
 #include "document/tavormain.h"
+#include "picture/cardpicture.h"
 
-#include <QFont>
-#include <QFontMetricsF>
 #include <QImageWriter>
 #include <QPainter>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-
-namespace {
-
-// Text is laid out in hundredths of a drawing unit, so that small fonts keep
-// their exact size instead of snapping to whole pixels.
-constexpr double Fine = 100;
-
-QFont fontFor(const TextItem& t, double pointSize) {
-    QFont f(t.FontName);
-    f.setPointSizeF(pointSize > 0 ? pointSize : 1);
-    f.setBold(t.Bold);
-    f.setItalic(t.Italic);
-    f.setUnderline(t.Underline);
-    f.setStrikeOut(t.Strikethrough);
-    f.setHintingPreference(QFont::PreferNoHinting);
-    return f;
-}
-
-} // namespace
 
 CardImageGeometry CardImageGeometryFor(double W, double H, int scale, int tppX, int tppY) {
     const int s = std::clamp(scale, 1, MaxImgScale);
@@ -92,46 +74,21 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
     image.setDotsPerMeterX(int(std::lround(g.widthPixels / (W > 0 ? W : 1) * 1000)));
     image.setDotsPerMeterY(int(std::lround(g.heightPixels / (H > 0 ? H : 1) * 1000)));
 
+    // The background setting acts on the screen only: the image has the
+    // card's picture whenever it asks for one.
+    if (withPicture)
+        PrepareCardPicture(m);
     try {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        // The drawing scale: W × s units across, H × s down.
-        const double unitX = g.widthPixels / (g.scaleWidth > 0 ? g.scaleWidth : 1);
-        const double unitY = g.heightPixels / (g.scaleHeight > 0 ? g.scaleHeight : 1);
-
-        if (withPicture && !m.Image1.isNull())
-            p.drawImage(QRectF(0, 0, g.widthPixels, g.heightPixels), m.Image1);
-        if (!withText)
-            return image;
-
-        p.scale(unitX / Fine, unitY / Fine);
-        for (int i = 0; i < LineCount; ++i) {
-            const TextItem& t = m.card.TextItems[i];
-            const double xs = t.Left * s;
-            const double ys = t.Top * s;
-            const double hs = t.KageTakasa * s;
-            // The font's size in drawing units: FontSize points are
-            // FontSize × 25.4 / 72 mm on the card, s units a millimetre. In a
-            // 72-dpi drawing space one point is one unit.
-            const double pointsInUnits = double(t.FontSize) * 25.4 / 72.0 * s * Fine;
-            const QFont font = fontFor(t, pointsInUnits * 72.0 / image.logicalDpiY());
-            p.setFont(font);
-            const double ascent = QFontMetricsF(font, &image).ascent();
-            if (!t.Text.isEmpty()) {
-                if (t.KageOn) {
-                    const int dir = KageIndex(t.KageHoukou);
-                    p.setPen(ColorFromRgb(quint32(t.KageColor)));
-                    p.drawText(QPointF((xs + KageDX[dir] * hs) * Fine,
-                                       (ys + KageDY[dir] * hs) * Fine + ascent),
-                               t.Text);
-                }
-                p.setPen(ColorFromRgb(quint32(t.ForeColor)));
-                p.drawText(QPointF(xs * Fine, ys * Fine + ascent), t.Text);
-            }
+        // Card millimetres: the bitmap stands for the W × H mm card.
+        p.scale(g.widthPixels / (W > 0 ? W : 1), g.heightPixels / (H > 0 ? H : 1));
+        CardRenderer(m.card).paint(p, m.Image1, CardLayers{withPicture, withText}, [&](int) {
             m.ui().processEvents();
-        }
+            return true;
+        });
     } catch (const RuntimeError& e) {
         m.ui().message(e.message());
     }

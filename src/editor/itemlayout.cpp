@@ -1,5 +1,6 @@
 #include "itemlayout.h"
 
+#include "cardrenderer.h"
 #include "document/card.h"
 
 #include <cmath>
@@ -8,7 +9,7 @@ void KeepItemOnCard(TextItem& t, double W, double H) {
     const double w = t.Width;
     const double h = t.Height;
     const double s = t.KageTakasa;
-    const int dir = KageIndex(t.KageHoukou);
+    const int dir = KageDirection(t);
     const int dx = KageDX[dir];
     const int dy = KageDY[dir];
 
@@ -41,6 +42,22 @@ void StoreMeasuredSize(TextItem& t, double width, double height) {
     t.Height = double(float(height));
     if (t.Italic)
         t.Width += double(t.FontSize) / 16;
+}
+
+void PlaceCardLines(Card& card) {
+    const double W = card.PrintStyle.MsX;
+    const double H = card.PrintStyle.MsY;
+    for (int i = 0; i < LineCount; ++i) {
+        TextItem& t = card.TextItems[i];
+        if (t.FontName.isEmpty())
+            continue;
+        // The 3D copy, then the line: the canvas measures and keeps twice.
+        for (int pass = 0; pass < 2; ++pass) {
+            const QSizeF size = CardRenderer::measureText(t);
+            StoreMeasuredSize(t, size.width(), size.height());
+            KeepItemOnCard(t, W, H);
+        }
+    }
 }
 
 QString FormatPosition(double value) {

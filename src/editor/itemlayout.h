@@ -1,7 +1,10 @@
 #pragma once
 
+#include "document/cardview.h"
+
 #include <QString>
 
+struct Card;
 struct TextItem;
 
 // Keeps a line with its 3D copy on a card of W × H millimetres: 1 mm from
@@ -14,6 +17,24 @@ void KeepItemOnCard(TextItem& item, double cardWidth, double cardHeight);
 // canvas measured them (single precision), italic text widened by
 // FontSize / 16 mm.
 void StoreMeasuredSize(TextItem& item, double width, double height);
+
+// Measures and places every line as drawing the card on the canvas does
+// (RedrawCard): a line with a font name is measured with the card renderer and
+// kept on the card, once for its 3D copy and once for itself. Lines without a
+// font name stay as they are.
+void PlaceCardLines(Card& card);
+
+// The card without a window (the command line): redrawing the card places
+// its lines as the canvas would, so that what is saved or printed is what
+// the window shows.
+class HeadlessCardView : public CardView {
+public:
+    explicit HeadlessCardView(Card& card) : m_card(card) {}
+    void redrawCard() override { PlaceCardLines(m_card); }
+
+private:
+    Card& m_card;
+};
 
 // A position as the X and Y boxes show it: "###0.0", at least one integer
 // digit and exactly one decimal, halves rounded away from zero.

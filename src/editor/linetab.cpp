@@ -1,5 +1,6 @@
 #include "linetab.h"
 
+#include "base/fonts.h"
 #include "base/uiservices.h"
 #include "document/card.h"
 #include "document/tavormain.h"
@@ -403,7 +404,10 @@ void LineTab::showLine() {
     const TextItem& t = m.card.TextItems[m_index];
     const QSignalBlocker b1(Text1), b2(ComboFN), b3(cmb_Houkou);
     Text1->setText(t.Text);
-    const int row = ComboFN->findText(t.FontName);
+    // A card may name the font by another of its names than the list's.
+    int row = ComboFN->findText(t.FontName);
+    if (row < 0)
+        row = ComboFN->findText(InstalledFamilyFor(t.FontName));
     if (row >= 0)
         ComboFN->setCurrentIndex(row);
     else

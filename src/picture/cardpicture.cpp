@@ -326,11 +326,22 @@ bool ConvertPicture(TavorMain& m, const QString& src, const QString& work, int m
     return convertReporting(m, src, work, mode, red, green, blue, nullptr);
 }
 
-bool LoadCardPicture(TavorMain& m) {
-    m.view().layoutCanvas();
-    m.view().clearCardPicture();
-    if (m.app.HaikeiFlg == 0)
-        return true;
+QString CardPictureKey(const TavorMain& m) {
+    const Card& c = m.card;
+    return QStringLiteral("%1\n%2 %3 %4 %5")
+        .arg(c.PicPath)
+        .arg(c.PicColorMode)
+        .arg(c.PicTint[0])
+        .arg(c.PicTint[1])
+        .arg(c.PicTint[2]);
+}
+
+namespace {
+
+// Converts the card's picture into Image1. False when the card names a
+// picture that could not be used (the messages were shown).
+bool convertCardPicture(TavorMain& m) {
+    m.Image1Key = CardPictureKey(m);
     const QString path = m.card.PicPath;
     // A card without a picture, or whose picture is gone, prints without
     // one: the picture of an earlier card must not stay behind in Image1.
@@ -349,11 +360,31 @@ bool LoadCardPicture(TavorMain& m) {
         convertReporting(m, path, WorkPicturePath(m, path), m.card.PicColorMode, m.card.PicTint[0],
                          m.card.PicTint[1], m.card.PicTint[2], &failure);
     m.ui().setBusy(false);
-    if (ok)
-        m.view().showCardPicture();
-    else if (failure)
+    if (!ok && failure)
         m.ui().message(failure->description() + QString::number(failure->number()));
     return ok;
+}
+
+} // namespace
+
+bool LoadCardPicture(TavorMain& m) {
+    m.view().layoutCanvas();
+    m.view().clearCardPicture();
+    if (m.app.HaikeiFlg == 0) {
+        // The picture of the card shown before must not go with another.
+        if (m.Image1Key != CardPictureKey(m))
+            m.Image1 = QImage();
+        return true;
+    }
+    const bool ok = convertCardPicture(m);
+    if (ok && !m.Image1.isNull())
+        m.view().showCardPicture();
+    return ok;
+}
+
+void PrepareCardPicture(TavorMain& m) {
+    if (m.app.HaikeiFlg == 0 && m.Image1Key != CardPictureKey(m))
+        convertCardPicture(m);
 }
 
 bool IsDroppablePicture(const QString& path) {

@@ -13,7 +13,20 @@ class TavorMain;
 // picture that could not be used (missing, unreadable, not convertible; the
 // messages were shown): the card goes on without it, and the command line
 // tells scripts so by its exit status.
+// With the background picture switched off (HaikeiFlg 0) the canvas shows
+// no picture and nothing is converted; Image1 keeps the picture only while
+// the card's picture settings are the ones it was made for.
 bool LoadCardPicture(TavorMain& m);
+
+// The card's picture for a print or an export, which use it whatever the
+// canvas shows: with the background picture switched off, converts it into
+// Image1 when Image1 was not made for the card's picture settings. Reports a
+// failure as LoadCardPicture does, once for the same settings.
+void PrepareCardPicture(TavorMain& m);
+
+// What identifies the picture Image1 holds: the card's picture path, colour
+// mode and tint.
+QString CardPictureKey(const TavorMain& m);
 
 // The working bitmap of this run in the data folder ("Tavor.bmp", or one of
 // its own while another run holds that one: WorkBitmapPath); empty when the

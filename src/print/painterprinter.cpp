@@ -56,6 +56,22 @@ void PainterPrinter::drawPicture(const QImage& picture, double x, double y, doub
     m_painter.drawImage(QRectF(toPixels(x), toPixels(y), toPixels(w), toPixels(h)), picture);
 }
 
+void PainterPrinter::paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
+                               const PaintRoutine& paint) {
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    m_painter.setRenderHint(QPainter::TextAntialiasing);
+    m_painter.translate(toPixels(xTwips), toPixels(yTwips));
+    m_painter.scale(toPixels(unitXTwips), toPixels(unitYTwips));
+    try {
+        paint(m_painter);
+    } catch (...) {
+        m_painter.restore();
+        throw;
+    }
+    m_painter.restore();
+}
+
 void PainterPrinter::nextPage(double widthTwips, double heightTwips) {
     preparePage(*m_device, widthTwips, heightTwips);
     if (!m_device->newPage())

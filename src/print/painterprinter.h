@@ -34,6 +34,8 @@ protected:
                   quint32 color, bool transparent) override;
     void drawLine(double x1, double y1, double x2, double y2, quint32 color) override;
     void drawPicture(const QImage& picture, double x, double y, double w, double h) override;
+    void paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
+                   const PaintRoutine& paint) override;
     void startNewPage() override;
     void finishJob() override;
     void discardJob() override;

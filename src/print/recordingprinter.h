@@ -12,14 +12,14 @@
 class RecordingPrinter : public Printer {
 public:
     struct Call {
-        // "Print", "Line", "PaintPicture", "NewPage", "EndDoc", "KillDoc",
+        // "Print", "Line", "PaintPicture", "Paint", "NewPage", "EndDoc", "KillDoc",
         // "PaperSize", "Width", "Height", "ScaleMode", "ScaleWidth", "ScaleHeight".
         QString op;
-        // As the caller gave them: Print (CurrentX, CurrentY), Line (x1, y1,
+        // As the caller gave them: Print and Paint (x, y), Line (x1, y1,
         // x2, y2), PaintPicture (x, y, width, height) in scale units; the new
         // value for a property.
         QList<double> args;
-        QString text;            // Print
+        QString text;            // Print, Paint
         qint64 pictureKey = 0;   // PaintPicture: QImage::cacheKey()
         QSize pictureSize;       // PaintPicture
         quint32 color = 0;       // ForeColor in force
@@ -76,6 +76,7 @@ protected:
     void drawText(double, double, const QString&, const PrinterFont&, quint32, bool) override {}
     void drawLine(double, double, double, double, quint32) override {}
     void drawPicture(const QImage&, double, double, double, double) override {}
+    void paintWith(double, double, double, double, const PaintRoutine&) override {}
     void startNewPage() override;
     void finishJob() override;
     void discardJob() override;

@@ -5,8 +5,11 @@
 #include "base/settings.h"
 #include "base/uiservices.h"
 #include "document/tavormain.h"
+#include "editor/cardrenderer.h"
+#include "picture/cardpicture.h"
 
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -127,6 +130,16 @@ void printEmptyLine(Printer& p) {
     p.CurrentY = y;
 }
 
+// One copy of a line, its text box's corner at (x, y) on the sheet, drawn
+// by the card renderer as text in the printer's millimetres.
+void paintLineText(Printer& p, const TextItem& t, double x, double y, quint32 color) {
+    p.CurrentY = y;
+    p.CurrentX = x;
+    p.Paint(x, y, t.Text, [t, color](QPainter& painter) {
+        CardRenderer::paintText(painter, t, QPointF(0, 0), ColorFromRgb(color));
+    });
+}
+
 // One line of the card whose corner is at (L, T): its 3D copy, displaced by
 // the full 3D height in the line's direction, then the line itself.
 void printLine(Printer& p, const TextItem& t, double T, double L) {
@@ -135,17 +148,13 @@ void printLine(Printer& p, const TextItem& t, double T, double L) {
         printEmptyLine(p);
         setLineFont(p, t);
         p.ForeColor = static_cast<quint32>(t.KageColor);
-        const int dir = KageIndex(t.KageHoukou);
-        p.CurrentY = KageDY[dir] * t.KageTakasa + T + t.Top;
-        p.CurrentX = KageDX[dir] * t.KageTakasa + L + t.Left;
-        p.Print(t.Text);
+        const QPointF offset = CardRenderer::kageOffset(t);
+        paintLineText(p, t, L + t.Left + offset.x(), T + t.Top + offset.y(), p.ForeColor);
     }
     printEmptyLine(p);
     setLineFont(p, t);
     p.ForeColor = static_cast<quint32>(t.ForeColor);
-    p.CurrentY = T + t.Top;
-    p.CurrentX = L + t.Left;
-    p.Print(t.Text);
+    paintLineText(p, t, L + t.Left, T + t.Top, p.ForeColor);
 }
 
 } // namespace
@@ -248,6 +257,7 @@ PrintOutcome PrintCardImage(TavorMain& m, const QImage& cardImage, int sheets, b
 PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
                                  const SheetProgress& progress) {
     const PrintStyle& s = m.card.PrintStyle;
+    PrepareCardPicture(m);
     return printSheets(m, sheets, cutMarks, progress,
                        [&](SheetJob& job, double T, double L, CutMarkSides marks) {
                            Printer& p = job.printer();

@@ -185,6 +185,18 @@ void SystemPrinter::drawPicture(const QImage& picture, double x, double y, doubl
     m_pages.last().operations.append(op);
 }
 
+void SystemPrinter::paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
+                              const PaintRoutine& paint) {
+    Operation op;
+    op.kind = Operation::Painted;
+    op.x1 = xTwips;
+    op.y1 = yTwips;
+    op.x2 = unitXTwips;
+    op.y2 = unitYTwips;
+    op.paint = paint;
+    m_pages.last().operations.append(op);
+}
+
 void SystemPrinter::finishJob() {
     replay();
 }
@@ -215,6 +227,9 @@ void SystemPrinter::replay() {
                     break;
                 case Operation::Picture:
                     PainterPrinter::drawPicture(op.picture, op.x1, op.y1, op.x2, op.y2);
+                    break;
+                case Operation::Painted:
+                    PainterPrinter::paintWith(op.x1, op.y1, op.x2, op.y2, op.paint);
                     break;
                 }
             }

@@ -45,19 +45,23 @@ protected:
                   quint32 color, bool transparent) override;
     void drawLine(double x1, double y1, double x2, double y2, quint32 color) override;
     void drawPicture(const QImage& picture, double x, double y, double w, double h) override;
+    void paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
+                   const PaintRoutine& paint) override;
     void startNewPage() override;
     void finishJob() override;
     void discardJob() override;
 
 private:
     struct Operation {
-        enum Kind { Text, Line, Picture } kind = Text;
-        double x1 = 0, y1 = 0, x2 = 0, y2 = 0; // twips; a picture's x, y, width, height
+        enum Kind { Text, Line, Picture, Painted } kind = Text;
+        // twips; a picture's x, y, width, height; a painting's origin and unit
+        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         QString text;
         PrinterFont font;
         quint32 color = 0;
         bool transparent = true;
         QImage picture; // shares the caller's data and cache key
+        PaintRoutine paint;
     };
     struct Page {
         double widthTwips = 0, heightTwips = 0;

@@ -35,6 +35,8 @@ private slots:
     void notAFile();
     void saveFormat20();
     void missingFontReplacedEmptyKept();
+    void directionOutOfRangeReadAsDefault_data();
+    void directionOutOfRangeReadAsDefault();
     void pathHelpers_data();
     void pathHelpers();
 
@@ -567,6 +569,29 @@ void TestCardFile::pathHelpers() {
     QCOMPARE(StripExt(path), stripped);
     QCOMPARE(GetExt(path), ext);
     QCOMPARE(GetFileTitle(path), title);
+}
+
+void TestCardFile::directionOutOfRangeReadAsDefault_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("read");
+    QTest::newRow("9") << 9 << 3;
+    QTest::newRow("-1") << -1 << 3;
+    QTest::newRow("8") << 8 << 3;
+    QTest::newRow("7") << 7 << 7;
+    QTest::newRow("0") << 0 << 0;
+}
+
+// A 3D direction the editor cannot show is the default one, lower right.
+void TestCardFile::directionOutOfRangeReadAsDefault() {
+    QFETCH(int, stored);
+    QFETCH(int, read);
+    TestContext t;
+    Card card = sampleCard();
+    card.TextItems[4].KageHoukou = std::int16_t(stored);
+    const QString path = t.path(QStringLiteral("direction.qcd"));
+    QCOMPARE(WriteCardFile(path, card), 0);
+    QVERIFY(OpenCardFile(*t.m, path));
+    QCOMPARE(int(t.m->card.TextItems[4].KageHoukou), read);
 }
 
 QTEST_GUILESS_MAIN(TestCardFile)

@@ -301,7 +301,7 @@ private slots:
 
 // The cases that end before any conversion: the canvas is laid out and
 // cleared, nothing is written. With the background picture off Image1 keeps
-// what it held (printing may still use it); a card without a picture, or
+// the card's picture (printing may still use it); a card without a picture, or
 // whose picture is gone, leaves none behind.
 void TestCardPicture::nothingToConvert_data() {
     QTest::addColumn<int>("haikei");
@@ -332,6 +332,7 @@ void TestCardPicture::nothingToConvert() {
     t.m->app.HaikeiFlg = haikei;
     t.m->card.PicPath = path;
     t.m->Image1 = marker();
+    t.m->Image1Key = CardPictureKey(*t.m); // the picture made for this card
 
     LoadCardPicture(*t.m);
 

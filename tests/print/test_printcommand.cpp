@@ -16,12 +16,16 @@ private slots:
     void initTestCase();
     void exitStatus_data();
     void exitStatus();
+    void linesPlacedAsInTheWindow();
 
 private:
     QTemporaryDir m_dir;
 };
 
 void TestPrintCommand::initTestCase() {
+    // quillo convert uses the user's settings and data folders: these.
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
     const QString picture = m_dir.filePath(QStringLiteral("photo.png"));
     QVERIFY(WriteSolidPicture(picture, qRgb(255, 200, 0)));
     const Card card = PrintTestCard(picture);
@@ -116,6 +120,45 @@ void TestPrintCommand::exitStatus() {
     if (pages == 0 || !pdfcheck::available())
         return;
     QCOMPARE(pdfcheck::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
+}
+
+// A line stored where the window would move it (its 3D copy, 1 mm above
+// it, cut off at the card's top) is converted and printed where the window
+// puts it: 1 mm of the card left above the copy, so the line at 2 mm.
+void TestPrintCommand::linesPlacedAsInTheWindow() {
+    Card card = PrintTestCard(QString());
+    TextItem& name = card.TextItems[0];
+    name.KageHoukou = 0; // up
+    name.KageTakasa = 1;
+    name.Top = -0.25;
+    Card placed = card;
+    placed.TextItems[0].Top = 2;
+    const QString stored = m_dir.filePath(QStringLiteral("stored.qcd"));
+    const QString asShown = m_dir.filePath(QStringLiteral("shown.qcd"));
+    QCOMPARE(WriteCardFile(stored, card), 0);
+    QCOMPARE(WriteCardFile(asShown, placed), 0);
+
+    PdfOnlyPrinterHost printers;
+    const QString converted = m_dir.filePath(QStringLiteral("converted.qcd"));
+    QCOMPARE(RunCommandLine({QStringLiteral("convert"), stored, converted}, printers), 0);
+    Card read;
+    ReadCardFile(converted, read);
+    QCOMPARE(read.TextItems[0].Top, 2.0);
+    QCOMPARE(read.TextItems[0].Left, name.Left);
+
+    if (!pdfcheck::available())
+        return;
+    QList<QImage> pages;
+    for (const QString& in : {stored, asShown}) {
+        const QString out = m_dir.filePath(QStringLiteral("placed.pdf"));
+        QCOMPARE(RunCommandLine({QStringLiteral("print"), in, QStringLiteral("--pdf"), out,
+                                 QStringLiteral("--kind"), QStringLiteral("text")},
+                                printers),
+                 0);
+        pages.append(pdfcheck::renderPage(out, 1, 100));
+    }
+    QVERIFY(!pages[0].isNull());
+    QCOMPARE(pages[0], pages[1]);
 }
 
 QTEST_MAIN(TestPrintCommand)

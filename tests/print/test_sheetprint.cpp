@@ -3,6 +3,7 @@
 // printed to PDF, rendered and looked at.
 
 #include "base/runtimeerror.h"
+#include "editor/cardimage.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/printerpaper.h"
@@ -90,6 +91,8 @@ private slots:
     void pdfSheet();
     void sheetPlan_data();
     void sheetPlan();
+    void boldHeavierOnPaper_data();
+    void boldHeavierOnPaper();
 };
 
 void TestSheetPrint::cardOrder_data() {
@@ -261,10 +264,17 @@ void TestSheetPrint::textWithShadows() {
     QCOMPARE(s.print(Text, 2, false), PrintOutcome::Printed);
 
     // Per card: the raised line takes an empty line, its copy, an empty line
-    // and itself; every other line an empty line and itself.
-    const auto prints = s.p->callsOf(QStringLiteral("Print"));
+    // and itself; every other line an empty line and itself. The copies are
+    // painted by the card renderer, in the printer's millimetres.
+    QList<RecordingPrinter::Call> prints;
+    for (const auto& c : s.p->calls)
+        if (c.op == u"Print" || c.op == u"Paint")
+            prints.append(c);
     QCOMPARE(prints.size(), 2 * 2 * (4 + 11 * 2));
+    QCOMPARE(s.p->count(QStringLiteral("Paint")), 2 * 2 * (2 + 11));
     const auto second = prints.mid(26, 26); // the card at (105, 11) of sheet 1
+    QCOMPARE(second[0].op, QStringLiteral("Print"));
+    QCOMPARE(second[1].op, QStringLiteral("Paint"));
     QCOMPARE(second[1].text, raised.Text);
     QCOMPARE(second[1].args, (QList<double>{105 + 22 - 0.5, 11 + 27 + 0.5}));
     QCOMPARE(second[1].color, 0x0000FFu);
@@ -316,7 +326,7 @@ void TestSheetPrint::errorDiscardsTheJob_data() {
     QTest::addColumn<int>("discarded");
     QTest::newRow("card image, second sheet") << int(Image) << "NewPage" << false << 57 << 1;
     QTest::newRow("text, a mark") << int(Text) << "Line" << false << 57 << 0;
-    QTest::newRow("text, a line") << int(Text) << "Print" << false << 57 << 1;
+    QTest::newRow("text, a line") << int(Text) << "Paint" << false << 57 << 1;
     QTest::newRow("background, first mark") << int(Background) << "Line" << false << 57 << 1;
     QTest::newRow("background without a picture") << int(Background) << "" << true << 481 << 0;
     QTest::newRow("positions, end of document") << int(Positions) << "EndDoc" << false << 57 << 1;
@@ -381,6 +391,66 @@ void TestSheetPrint::pdfSheet() {
     QVERIFY(near(196, 286.8, blue));  // below the last row
     QVERIFY(near(12.8, 66, green));   // left of the first column
     QVERIFY(near(197.2, 231, green)); // right of the last column
+}
+
+void TestSheetPrint::boldHeavierOnPaper_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("font");
+    // Fonts without a bold face, in the two kinds that print text.
+    QTest::newRow("standard, IPAGothic") << int(Image) << "IPAGothic";
+    QTest::newRow("standard, IPAMincho") << int(Image) << "IPAMincho";
+    QTest::newRow("text, IPAGothic") << int(Text) << "IPAGothic";
+    QTest::newRow("text, IPAMincho") << int(Text) << "IPAMincho";
+}
+
+// The same line regular and bold on one card printed to PDF: the bold one
+// has clearly more ink on the page, and the text print keeps its text.
+void TestSheetPrint::boldHeavierOnPaper() {
+    if (!pdfcheck::available())
+        QSKIP("poppler-utils are not installed");
+    QFETCH(int, kind);
+    QFETCH(QString, font);
+    Sheet s;
+    auto pdf = std::make_unique<PdfPrinter>();
+    const QString path = s.t.path(QStringLiteral("bold.pdf"));
+    pdf->setOutputFile(path);
+    s.t.m->setPrinter(std::move(pdf));
+    s.style().MaisuY = 1;
+    s.style().MaisuX = 1;
+    for (int i = 0; i < 2; ++i) {
+        TextItem& line = s.t.m->card.TextItems[i];
+        line.Text = QStringLiteral("山田太郎 Quillo");
+        line.FontName = font;
+        line.FontSize = 14;
+        line.Left = 5;
+        line.Top = i == 0 ? 5 : 30;
+        line.Bold = i == 1;
+    }
+    QVERIFY(PreparePrinter(*s.t.m));
+    if (kind == Image) {
+        s.t.m->app.ImgScale = 4;
+        const QImage card = RenderCardImage(*s.t.m, false, true);
+        QCOMPARE(PrintCardImage(*s.t.m, card, 1, false), PrintOutcome::Printed);
+    } else {
+        QCOMPARE(PrintCardText(*s.t.m, 1, false), PrintOutcome::Printed);
+        QCOMPARE(pdfcheck::text(path).count(QStringLiteral("山田太郎")), 2);
+    }
+
+    constexpr int dpi = 300;
+    const QImage page = pdfcheck::renderPage(path, 1, dpi);
+    QVERIFY(!page.isNull());
+    auto ink = [&](double fromMm, double toMm) {
+        int n = 0;
+        for (int y = qRound(fromMm / 25.4 * dpi); y < qRound(toMm / 25.4 * dpi); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                n += qGray(page.pixel(x, y)) < 128;
+        return n;
+    };
+    // The card's corner is at (14, 11) mm; the lines are 25 mm apart.
+    const int regular = ink(11, 11 + 25);
+    const int bold = ink(11 + 25, 11 + 55);
+    QVERIFY(regular > 1000);
+    QVERIFY2(bold > 1.2 * regular, qPrintable(QStringLiteral("%1 vs %2").arg(bold).arg(regular)));
 }
 
 // Counts read from a card file: only the cards that start on the paper are

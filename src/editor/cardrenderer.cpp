@@ -1,0 +1,186 @@
+#include "cardrenderer.h"
+
+#include "base/fonts.h"
+#include "document/card.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Text is laid out in tenths of a point: a line's font gets ten times its
+// size in points as its size in drawing units. That keeps every font engine
+// well inside the sizes it draws (a 256-point line is 2560 units; engines
+// drop glyphs of some twenty thousand), and fine enough that no metric
+// rounds visibly. The painter's transform takes the units to the device.
+constexpr double UnitsPerPoint = 10;
+constexpr double MmPerPoint = 25.4 / 72;
+constexpr double MmPerUnit = MmPerPoint / UnitsPerPoint;
+
+// Bold and italic a font has no face for, made the way FreeType makes them
+// for the screen: the outline widened by a twenty-fourth of the size, the
+// glyphs slanted by 12° (tan 12° ≈ 0.2126).
+constexpr double EmboldenPerEm = 1.0 / 24;
+constexpr double SlantPerUnit = 0.2126;
+
+struct Faces {
+    bool bold = false;
+    bool italic = false;
+};
+
+// Whether the installed family has a bold and an italic face of its own.
+Faces facesOf(const QString& family) {
+    static thread_local QHash<QString, Faces> known;
+    const auto found = known.constFind(family);
+    if (found != known.constEnd())
+        return *found;
+    Faces faces;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::weight(family, style) >= QFont::DemiBold)
+            faces.bold = true;
+        if (QFontDatabase::italic(family, style))
+            faces.italic = true;
+    }
+    known.insert(family, faces);
+    return faces;
+}
+
+// A line's font in drawing units, and the style effects the renderer makes
+// itself because the font has no face for them.
+struct LineFont {
+    QFont font;
+    bool embolden = false;
+    bool slant = false;
+};
+
+// The font for a device of dpi dots per inch: its size in drawing units is
+// ten times the line's size in points, whatever the device.
+LineFont lineFont(const TextItem& t, double dpi) {
+    LineFont f;
+    // A card names a font by any of its names; one that is not installed is
+    // drawn in the default font, as the editor shows it.
+    QString family = InstalledFamilyFor(t.FontName);
+    if (family.isEmpty())
+        family = DefaultJapaneseFont();
+    const Faces faces = facesOf(family);
+    f.embolden = t.Bold && !faces.bold;
+    f.slant = t.Italic && !faces.italic;
+    f.font = QFont(family);
+    const double size = std::max(double(t.FontSize), 0.1) * UnitsPerPoint;
+    f.font.setPointSizeF(size * 72.0 / (dpi > 0 ? dpi : 72.0));
+    // The font engines' own synthetic styles differ from device to device;
+    // what the font lacks is made here instead.
+    f.font.setBold(t.Bold && faces.bold);
+    f.font.setItalic(t.Italic && faces.italic);
+    f.font.setUnderline(t.Underline);
+    f.font.setStrikeOut(t.Strikethrough);
+    f.font.setHintingPreference(QFont::PreferNoHinting);
+    f.font.setKerning(true);
+    return f;
+}
+
+// A stand-in device at 72 dots per inch, where a font's drawing units are
+// its pixels: metrics taken on it are the same for every device.
+const QImage& metricsProbe() {
+    static const QImage probe = [] {
+        QImage image(1, 1, QImage::Format_ARGB32);
+        image.setDotsPerMeterX(qRound(72 / 0.0254));
+        image.setDotsPerMeterY(qRound(72 / 0.0254));
+        return image;
+    }();
+    return probe;
+}
+
+QFontMetricsF unitMetrics(const QFont& font) {
+    return QFontMetricsF(font, &metricsProbe());
+}
+
+} // namespace
+
+CardRenderer::CardRenderer(const Card& card) : m_card(card) {}
+
+bool CardRenderer::paint(QPainter& p, const QImage& picture, CardLayers layers,
+                         const std::function<bool(int)>& afterLine) const {
+    if (layers.picture)
+        paintPicture(p, picture);
+    if (!layers.text)
+        return true;
+    for (int i = 0; i < LineCount; ++i) {
+        paintLine(p, i);
+        if (afterLine && !afterLine(i))
+            return false;
+    }
+    return true;
+}
+
+void CardRenderer::paintPicture(QPainter& p, const QImage& picture) const {
+    if (picture.isNull())
+        return;
+    const PrintStyle& s = m_card.PrintStyle;
+    p.drawImage(QRectF(0, 0, s.MsX, s.MsY), picture);
+}
+
+void CardRenderer::paintLine(QPainter& p, int i) const {
+    if (i < 0 || i >= LineCount)
+        return;
+    const TextItem& t = m_card.TextItems[i];
+    if (t.Text.isEmpty())
+        return;
+    const QPointF at(t.Left, t.Top);
+    if (t.KageOn)
+        paintText(p, t, at + kageOffset(t), ColorFromRgb(quint32(t.KageColor)));
+    paintText(p, t, at, ColorFromRgb(quint32(t.ForeColor)));
+}
+
+QPointF CardRenderer::kageOffset(const TextItem& t) {
+    const int dir = KageDirection(t);
+    return QPointF(KageDX[dir] * t.KageTakasa, KageDY[dir] * t.KageTakasa);
+}
+
+void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color) {
+    if (t.Text.isEmpty())
+        return;
+    const QPaintDevice* device = p.device();
+    const LineFont f = lineFont(t, device ? device->logicalDpiY() : 72);
+    const double ascent = unitMetrics(lineFont(t, 72).font).ascent();
+
+    p.save();
+    // Drawing units from the top-left corner of the text box, then the
+    // baseline's start as the origin.
+    p.translate(topLeft);
+    p.scale(MmPerUnit, MmPerUnit);
+    p.translate(0, ascent);
+    if (f.slant)
+        p.shear(-SlantPerUnit, 0);
+    p.setFont(f.font);
+    p.setPen(color);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.drawText(QPointF(0, 0), t.Text);
+    if (f.embolden) {
+        // The outline widened on both sides; the text itself stays text.
+        // A path has no device: its font is sized for the probe, where
+        // drawing units are pixels.
+        QFont outlineFont(lineFont(t, 72).font, &metricsProbe());
+        outlineFont.setUnderline(false);
+        outlineFont.setStrikeOut(false);
+        QPainterPath outline;
+        outline.addText(QPointF(0, 0), outlineFont, t.Text);
+        const double width = double(t.FontSize) * UnitsPerPoint * EmboldenPerEm;
+        p.strokePath(outline, QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    }
+    p.restore();
+}
+
+QSizeF CardRenderer::measureText(const TextItem& t) {
+    const LineFont f = lineFont(t, 72);
+    const QFontMetricsF metrics = unitMetrics(f.font);
+    return QSizeF(metrics.horizontalAdvance(t.Text) * MmPerUnit, metrics.height() * MmPerUnit);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPointF>
+#include <QSizeF>
+
+#include <functional>
+
+class QImage;
+class QPainter;
+struct Card;
+struct TextItem;
+
+// What of the card a drawing shows.
+struct CardLayers {
+    bool picture = true;
+    bool text = true;
+};
+
+// The one drawing of the card. The canvas, the card image, the preview and
+// every print kind paint through it, so a card looks the same on the screen,
+// in an exported image and on paper.
+//
+// It paints onto any QPainter whose coordinates are the card's millimetres:
+// origin at the card's top-left corner, x to the right, y downwards. The
+// caller sets that transform for its device (pixels of a widget or an image,
+// the printer's millimetre scale); text sizes are absolute (points) whatever
+// the device, and nothing depends on the device's resolution, so a line is
+// as wide, as heavy and in the same place on every surface.
+//
+// The content is painted in layers, each over the one before: the picture,
+// then each line in index order, its 3D copy beneath it. A new kind of card
+// content gets its paint routine here and its place in paint().
+class CardRenderer {
+public:
+    explicit CardRenderer(const Card& card);
+
+    // Paints the layers asked for. afterLine(i) runs after line i (a print
+    // lets events run there); when it returns false the drawing stops and
+    // paint returns false.
+    bool paint(QPainter& p, const QImage& picture, CardLayers layers,
+               const std::function<bool(int)>& afterLine = {}) const;
+
+    // The picture stretched over the whole card; nothing for a null picture.
+    void paintPicture(QPainter& p, const QImage& picture) const;
+    // Line i at its place on the card: its 3D copy when shown, then its text.
+    void paintLine(QPainter& p, int i) const;
+
+    // One copy of a line's text in a colour, the top-left corner of its text
+    // box at topLeft (millimetres). Draws the text as text, so that a PDF
+    // keeps it searchable; bold and italic that the font has no face for are
+    // made here (the outline widened by a twenty-fourth of the size, the
+    // glyphs slanted by 12°), the same on every device.
+    static void paintText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color);
+
+    // Where a line's 3D copy lies from the line, millimetres: the unit step
+    // of its direction times its 3D height.
+    static QPointF kageOffset(const TextItem& t);
+
+    // The size of a line's text box in millimetres: the advance of its text
+    // and the height of its font (ascent and descent), independent of any
+    // device. Italic correction is the caller's (StoreMeasuredSize).
+    static QSizeF measureText(const TextItem& t);
+
+private:
+    const Card& m_card;
+};

@@ -1,0 +1,131 @@
+// The card renderer through the card image: bold a font has no face for,
+// and text of every size the editor takes at every render scale.
+
+#include "editor/cardimage.h"
+#include "testcontext.h"
+
+#include <QFontMetricsF>
+#include <QtTest>
+
+namespace {
+
+// Pixels darker than mid-grey in the rows [top, bottom) of an image.
+int inkIn(const QImage& image, int top, int bottom) {
+    int n = 0;
+    for (int y = std::max(0, top); y < std::min(bottom, image.height()); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            n += qGray(line[x]) < 128;
+    }
+    return n;
+}
+
+// The rows holding pixels darker than mid-grey: first and one past the last.
+std::pair<int, int> inkRows(const QImage& image) {
+    int first = -1, last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(line[x]) < 128) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    return {first, last + 1};
+}
+
+} // namespace
+
+class TestCardRenderer : public QObject {
+    Q_OBJECT
+private slots:
+    void boldIsHeavier_data();
+    void boldIsHeavier();
+    void largeTextAtEveryScale_data();
+    void largeTextAtEveryScale();
+};
+
+void TestCardRenderer::boldIsHeavier_data() {
+    QTest::addColumn<QString>("font");
+    // IPA fonts have no bold face: their bold is made by emboldening.
+    QTest::newRow("IPAGothic") << "IPAGothic";
+    QTest::newRow("IPAMincho") << "IPAMincho";
+    QTest::newRow("IPAPGothic italic") << "IPAPGothic";
+}
+
+// The same line regular above and bold below: the bold one has clearly more
+// ink, as the canvas shows it.
+void TestCardRenderer::boldIsHeavier() {
+    QFETCH(QString, font);
+    TestContext t;
+    t.m->app.ImgScale = 4;
+    for (int i = 0; i < 2; ++i) {
+        TextItem& line = t.m->card.TextItems[i];
+        line.Text = QStringLiteral("山田太郎 Quillo");
+        line.FontName = font;
+        line.FontSize = 14;
+        line.Left = 5;
+        line.Top = i == 0 ? 5 : 30;
+        line.Bold = i == 1;
+        line.Italic = QTest::currentDataTag() == QLatin1String("IPAPGothic italic");
+    }
+    const QImage image = RenderCardImage(*t.m, false, true);
+    const int middle = image.height() * 25 / 55;
+    const int regular = inkIn(image, 0, middle);
+    const int bold = inkIn(image, middle, image.height());
+    QVERIFY(regular > 1000);
+    QVERIFY2(bold > 1.2 * regular, qPrintable(QStringLiteral("%1 vs %2").arg(bold).arg(regular)));
+}
+
+void TestCardRenderer::largeTextAtEveryScale_data() {
+    QTest::addColumn<double>("size");
+    QTest::addColumn<int>("scale");
+    // Sizes and scales at which text once vanished, and the editor's largest
+    // size at the finest scale.
+    QTest::newRow("72 pt at 8") << 72.0 << 8;
+    QTest::newRow("64 pt at 8") << 64.0 << 8;
+    QTest::newRow("144 pt at 4") << 144.0 << 4;
+    QTest::newRow("256 pt at 2") << 256.0 << 2;
+    QTest::newRow("36 pt at 20") << 36.0 << 20;
+    QTest::newRow("256 pt at 20") << 256.0 << 20;
+    QTest::newRow("10 pt at 1") << 10.0 << 1;
+}
+
+// An "H" has the cap height the font's metrics give, at every scale.
+void TestCardRenderer::largeTextAtEveryScale() {
+    QFETCH(double, size);
+    QFETCH(int, scale);
+    // A font whose capital H is as tall as its cap height metric.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(100);
+    QImage probe(1, 1, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(qRound(72 / 0.0254));
+    probe.setDotsPerMeterY(qRound(72 / 0.0254));
+    const QFontMetricsF metrics(font, &probe); // points at 100 points
+    const double mmPerPoint = size / 100 * 25.4 / 72;
+    const double capMm = metrics.capHeight() * mmPerPoint;
+
+    TestContext t;
+    t.m->app.ImgScale = scale;
+    t.m->card.PrintStyle.MsY = 70; // room for a 256-point capital
+    TextItem& line = t.m->card.TextItems[0];
+    line.Text = QStringLiteral("H");
+    line.FontName = QStringLiteral("DejaVu Sans");
+    line.FontSize = float(size);
+    line.Left = 2;
+    line.Top = 68 - metrics.ascent() * mmPerPoint; // the baseline 2 mm above the bottom
+    const QImage image = RenderCardImage(*t.m, false, true);
+    QVERIFY(!image.isNull());
+    const double pixelsPerMm = image.height() / 70.0;
+    const auto [top, bottom] = inkRows(image);
+    QVERIFY2(top >= 0, "the line was not drawn");
+    const double inkMm = (bottom - top) / pixelsPerMm;
+    QVERIFY2(qAbs(inkMm - capMm) <= 0.03 * capMm + 2 / pixelsPerMm,
+             qPrintable(QStringLiteral("%1 mm vs %2 mm").arg(inkMm).arg(capMm)));
+}
+
+QTEST_MAIN(TestCardRenderer)
+#include "test_cardrenderer.moc"
