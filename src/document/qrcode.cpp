@@ -155,6 +155,11 @@ QString QrText(const Card& card) {
     return VCardOf(card);
 }
 
+bool QrColorDarkEnough(quint32 rgb) {
+    const QColor c = ColorFromRgb(rgb);
+    return 299 * c.red() + 587 * c.green() + 114 * c.blue() <= 1000 * QrDarkestLuma;
+}
+
 double QrSmallestSide(int modules) {
     return (modules + 2 * QrQuietModules) * QrMinModuleMm;
 }
@@ -168,6 +173,11 @@ QrResult MakeQrCode(const Card& card) {
             q.Content == std::int16_t(QrContent::LineText)
                 ? QStringLiteral("QRコードにする「%1」の行が空です。").arg(TabCaption(q.Line))
                 : QStringLiteral("QRコードにする連絡先がありません。");
+        return result;
+    }
+    if (!QrColorDarkEnough(quint32(q.Color))) {
+        result.problem =
+            QStringLiteral("QRコードの色が明るすぎて、読み取れません。濃い色を選んでください。");
         return result;
     }
     static const QRecLevel levels[] = {QR_ECLEVEL_L, QR_ECLEVEL_M, QR_ECLEVEL_Q, QR_ECLEVEL_H};

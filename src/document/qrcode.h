@@ -18,6 +18,11 @@ enum class QrContent : std::int16_t {
 constexpr double QrMinModuleMm = 0.25;
 constexpr int QrQuietModules = 4;
 
+// The dark colour must stand out from the white: its luma (0.299 R +
+// 0.587 G + 0.114 B) at most this, 40 % of white's.
+constexpr int QrDarkestLuma = 102;
+bool QrColorDarkEnough(quint32 rgb);
+
 // The four error-correction levels, as the window lists them (index = level).
 QStringList QrLevelNames();
 
@@ -52,7 +57,8 @@ struct QrResult {
 };
 
 // Encodes QrText at the card's level (libqrencode, the smallest version that
-// holds it). Refused with a message when there is nothing to encode, when it
+// holds it). Refused with a message when there is nothing to encode, when
+// the colour is too light (QrColorDarkEnough), when it
 // is too much for any QR code, or when its modules, quiet zone included,
 // would be smaller than QrMinModuleMm at the chosen side.
 QrResult MakeQrCode(const Card& card);

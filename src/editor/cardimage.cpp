@@ -6,6 +6,7 @@
 #include "base/units.h"
 #include "document/cardfile.h"
 #include "document/tavormain.h"
+#include "qrdraw.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -132,6 +133,12 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
             }
             m.ui().processEvents();
         }
+        // The QR code above the lines, in card millimetres; crisp module
+        // edges read best from a bitmap.
+        p.resetTransform();
+        p.scale(unitX * s, unitY * s);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        DrawQrCode(p, m.card);
     } catch (const RuntimeError& e) {
         m.ui().message(e.message());
     }
@@ -139,6 +146,8 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
 }
 
 bool ExportCardImage(TavorMain& m, const QString& path) {
+    if (!QrCodePrintable(m))
+        return false;
     const QImage image = RenderCardImage(m, true, true);
     if (image.isNull())
         return false;
