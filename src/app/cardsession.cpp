@@ -104,6 +104,11 @@ bool SaveCardFile(TavorMain& m) {
             m.ui().message(problem + QStringLiteral("\r\n何も保存していません。"));
             return false;
         }
+        // Format 2.0 has no place for the QR code: the file is written
+        // without it, and the user is told so before.
+        if (format == CardFormat::V20 && m.card.Qr.On)
+            m.ui().message(QStringLiteral("名刺ﾌｧｲﾙ2.0 (.qmd) にはQRコードを保存できません。"
+                                          "QRコードを除いて保存します。"));
         const int error = WriteCardFile(path, m.card);
         if (error != 0) {
             reportWriteError(m, error);

@@ -8,6 +8,7 @@
 #include "document/tavormain.h"
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
+#include "editor/qrform.h"
 #include "helpwindow.h"
 #include "layout/printstyleform.h"
 #include "picture/backcolor.h"
@@ -56,7 +57,11 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
     Cmd_PictureSetting = new QPushButton(QStringLiteral("画像設定"), central);
     Cmd_PictureSetting->setObjectName(QStringLiteral("Cmd_PictureSetting"));
     connect(Cmd_PictureSetting, &QPushButton::clicked, this, &MainForm::Cmd_PictureSetting_Click);
+    Cmd_QrCode = new QPushButton(QStringLiteral("QRコード"), central);
+    Cmd_QrCode->setObjectName(QStringLiteral("Cmd_QrCode"));
+    connect(Cmd_QrCode, &QPushButton::clicked, this, &MainForm::Cmd_QrCode_Click);
     buttons->addStretch(1);
+    buttons->addWidget(Cmd_QrCode);
     buttons->addWidget(Cmd_PictureSetting);
     layout->addLayout(buttons);
 
@@ -114,6 +119,8 @@ void MainForm::buildMenus() {
         add(options, "mnu_Haikei", QStringLiteral("背景(&H)"), &MainForm::mnu_Haikei_Click);
     mnu_GazouSet = add(options, "mnu_GazouSet", QStringLiteral("画像設定(&G)"),
                        &MainForm::Cmd_PictureSetting_Click);
+    mnu_QrCode =
+        add(options, "mnu_QrCode", QStringLiteral("QRコード(&Q)"), &MainForm::Cmd_QrCode_Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("Hlp"));
@@ -257,6 +264,16 @@ void MainForm::mnu_Haikei_Click() {
 
 void MainForm::Cmd_PictureSetting_Click() {
     showModalDialog(new frmPictureSetting(m, this));
+}
+
+void MainForm::Cmd_QrCode_Click() {
+    if (!m_qrForm) {
+        m_qrForm = new QrForm(m, Picture1, this);
+        m_qrForm->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_qrForm->show();
+    m_qrForm->raise();
+    m_qrForm->activateWindow();
 }
 
 void MainForm::Houhou_Click() {

@@ -14,6 +14,7 @@ class QAction;
 class QFrame;
 class QMenu;
 class QPushButton;
+class QrForm;
 class QTabWidget;
 class QToolBar;
 class TavorMain;
@@ -51,6 +52,7 @@ public:
     QFrame* Frame1;
     CardCanvas* Picture1;
     QPushButton* Cmd_PictureSetting;
+    QPushButton* Cmd_QrCode;
     QTabWidget* SSTab1;
     std::array<LineTab*, LineCount> Lines{};
     QMenu* MFile;
@@ -64,6 +66,7 @@ public:
     QAction* Insatu;
     QAction* mnu_Haikei;
     QAction* mnu_GazouSet;
+    QAction* mnu_QrCode;
     QAction* Houhou;
 
 public slots:
@@ -78,6 +81,8 @@ public slots:
     void Insatu_Click();
     void mnu_Haikei_Click();
     void Cmd_PictureSetting_Click();
+    // Shows the QR code window (one, kept beside the editor).
+    void Cmd_QrCode_Click();
     void Houhou_Click();
     void SSTab1_Click();
 
@@ -95,4 +100,5 @@ private:
     bool m_canvasCentred = true;
     QList<QPointer<QWidget>> m_toolWindows;
     QPointer<HelpWindow> m_help;
+    QPointer<QrForm> m_qrForm;
 };

@@ -25,6 +25,7 @@ void NewCard(TavorMain& m) {
         m.app.IsfkX = 0;
         m.card.PicColorMode = 0;
         m.card.PicTint = {0, 0, 0};
+        m.card.Qr = QrCode{};
         // A printer that fails here must not leave half a new card: the
         // failure is shown and the card is made all the same.
         try {

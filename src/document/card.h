@@ -48,6 +48,22 @@ struct PrintStyle {
 
 constexpr int LineCount = 12;
 
+// The QR code on the card: where it stands, how large it is (its side
+// includes the white quiet zone around the modules), what it holds and how
+// it is drawn. A card without one has every field 0.
+struct QrCode {
+    bool On = false;
+    std::int16_t Content = 0; // QrContent: 0 a vCard of the card, 1 one line's text
+    std::int16_t Line = 0;    // the line whose text it holds (0..11)
+    double Left = 0;          // mm, top-left corner of the quiet zone
+    double Top = 0;           // mm
+    double Side = 0;          // mm
+    std::int16_t Level = 0;   // error correction: 0 L, 1 M, 2 Q, 3 H
+    std::int32_t Color = 0;   // dark colour, RGB with red in the low byte
+
+    bool operator==(const QrCode&) const = default;
+};
+
 // The card document: twelve lines (index 12 exists and is never stored),
 // the background picture with its colour settings, the print style and the
 // printer geometry measured for it.
@@ -61,6 +77,7 @@ struct Card {
     double PrnScaleW = 0;
     double PrnPaperH = 0;
     double PrnPaperW = 0;
+    QrCode Qr;
 
     bool operator==(const Card&) const = default;
 };

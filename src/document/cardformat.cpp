@@ -2,6 +2,10 @@
 
 #include "fields.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 CardFormat CardFormatOf(const QString& path) {
     const QString ending = path.right(3).toLower();
     if (ending == u"qcd")
@@ -52,6 +56,47 @@ static void readLineFont(FieldReader& in, TextItem& t) {
     t.Strikethrough = in.readBoolean();
 }
 
+// The card-level reserved integers of format 2.2 hold the QR code: on,
+// content, line, X, Y and side in 0.1 mm, level, red, green, blue. Readers
+// that know nothing of it skip them; a card without one writes zeros.
+constexpr int ReservedCount = 28;
+using Reserved = std::array<std::int16_t, ReservedCount>;
+
+static QrCode qrFromReserved(const Reserved& r) {
+    QrCode q;
+    q.On = r[0] != 0;
+    q.Content = r[1] == 1 ? 1 : 0;
+    q.Line = r[2] >= 0 && r[2] < LineCount ? r[2] : 0;
+    q.Left = r[3] / 10.0;
+    q.Top = r[4] / 10.0;
+    q.Side = std::max<int>(0, r[5]) / 10.0;
+    // A level the editor does not offer reads as the usual one, M.
+    q.Level = r[6] >= 0 && r[6] <= 3 ? r[6] : 1;
+    const auto channel = [](std::int16_t v) { return quint32(std::clamp<int>(v, 0, 255)); };
+    q.Color = std::int32_t(channel(r[7]) | channel(r[8]) << 8 | channel(r[9]) << 16);
+    return q;
+}
+
+static Reserved reservedFromQr(const QrCode& q) {
+    Reserved r{};
+    if (q == QrCode{})
+        return r;
+    const auto tenths = [](double mm) {
+        return std::int16_t(std::clamp<long>(std::lround(mm * 10), -32768, 32767));
+    };
+    r[0] = q.On ? 1 : 0;
+    r[1] = q.Content;
+    r[2] = q.Line;
+    r[3] = tenths(q.Left);
+    r[4] = tenths(q.Top);
+    r[5] = tenths(q.Side);
+    r[6] = q.Level;
+    r[7] = std::int16_t(q.Color & 0xFF);
+    r[8] = std::int16_t((q.Color >> 8) & 0xFF);
+    r[9] = std::int16_t((q.Color >> 16) & 0xFF);
+    return r;
+}
+
 void ReadCard22(FieldReader& in, Card& card) {
     card.PicPath = in.readString();
     readPrintStyle(in, card.PrintStyle);
@@ -67,8 +112,10 @@ void ReadCard22(FieldReader& in, Card& card) {
         card.PicColorMode = 0;
     for (auto& tint : card.PicTint)
         tint = in.readLong();
-    for (int i = 0; i < 28; ++i)
-        in.readInteger();
+    Reserved reserved{};
+    for (auto& v : reserved)
+        v = in.readInteger();
+    card.Qr = qrFromReserved(reserved);
     for (int i = 0; i < 8; ++i)
         in.readString();
     for (int k = 0; k < LineCount; ++k) {
@@ -89,6 +136,8 @@ void ReadCard22(FieldReader& in, Card& card) {
 }
 
 void ReadCard20(FieldReader& in, Card& card) {
+    // Format 2.0 has no QR code: the card read has none.
+    card.Qr = QrCode{};
     card.PicPath = in.readString();
     readPrintStyle(in, card.PrintStyle);
     for (int k = 0; k < LineCount; ++k) {
@@ -175,8 +224,8 @@ QString WriteCard22(const Card& card) {
     for (auto tint : card.PicTint)
         out.writeLong(tint);
     out.endLine();
-    for (int i = 0; i < 28; ++i)
-        out.writeInteger(0);
+    for (auto v : reservedFromQr(card.Qr))
+        out.writeInteger(v);
     out.endLine();
     for (int i = 0; i < 8; ++i)
         out.writeString(QStringLiteral("A"));

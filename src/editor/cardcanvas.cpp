@@ -5,6 +5,7 @@
 #include "document/tavormain.h"
 #include "itemlayout.h"
 #include "picture/cardpicture.h"
+#include "qritem.h"
 
 #include <QDragEnterEvent>
 #include <QLabel>
@@ -86,6 +87,7 @@ CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
         MJLabel[i]->setCursor(Qt::SizeAllCursor);
         MJLabel[i]->installEventFilter(this);
     }
+    m_qrItem = new QrItem(m, this);
 }
 
 double CardCanvas::pixelsPerMmX() const {
@@ -128,6 +130,8 @@ void CardCanvas::DrawShadowItem(int i) {
 void CardCanvas::DrawTextItem(int i) {
     if (i < 0 || i >= LineCount)
         return;
+    // The QR code may hold the line's text.
+    m_qrItem->refresh();
     TextItem& t = m.card.TextItems[i];
     if (t.FontName.isEmpty())
         return;
@@ -211,6 +215,7 @@ void CardCanvas::placeIn(const QSize& frameSize, bool centred) {
     const long left = centred ? (frameSize.width() * tppX - widthTwips) / 2 : 3 * tppX;
     const long top = (frameSize.height() * tppY - heightTwips) / 2 + 2 * tppY;
     setGeometry(int(left / tppX), int(top / tppY), int(widthTwips / tppX), int(heightTwips / tppY));
+    m_qrItem->refresh();
     update();
 }
 

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMimeData;
+class QrItem;
 class TavorMain;
 
 // The on-screen card: the card picture under twelve text labels and their
@@ -32,6 +33,9 @@ public:
     // Sizes the canvas to the card and places it in its frame: centred, or
     // three pixels from the left edge when the screen is too small.
     void placeIn(const QSize& frameSize, bool centred);
+
+    // The card's QR code, above the lines.
+    QrItem* qrItem() const { return m_qrItem; }
 
     // Whether the card picture is painted (after a load, until cleared).
     void setPictureShown(bool shown);
@@ -72,6 +76,7 @@ private:
     static QStringList localFiles(const QMimeData* data);
 
     TavorMain& m;
+    QrItem* m_qrItem = nullptr;
     bool m_pictureShown = false;
     QPixmap m_scaled;
     qint64 m_scaledFrom = 0;

@@ -9,6 +9,7 @@
 #include "document/cardfile.h"
 #include "document/tavormain.h"
 #include "picture/cardpicture.h"
+#include "qrdraw.h"
 
 #include <QImageWriter>
 #include <QPainter>
@@ -96,6 +97,8 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
 }
 
 bool ExportCardImage(TavorMain& m, const QString& path) {
+    if (!QrCodePrintable(m))
+        return false;
     const QImage image = RenderCardImage(m, true, true);
     if (image.isNull())
         return false;

@@ -2,6 +2,7 @@
 
 #include "base/fonts.h"
 #include "document/card.h"
+#include "qrdraw.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -118,7 +119,16 @@ bool CardRenderer::paint(QPainter& p, const QImage& picture, CardLayers layers,
         if (afterLine && !afterLine(i))
             return false;
     }
+    paintQrCode(p);
     return true;
+}
+
+void CardRenderer::paintQrCode(QPainter& p) const {
+    p.save();
+    // Crisp module edges read best, on paper and in a bitmap.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    DrawQrCode(p, m_card);
+    p.restore();
 }
 
 void CardRenderer::paintPicture(QPainter& p, const QImage& picture) const {

@@ -30,7 +30,7 @@ struct CardLayers {
 // as wide, as heavy and in the same place on every surface.
 //
 // The content is painted in layers, each over the one before: the picture,
-// then each line in index order, its 3D copy beneath it. A new kind of card
+// then each line in index order, its 3D copy beneath it, then the QR code. A new kind of card
 // content gets its paint routine here and its place in paint().
 class CardRenderer {
 public:
@@ -46,6 +46,9 @@ public:
     void paintPicture(QPainter& p, const QImage& picture) const;
     // Line i at its place on the card: its 3D copy when shown, then its text.
     void paintLine(QPainter& p, int i) const;
+    // The card's QR code, above the lines, as vector squares; nothing when
+    // the card has none or its content is refused.
+    void paintQrCode(QPainter& p) const;
 
     // One copy of a line's text in a colour, the top-left corner of its text
     // box at topLeft (millimetres). Draws the text as text, so that a PDF

@@ -5,6 +5,7 @@
 #include "base/uiservices.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
+#include "editor/qrdraw.h"
 #include "printerpaper.h"
 
 #include <QImage>
@@ -31,6 +32,8 @@ PrintOutcome PrintCard(TavorMain& m, PrintKind kind, int sheets, bool cutMarks,
                        const SheetProgress& progress) {
     switch (kind) {
     case PrintKind::Standard:
+        if (!QrCodePrintable(m))
+            return PrintOutcome::Failed;
         return printRenderedCard(m, sheets, cutMarks, progress);
     case PrintKind::Text:
         return PrintCardText(m, sheets, cutMarks, progress);

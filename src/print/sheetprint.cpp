@@ -270,18 +270,23 @@ PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
 
 PrintOutcome PrintCardText(TavorMain& m, int sheets, bool cutMarks, const SheetProgress& progress) {
     const PrintStyle& s = m.card.PrintStyle;
-    return printSheets(m, sheets, cutMarks, progress,
-                       [&](SheetJob& job, double T, double L, CutMarkSides marks) {
-                           Printer& p = job.printer();
-                           p.FontTransparent = true;
-                           drawMarks(p, s, T, L, marks);
-                           for (int i = 0; i < LineCount; ++i) {
-                               printLine(p, m.card.TextItems[i], T, L);
-                               if (!job.yield())
-                                   return false;
-                           }
-                           return true;
-                       });
+    return printSheets(
+        m, sheets, cutMarks, progress, [&](SheetJob& job, double T, double L, CutMarkSides marks) {
+            Printer& p = job.printer();
+            p.FontTransparent = true;
+            drawMarks(p, s, T, L, marks);
+            for (int i = 0; i < LineCount; ++i) {
+                printLine(p, m.card.TextItems[i], T, L);
+                if (!job.yield())
+                    return false;
+            }
+            // The QR code, drawn by the card renderer in card
+            // millimetres from the card's corner.
+            if (m.card.Qr.On)
+                p.Paint(L, T, QString(),
+                        [&m](QPainter& painter) { CardRenderer(m.card).paintQrCode(painter); });
+            return true;
+        });
 }
 
 SheetPlan PlanSheet(const PrintStyle& s, bool cutMarks, bool bottomMarks) {

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+
+class CardCanvas;
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class TavorMain;
+
+// The QR code window: switches the card's code on or off and sets what it
+// holds (a vCard of the card or one line's text), its error-correction
+// level, its dark colour and its place and side in millimetres. It shows
+// the text the code encodes, and why a code is refused. It stays open while
+// the lines are edited and follows every change of the card.
+class QrForm : public QDialog {
+    Q_OBJECT
+public:
+    QrForm(TavorMain& m, CardCanvas* canvas, QWidget* parent = nullptr);
+
+    // Shows the card's settings, the encoded text and the code's state.
+    void showQr();
+
+    QCheckBox* chk_Qr;
+    QRadioButton* opt_VCard;
+    QRadioButton* opt_Line;
+    QComboBox* cmb_Line;
+    QComboBox* cmb_Level;
+    QFrame* shp_Color;
+    QPushButton* cmd_Color;
+    QDoubleSpinBox* txt_X;
+    QDoubleSpinBox* txt_Y;
+    QDoubleSpinBox* txt_Side;
+    QPlainTextEdit* txt_Content;
+    QLabel* lbl_State;
+
+private:
+    void apply();
+    void chk_Qr_Click();
+    void cmd_Color_Click();
+
+    TavorMain& m;
+    CardCanvas* m_canvas;
+    bool m_showing = false;
+};

@@ -1,0 +1,226 @@
+#include "app/cardsession.h"
+#include "document/qrcode.h"
+#include "testcontext.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(QrCode)
+
+// The card's QR code: what it holds, how it is stored, when it is refused.
+class TestQrCode : public QObject {
+    Q_OBJECT
+private slots:
+    void vcard_data();
+    void vcard();
+    void lineText();
+    void fitRule_data();
+    void fitRule();
+    void fileRoundTrip();
+    void reservedValuesRead_data();
+    void reservedValuesRead();
+    void format20DropsTheCode();
+    void keptOnCard_data();
+    void keptOnCard();
+};
+
+using Lines = QMap<int, QString>;
+
+static Card cardWith(const Lines& lines) {
+    Card c;
+    for (auto it = lines.begin(); it != lines.end(); ++it)
+        c.TextItems[it.key()].Text = it.value();
+    return c;
+}
+
+static QString crlf(const QStringList& lines) {
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+void TestQrCode::vcard_data() {
+    QTest::addColumn<Lines>("lines");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("every role")
+        << Lines{{0, u"山田 太郎"_s},
+                 {1, u"株式会社クイロ"_s},
+                 {2, u"営業部"_s},
+                 {3, u"部長"_s},
+                 {4, u"〒100-0001 東京都千代田区千代田1-1"_s},
+                 {5, u"TEL 03-1234-5678"_s},
+                 {6, u"FAX：03-1234-5679"_s},
+                 {7, u"携帯 090-1111-2222"_s},
+                 {8, u"ポケベル 0120-00-0000"_s},
+                 {9, u"E-mail:taro@example.jp"_s},
+                 {10, u"https://www.example.jp/ja/"_s},
+                 {11, u"趣味 囲碁"_s}}
+        << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:山田;太郎;;;"_s, u"FN:山田 太郎"_s,
+                 u"ORG:株式会社クイロ;営業部"_s, u"TITLE:部長"_s,
+                 u"ADR;TYPE=WORK:;;〒100-0001 東京都千代田区千代田1-1;;;;"_s,
+                 u"TEL;TYPE=WORK:03-1234-5678"_s, u"TEL;TYPE=FAX:03-1234-5679"_s,
+                 u"TEL;TYPE=CELL:090-1111-2222"_s, u"EMAIL:taro@example.jp"_s,
+                 u"URL:https://www.example.jp/ja/"_s, u"END:VCARD"_s});
+    QTest::newRow("empty lines left out")
+        << Lines{{0, u"佐藤花子"_s}, {5, u"  "_s}, {9, u"hanako@example.com"_s}}
+        << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:佐藤花子;;;;"_s, u"FN:佐藤花子"_s,
+                 u"EMAIL:hanako@example.com"_s, u"END:VCARD"_s});
+    QTest::newRow("escaping")
+        << Lines{{0, u"Smith, John"_s}, {1, u"A;B\\C"_s}, {3, u"営業、企画, 広報"_s}}
+        << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:Smith\\,;John;;;"_s, u"FN:Smith\\, John"_s,
+                 u"ORG:A\\;B\\\\C"_s, u"TITLE:営業、企画\\, 広報"_s, u"END:VCARD"_s});
+    QTest::newRow("full-width numbers, www address, no name")
+        << Lines{{1, u"クイロ商店"_s},
+                 {5, u"ＴＥＬ （０３）１２３４－５６７８"_s},
+                 {9, u"info@www.example.jp"_s},
+                 {11, u"www.example.jp"_s}}
+        << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:;;;;"_s, u"FN:クイロ商店"_s,
+                 u"ORG:クイロ商店"_s, u"TEL;TYPE=WORK:(03)1234-5678"_s,
+                 u"EMAIL:info@www.example.jp"_s, u"URL:http://www.example.jp"_s, u"END:VCARD"_s});
+    QTest::newRow("nothing to say") << Lines{{8, u"0120"_s}, {10, u"ご挨拶"_s}} << QString();
+}
+
+void TestQrCode::vcard() {
+    QFETCH(Lines, lines);
+    QFETCH(QString, expected);
+    QCOMPARE(VCardOf(cardWith(lines)), expected);
+}
+
+void TestQrCode::lineText() {
+    Card c = cardWith({{0, u"山田 太郎"_s}, {11, u"https://example.jp/山田"_s}});
+    c.Qr = QrCode{true, 1, 11, 60, 20, 30, 1, 0};
+    QCOMPARE(QrText(c), u"https://example.jp/山田"_s);
+    c.Qr.Line = 4;
+    QVERIFY(QrText(c).isEmpty());
+    QVERIFY(!MakeQrCode(c).drawable());
+    QVERIFY(MakeQrCode(c).problem.contains(u"住所"_s));
+}
+
+void TestQrCode::fitRule_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<double>("side");
+    QTest::addColumn<int>("modules"); // 0: refused for any size
+    QTest::addColumn<bool>("drawable");
+
+    // 13 bytes fit version 1 (21 modules) at M; with the quiet zone 29
+    // modules of 0.25 mm need 7.25 mm.
+    QTest::newRow("v1 at 7.3 mm") << u"https://ex.jp"_s << 1 << 7.3 << 21 << true;
+    QTest::newRow("v1 at 7.25 mm") << u"https://ex.jp"_s << 1 << 7.25 << 21 << true;
+    QTest::newRow("v1 at 7.2 mm") << u"https://ex.jp"_s << 1 << 7.2 << 21 << false;
+    // 15 bytes no longer fit version 1 at M (14 bytes), still at L (17).
+    QTest::newRow("v2 at M") << u"https://exa.jp/"_s << 1 << 7.3 << 25 << false;
+    QTest::newRow("v1 at L") << u"https://exa.jp/"_s << 0 << 7.3 << 21 << true;
+    // 1,500 kanji are 4,500 bytes of UTF-8: more than version 40 holds at H.
+    QTest::newRow("too much for any size")
+        << QString(1500, QChar(0x540D)) << 3 << 50.0 << 0 << false;
+}
+
+void TestQrCode::fitRule() {
+    QFETCH(QString, text);
+    QFETCH(int, level);
+    QFETCH(double, side);
+    QFETCH(int, modules);
+    QFETCH(bool, drawable);
+    Card c = cardWith({{10, text}});
+    c.Qr = QrCode{true, 1, 10, 1, 1, side, std::int16_t(level), 0};
+    const QrResult r = MakeQrCode(c);
+    QCOMPARE(r.symbol.width, modules);
+    QCOMPARE(r.drawable(), drawable);
+    QCOMPARE(r.problem.isEmpty(), drawable);
+    if (!drawable && modules > 0)
+        QVERIFY2(r.problem.contains(QString::number((modules + 8) * 0.25 + 0.04, 'f', 1)),
+                 qPrintable(r.problem));
+}
+
+void TestQrCode::fileRoundTrip() {
+    TestContext t;
+    t.m->card.TextItems[0].Text = u"山田 太郎"_s;
+    t.m->card.Qr = QrCode{true, 1, 10, 62.5, 3.2, 25.4, 3, 0x336699};
+    t.m->CardPath = t.path(u"qr.qcd"_s);
+    QVERIFY(SaveCardFile(*t.m));
+    QFile f(t.m->CardPath);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    // 0x336699 is red 0x99, green 0x66, blue 0x33.
+    QCOMPARE(lines.value(4),
+             "1,1,10,625,32,254,3,153,102,51,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r");
+
+    TestContext u;
+    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
+    QCOMPARE(u.m->card.Qr, t.m->card.Qr);
+    QCOMPARE(u.m->card, t.m->card);
+}
+
+void TestQrCode::reservedValuesRead_data() {
+    QTest::addColumn<QByteArray>("reserved");
+    QTest::addColumn<QrCode>("expected");
+    QTest::newRow("zeros: no code") << QByteArray("0,0,0,0,0,0,0,0,0,0") << QrCode{};
+    QTest::newRow("a code") << QByteArray("1,0,0,700,20,190,1,0,0,0")
+                            << QrCode{true, 0, 0, 70, 2, 19, 1, 0};
+    QTest::newRow("out of range: defaults")
+        << QByteArray("-1,7,12,-5,10,-20,9,300,-4,128")
+        << QrCode{true, 0, 0, -0.5, 1, 0, 1, std::int32_t(255 | 128 << 16)};
+}
+
+void TestQrCode::reservedValuesRead() {
+    QFETCH(QByteArray, reserved);
+    QFETCH(QrCode, expected);
+    TestContext t;
+    t.m->CardPath = t.path(u"r.qcd"_s);
+    QVERIFY(SaveCardFile(*t.m));
+    QFile f(t.m->CardPath);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = f.readAll().split('\n');
+    f.close();
+    lines[4] = reserved + QByteArray(",0").repeated(18) + '\r';
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(lines.join('\n'));
+    f.close();
+    TestContext u;
+    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
+    QCOMPARE(u.m->card.Qr, expected);
+}
+
+void TestQrCode::format20DropsTheCode() {
+    TestContext t;
+    t.m->card.Qr = QrCode{true, 0, 0, 60, 20, 25, 1, 0};
+    t.m->CardPath = t.path(u"old.qmd"_s);
+    QVERIFY(SaveCardFile(*t.m));
+    QCOMPARE(t.ui.messages.size(), 1);
+    QVERIFY(t.ui.messages[0].text.contains(u"QRコード"_s));
+
+    TestContext u;
+    u.m->card.Qr = QrCode{true, 1, 3, 10, 10, 20, 2, 0};
+    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
+    QCOMPARE(u.m->card.Qr, QrCode{});
+}
+
+void TestQrCode::keptOnCard_data() {
+    QTest::addColumn<double>("left");
+    QTest::addColumn<double>("top");
+    QTest::addColumn<double>("side");
+    QTest::addColumn<double>("keptLeft");
+    QTest::addColumn<double>("keptTop");
+    QTest::addColumn<double>("keptSide");
+    // A 91 × 55 mm card: 1 mm from the left and top, 2 mm from the right
+    // and bottom edges.
+    QTest::newRow("inside") << 10.0 << 10.0 << 20.0 << 10.0 << 10.0 << 20.0;
+    QTest::newRow("past the right and bottom") << 80.0 << 40.0 << 20.0 << 69.0 << 33.0 << 20.0;
+    QTest::newRow("past the left and top") << -3.0 << 0.5 << 20.0 << 1.0 << 1.0 << 20.0;
+    QTest::newRow("larger than the card") << 5.0 << 5.0 << 60.0 << 5.0 << 1.0 << 52.0;
+}
+
+void TestQrCode::keptOnCard() {
+    QFETCH(double, left);
+    QFETCH(double, top);
+    QFETCH(double, side);
+    QrCode q{true, 0, 0, left, top, side, 1, 0};
+    KeepQrOnCard(q, 91, 55);
+    QTEST(q.Left, "keptLeft");
+    QTEST(q.Top, "keptTop");
+    QTEST(q.Side, "keptSide");
+}
+
+QTEST_GUILESS_MAIN(TestQrCode)
+#include "test_qrcode.moc"

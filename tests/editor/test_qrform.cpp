@@ -1,0 +1,132 @@
+#include "app/mainform.h"
+#include "app/newcard.h"
+#include "document/qrcode.h"
+#include "editor/cardcanvas.h"
+#include "editor/linetab.h"
+#include "editor/qrform.h"
+#include "editor/qritem.h"
+#include "testcontext.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(QrCode)
+
+// The QR code window and the code on the canvas of the real main window.
+class TestQrForm : public QObject {
+    Q_OBJECT
+private slots:
+    void switchedOnAtTheTopRight();
+    void followsTheLines();
+    void typedPlaceKeptOnCard_data();
+    void typedPlaceKeptOnCard();
+    void draggedAndKeptOnCard();
+    void tooSmallIsSaid();
+
+private:
+    struct Fixture {
+        TestContext t;
+        MainForm form{*t.m};
+        QrForm* qr = nullptr;
+        Fixture() {
+            t.m->setView(&form);
+            t.m->FontList = QStringList{u"IPAGothic"_s};
+            NewCard(*t.m);
+            t.m->card.TextItems[0].Text = u"山田 太郎"_s;
+            ShowCardData(*t.m);
+            form.redrawCard();
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QTest::mouseClick(form.Cmd_QrCode, Qt::LeftButton);
+            qr = form.findChild<QrForm*>();
+            QVERIFY(qr);
+            QTest::mouseClick(qr->chk_Qr, Qt::LeftButton, {}, QPoint(6, qr->chk_Qr->height() / 2));
+        }
+        QrCode& code() { return t.m->card.Qr; }
+        QrItem* item() { return form.Picture1->qrItem(); }
+    };
+};
+
+void TestQrForm::switchedOnAtTheTopRight() {
+    Fixture f;
+    // 20 mm, level M, black, 2 mm from the right edge of a 91 mm card.
+    QCOMPARE(f.code(), (QrCode{true, 0, 0, 69, 1, 20, 1, 0}));
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QVERIFY(f.item()->isVisible());
+    QCOMPARE(f.qr->txt_X->value(), 69.0);
+    QVERIFY(f.qr->txt_Content->toPlainText().contains(u"\nFN:山田 太郎\n"_s));
+    QVERIFY(f.qr->lbl_State->text().contains(u"モジュール"_s));
+    QTest::mouseClick(f.qr->chk_Qr, Qt::LeftButton, {}, QPoint(6, f.qr->chk_Qr->height() / 2));
+    QVERIFY(!f.code().On);
+    QVERIFY(!f.item()->isVisible());
+}
+
+void TestQrForm::followsTheLines() {
+    Fixture f;
+    QLineEdit* text = f.form.Lines[3]->Text1;
+    f.form.SSTab1->setCurrentIndex(3);
+    text->setFocus();
+    QTest::keyClicks(text, "Manager");
+    QVERIFY(f.qr->txt_Content->toPlainText().contains(u"\nTITLE:Manager\n"_s));
+}
+
+void TestQrForm::typedPlaceKeptOnCard_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("typed");
+    QTest::addColumn<QrCode>("expected");
+    QTest::newRow("X inside") << u"txt_X"_s << 30.5 << QrCode{true, 0, 0, 30.5, 1, 20, 1, 0};
+    QTest::newRow("X past the right edge")
+        << u"txt_X"_s << 80.0 << QrCode{true, 0, 0, 69, 1, 20, 1, 0};
+    QTest::newRow("Y past the bottom")
+        << u"txt_Y"_s << 50.0 << QrCode{true, 0, 0, 69, 33, 20, 1, 0};
+    QTest::newRow("side larger than the card")
+        << u"txt_Side"_s << 70.0 << QrCode{true, 0, 0, 37, 1, 52, 1, 0};
+}
+
+void TestQrForm::typedPlaceKeptOnCard() {
+    QFETCH(QString, field);
+    QFETCH(double, typed);
+    QFETCH(QrCode, expected);
+    Fixture f;
+    auto* box = f.qr->findChild<QDoubleSpinBox*>(field);
+    QVERIFY(box);
+    box->setValue(typed);
+    QCOMPARE(f.code(), expected);
+    QCOMPARE(f.qr->txt_X->value(), expected.Left);
+    QCOMPARE(f.qr->txt_Side->value(), expected.Side);
+}
+
+void TestQrForm::draggedAndKeptOnCard() {
+    Fixture f;
+    f.t.m->ChangedFlg = 0;
+    QrItem* item = f.item();
+    const QPoint grab(5, 5);
+    QTest::mousePress(item, Qt::LeftButton, {}, grab);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(-100, 500)),
+                     item->mapToGlobal(QPointF(grab + QPoint(-100, 500))), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(item, &move);
+    QTest::mouseRelease(item, Qt::LeftButton, {}, grab);
+    // 100 pixels to the left of 69 mm, and stopped 2 mm above the bottom.
+    QVERIFY(qAbs(f.code().Left - (69 - 100 / f.form.Picture1->pixelsPerMmX())) < 0.2);
+    QCOMPARE(f.code().Top, 33.0);
+    QCOMPARE(f.qr->txt_Y->value(), 33.0);
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+}
+
+void TestQrForm::tooSmallIsSaid() {
+    Fixture f;
+    f.qr->txt_Side->setValue(6);
+    QVERIFY(f.qr->lbl_State->text().contains(u"一辺 6.0 mm"_s));
+    QVERIFY(f.qr->lbl_State->text().contains(u"印刷しません"_s));
+}
+
+QTEST_MAIN(TestQrForm)
+#include "test_qrform.moc"
