@@ -174,7 +174,17 @@ CupsJob::CupsJob(const QString& queue, const QString& title, const QString& pdfP
     if (!pdf.isOpen() || created > IPP_STATUS_OK_CONFLICTING || m_id <= 0) {
         cupsFreeOptions(count, jobOptions);
         m_id = 0;
-        throw cupsFailure(pdf.isOpen() ? lastCupsError() : pdf.errorString());
+        if (!pdf.isOpen())
+            throw cupsFailure(pdf.errorString());
+        QString reason = lastCupsError();
+        // A queue that rejects jobs may say why ("cupsreject -r").
+        if (created == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) {
+            CupsJobStatus queueState;
+            askPrinter(queueState);
+            if (!queueState.printerMessage.isEmpty())
+                reason += QLatin1Char('\n') + queueState.printerMessage;
+        }
+        throw cupsFailure(reason);
     }
 
     bool sent =
@@ -221,6 +231,11 @@ CupsJobStatus CupsJob::status() const {
     s.jobMessage = stateMessage(response, "job-state-message", "job-state-reasons");
     ippDelete(response);
 
+    askPrinter(s);
+    return s;
+}
+
+void CupsJob::askPrinter(CupsJobStatus& s) const {
     QByteArray printerUri = m_c->printerUri;
     if (printerUri.isEmpty()) {
         char uri[HTTP_MAX_URI];
@@ -228,14 +243,14 @@ CupsJobStatus CupsJob::status() const {
                          ippPort(), "/printers/%s", m_c->dest->name);
         printerUri = uri;
     }
-    request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
                  printerUri.constData());
     static const char* const wanted[] = {"printer-state", "printer-state-message",
                                          "printer-state-reasons", "printer-is-accepting-jobs"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   int(std::size(wanted)), nullptr, wanted);
-    response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     if (response && cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
         s.printerState = attributeInteger(response, "printer-state", IppPrinterState::Idle);
         if (ipp_attribute_t* a =
@@ -245,7 +260,6 @@ CupsJobStatus CupsJob::status() const {
     }
     // A queue that cannot be asked about still has the job: judged by it.
     ippDelete(response);
-    return s;
 }
 
 bool CupsJob::cancel() {

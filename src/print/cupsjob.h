@@ -97,6 +97,9 @@ public:
                        CupsJobStatus* last = nullptr, int tickMs = 50);
 
 private:
+    // Fills in the queue's state.
+    void askPrinter(CupsJobStatus& status) const;
+
     struct Connection;
     std::unique_ptr<Connection> m_c;
     QString m_queue;
