@@ -314,9 +314,12 @@ void TestCups::interruptWithdrawsTheJob() {
     QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.process.exitCode(), status);
     QCOMPARE(queuedJobs(QStringLiteral("QuilloFile")), QString());
-    // Its temporary folder and files are gone.
-    QCOMPARE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{});
+    // Its temporary folder and files are gone (Qt's own runtime folder, made
+    // where XDG_RUNTIME_DIR is unusable, is not the program's).
+    QStringList left =
+        QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    left.removeAll(QStringLiteral("runtime-root"));
+    QCOMPARE(left, QStringList{});
 }
 
 int main(int argc, char** argv) {
