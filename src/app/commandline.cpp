@@ -205,8 +205,6 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
     if (p.isSet(pdf) == p.isSet(printer) || (p.isSet(pdf) && o.pdf.isEmpty()) ||
         (p.isSet(printer) && o.printer.isEmpty()))
         return mistake(QStringLiteral("name either --pdf OUT.pdf or --printer NAME"));
-    if (o.printer == u"PDF")
-        return mistake(QStringLiteral("the built-in PDF printer is named with --pdf OUT.pdf"));
     if (p.isSet(positions)) {
         if (p.isSet(kind) || p.isSet(sheets) || o.cutMarks || o.bottomMarks || p.isSet(quality))
             return mistake(QStringLiteral(

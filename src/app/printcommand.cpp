@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -44,14 +45,70 @@ private:
     bool m_shown = false;
 };
 
+// SIGINT or SIGTERM, once one arrived. The job notices it at its next
+// yield, sheet or look at the print system, discards itself (withdrawing
+// what reached a queue) and the command returns, which removes its
+// temporary folder. A second signal ends the program at once.
+volatile std::sig_atomic_t interruptSignal = 0;
+
+void noteInterrupt(int signal) {
+    interruptSignal = signal;
+}
+
+class InterruptHandlers {
+public:
+    InterruptHandlers() {
+        interruptSignal = 0;
+        struct sigaction action = {};
+        action.sa_handler = noteInterrupt;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_oldInt);
+        sigaction(SIGTERM, &action, &m_oldTerm);
+    }
+    ~InterruptHandlers() {
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
+    }
+    // The exit status of a command ended by the signal: 128 + its number.
+    static int status() { return 128 + interruptSignal; }
+
+private:
+    struct sigaction m_oldInt = {};
+    struct sigaction m_oldTerm = {};
+};
+
+// The console, with the print job discarded at the first chance after an
+// interrupt: when the routine lets events run.
+class PrintConsoleUi : public ConsoleUi {
+public:
+    void processEvents() override { discardIfInterrupted(); }
+    void discardIfInterrupted() {
+        if (interruptSignal && printer && !m_discarded) {
+            m_discarded = true;
+            printer->KillDoc();
+        }
+    }
+    Printer* printer = nullptr;
+
+private:
+    bool m_discarded = false;
+};
+
 } // namespace
 
 int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
     std::unique_ptr<Printer> printer =
-        printers.open(o.pdf.isEmpty() ? o.printer : QStringLiteral("PDF"));
+        printers.open(o.pdf.isEmpty() ? o.printer : PrinterHost::BuiltInPdfName());
     if (!printer) {
         std::fprintf(stderr, "quillo: there is no printer named %s\n", qPrintable(o.printer));
         return 1;
+    }
+    // "PDF" is a print queue where one has that name, else the built-in
+    // printer, which writes a file and so is named with --pdf.
+    if (!o.printer.isEmpty() && printer->DeviceName() == PrinterHost::BuiltInPdfName()) {
+        std::fputs("quillo: the built-in PDF printer is named with --pdf OUT.pdf\n", stderr);
+        return 2;
     }
     if (!o.pdf.isEmpty() && !printer->setOutputFile(o.pdf)) {
         std::fputs("quillo: the PDF printer cannot write files\n", stderr);
@@ -68,7 +125,8 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
     Settings settings(scratch.filePath(QStringLiteral("qvrs.ini")));
     settings.setText(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"),
                      o.bottomMarks ? QStringLiteral("1") : QStringLiteral("0"));
-    ConsoleUi ui;
+    InterruptHandlers interrupts;
+    PrintConsoleUi ui;
     TavorMain m(ui, settings, printers);
     m.setDataFolder(scratch.filePath(QStringLiteral("data")));
     m.setPrinter(std::move(printer));
@@ -89,9 +147,35 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
     if (!PreparePrinter(m))
         return 1;
 
+    if (interruptSignal)
+        return InterruptHandlers::status();
+
+    Printer& device = m.printer();
+    ui.printer = &device;
     ProgressReport report;
-    const SheetProgress progress = std::ref(report);
+    const SheetProgress progress = [&](int done, int total) {
+        report(done, total);
+        ui.discardIfInterrupted();
+    };
+    QString lastState;
+    device.setJobWatch([&](const QString& state) {
+        if (state != lastState)
+            std::fprintf(stderr, "quillo: %s\n", state.toLocal8Bit().constData());
+        lastState = state;
+        ui.discardIfInterrupted();
+    });
     const PrintOutcome outcome = PrintCard(m, o.kind, o.sheets, o.cutMarks, progress);
+    device.setJobWatch({});
+    if (outcome == PrintOutcome::Printed && !device.JobRequestId().isEmpty())
+        std::fprintf(stderr, "request id is %s (1 file(s))\n",
+                     device.JobRequestId().toLocal8Bit().constData());
+    if (interruptSignal) {
+        std::fputs(outcome == PrintOutcome::Printed
+                       ? "quillo: interrupted after the job was taken for printing\n"
+                       : "quillo: interrupted; the print job was discarded\n",
+                   stderr);
+        return InterruptHandlers::status();
+    }
     if (outcome == PrintOutcome::Discarded)
         std::fputs("quillo: the print job was discarded\n", stderr);
     if (outcome != PrintOutcome::Printed)

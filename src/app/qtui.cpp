@@ -7,7 +7,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, Buttons buttons) {
+UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, Buttons buttons,
+                                    const QString& detail) {
     QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
     switch (buttons) {
     case Ok:
@@ -27,6 +28,10 @@ UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, B
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     QMessageBox box(buttons == Ok ? QMessageBox::Information : QMessageBox::Question, title,
                     shown.trimmed(), qtButtons, m_parent);
+    // The reason a print system gave goes under the text, the text itself
+    // staying as the program words it.
+    if (!detail.trimmed().isEmpty())
+        box.setInformativeText(detail.trimmed());
     switch (box.exec()) {
     case QMessageBox::Yes:
         return AnswerYes;

@@ -10,7 +10,8 @@ public:
     explicit QtUi(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
 
-    Answer messageBox(const QString& text, const QString& title, Buttons buttons) override;
+    Answer messageBox(const QString& text, const QString& title, Buttons buttons,
+                      const QString& detail = QString()) override;
     void beep() override;
     void processEvents() override;
     void setBusy(bool busy) override;

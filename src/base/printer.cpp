@@ -88,6 +88,11 @@ void Printer::setWidth(double twips) {
     m_paperSize = PaperUser;
 }
 
+void Printer::setSheet(const QSizeF& millimetres) {
+    traceCall(QStringLiteral("Sheet"), {millimetres.width(), millimetres.height()}, {}, nullptr);
+    m_sheet = millimetres;
+}
+
 void Printer::setHeight(double twips) {
     traceCall(QStringLiteral("Height"), {twips}, {}, nullptr);
     if (!(twips >= 0))

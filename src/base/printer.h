@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -67,6 +68,14 @@ public:
     void setWidth(double twips);
     void setHeight(double twips);
 
+    // The sheet the device puts out, in millimetres: the print style's paper,
+    // which SetupPrinterPaper gives once its page search is done. Drawing
+    // stays measured on the page (Width, Height) from the printable corner,
+    // so nothing moves on the sheet; a page longer than the sheet is cut at
+    // the sheet's bottom edge. Empty (the default): the sheet is the page.
+    void setSheet(const QSizeF& millimetres);
+    QSizeF Sheet() const { return m_sheet; }
+
     // Scale of the drawing coordinates. ScaleWidth and ScaleHeight are single
     // precision, as the print routines and the paper search expect. Setting
     // either switches to the user scale (0): the printable area then spans
@@ -115,6 +124,16 @@ public:
     // dialog's close button discards a running job with KillDoc while a print
     // routine lets events run; the routine sees the count change and stops.
     int KillDocCount() const { return m_killDocCount; }
+
+    // A device that hands its documents to a print system follows each one
+    // after EndDoc until the system has taken it for printing, and calls the
+    // watch meanwhile, a few times a second, with the job's state in words.
+    // A KillDoc from the watch withdraws the job from the print system.
+    using JobWatch = std::function<void(const QString& state)>;
+    void setJobWatch(JobWatch watch) { m_jobWatch = std::move(watch); }
+    // The print system's name of the last document sent ("queue-12"), empty
+    // for a device without one.
+    virtual QString JobRequestId() const { return {}; }
 
     // Where the next document goes, for a device that writes files. False
     // when the device prints on paper and cannot take a file.
@@ -171,6 +190,12 @@ protected:
     // The font's ascent at the device's resolution, in twips.
     double ascentTwips(const PrinterFont& font) const;
 
+    // Calls the job watch, when one is set.
+    void reportJobState(const QString& state) const {
+        if (m_jobWatch)
+            m_jobWatch(state);
+    }
+
     double printableWidthTwips() const;
     double printableHeightTwips() const;
     double toTwipsX(double x) const;
@@ -193,14 +218,21 @@ private:
     int m_scaleMode = ScaleTwips;
     float m_scaleWidth = 0;  // user scale only
     float m_scaleHeight = 0; // user scale only
+    QSizeF m_sheet;
     bool m_jobOpen = false;
     int m_killDocCount = 0;
+    JobWatch m_jobWatch;
     mutable std::vector<ResolvedFont> m_fonts;
 };
 
-// The printers the program can print on: the system's, then the built-in "PDF".
+// The printers the program can print on: the system's, then the built-in
+// PDF printer.
 class PrinterHost {
 public:
+    // The built-in PDF printer's name: one no print queue is likely to have
+    // (cups-pdf calls its queue "PDF").
+    static QString BuiltInPdfName() { return QStringLiteral("PDFファイル"); }
+
     virtual ~PrinterHost() = default;
     virtual QStringList deviceNames() const = 0;
     // Null when no printer of that name exists.

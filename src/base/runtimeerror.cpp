@@ -5,6 +5,11 @@ RuntimeError::RuntimeError(int number) : RuntimeError(number, describe(number)) 
 RuntimeError::RuntimeError(int number, QString description)
     : m_number(number), m_description(std::move(description)), m_what(message().toUtf8()) {}
 
+RuntimeError::RuntimeError(int number, QString description, QString detail)
+    : RuntimeError(number, std::move(description)) {
+    m_detail = std::move(detail);
+}
+
 QString RuntimeError::message() const {
     return m_description + QLatin1Char(' ') + QString::number(m_number);
 }

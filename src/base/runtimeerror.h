@@ -26,9 +26,13 @@ public:
 
     explicit RuntimeError(int number);
     RuntimeError(int number, QString description);
+    // With a detail: what the device or the print system gave as the reason,
+    // shown under the message.
+    RuntimeError(int number, QString description, QString detail);
 
     int number() const { return m_number; }
     const QString& description() const { return m_description; }
+    const QString& detail() const { return m_detail; }
     // "description number": the text of the standard error message box.
     QString message() const;
     const char* what() const noexcept override;
@@ -38,5 +42,6 @@ public:
 private:
     int m_number;
     QString m_description;
+    QString m_detail;
     QByteArray m_what;
 };

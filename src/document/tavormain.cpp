@@ -20,7 +20,7 @@ Printer& TavorMain::printer() {
             m_printer = m_printers.open(names.first());
         // A printer that vanished since it was listed: the built-in one.
         if (!m_printer)
-            m_printer = m_printers.open(QStringLiteral("PDF"));
+            m_printer = m_printers.open(PrinterHost::BuiltInPdfName());
         if (!m_printer)
             throw RuntimeError(RuntimeError::DeviceIo);
     }

@@ -35,8 +35,13 @@ QPagedPaintDevice& PdfPrinter::openDocument() {
 void PdfPrinter::preparePage(QPagedPaintDevice& device, double widthTwips, double heightTwips) {
     // Twips are twentieths of a point. ExactMatch keeps a size that is close
     // to a standard one (210.02 mm wide) from being snapped to it.
-    const QPageSize size(QSizeF(widthTwips / 20.0, heightTwips / 20.0), QPageSize::Point, QString(),
-                         QPageSize::ExactMatch);
+    // The sheet, when one is set, is the page: the paper search's longer page
+    // only measures the printable area.
+    const QPageSize size =
+        Sheet().isEmpty()
+            ? QPageSize(QSizeF(widthTwips / 20.0, heightTwips / 20.0), QPageSize::Point, QString(),
+                        QPageSize::ExactMatch)
+            : QPageSize(Sheet(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     device.setPageLayout(
         QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
 }
@@ -53,11 +58,11 @@ void PdfPrinter::closeDocument(bool keep) {
 }
 
 QStringList PdfOnlyPrinterHost::deviceNames() const {
-    return {QStringLiteral("PDF")};
+    return {PdfPrinter::Name()};
 }
 
 std::unique_ptr<Printer> PdfOnlyPrinterHost::open(const QString& deviceName) const {
-    if (deviceName != QLatin1String("PDF"))
+    if (!PdfPrinter::isBuiltInName(deviceName))
         return nullptr;
     return std::make_unique<PdfPrinter>();
 }

@@ -7,8 +7,9 @@
 class QPdfWriter;
 class SafeFile;
 
-// The built-in printer "PDF": writes each document to a PDF file, 1200 dots
-// per inch, with no unprintable area. The file is written beside its
+// The built-in printer "PDFファイル": writes each document to a PDF file,
+// 1200 dots per inch, with no unprintable area; its pages are the sheet's
+// paper exactly. The file is written beside its
 // destination and moved into place by EndDoc, so a discarded or failed job
 // leaves no partial file and an older file of that name intact.
 class PdfPrinter : public PainterPrinter {
@@ -18,7 +19,13 @@ public:
     PdfPrinter();
     ~PdfPrinter() override;
 
-    QString DeviceName() const override { return QStringLiteral("PDF"); }
+    static QString Name() { return PrinterHost::BuiltInPdfName(); }
+    // Its name, or "PDF", the name earlier versions gave it.
+    static bool isBuiltInName(const QString& name) {
+        return name == Name() || name == QLatin1String("PDF");
+    }
+
+    QString DeviceName() const override { return Name(); }
     int PhysicalOffsetX() const override { return 0; }
     int PhysicalOffsetY() const override { return 0; }
     int PrintQuality() const override { return Resolution; }

@@ -19,11 +19,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -42,7 +44,7 @@ constexpr int HighQuality = 8;
 constexpr int DefaultQuality = 4;
 
 const QString Opt = QStringLiteral("opt");
-const QString PdfDevice = QStringLiteral("PDF");
+const QString PdfDevice = PrinterHost::BuiltInPdfName();
 
 QString flagText(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -121,7 +123,9 @@ void IsForm2::buildControls() {
     sheets->addSpacing(6);
     sheets->addWidget(new QLabel(QStringLiteral("枚"), Frame1));
     sheets->addStretch(1);
+    // Enter is swallowed (eventFilter), so this is the focus leaving.
     connect(Text1, &QLineEdit::editingFinished, this, &IsForm2::Text1_LostFocus);
+    Text1->installEventFilter(this);
     connect(VScroll1, &QScrollBar::valueChanged, this, &IsForm2::VScroll1_Change);
 
     Frame2 = named(new QGroupBox(QStringLiteral("印刷品質"), this), "Frame2");
@@ -144,6 +148,9 @@ void IsForm2::buildControls() {
 
     Label2 = named(new QLabel(this), "Label2");
     Label2->setMinimumHeight(Label2->fontMetrics().height());
+    prgJob = named(new QProgressBar(this), "prgJob");
+    prgJob->setTextVisible(true);
+    prgJob->setVisible(false);
 
     Command5 = named(new QPushButton(QStringLiteral("プレビュー"), this), "Command5");
     Command4 = named(new QPushButton(QStringLiteral("位置印刷"), this), "Command4");
@@ -180,6 +187,7 @@ void IsForm2::buildControls() {
     layout->addLayout(printerRow);
     layout->addLayout(grid);
     layout->addWidget(Label2);
+    layout->addWidget(prgJob);
     layout->addLayout(buttons);
     Command2->setDefault(true);
 }
@@ -341,35 +349,67 @@ bool IsForm2::beginJob() {
     return true;
 }
 
+PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
+    Printer* printer = nullptr;
+    try {
+        printer = &m.printer();
+    } catch (const RuntimeError&) {
+        return PrintOutcome::Failed; // no printer at all: PreparePrinter said so
+    }
+    QString sheetText;
+    const auto showSheets = [&](int done, int total) {
+        sheetText = QStringLiteral("%1／%2枚").arg(done).arg(total);
+        prgJob->setRange(0, total);
+        prgJob->setValue(done);
+        prgJob->setFormat(sheetText);
+    };
+    showSheets(0, sheets);
+    prgJob->setVisible(true);
+    const auto progress = [&](int done, int total) {
+        showSheets(done, total);
+        m.ui().processEvents(); // the close button may discard the job here
+    };
+    printer->setJobWatch([&](const QString& state) {
+        prgJob->setFormat(sheetText + QStringLiteral("　") + state);
+        m.ui().processEvents();
+    });
+    PrintOutcome outcome = PrintOutcome::Failed;
+    try {
+        outcome = PrintCard(m, kind, sheets, cutMarks, progress);
+    } catch (const RuntimeError&) {
+    }
+    printer->setJobWatch({});
+    prgJob->setVisible(false);
+    return outcome;
+}
+
 void IsForm2::Command2_Click() {
     if (!beginJob())
         return;
     m.ui().setBusy(true);
     if (PrintKind(mPKBN) == PrintKind::Standard)
         m.app.ImgScale = sldScreen->value();
-    const auto progress = [this](int done, int total) {
-        if (total < 2)
-            return;
-        Label2->setText(QStringLiteral("データ転送中．．．　%1／%2枚").arg(done).arg(total));
-        Label2->repaint(); // the image and background prints do not let events run
-    };
-    try {
-        PrintCard(m, PrintKind(mPKBN), Mais, Check1->isChecked(), progress);
-    } catch (const RuntimeError&) {
-        // no printer at all: nothing was printed
-    }
+    const PrintOutcome outcome = runJob(PrintKind(mPKBN), Mais, Check1->isChecked());
     m.ui().setBusy(false);
-    endHandler(true);
+    // A failed print keeps the dialog and its choices, to try again or on
+    // another printer; the failure was shown with its reason.
+    endHandler(outcome != PrintOutcome::Failed);
 }
 
 void IsForm2::Command4_Click() {
     if (!beginJob())
         return;
-    try {
-        PrintCard(m, PrintKind::Positions, 1, true);
-    } catch (const RuntimeError&) {
-    }
+    runJob(PrintKind::Positions, 1, true);
     endHandler(false);
+}
+
+bool IsForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void IsForm2::Command5_Click() {

@@ -8,11 +8,14 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QSlider;
 class TavorMain;
+enum class PrintKind;
+enum class PrintOutcome;
 
 // The print dialog ("印刷"): printer, print kind, number of sheets, cut
 // lines and image quality; print, position print and preview. It holds no
@@ -52,6 +55,9 @@ public:
     QPushButton* Command2;
     QPushButton* Command1;
     QLabel* Label2;
+    // Under the status line while a job runs: the sheets sent and the job's
+    // state in the print system.
+    QProgressBar* prgJob;
 
 public slots:
     void Command1_Click();
@@ -68,6 +74,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Swallows Enter in the sheet count: the count is taken when the field
+    // loses the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -84,6 +93,9 @@ private:
     // the chosen printer, the output file, PreparePrinter. False when the
     // job does not go on (the handler has then ended).
     bool beginJob();
+    // Runs the print routine with the progress shown and events let run
+    // after every sheet and while the print system takes the job.
+    PrintOutcome runJob(PrintKind kind, int sheets, bool cutMarks);
     void discardRunningJob();
     // Ends a handler that let events run; closes the dialog when asked to,
     // or when a close came while it ran.

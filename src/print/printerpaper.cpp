@@ -43,6 +43,8 @@ void SetupPrinterPaper(TavorMain& m, double paperHeight, double paperWidth) {
 
         printer.setScaleHeight(float(s));
         printer.setScaleWidth(float(card.PrnScaleW));
+        // The search only measured: the printer puts out the paper itself.
+        printer.setSheet(QSizeF(paperWidth, paperHeight));
     } catch (const RuntimeError&) {
         card.PrnScaleH = oldScaleH;
         card.PrnScaleW = oldScaleW;
@@ -63,7 +65,7 @@ bool PreparePrinter(TavorMain& m) {
         m.ui().message(QStringLiteral("印刷スタイルの設定を行ってください。"));
         return false;
     } catch (const RuntimeError& e) {
-        m.ui().message(e.message());
+        m.ui().message(e.message(), e.detail());
         return false;
     }
 }

@@ -11,7 +11,8 @@ constexpr int MaxPaperSearchSteps = 50;
 // and records the printable area in the card: PrnScaleW, PrnScaleH, PrnPaperW,
 // PrnPaperH. The page is lengthened a millimetre at a time until its printable
 // height exceeds the paper height less 6 mm and less IsfkX; the printer is
-// left in a user scale of PrnScaleW × PrnScaleH.
+// left in a user scale of PrnScaleW × PrnScaleH, and its sheet (what comes
+// out) is the paper itself, not the longer page the search tried.
 //
 // A printer that refuses the user-defined size is left as it is and nothing
 // is recorded. Any other RuntimeError leaves the recorded values as they

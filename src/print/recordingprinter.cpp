@@ -61,8 +61,11 @@ void RecordingPrinter::traceCall(const QString& op, const QList<double>& args, c
     call.font = Font;
     call.transparent = FontTransparent;
     calls.append(call);
-    if (!failOn.isEmpty() && op == failOn)
-        throw RuntimeError(failNumber);
+    if (!failOn.isEmpty() && op == failOn) {
+        if (failDetail.isEmpty())
+            throw RuntimeError(failNumber);
+        throw RuntimeError(failNumber, RuntimeError::describe(failNumber), failDetail);
+    }
 }
 
 bool RecordingPrinter::acceptsPaperSize(int size) const {
@@ -88,6 +91,15 @@ void RecordingPrinter::startNewPage() {
 }
 
 void RecordingPrinter::finishJob() {
+    const int kills = KillDocCount();
+    for (const QString& state : jobStates) {
+        reportJobState(state);
+        if (KillDocCount() != kills) {
+            ++discardedDocuments;
+            m_current = {};
+            return;
+        }
+    }
     documents.append(m_current);
     m_current = {};
 }

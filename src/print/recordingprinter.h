@@ -53,6 +53,11 @@ public:
     double fixedLineHeightTwips = 0; // 0: the font's line height
     QString failOn;                  // an operation that throws RuntimeError(failNumber)
     int failNumber = 57;
+    QString failDetail; // the failure's detail, as a print system gives its reason
+    // Reported to the job watch by EndDoc, one after another, as a printer
+    // that follows its jobs in a print system does. A KillDoc from the watch
+    // withdraws the document: it is counted as discarded.
+    QStringList jobStates;
     QStringList fontNames;   // empty: the system's
     QString currentFontName; // empty: the system's default
 

@@ -48,6 +48,10 @@ public:
     // printer in use was changed (the old one is gone then).
     bool yield() {
         m_m.ui().processEvents();
+        return open();
+    }
+    // False when the job was discarded since it began.
+    bool open() const {
         return m_m.hasPrinter() && &m_m.printer() == &m_printer &&
                m_printer.KillDocCount() == m_kills;
     }
@@ -79,7 +83,7 @@ template <typename Body> PrintOutcome runJob(TavorMain& m, Body body) {
     } catch (const RuntimeError&) {
         // The device is failing already; its job is lost either way.
     }
-    m.ui().message(failure.message());
+    m.ui().message(failure.message(), failure.detail());
     return PrintOutcome::Failed;
 }
 
@@ -102,13 +106,17 @@ PrintOutcome printSheets(TavorMain& m, int sheets, bool cutMarks, const SheetPro
                 p.NewPage();
             if (progress)
                 progress(sheet, sheets);
+            // The progress report may let events run: the job can be gone.
+            if (!job.open())
+                return false;
         }
         // A sheet without a single card or mark would end no document: the
         // print would report success with nothing sent.
         if (!p.jobOpen())
             throw RuntimeError(RuntimeError::InvalidCall, NothingToPrint());
         p.EndDoc();
-        return true;
+        // The job may have been withdrawn while EndDoc followed it.
+        return job.open();
     });
 }
 
@@ -332,6 +340,7 @@ PrintOutcome PrintCardPositions(TavorMain& m) {
         if (!p.jobOpen())
             throw RuntimeError(RuntimeError::InvalidCall, NothingToPrint());
         p.EndDoc();
-        return true;
+        // The job may have been withdrawn while EndDoc followed it.
+        return job.open();
     });
 }

@@ -1,11 +1,15 @@
 #include "systemprinter.h"
 
 #include "base/runtimeerror.h"
+#include "base/safewrite.h"
 #include "pdfprinter.h"
 
+#include <QDir>
+#include <QPdfWriter>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 
 #include <cmath>
 
@@ -16,6 +20,10 @@ QPageSize customPageSize(double widthTwips, double heightTwips) {
     return QPageSize(QSizeF(widthTwips / 20.0, heightTwips / 20.0), QPageSize::Point, QString(),
                      QPageSize::ExactMatch);
 }
+
+// QPrinter's CUPS engine keeps the options chosen in the printer settings
+// as name/value pairs under this property (Qt's private PPK_CupsOptions).
+constexpr auto CupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
 } // namespace
 
@@ -92,167 +100,146 @@ double SystemPrinter::grantedHeight(double requestedTwips) const {
     return points.isValid() ? points.height() * 20 : requestedTwips;
 }
 
+bool SystemPrinter::printsToQueue() const {
+    return m_printer->outputFormat() == QPrinter::NativeFormat;
+}
+
 QPagedPaintDevice& SystemPrinter::openDocument() {
-    m_printer->setFullPage(false); // painter origin at the printable corner
-    m_printer->setDocName(QStringLiteral("Quillo"));
-    m_jobPaperNamed = false;
-    return *m_printer;
+    if (printsToQueue()) {
+        auto spool = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                      QStringLiteral("/quillo-XXXXXX.pdf"));
+        if (!spool->open())
+            throw RuntimeError(RuntimeError::DeviceIo);
+        m_spool = std::move(spool);
+        m_writer = std::make_unique<QPdfWriter>(m_spool.get());
+    } else {
+        auto file = std::make_unique<SafeFile>(m_printer->outputFileName());
+        if (const int error = file->open())
+            throw RuntimeError(error);
+        m_file = std::move(file);
+        m_writer = std::make_unique<QPdfWriter>(&m_file->device());
+    }
+    m_writer->setResolution(PrintQuality());
+    m_writer->setCreator(QStringLiteral("Quillo"));
+    m_writer->setTitle(QStringLiteral("Quillo"));
+    m_firstPage = true;
+    m_requestId.clear();
+    return *m_writer;
 }
 
-void SystemPrinter::preparePage(QPagedPaintDevice&, double widthTwips, double heightTwips) {
-    const QPageLayout probed = layoutFor(widthTwips, heightTwips);
-    const QPageLayout page(probed.pageSize(), QPageLayout::Portrait, probed.minimumMargins(),
-                           QPageLayout::Point, probed.minimumMargins());
-    if (!m_printer->setPageLayout(page))
-        m_printer->setPageSize(probed.pageSize());
-    if (!m_jobPaperNamed) {
-        nameJobPaper();
-        m_jobPaperNamed = true;
+void SystemPrinter::preparePage(QPagedPaintDevice& device, double widthTwips, double heightTwips) {
+    // The painter's origin is the printable corner of the page that was
+    // measured; the page itself is the sheet, by its standard size where it
+    // has one, so that the printer is asked for the paper it holds.
+    const QMarginsF margins = layoutFor(widthTwips, heightTwips).minimumMargins();
+    QPageSize paper = customPageSize(widthTwips, heightTwips);
+    if (!Sheet().isEmpty()) {
+        const StandardPaper* standard = StandardPaperFor(Sheet());
+        paper = standard
+                    ? QPageSize(standard->id)
+                    : QPageSize(Sheet(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    }
+    device.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, margins, QPageLayout::Point));
+    if (m_firstPage) {
+        m_firstPaper = paper;
+        m_firstPage = false;
     }
 }
 
-void SystemPrinter::nameJobPaper() {
-    // Qt names a custom paper to CUPS only as "media=Custom.<w>x<h>" with the
-    // size in fractional points, which CUPS does not match to the queue's
-    // custom page size: its PDF filter then fits every page onto the queue's
-    // default paper (A4), moving the cards by up to a millimetre. The PPD
-    // option PageSize with the page's size in whole points, as Qt writes the
-    // page into the document, is understood and leaves the pages unscaled.
-    if (m_printer->outputFormat() != QPrinter::NativeFormat)
+void SystemPrinter::closeDocument(bool keep) {
+    m_writer.reset();
+    if (std::unique_ptr<SafeFile> file = std::move(m_file)) {
+        if (!keep)
+            return; // the unfinished file goes with the SafeFile
+        if (const int error = file->commit())
+            throw RuntimeError(error);
         return;
-    const QPageLayout layout = m_printer->pageLayout();
-    if (layout.pageSize().id() != QPageSize::Custom)
-        return; // a paper of the queue's own list goes by its name already
-    const QSize points = layout.fullRectPoints().size();
-    // QPrinter's CUPS engine takes extra job options as name/value pairs
-    // under this property (Qt's private PPK_CupsOptions).
-    constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-    // The options chosen in the printer settings stay; only PageSize is set.
-    QStringList options = m_printer->printEngine()->property(CupsOptions).toStringList();
-    const QString size = QStringLiteral("Custom.%1x%2").arg(points.width()).arg(points.height());
-    qsizetype at = -1;
-    for (qsizetype i = 0; i + 1 < options.size(); i += 2) {
-        if (options[i] == u"PageSize")
-            at = i;
     }
-    if (at >= 0)
-        options[at + 1] = size;
-    else
-        options << QStringLiteral("PageSize") << size;
-    m_printer->printEngine()->setProperty(CupsOptions, options);
-}
-
-void SystemPrinter::beginJob() {
-    m_pages = {Page{Width(), Height(), {}}};
-}
-
-void SystemPrinter::startNewPage() {
-    m_pages.append(Page{Width(), Height(), {}});
-}
-
-void SystemPrinter::drawText(double xTwips, double yTwips, const QString& text,
-                             const PrinterFont& font, quint32 color, bool transparent) {
-    Operation op;
-    op.kind = Operation::Text;
-    op.x1 = xTwips;
-    op.y1 = yTwips;
-    op.text = text;
-    op.font = font;
-    op.color = color;
-    op.transparent = transparent;
-    m_pages.last().operations.append(op);
-}
-
-void SystemPrinter::drawLine(double x1, double y1, double x2, double y2, quint32 color) {
-    Operation op;
-    op.kind = Operation::Line;
-    op.x1 = x1;
-    op.y1 = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    op.color = color;
-    m_pages.last().operations.append(op);
-}
-
-void SystemPrinter::drawPicture(const QImage& picture, double x, double y, double w, double h) {
-    Operation op;
-    op.kind = Operation::Picture;
-    op.x1 = x;
-    op.y1 = y;
-    op.x2 = w;
-    op.y2 = h;
-    op.picture = picture;
-    m_pages.last().operations.append(op);
-}
-
-void SystemPrinter::paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
-                              const PaintRoutine& paint) {
-    Operation op;
-    op.kind = Operation::Painted;
-    op.x1 = xTwips;
-    op.y1 = yTwips;
-    op.x2 = unitXTwips;
-    op.y2 = unitYTwips;
-    op.paint = paint;
-    m_pages.last().operations.append(op);
-}
-
-void SystemPrinter::finishJob() {
-    replay();
-}
-
-void SystemPrinter::discardJob() {
-    m_pages.clear();
-}
-
-void SystemPrinter::replay() {
-    const QList<Page> pages = std::move(m_pages);
-    m_pages.clear();
-    if (pages.isEmpty())
+    std::unique_ptr<QTemporaryFile> spool = std::move(m_spool);
+    if (!spool || !keep)
         return;
-    beginPainting(pages.first().widthTwips, pages.first().heightTwips);
-    try {
-        for (qsizetype i = 0; i < pages.size(); ++i) {
-            const Page& page = pages[i];
-            if (i > 0)
-                nextPage(page.widthTwips, page.heightTwips);
-            for (const Operation& op : page.operations) {
-                switch (op.kind) {
-                case Operation::Text:
-                    PainterPrinter::drawText(op.x1, op.y1, op.text, op.font, op.color,
-                                             op.transparent);
-                    break;
-                case Operation::Line:
-                    PainterPrinter::drawLine(op.x1, op.y1, op.x2, op.y2, op.color);
-                    break;
-                case Operation::Picture:
-                    PainterPrinter::drawPicture(op.picture, op.x1, op.y1, op.x2, op.y2);
-                    break;
-                case Operation::Painted:
-                    PainterPrinter::paintWith(op.x1, op.y1, op.x2, op.y2, op.paint);
-                    break;
-                }
-            }
-        }
-    } catch (...) {
-        PainterPrinter::discardJob();
-        throw;
+    if (!spool->flush())
+        throw RuntimeError(RuntimeError::DeviceIo);
+    sendToQueue(spool->fileName());
+}
+
+CupsJob::Options SystemPrinter::jobOptions(const QPageSize& paper) const {
+    CupsJob::Options options;
+    auto add = [&options](const QByteArray& name, const QByteArray& value) {
+        options.append(qMakePair(name, value));
+    };
+    const QStringList chosen = m_printer->printEngine()->property(CupsOptionsKey).toStringList();
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2) {
+        // The paper is the print style's, whatever the settings chose.
+        if (chosen[i] == u"media" || chosen[i] == u"PageSize" || chosen[i] == u"PageRegion")
+            continue;
+        add(chosen[i].toUtf8(), chosen[i + 1].toUtf8());
     }
-    PainterPrinter::finishJob();
+    if (m_printer->copyCount() > 1) {
+        add("copies", QByteArray::number(m_printer->copyCount()));
+        if (m_printer->collateCopies())
+            add("Collate", "True");
+    }
+    switch (m_printer->duplex()) {
+    case QPrinter::DuplexNone:
+        add("sides", "one-sided");
+        break;
+    case QPrinter::DuplexAuto:
+    case QPrinter::DuplexLongSide:
+        add("sides", "two-sided-long-edge");
+        break;
+    case QPrinter::DuplexShortSide:
+        add("sides", "two-sided-short-edge");
+        break;
+    }
+    if (m_printer->colorMode() == QPrinter::GrayScale)
+        add("print-color-mode", "monochrome");
+
+    // A standard paper goes by its name. A custom one by the PPD page size in
+    // whole points, as the document's pages have it: CUPS matches that to
+    // the queue's custom size, where a "media" of fractional points would be
+    // fitted onto the queue's default paper, moving the cards.
+    if (const StandardPaper* standard = StandardPaperFor(paper.size(QPageSize::Millimeter));
+        standard && paper.id() == standard->id) {
+        add("media", standard->media);
+    } else {
+        const QSize points = paper.sizePoints();
+        add("PageSize",
+            QStringLiteral("Custom.%1x%2").arg(points.width()).arg(points.height()).toUtf8());
+    }
+    return options;
+}
+
+void SystemPrinter::sendToQueue(const QString& pdfPath) {
+    const int kills = KillDocCount();
+    const QString queue = m_printer->printerName();
+    CupsJob job(queue, QStringLiteral("Quillo"), pdfPath, jobOptions(m_firstPaper));
+    m_requestId = job.requestId();
+    CupsJobStatus last;
+    const CupsVerdict verdict = job.follow(
+        [&](const CupsJobStatus& s) {
+            reportJobState(
+                QStringLiteral("ジョブ %1: %2").arg(job.requestId(), CupsJobStateText(s.jobState)));
+            return KillDocCount() == kills;
+        },
+        m_followMs, &last);
+    // Withdrawn by a KillDoc: a discarded job, not a failure.
+    if (verdict == CupsVerdict::Failed && KillDocCount() == kills)
+        throw RuntimeError(RuntimeError::DeviceIo, RuntimeError::describe(RuntimeError::DeviceIo),
+                           CupsFailureReason(queue, last));
 }
 
 QStringList SystemPrinterHost::deviceNames() const {
     QStringList names = QPrinterInfo::availablePrinterNames();
-    names.append(QStringLiteral("PDF"));
+    names.append(PdfPrinter::Name());
     return names;
 }
 
 std::unique_ptr<Printer> SystemPrinterHost::open(const QString& deviceName) const {
-    // "PDF" is the built-in printer, even if a system queue has that name.
-    if (deviceName == QLatin1String("PDF"))
-        return std::make_unique<PdfPrinter>();
     const QPrinterInfo info = QPrinterInfo::printerInfo(deviceName);
-    if (info.isNull())
-        return nullptr;
-    return std::make_unique<SystemPrinter>(info);
+    if (!info.isNull())
+        return std::make_unique<SystemPrinter>(info);
+    if (PdfPrinter::isBuiltInName(deviceName))
+        return std::make_unique<PdfPrinter>();
+    return nullptr;
 }

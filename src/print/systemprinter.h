@@ -1,25 +1,32 @@
 #pragma once
 
+#include "cupsjob.h"
 #include "painterprinter.h"
 
-#include <QList>
 #include <QPageLayout>
 #include <QSizeF>
 #include <memory>
 
+class QPdfWriter;
 class QPrinter;
 class QPrinterInfo;
+class QTemporaryFile;
+class SafeFile;
 
-// A printer of the system (CUPS) through QPrinter. The page is a custom size
-// in points; the unprintable margins and the resolution are the printer's.
-//
-// Qt cannot withdraw a print job once painting on a QPrinter has begun, so
-// the pages are collected and painted on the printer only by EndDoc: KillDoc
-// then sends nothing at all.
+// A printer of the system (CUPS). Its unprintable margins and resolution
+// are the queue's, as Qt reads them; the pages are painted into a PDF
+// document, which EndDoc hands to CUPS with the options chosen in the
+// printer settings and the sheet's paper (by its standard name where it has
+// one). EndDoc then follows the job until CUPS has taken it for printing: a
+// queue that rejects it or is stopped, or a job CUPS aborts or cancels, is
+// a failed print (RuntimeError 57 with CUPS's reason as the detail). A
+// KillDoc, before EndDoc or from the job watch while EndDoc follows the
+// job, leaves nothing queued.
 class SystemPrinter : public PainterPrinter {
 public:
     explicit SystemPrinter(const QPrinterInfo& info);
-    // A QPrinter the caller has set up (a file output, for instance).
+    // A QPrinter the caller has set up. One that writes a PDF file gets the
+    // document in that file instead of a queue.
     explicit SystemPrinter(std::unique_ptr<QPrinter> printer);
     ~SystemPrinter() override;
 
@@ -27,9 +34,20 @@ public:
     int PhysicalOffsetX() const override;
     int PhysicalOffsetY() const override;
     int PrintQuality() const override;
+    QString JobRequestId() const override { return m_requestId; }
 
     // The QPrinter itself, for the system's print set-up dialog.
     QPrinter& qprinter() { return *m_printer; }
+
+    // How long EndDoc follows a job that is neither printed nor refused; it
+    // then counts as accepted, waiting in its queue.
+    static constexpr int DefaultFollowMs = 30000;
+    void setFollowLimit(int milliseconds) { m_followMs = milliseconds; }
+
+    // The options a job on this queue is sent with: the printer settings'
+    // (copies, sides, colour, the queue's own options), and the paper of
+    // the document's first page.
+    CupsJob::Options jobOptions(const QPageSize& paper) const;
 
 protected:
     Margins marginsFor(double widthTwips, double heightTwips) const override;
@@ -38,54 +56,33 @@ protected:
 
     QPagedPaintDevice& openDocument() override;
     void preparePage(QPagedPaintDevice& device, double widthTwips, double heightTwips) override;
-    void closeDocument(bool) override {}
-
-    void beginJob() override;
-    void drawText(double xTwips, double yTwips, const QString& text, const PrinterFont& font,
-                  quint32 color, bool transparent) override;
-    void drawLine(double x1, double y1, double x2, double y2, quint32 color) override;
-    void drawPicture(const QImage& picture, double x, double y, double w, double h) override;
-    void paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
-                   const PaintRoutine& paint) override;
-    void startNewPage() override;
-    void finishJob() override;
-    void discardJob() override;
+    void closeDocument(bool keep) override;
 
 private:
-    struct Operation {
-        enum Kind { Text, Line, Picture, Painted } kind = Text;
-        // twips; a picture's x, y, width, height; a painting's origin and unit
-        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-        QString text;
-        PrinterFont font;
-        quint32 color = 0;
-        bool transparent = true;
-        QImage picture; // shares the caller's data and cache key
-        PaintRoutine paint;
-    };
-    struct Page {
-        double widthTwips = 0, heightTwips = 0;
-        QList<Operation> operations;
-    };
-
     // The printer's layout for a page of this size: Qt's custom size and the
     // printer's minimum margins for it.
     QPageLayout layoutFor(double widthTwips, double heightTwips) const;
-    // Tells the print system the job's paper (its first page's).
-    void nameJobPaper();
-    void replay();
+    bool printsToQueue() const;
+    void sendToQueue(const QString& pdfPath);
 
     std::unique_ptr<QPrinter> m_printer;
-    // Asked about page sizes, so the printer that paints is never changed
-    // in between.
+    // Asked about page sizes, so the printer itself is never changed.
     std::unique_ptr<QPrinter> m_probe;
     mutable QSizeF m_probedSize;
     mutable QPageLayout m_probedLayout;
-    QList<Page> m_pages;
-    bool m_jobPaperNamed = false;
+
+    std::unique_ptr<QTemporaryFile> m_spool; // the document for the queue
+    std::unique_ptr<SafeFile> m_file;        // or for the file
+    std::unique_ptr<QPdfWriter> m_writer;
+    QPageSize m_firstPaper;
+    bool m_firstPage = true;
+    QString m_requestId;
+    int m_followMs = DefaultFollowMs;
 };
 
-// The system's printers, then the built-in "PDF".
+// The system's printers, then the built-in PDF printer. A name that both a
+// queue and the built-in printer answer to ("PDF", as cards and settings of
+// earlier versions name the built-in one) is the queue's when it exists.
 class SystemPrinterHost : public PrinterHost {
 public:
     QStringList deviceNames() const override;

@@ -1,8 +1,10 @@
 // Sheets through a real CUPS server: the system printer on the private
 // server's queues "QuilloFile" (no unprintable area) and "QuilloMargins"
 // (5 mm on every side), each writing its jobs' PDF to
-// $PRIVATE_CUPS_OUT/<queue>.pdf. Run under ../shared/tools/with-private-cups;
-// without CUPS_SERVER the test is skipped (exit status 77).
+// $PRIVATE_CUPS_OUT/<queue>.pdf; and the jobs CUPS refuses, stops or
+// cancels, which must fail the print. Run under
+// ../shared/tools/with-private-cups; without CUPS_SERVER the test is skipped
+// (exit status 77).
 
 #include "layout/printergeometry.h"
 #include "pdfcheck.h"
@@ -12,12 +14,14 @@
 #include "testcontext.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QThread>
 #include <QtTest>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -60,6 +64,74 @@ bool waitForOutput(const QString& queue, const QString& path) {
     return false;
 }
 
+// Runs a CUPS command-line tool; its exit status.
+int cupsTool(const QString& program, const QStringList& args) {
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::ForwardedChannels);
+    tool.start(program, args);
+    return tool.waitForFinished(30000) ? tool.exitCode() : -1;
+}
+
+// The jobs of the queue that are not finished, as lpstat lists them.
+QString queuedJobs(const QString& queue) {
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
+    lpstat.waitForFinished(10000);
+    return QString::fromLocal8Bit(lpstat.readAllStandardOutput()).trimmed();
+}
+
+// Waits until the queue has a job waiting, up to 30 seconds.
+bool waitForQueuedJob(const QString& queue) {
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        if (!queuedJobs(queue).isEmpty())
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+// `quillo print CARD --printer QUEUE`, its stderr captured.
+struct PrintRun {
+    QProcess process;
+    explicit PrintRun(const QString& card, const QString& queue, const QString& tmp = {}) {
+        if (!tmp.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TMPDIR"), tmp);
+            process.setProcessEnvironment(env);
+        }
+        process.start(QStringLiteral(QUILLO_EXECUTABLE),
+                      {QStringLiteral("print"), card, QStringLiteral("--printer"), queue});
+    }
+    bool finish() { return process.waitForFinished(120000); }
+    QString errors() { return QString::fromLocal8Bit(process.readAllStandardError()); }
+};
+
+// A queue setting changed for one test and put back afterwards.
+class QueueChange {
+public:
+    QueueChange(const QString& program, const QStringList& args, QString undoProgram,
+                QStringList undoArgs)
+        : m_undo(std::move(undoProgram)), m_undoArgs(std::move(undoArgs)) {
+        m_done = cupsTool(program, args) == 0;
+    }
+    ~QueueChange() { cupsTool(m_undo, m_undoArgs); }
+    bool done() const { return m_done; }
+
+private:
+    QString m_undo;
+    QStringList m_undoArgs;
+    bool m_done = false;
+};
+
+// Jobs on QuilloFile are held until released, so that they wait in the queue.
+std::unique_ptr<QueueChange> holdJobs() {
+    return std::make_unique<QueueChange>(
+        QStringLiteral("lpadmin"),
+        QStringList{"-p", "QuilloFile", "-o", "job-hold-until-default=indefinite"},
+        QStringLiteral("lpadmin"), QStringList{"-p", "QuilloFile", "-R", "job-hold-until-default"});
+}
+
 } // namespace
 
 class TestCups : public QObject {
@@ -71,6 +143,11 @@ private slots:
     void offsets();
     void sheets_data();
     void sheets();
+    void refusedJobFails_data();
+    void refusedJobFails();
+    void jobCancelledWhileQueuedFails();
+    void interruptWithdrawsTheJob_data();
+    void interruptWithdrawsTheJob();
 
 private:
     QTemporaryDir m_dir;
@@ -122,21 +199,23 @@ void TestCups::sheets() {
                 : QStringList{QStringLiteral("--sheets"), QStringLiteral("2"),
                               QStringLiteral("--cut-marks"), QStringLiteral("--bottom-marks")};
     QProcess quillo;
-    quillo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     quillo.start(QStringLiteral(QUILLO_EXECUTABLE), args);
     QVERIFY(quillo.waitForFinished(120000));
-    QCOMPARE(quillo.exitCode(), 0);
+    const QString errors = QString::fromLocal8Bit(quillo.readAllStandardError());
+    QVERIFY2(quillo.exitCode() == 0, qPrintable(errors));
+    // As lp says it: the job's name in CUPS.
+    QVERIFY2(errors.contains(QStringLiteral("request id is %1-").arg(queue)), qPrintable(errors));
     QVERIFY2(waitForOutput(queue, output), qPrintable(output));
 
-    // The pages as SetupPrinterPaper set them on this queue.
+    // The pages are the A4 paper itself, however long a page the paper
+    // search tried (A4 is 595.28 × 841.89 points).
     const QueueGeometry g = geometryOf(queue);
+    QVERIFY(g.PrnPaperH > 297);
     const auto pages = pdfcheck::pageSizes(output).value_or(QList<QSizeF>{});
     QCOMPARE(pages.size(), positions ? 1 : 2);
     for (const QSizeF& page : pages) {
-        QVERIFY2(qAbs(page.width() - Printer::PageTwips(g.PrnPaperW) / 20) < 1,
-                 qPrintable(QString::number(page.width())));
-        QVERIFY2(qAbs(page.height() - Printer::PageTwips(g.PrnPaperH) / 20) < 1,
-                 qPrintable(QString::number(page.height())));
+        QVERIFY2(qAbs(page.width() - 595.28) < 0.5, qPrintable(QString::number(page.width())));
+        QVERIFY2(qAbs(page.height() - 841.89) < 0.5, qPrintable(QString::number(page.height())));
     }
 
     // The printer subtracts its unprintable area and the queue adds it back:
@@ -164,6 +243,83 @@ void TestCups::sheets() {
     QVERIFY(near(196, 286.8, blue));  // below the last row
     QVERIFY(near(12.8, 66, green));   // left of the first column
     QVERIFY(near(197.2, 231, green)); // right of the last column
+}
+
+void TestCups::refusedJobFails_data() {
+    QTest::addColumn<QString>("tool"); // makes QuilloMargins refuse
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("undo");
+    QTest::addColumn<QString>("reason"); // in what quillo says
+
+    QTest::newRow("rejecting jobs") << "cupsreject" << QStringList{"QuilloMargins"} << "cupsaccept"
+                                    << "QuilloMargins";
+    QTest::newRow("disabled, with a reason")
+        << "cupsdisable" << QStringList{"-r", "用紙切れ", "QuilloMargins"} << "cupsenable"
+        << "用紙切れ";
+    QTest::newRow("stopped") << "cupsdisable" << QStringList{"QuilloMargins"} << "cupsenable"
+                             << "QuilloMargins";
+}
+
+void TestCups::refusedJobFails() {
+    QFETCH(QString, tool);
+    QFETCH(QStringList, args);
+    QFETCH(QString, undo);
+    QFETCH(QString, reason);
+    const QueueChange change(tool, args, undo, {QStringLiteral("QuilloMargins")});
+    QVERIFY(change.done());
+    PrintRun run(m_dir.filePath(QStringLiteral("card.qcd")), QStringLiteral("QuilloMargins"));
+    QVERIFY(run.finish());
+    const QString errors = run.errors();
+    QVERIFY2(run.process.exitCode() == 1, qPrintable(errors));
+    // The program's error message, then CUPS's reason.
+    QVERIFY2(errors.contains(QStringLiteral("57")), qPrintable(errors));
+    QVERIFY2(errors.contains(reason), qPrintable(errors));
+    QVERIFY2(!errors.contains(QStringLiteral("request id")), qPrintable(errors));
+    // Nothing left waiting to print once the queue takes jobs again.
+    QCOMPARE(queuedJobs(QStringLiteral("QuilloMargins")), QString());
+}
+
+void TestCups::jobCancelledWhileQueuedFails() {
+    const auto hold = holdJobs();
+    QVERIFY(hold->done());
+    PrintRun run(m_dir.filePath(QStringLiteral("card.qcd")), QStringLiteral("QuilloFile"));
+    QVERIFY(waitForQueuedJob(QStringLiteral("QuilloFile")));
+    QCOMPARE(
+        cupsTool(QStringLiteral("cancel"), {QStringLiteral("-a"), QStringLiteral("QuilloFile")}),
+        0);
+    QVERIFY(run.finish());
+    const QString errors = run.errors();
+    QVERIFY2(run.process.exitCode() == 1, qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("取り消")), qPrintable(errors));
+}
+
+void TestCups::interruptWithdrawsTheJob_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("status");
+    QTest::newRow("SIGINT") << int(SIGINT) << 130;
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+}
+
+void TestCups::interruptWithdrawsTheJob() {
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    const auto hold = holdJobs();
+    QVERIFY(hold->done());
+    QTemporaryDir tmp;
+    PrintRun run(m_dir.filePath(QStringLiteral("card.qcd")), QStringLiteral("QuilloFile"),
+                 tmp.path());
+    QVERIFY(waitForQueuedJob(QStringLiteral("QuilloFile")));
+    ::kill(pid_t(run.process.processId()), signal);
+    QVERIFY(run.finish());
+    QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.process.exitCode(), status);
+    QCOMPARE(queuedJobs(QStringLiteral("QuilloFile")), QString());
+    // Its temporary folder and files are gone (Qt's own runtime folder, made
+    // where XDG_RUNTIME_DIR is unusable, is not the program's).
+    QStringList left =
+        QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    left.removeAll(QStringLiteral("runtime-root"));
+    QCOMPARE(left, QStringList{});
 }
 
 int main(int argc, char** argv) {

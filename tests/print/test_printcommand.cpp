@@ -90,6 +90,8 @@ void TestPrintCommand::exitStatus_data() {
     QTest::newRow("a card of 2000 mm") << QStringList{"card2000mm.qcd", "--pdf", "OUT"} << 1 << 0;
     QTest::newRow("unknown printer")
         << QStringList{"card.qcd", "--printer", "無いプリンタ"} << 1 << 0;
+    // The built-in printer's old name, where no queue has it: a file needs --pdf.
+    QTest::newRow("printer PDF") << QStringList{"card.qcd", "--printer", "PDF"} << 2 << 0;
     // Arguments.
     QTest::newRow("no card") << QStringList{"--pdf", "OUT"} << 2 << 0;
     QTest::newRow("both outputs") << QStringList{"card.qcd", "--pdf", "OUT", "--printer", "X"} << 2

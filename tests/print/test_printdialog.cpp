@@ -1,6 +1,7 @@
 // The print dialog driven through its controls on a recording and the PDF
 // printer, and the preview's picture of the sheet.
 
+#include "base/runtimeerror.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "print/preview.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -31,9 +33,9 @@ struct Fixture {
 
     // settings: "key=value key=value" in section "opt".
     explicit Fixture(const QString& settings = {}) {
-        *t.host = TestPrinterHost({QStringLiteral("Recorder"), QStringLiteral("PDF")},
+        *t.host = TestPrinterHost({QStringLiteral("Recorder"), QStringLiteral("PDFファイル")},
                                   [](const QString& name) -> std::unique_ptr<Printer> {
-                                      if (name == u"PDF")
+                                      if (name == u"PDFファイル")
                                           return std::make_unique<PdfPrinter>();
                                       return std::make_unique<RecordingPrinter>(name);
                                   });
@@ -89,6 +91,11 @@ private slots:
     void previewShowsCards_data();
     void previewShowsCards();
     void previewButtonOpensAtHalfArea();
+    void sheetCountTakenOnLeaving_data();
+    void sheetCountTakenOnLeaving();
+    void failedPrintKeepsTheDialog();
+    void progressUnderTheStatus();
+    void closeWhileThePrintSystemTakesTheJob();
 };
 
 void TestPrintDialog::loadsItsSettings_data() {
@@ -122,7 +129,7 @@ void TestPrintDialog::loadsItsSettings() {
     QCOMPARE(f.form->Label1->text(), QStringLiteral("600 dpi"));
     // Choosing a printer makes it the one in use.
     f.choosePdf();
-    QCOMPARE(f.t.m->printer().DeviceName(), QStringLiteral("PDF"));
+    QCOMPARE(f.t.m->printer().DeviceName(), QStringLiteral("PDFファイル"));
     QCOMPARE(f.form->Label1->text(), QStringLiteral("1200 dpi"));
 }
 
@@ -311,6 +318,92 @@ void TestPrintDialog::previewButtonOpensAtHalfArea() {
     QVERIFY(!f.closed());
     QVERIFY(f.form->Command2->isEnabled());
     QVERIFY(f.form->Label2->text().isEmpty());
+}
+
+void TestPrintDialog::sheetCountTakenOnLeaving_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("sheets");
+    QTest::newRow("7") << "7" << 7;
+    QTest::newRow("0 keeps the count") << "0" << 1;
+    QTest::newRow("1001 keeps the count") << "1001" << 1;
+    QTest::newRow("letters keep the count") << "ab" << 1;
+}
+
+void TestPrintDialog::sheetCountTakenOnLeaving() {
+    QFETCH(QString, typed);
+    QFETCH(int, sheets);
+    Fixture f;
+    QApplication::setActiveWindow(f.form);
+    f.form->Text1->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return f.form->Text1->hasFocus(); }));
+    f.form->Text1->clear();
+    QTest::keyClicks(f.form->Text1, typed);
+    QTest::keyClick(f.form->Text1, Qt::Key_Return);
+    QTest::keyClick(f.form->Text1, Qt::Key_Enter);
+    // Enter is swallowed: nothing taken, the field still holds what was typed.
+    QCOMPARE(f.form->Mais, 1);
+    QCOMPARE(f.form->Text1->text(), typed);
+    f.form->Command1->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return !f.form->Text1->hasFocus(); }));
+    QCOMPARE(f.form->Mais, sheets);
+    QCOMPARE(f.form->Text1->text(), QString::number(sheets));
+}
+
+void TestPrintDialog::failedPrintKeepsTheDialog() {
+    Fixture f;
+    RecordingPrinter* p = f.recorder();
+    p->failOn = QStringLiteral("EndDoc");
+    p->failDetail = QStringLiteral("Destination \"Recorder\" is not accepting jobs.");
+    f.form->Command2->click();
+
+    // The standard printer error message, the print system's reason beside it.
+    QCOMPARE(f.t.ui.texts(), QStringList{RuntimeError(57).message()});
+    QCOMPARE(f.t.ui.messages.first().detail, p->failDetail);
+    QVERIFY(!f.closed());
+    QCOMPARE(f.form->IjF, 0);
+    QVERIFY(f.form->Label2->text().isEmpty());
+    for (QWidget* w : f.jobControls())
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+    QVERIFY(p->documents.isEmpty());
+}
+
+void TestPrintDialog::progressUnderTheStatus() {
+    Fixture f;
+    RecordingPrinter* p = f.recorder();
+    p->jobStates = {QStringLiteral("ジョブ R-1: 処理中")};
+    f.form->optPKBN[2]->setChecked(true); // the background print runs no events of its own
+    f.form->Mais = 2;
+    QStringList statuses, progress;
+    f.t.ui.onProcessEvents = [&] {
+        statuses << f.form->Label2->text();
+        progress << f.form->prgJob->text();
+    };
+    f.form->Command2->click();
+
+    QVERIFY(f.closed());
+    QCOMPARE(p->documents.size(), 1);
+    QCOMPARE(statuses.size(), 3); // after each sheet, and once from the print system
+    for (const QString& status : statuses)
+        QCOMPARE(status, QStringLiteral("データ転送中．．．"));
+    QCOMPARE(progress, (QStringList{"1／2枚", "2／2枚", "2／2枚　ジョブ R-1: 処理中"}));
+}
+
+void TestPrintDialog::closeWhileThePrintSystemTakesTheJob() {
+    Fixture f;
+    RecordingPrinter* p = f.recorder();
+    p->jobStates = {QStringLiteral("待機中"), QStringLiteral("処理中")};
+    f.form->optPKBN[2]->setChecked(true);
+    f.t.ui.onProcessEvents = [&] {
+        if (f.form->prgJob->text().contains(QStringLiteral("待機中")) &&
+            f.form->Command1->isEnabled())
+            f.form->Command1->click();
+    };
+    f.form->Command2->click();
+
+    QVERIFY(f.closed());
+    QVERIFY(p->documents.isEmpty());
+    QCOMPARE(p->discardedDocuments, 1);
+    QVERIFY(f.t.ui.messages.isEmpty());
 }
 
 QTEST_MAIN(TestPrintDialog)

@@ -117,6 +117,8 @@ void TestPrinterPaper::heightSearch() {
     QCOMPARE(double(p.ScaleWidth()), env.m.card.PrnScaleW);
     QCOMPARE(double(p.ScaleHeight()), env.m.card.PrnScaleH);
     QVERIFY(env.ui.messages.isEmpty());
+    // What comes out is the paper itself, not the page the search tried.
+    QCOMPARE(p.Sheet(), QSizeF(paperWidth, paperHeight));
 }
 
 void TestPrinterPaper::pageTwipsRoundHalfToEven_data() {

@@ -31,15 +31,23 @@ private slots:
     void pagesFollowTheSizeAtTheirStart_data();
     void pagesFollowTheSizeAtTheirStart();
     void killDocSendsNothing();
+    void sheetIsThePaper_data();
+    void sheetIsThePaper();
 };
 
 void TestSystemPrinter::hostListsPdfLast() {
     SystemPrinterHost host;
     const QStringList names = host.deviceNames();
-    QCOMPARE(names.last(), QStringLiteral("PDF"));
+    QCOMPARE(names.last(), QStringLiteral("PDFファイル"));
     QCOMPARE(names.mid(0, names.size() - 1), QPrinterInfo::availablePrinterNames());
-    auto pdf = host.open(QStringLiteral("PDF"));
+    auto pdf = host.open(QStringLiteral("PDFファイル"));
     QVERIFY(dynamic_cast<PdfPrinter*>(pdf.get()));
+    // The name earlier versions gave it reaches it where no queue has that name.
+    auto old = host.open(QStringLiteral("PDF"));
+    if (names.contains(QStringLiteral("PDF")))
+        QVERIFY(dynamic_cast<SystemPrinter*>(old.get()));
+    else
+        QVERIFY(dynamic_cast<PdfPrinter*>(old.get()));
     QVERIFY(!host.open(QStringLiteral("no such printer ／ 無い")));
     for (const QString& name : names.mid(0, names.size() - 1)) {
         auto printer = host.open(name);
@@ -113,6 +121,49 @@ void TestSystemPrinter::killDocSendsNothing() {
     p->Print(QStringLiteral("y"));
     p->EndDoc();
     QVERIFY(QFileInfo(path).size() > 0);
+}
+
+void TestSystemPrinter::sheetIsThePaper_data() {
+    QTest::addColumn<QSizeF>("sheetMm");
+    QTest::addColumn<QSizeF>("pagePoints"); // what the document's pages are
+    // A4 is 595.28 × 841.89 points, the postcard 283.46 × 419.53.
+    QTest::newRow("A4") << QSizeF(210, 297) << QSizeF(595.28, 841.89);
+    QTest::newRow("the print style's postcard, as the standard one")
+        << QSizeF(100, 147) << QSizeF(283.46, 419.53);
+    QTest::newRow("custom") << QSizeF(120, 200) << QSizeF(340.16, 566.93);
+}
+
+void TestSystemPrinter::sheetIsThePaper() {
+    QFETCH(QSizeF, sheetMm);
+    QFETCH(QSizeF, pagePoints);
+    if (!pdfcheck::available())
+        QSKIP("poppler-utils are not installed");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("system.pdf"));
+    auto p = fileBackedPrinter(path);
+    p->setScaleMode(Printer::ScaleMillimetres);
+    // The page measured 3 mm longer than the sheet, as a paper search leaves it.
+    p->setWidth(Printer::PageTwips(sheetMm.width()));
+    p->setHeight(Printer::PageTwips(sheetMm.height() + 3));
+    p->setSheet(sheetMm);
+    p->ForeColor = 0x0000FF;
+    p->Line(10, 20, 50, 20);
+    p->EndDoc();
+
+    // Qt writes a page in whole points.
+    const QList<QSizeF> pages = pdfcheck::pageSizes(path).value_or(QList<QSizeF>{});
+    QCOMPARE(pages.size(), 1);
+    QVERIFY2(qAbs(pages[0].width() - pagePoints.width()) < 1,
+             qPrintable(QString::number(pages[0].width())));
+    QVERIFY2(qAbs(pages[0].height() - pagePoints.height()) < 1,
+             qPrintable(QString::number(pages[0].height())));
+    // The line is still 20 mm down from the top edge.
+    const QImage page = pdfcheck::renderPage(path, 1, 100);
+    const QPoint at(int(30 / 25.4 * 100), int(20 / 25.4 * 100));
+    bool red = false;
+    for (int dy = -1; dy <= 1; ++dy)
+        red = red || page.pixel(at + QPoint(0, dy)) == qRgb(255, 0, 0);
+    QVERIFY(red);
 }
 
 QTEST_MAIN(TestSystemPrinter)
