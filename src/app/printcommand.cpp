@@ -141,7 +141,9 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
     // As the open command does in the window.
     if (!OpenCardFile(m, o.card))
         return 1;
-    const bool pictureUsable = LoadCardPicture(m);
+    // The text print and the position print never show the picture: it is
+    // neither decoded nor recoloured for them, and never missing from them.
+    const bool pictureUsable = !KindPrintsPicture(o.kind) || LoadCardPicture(m);
     m.view().redrawCard();
 
     if (!PreparePrinter(m))

@@ -29,6 +29,7 @@ void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
         throw RuntimeError(RuntimeError::DeviceIo);
     }
     m_device = &device;
+    m_shaped.clear();
     // Pictures go to the page as they are: JPEG would blur the text of a
     // rendered card.
     m_painter.setRenderHint(QPainter::LosslessImageRendering);
@@ -36,12 +37,19 @@ void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
 
 void PainterPrinter::drawText(double xTwips, double yTwips, const QString& text,
                               const PrinterFont& font, quint32 color, bool transparent) {
-    m_painter.setFont(toQFont(font));
     m_painter.setPen(ColorFromRgb(color));
-    m_painter.setBackgroundMode(transparent ? Qt::TransparentMode : Qt::OpaqueMode);
-    m_painter.setBackground(Qt::white);
     // (x, y) is the top-left corner of the text; QPainter wants the baseline.
-    m_painter.drawText(QPointF(toPixels(xTwips), toPixels(yTwips + ascentTwips(font))), text);
+    const QPointF baseline(toPixels(xTwips), toPixels(yTwips + ascentTwips(font)));
+    if (transparent) {
+        // Each line is shaped once a job and its glyphs drawn at every card.
+        m_shaped.line(text, toQFont(font), m_device).draw(m_painter, baseline);
+        return;
+    }
+    m_painter.setFont(toQFont(font));
+    m_painter.setBackgroundMode(Qt::OpaqueMode);
+    m_painter.setBackground(Qt::white);
+    m_painter.drawText(baseline, text);
+    m_painter.setBackgroundMode(Qt::TransparentMode);
 }
 
 void PainterPrinter::drawLine(double x1, double y1, double x2, double y2, quint32 color) {
@@ -80,6 +88,7 @@ void PainterPrinter::nextPage(double widthTwips, double heightTwips) {
 
 void PainterPrinter::finishJob() {
     m_device = nullptr;
+    m_shaped.clear();
     const bool ended = m_painter.end();
     closeDocument(ended);
     if (!ended)
@@ -89,6 +98,7 @@ void PainterPrinter::finishJob() {
 void PainterPrinter::discardJob() {
     abortDocument();
     m_device = nullptr;
+    m_shaped.clear();
     if (m_painter.isActive())
         m_painter.end();
     closeDocument(false);

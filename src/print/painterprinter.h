@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/printer.h"
+#include "base/shapedtext.h"
 
 #include <QPainter>
 
@@ -48,5 +49,7 @@ private:
     double toPixels(double twips) const;
 
     QPainter m_painter;
+    // The lines of the job: a sheet prints the same lines at every card.
+    ShapedTextCache m_shaped;
     QPagedPaintDevice* m_device = nullptr;
 };

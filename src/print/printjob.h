@@ -13,6 +13,12 @@ enum class PrintKind {
     Positions = 3,  // one sheet of cut marks only
 };
 
+// Whether the kind puts the card's picture on paper: only these need it
+// decoded and recoloured.
+constexpr bool KindPrintsPicture(PrintKind kind) {
+    return kind == PrintKind::Standard || kind == PrintKind::Background;
+}
+
 // Runs the print routine of the kind; call it after PreparePrinter returned
 // true. The standard print renders the card once, at the render scale
 // ImgScale, and paints that image at every position. Rendering lets events

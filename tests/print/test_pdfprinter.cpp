@@ -45,6 +45,8 @@ private slots:
     void fullDiskFailsAndKeepsTheOlderFile();
     void drawsWhereAndHowAsked();
     void samePictureIsStoredOnce();
+    void sameTextInAnotherFont_data();
+    void sameTextInAnotherFont();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -206,6 +208,59 @@ void TestPdfPrinter::drawsWhereAndHowAsked() {
     QVERIFY(inkTop >= pixelAt(0, 40).y());
     QVERIFY(inkTop <= pixelAt(0, 42).y());
     QVERIFY(pdfcheck::text(path).contains(QStringLiteral("名刺印刷")));
+}
+
+// The same text printed again in a larger or underlined font is drawn in
+// that font, not as it was shaped the first time.
+void TestPdfPrinter::sameTextInAnotherFont_data() {
+    QTest::addColumn<double>("size");
+    QTest::addColumn<bool>("underline");
+    QTest::addColumn<double>("heightRatio"); // second ink height over the first
+    QTest::newRow("same font") << 14.0 << false << 1.0;
+    QTest::newRow("twice the size") << 28.0 << false << 2.0;
+    QTest::newRow("underlined") << 14.0 << true << 1.15;
+}
+
+void TestPdfPrinter::sameTextInAnotherFont() {
+    QFETCH(double, size);
+    QFETCH(bool, underline);
+    QFETCH(double, heightRatio);
+    if (!pdfcheck::available())
+        QSKIP("poppler-utils are not installed");
+    const QString path = m_dir->filePath(QStringLiteral("fonts.pdf"));
+    PdfPrinter p;
+    p.setOutputFile(path);
+    p.setWidth(Printer::PageTwips(100));
+    p.setHeight(Printer::PageTwips(80));
+    p.setScaleMode(Printer::ScaleMillimetres);
+    p.Font.Name = QStringLiteral("IPAGothic");
+    p.Font.Size = 14;
+    p.CurrentX = 10;
+    p.CurrentY = 5;
+    p.Print(QStringLiteral("一二三"));
+    p.Font.Size = size;
+    p.Font.Underline = underline;
+    p.CurrentX = 10;
+    p.CurrentY = 40;
+    p.Print(QStringLiteral("一二三"));
+    p.EndDoc();
+    const QImage page = pdfcheck::renderPage(path, 1, RenderDpi);
+    // The rows with ink between two heights (in mm).
+    auto inkHeight = [&](double top, double bottom) {
+        int first = -1, last = -1;
+        for (int y = pixelAt(0, top).y(); y < pixelAt(0, bottom).y(); ++y)
+            for (int x = pixelAt(5, 0).x(); x < pixelAt(95, 0).x(); ++x)
+                if (qGray(page.pixel(x, y)) < 128) {
+                    first = first < 0 ? y : first;
+                    last = y;
+                    break;
+                }
+        return double(last - first + 1);
+    };
+    const double ratio = inkHeight(40, 75) / inkHeight(5, 35);
+    QVERIFY2(ratio >= heightRatio * 0.9 && ratio <= heightRatio * 1.6 * (underline ? 1 : 0.75),
+             qPrintable(QString::number(ratio)));
+    QCOMPARE(pdfcheck::text(path).count(QStringLiteral("一二三")), 2);
 }
 
 void TestPdfPrinter::samePictureIsStoredOnce() {

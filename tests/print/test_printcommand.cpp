@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+#include <unistd.h>
+
 class TestPrintCommand : public QObject {
     Q_OBJECT
 
@@ -17,6 +20,8 @@ private slots:
     void exitStatus_data();
     void exitStatus();
     void linesPlacedAsInTheWindow();
+    void pictureOnlyWhenPrinted_data();
+    void pictureOnlyWhenPrinted();
 
 private:
     QTemporaryDir m_dir;
@@ -74,8 +79,8 @@ void TestPrintCommand::exitStatus_data() {
     QTest::newRow("positions") << QStringList{"card.qcd", "--positions", "--pdf", "OUT"} << 0 << 1;
     // Printed without the picture the card names: the distinct status.
     QTest::newRow("picture missing") << QStringList{"gone.qcd", "--pdf", "OUT"} << 3 << 1;
-    QTest::newRow("picture cut short, text")
-        << QStringList{"half.qcd", "--pdf", "OUT", "--kind", "text"} << 3 << 1;
+    // The text print never shows the picture (pictureOnlyWhenPrinted).
+    QTest::newRow("picture cut short") << QStringList{"half.qcd", "--pdf", "OUT"} << 3 << 1;
     // Refusals of the printer and the job.
     QTest::newRow("no print style") << QStringList{"nostyle.qcd", "--pdf", "OUT"} << 1 << 0;
     QTest::newRow("background without a picture")
@@ -161,6 +166,41 @@ void TestPrintCommand::linesPlacedAsInTheWindow() {
     }
     QVERIFY(!pages[0].isNull());
     QCOMPARE(pages[0], pages[1]);
+}
+
+// A card whose picture file is gone: only the kinds that print the picture
+// look for it (and say that it is missing).
+void TestPrintCommand::pictureOnlyWhenPrinted_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("looked");
+    QTest::newRow("text") << "text" << 0 << false;
+    QTest::newRow("positions") << "" << 0 << false;
+    QTest::newRow("standard") << "standard" << 3 << true;
+    QTest::newRow("background") << "background" << 1 << true;
+}
+
+void TestPrintCommand::pictureOnlyWhenPrinted() {
+    QFETCH(QString, kind);
+    QFETCH(int, status);
+    QFETCH(bool, looked);
+    QStringList args{m_dir.filePath("gone.qcd"), "--pdf", m_dir.filePath("gone.pdf")};
+    args << (kind.isEmpty() ? QStringList{"--positions"} : QStringList{"--kind", kind});
+    // What the command says goes to the standard error: into a file here.
+    QFile said(m_dir.filePath("stderr.txt"));
+    QVERIFY(said.open(QIODevice::ReadWrite | QIODevice::Truncate));
+    std::fflush(stderr);
+    const int saved = dup(2);
+    dup2(said.handle(), 2);
+    PdfOnlyPrinterHost printers;
+    const int result = RunCommandLine(QStringList{QStringLiteral("print")} + args, printers);
+    std::fflush(stderr);
+    dup2(saved, 2);
+    ::close(saved);
+    QCOMPARE(result, status);
+    said.seek(0);
+    QCOMPARE(QString::fromLocal8Bit(said.readAll()).contains("画像ファイルが見つかりません"),
+             looked);
 }
 
 QTEST_MAIN(TestPrintCommand)

@@ -1,0 +1,36 @@
+#include "shapedtext.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTextLayout>
+
+ShapedText::ShapedText(const QString& text, const QFont& font, QPaintDevice* device) {
+    // The font as the device measures it: glyph advances follow the device's
+    // resolution, as they do when the painter shapes the text itself.
+    QTextLayout layout(text, device ? QFont(font, device) : font, device);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    m_ascent = line.ascent();
+    m_runs = layout.glyphRuns();
+}
+
+void ShapedText::draw(QPainter& painter, QPointF origin) const {
+    // The runs lie with their baseline at the line's ascent.
+    const QPointF at = origin - QPointF(0, m_ascent);
+    for (const QGlyphRun& run : m_runs)
+        painter.drawGlyphRun(at, run);
+}
+
+const ShapedText& ShapedTextCache::line(const QString& text, const QFont& font,
+                                        QPaintDevice* device) {
+    const int dpi = device ? device->logicalDpiY() : 0;
+    const QString key =
+        font.key() + QLatin1Char('/') + QString::number(dpi) + QLatin1Char('/') + text;
+    auto it = m_lines.find(key);
+    if (it == m_lines.end())
+        it = m_lines.insert(key, ShapedText(text, font, device));
+    return *it;
+}
