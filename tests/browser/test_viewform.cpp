@@ -25,6 +25,7 @@ private slots:
     void thumbnails_data();
     void thumbnails();
     void pagesOfThirteen();
+    void pagesOfTwelve();
     void patterns_data();
     void patterns();
     void storedSettings_data();
@@ -101,6 +102,7 @@ void TestViewForm::thumbnails_data() {
     QTest::newRow("text") << "text" << QSize(0, 0);
     QTest::newRow("JPEG cut short") << "cut jpg" << QSize(0, 0);
     QTest::newRow("BMP cut short") << "cut bmp" << QSize(0, 0);
+    QTest::newRow("whole BMP, scaled to fit") << "bmp" << QSize(128, 96);
 }
 
 void TestViewForm::thumbnails() {
@@ -122,6 +124,8 @@ void TestViewForm::thumbnails() {
         writeBytes(path, encoded(QSize(400, 300), "jpg").chopped(200));
     else if (kind == "cut bmp")
         writeBytes(path, encoded(QSize(400, 300), "bmp").chopped(1200));
+    else if (kind == "bmp")
+        writeBytes(path, encoded(QSize(400, 300), "bmp"));
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(ReadThumbnail(path, QSize(128, 96)).size(), size);
@@ -157,6 +161,19 @@ void TestViewForm::pagesOfThirteen() {
     QCOMPARE(form->PI, 4);
     QVERIFY(!form->LabelPicNm[0]->font().bold());
     QVERIFY(form->LabelPicNm[4]->font().bold());
+    form->close();
+}
+
+// 12 files fill exactly two pages: there is no third, empty one.
+void TestViewForm::pagesOfTwelve() {
+    Fixture f;
+    QVERIFY(QFile::remove(f.pics + "/y.jpg"));
+    QPointer<ViewForm> form = f.open();
+    QCOMPARE(form->FileCnt, 12);
+    QCOMPARE(form->VwPg, 1);
+    QCOMPARE(form->VScroll1->maximum(), 1);
+    form->VScroll1->setValue(1);
+    QCOMPARE(form->LabelPicNm[5]->text(), QStringLiteral("12 : a12.bmp"));
     form->close();
 }
 

@@ -16,6 +16,8 @@
 class TestCardFile : public QObject {
     Q_OBJECT
 private slots:
+    void newCardLines_data();
+    void newCardLines();
     void roundTripEveryField();
     void newCardFileText();
     void readFormat20();
@@ -592,6 +594,48 @@ void TestCardFile::directionOutOfRangeReadAsDefault() {
     QCOMPARE(WriteCardFile(path, card), 0);
     QVERIFY(OpenCardFile(*t.m, path));
     QCOMPARE(int(t.m->card.TextItems[4].KageHoukou), read);
+}
+
+// The twelve lines of a new card: the roles' positions and sizes.
+void TestCardFile::newCardLines_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<double>("left");
+    QTest::addColumn<double>("top");
+    QTest::addColumn<float>("size");
+    QTest::newRow("name") << 0 << "名前" << 27.0 << 22.0 << 18.0f;
+    QTest::newRow("company") << 1 << "会社・団体" << 3.0 << 4.0 << 12.0f;
+    QTest::newRow("department") << 2 << "部課" << 16.0 << 16.0 << 10.0f;
+    QTest::newRow("position") << 3 << "役職" << 16.0 << 22.0 << 10.0f;
+    QTest::newRow("address") << 4 << "住所" << 26.0 << 40.0 << 10.0f;
+    QTest::newRow("telephone") << 5 << "電話番号" << 26.0 << 45.0 << 10.0f;
+    QTest::newRow("fax") << 6 << "FAX" << 26.0 << 48.0 << 10.0f;
+    QTest::newRow("mobile") << 7 << "携帯電話" << 60.0 << 45.0 << 10.0f;
+    QTest::newRow("pager") << 8 << "ﾎﾟｹﾍﾞﾙ" << 60.0 << 48.0 << 10.0f;
+    QTest::newRow("e-mail") << 9 << "E-Mail" << 26.0 << 51.0 << 10.0f;
+    QTest::newRow("other 1") << 10 << "その他1" << 0.0 << 0.0 << 12.0f;
+    QTest::newRow("other 2") << 11 << "その他2" << 0.0 << 0.0 << 12.0f;
+}
+
+void TestCardFile::newCardLines() {
+    QFETCH(int, line);
+    QFETCH(QString, caption);
+    QFETCH(double, left);
+    QFETCH(double, top);
+    QFETCH(float, size);
+    Card card;
+    card.TextItems[line].Text = QStringLiteral("x");
+    card.TextItems[line].KageHoukou = 0;
+    ResetLines(card, QStringLiteral("IPAGothic"));
+    const TextItem& t = card.TextItems[line];
+    QCOMPARE(TabCaption(line), caption);
+    QCOMPARE(t.Left, left);
+    QCOMPARE(t.Top, top);
+    QCOMPARE(t.FontSize, size);
+    QVERIFY(t.Text.isEmpty());
+    QCOMPARE(t.FontName, QStringLiteral("IPAGothic"));
+    QCOMPARE(t.KageHoukou, std::int16_t(3));
+    QCOMPARE(t.KageTakasa, 0.5);
 }
 
 QTEST_GUILESS_MAIN(TestCardFile)

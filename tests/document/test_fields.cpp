@@ -10,6 +10,8 @@
 class TestFields : public QObject {
     Q_OBJECT
 private slots:
+    void wholeNumbersRoundHalfToEven_data();
+    void wholeNumbersRoundHalfToEven();
     void formatNumber_data();
     void formatNumber();
     void readsAcrossLineBreaks();
@@ -263,6 +265,30 @@ void TestFields::cp932Unencodable() {
     QCOMPARE(bad, QStringLiteral("😀"));
     QCOMPARE(Cp932::firstUnencodable(QStringLiteral("名刺€")), QStringLiteral("€"));
     QVERIFY(Cp932::firstUnencodable(QStringLiteral("名刺㈱")).isEmpty());
+}
+
+// A whole-number field holding a fraction is rounded, halves to the even
+// neighbour.
+void TestFields::wholeNumbersRoundHalfToEven_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");
+    QTest::newRow(".5") << ".5" << 0;
+    QTest::newRow("1.5") << "1.5" << 2;
+    QTest::newRow("2.5") << "2.5" << 2;
+    QTest::newRow("3.5") << "3.5" << 4;
+    QTest::newRow("-2.5") << "-2.5" << -2;
+    QTest::newRow("-3.5") << "-3.5" << -4;
+    QTest::newRow("2.51") << "2.51" << 3;
+    QTest::newRow("2.49") << "2.49" << 2;
+}
+
+void TestFields::wholeNumbersRoundHalfToEven() {
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    FieldReader integers(text);
+    QCOMPARE(int(integers.readInteger()), expected);
+    FieldReader longs(text);
+    QCOMPARE(int(longs.readLong()), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFields)

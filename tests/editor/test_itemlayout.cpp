@@ -268,13 +268,28 @@ bool isBlue(QRgb c) {
 } // namespace
 
 void TestItemLayout::renderShadowLiesInItsDirection_data() {
+    // The eight 3D directions as the direction list names them, with the
+    // unit steps (x right, y down) of each.
     QTest::addColumn<int>("direction");
-    for (int d = 0; d < 8; ++d)
-        QTest::newRow(qPrintable(QString::number(d))) << d;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("dy");
+    QTest::newRow("up") << 0 << " 上 " << 0 << -1;
+    QTest::newRow("up right") << 1 << "右上" << 1 << -1;
+    QTest::newRow("right") << 2 << " 右 " << 1 << 0;
+    QTest::newRow("down right") << 3 << "右下" << 1 << 1;
+    QTest::newRow("down") << 4 << " 下 " << 0 << 1;
+    QTest::newRow("down left") << 5 << "左下" << -1 << 1;
+    QTest::newRow("left") << 6 << " 左 " << -1 << 0;
+    QTest::newRow("up left") << 7 << "左上" << -1 << -1;
 }
 
 void TestItemLayout::renderShadowLiesInItsDirection() {
     QFETCH(int, direction);
+    QFETCH(QString, name);
+    QFETCH(int, dx);
+    QFETCH(int, dy);
+    QCOMPARE(HoukouName[direction], name);
     TestContext t;
     t.m->app.ImgScale = 4;
     TextItem& line = t.m->card.TextItems[0];
@@ -294,8 +309,6 @@ void TestItemLayout::renderShadowLiesInItsDirection() {
     QVERIFY(!text.isEmpty());
     QVERIFY(!shadow.isEmpty());
     const QPoint shift = shadow.center() - text.center();
-    const int dx = KageDX[direction];
-    const int dy = KageDY[direction];
     QCOMPARE(shift.x() > 3 ? 1 : shift.x() < -3 ? -1 : 0, dx);
     QCOMPARE(shift.y() > 3 ? 1 : shift.y() < -3 ? -1 : 0, dy);
     // The shadow is beneath: the text covers the overlap.

@@ -27,6 +27,9 @@ private slots:
     void fontSizeSpinLimits();
     void takasaSpinLimits();
     void takasaTypedPastTen();
+    void positionSpins_data();
+    void positionSpins();
+    void takasaStepsDownToZero();
     void textKeystrokesRedrawOneLine();
     void textKeepsQuotesAndBreaksOut();
     void enablingByTab();
@@ -175,6 +178,48 @@ void TestLineEditing::takasaTypedPastTen() {
     QCOMPARE(f.item(0).KageTakasa, 2.5);
     QCOMPARE(f.line(0)->txt_Takasa->text(), QStringLiteral("2.57")); // not rewritten
     QCOMPARE(f.t.ui.beeps, 0);
+}
+
+// The position spins step by 0.1 mm: left and up subtract, right and down add.
+void TestLineEditing::positionSpins_data() {
+    QTest::addColumn<bool>("isX");
+    QTest::addColumn<bool>("upOrLeft");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("X left") << true << true << 29.9;
+    QTest::newRow("X right") << true << false << 30.1;
+    QTest::newRow("Y up") << false << true << 19.9;
+    QTest::newRow("Y down") << false << false << 20.1;
+}
+
+void TestLineEditing::positionSpins() {
+    QFETCH(bool, isX);
+    QFETCH(bool, upOrLeft);
+    QFETCH(double, expected);
+    Fixture f;
+    f.item(0).Left = 30;
+    f.item(0).Top = 20;
+    QScrollBar* spin = isX ? f.line(0)->HScroll1 : f.line(0)->VScroll3;
+    f.spin(spin, upOrLeft);
+    QVERIFY(qFuzzyCompare(isX ? f.item(0).Left : f.item(0).Top, expected));
+    QCOMPARE(isX ? f.item(0).Top : f.item(0).Left, isX ? 20.0 : 30.0);
+    QCOMPARE((isX ? f.line(0)->TextX : f.line(0)->TextY)->text(), FormatPosition(expected));
+    QCOMPARE(spin->value(), 1);
+    QCOMPARE(f.t.ui.beeps, 0);
+    QCOMPARE(f.t.m->ChangedFlg, 1);
+}
+
+// 0.1 stepped down reaches 0 without a beep; the next step down beeps.
+void TestLineEditing::takasaStepsDownToZero() {
+    Fixture f;
+    f.tick(f.line(0)->chk_Kage);
+    f.item(0).KageTakasa = 0.1;
+    f.spin(f.line(0)->VSc_Takasa, false);
+    QCOMPARE(f.item(0).KageTakasa, 0.0);
+    QCOMPARE(f.t.ui.beeps, 0);
+    QCOMPARE(f.line(0)->txt_Takasa->text(), QStringLiteral("0.0"));
+    f.spin(f.line(0)->VSc_Takasa, false);
+    QCOMPARE(f.item(0).KageTakasa, 0.0);
+    QCOMPARE(f.t.ui.beeps, 1);
 }
 
 void TestLineEditing::textKeystrokesRedrawOneLine() {

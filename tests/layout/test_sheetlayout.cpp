@@ -51,6 +51,8 @@ class TestSheetLayout : public QObject {
     Q_OBJECT
 
 private slots:
+    void diagramCards_data();
+    void diagramCards();
     void countStepAtTheEdgeOfItsRange();
     void limits_data();
     void limits();
@@ -291,6 +293,41 @@ void TestSheetLayout::countStepAtTheEdgeOfItsRange() {
     w.MaisuY = -32768;
     QVERIFY(w.StepValue(*t.m, SheetField::MaisuY, false));
     QCOMPARE(w.MaisuY, std::int16_t(1));
+}
+
+// The diagram's cards in millimetres from the printable corner: the sheet
+// position less the unprintable area, at most IMGIdxMax + 1 cards.
+void TestSheetLayout::diagramCards_data() {
+    QTest::addColumn<double>("isfkY");
+    QTest::addColumn<double>("isfkX");
+    QTest::addColumn<QList<QRectF>>("first"); // the first two and the last card
+    QTest::newRow("no unprintable area")
+        << 0.0 << 0.0 << QList<QRectF>{{14, 11, 91, 55}, {105, 11, 91, 55}, {105, 231, 91, 55}};
+    QTest::newRow("2 mm above, 3.5 mm left")
+        << 2.0 << 3.5 << QList<QRectF>{{10.5, 9, 91, 55}, {101.5, 9, 91, 55}, {101.5, 229, 91, 55}};
+}
+
+void TestSheetLayout::diagramCards() {
+    QFETCH(double, isfkY);
+    QFETCH(double, isfkX);
+    QFETCH(QList<QRectF>, first);
+    SheetLayout w;
+    const PrintStyle s; // A4, 5 rows of 55 mm from 11, 2 columns of 91 mm from 14
+    w.YsY = s.YsY;
+    w.YsX = s.YsX;
+    w.MsY = s.MsY;
+    w.MsX = s.MsX;
+    w.Yhktop = s.Yhktop;
+    w.YhkLeft = s.YhkLeft;
+    w.MaisuY = s.MaisuY;
+    w.MaisuX = s.MaisuX;
+    w.IsfkY = isfkY;
+    w.IsfkX = isfkX;
+    const QList<QRectF> cards = w.CardRects();
+    QCOMPARE(cards.size(), 10);
+    QCOMPARE(cards[0], first[0]);
+    QCOMPARE(cards[1], first[1]);
+    QCOMPARE(cards[9], first[2]);
 }
 
 QTEST_MAIN(TestSheetLayout)

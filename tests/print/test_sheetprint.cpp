@@ -201,12 +201,37 @@ void TestSheetPrint::markPlaces() {
     QList<QList<double>> lines;
     for (const auto& c : s.p->callsOf(QStringLiteral("Line")))
         lines.append(c.args);
-    // The first card lies at (10, 8) in printer coordinates, the last at
-    // (101, 228): marks 0.2 to 1.5 mm outside their edges.
-    QVERIFY(lines.contains(QList<double>{10, 7.8, 10, 6.5}));       // above
-    QVERIFY(lines.contains(QList<double>{9.8, 63, 8.5, 63}));       // left
-    QVERIFY(lines.contains(QList<double>{192, 283.2, 192, 284.5})); // below
-    QVERIFY(lines.contains(QList<double>{192.2, 228, 193.5, 228})); // right
+    // In printer coordinates the 55 × 91 mm cards lie at tops 8, 63, 118,
+    // 173, 228 and lefts 10, 101. Each mark is two lines from 0.2 to 1.5 mm
+    // outside the card, on the extensions of its two edges.
+    const QList<double> tops{8, 63, 118, 173, 228};
+    const QList<double> lefts{10, 101};
+    QList<QList<double>> expected;
+    for (double L : lefts) {
+        for (double x : {L, L + 91}) {
+            expected.append({x, 8 - 0.2, x, 8 - 1.5});     // above the first row
+            expected.append({x, 283 + 0.2, x, 283 + 1.5}); // below the last row
+        }
+    }
+    for (double T : tops) {
+        for (double y : {T, T + 55}) {
+            expected.append({10 - 0.2, y, 10 - 1.5, y});   // left of the first column
+            expected.append({192 + 0.2, y, 192 + 1.5, y}); // right of the last column
+        }
+    }
+    QCOMPARE(lines.size(), expected.size());
+    const auto sorted = [](QList<QList<double>> l) {
+        std::sort(l.begin(), l.end());
+        return l;
+    };
+    const QList<QList<double>> got = sorted(lines), want = sorted(expected);
+    for (qsizetype i = 0; i < got.size(); ++i) {
+        for (int k = 0; k < 4; ++k)
+            QVERIFY2(
+                qAbs(got[i][k] - want[i][k]) < 1e-9,
+                qPrintable(
+                    QStringLiteral("line %1: %2 for %3").arg(i).arg(got[i][k]).arg(want[i][k])));
+    }
 }
 
 void TestSheetPrint::positions_data() {
