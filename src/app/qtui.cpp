@@ -5,9 +5,25 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
-UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, Buttons buttons) {
+bool InstallQtTranslations(const QLocale& locale) {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    // "qt" gathers the catalogues of every Qt module (qtbase and the rest).
+    if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
+UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, Buttons buttons,
+                                    const QString& detail) {
     QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
     switch (buttons) {
     case Ok:
@@ -27,6 +43,8 @@ UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, B
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     QMessageBox box(buttons == Ok ? QMessageBox::Information : QMessageBox::Question, title,
                     shown.trimmed(), qtButtons, m_parent);
+    if (!detail.isEmpty())
+        box.setDetailedText(detail);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return AnswerYes;

@@ -2,7 +2,12 @@
 
 #include "base/uiservices.h"
 
+class QLocale;
 class QWidget;
+
+// Loads Qt's own translations for the language of locale, so that the
+// standard dialogs and buttons speak it; false when Qt has none for it.
+bool InstallQtTranslations(const QLocale& locale);
 
 // The user interface services on Qt's standard dialogs.
 class QtUi : public UiServices {
@@ -10,7 +15,8 @@ public:
     explicit QtUi(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
 
-    Answer messageBox(const QString& text, const QString& title, Buttons buttons) override;
+    Answer messageBox(const QString& text, const QString& title, Buttons buttons,
+                      const QString& detail = QString()) override;
     void beep() override;
     void processEvents() override;
     void setBusy(bool busy) override;

@@ -6,7 +6,8 @@
 // question is asked (the answer is always Cancel or OK), dialogs are cancelled.
 class ConsoleUi : public UiServices {
 public:
-    Answer messageBox(const QString& text, const QString& title, Buttons buttons) override;
+    Answer messageBox(const QString& text, const QString& title, Buttons buttons,
+                      const QString& detail = QString()) override;
     void beep() override {}
     void processEvents() override {}
     void setBusy(bool) override {}

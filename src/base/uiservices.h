@@ -14,7 +14,10 @@ public:
 
     virtual ~UiServices() = default;
 
-    virtual Answer messageBox(const QString& text, const QString& title, Buttons buttons) = 0;
+    // detail, when given, is shown apart from the text (the file concerned,
+    // a plain hint); the text itself stays the program's exact message.
+    virtual Answer messageBox(const QString& text, const QString& title, Buttons buttons,
+                              const QString& detail = QString()) = 0;
     virtual void beep() = 0;
     // Lets pending window events run (repaint, a click on a dialog's close button).
     virtual void processEvents() = 0;
@@ -27,6 +30,16 @@ public:
                                                 const QString& defaultSuffix) = 0;
 
     // The standard message of the program: OK button, title "Quillo 2.40".
-    void message(const QString& text) { messageBox(text, title(), Ok); }
+    void message(const QString& text, const QString& detail = QString()) {
+        messageBox(text, title(), Ok, detail);
+    }
     static QString title() { return QStringLiteral("Quillo 2.40"); }
+    // The detail of a message about a file: its path, then a plain hint
+    // ("名刺ファイルとして読めません") if there is one.
+    static QString fileDetail(const QString& path, const QString& hint = QString()) {
+        QString detail = QStringLiteral("ファイル: ") + path;
+        if (!hint.isEmpty())
+            detail += QLatin1Char('\n') + hint;
+        return detail;
+    }
 };

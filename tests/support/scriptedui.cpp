@@ -1,8 +1,8 @@
 #include "scriptedui.h"
 
 UiServices::Answer ScriptedUi::messageBox(const QString& text, const QString& title,
-                                          Buttons buttons) {
-    messages.append({text, title, buttons});
+                                          Buttons buttons, const QString& detail) {
+    messages.append({text, title, buttons, detail});
     if (!answers.isEmpty())
         return answers.dequeue();
     return buttons == Ok ? AnswerOk : AnswerCancel;

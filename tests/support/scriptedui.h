@@ -15,6 +15,7 @@ public:
         QString text;
         QString title;
         Buttons buttons;
+        QString detail;
     };
 
     QList<Message> messages;
@@ -27,7 +28,8 @@ public:
     QStringList openFilters, saveFilters;
     std::function<void()> onProcessEvents;
 
-    Answer messageBox(const QString& text, const QString& title, Buttons buttons) override;
+    Answer messageBox(const QString& text, const QString& title, Buttons buttons,
+                      const QString& detail = QString()) override;
     void beep() override { ++beeps; }
     void processEvents() override;
     void setBusy(bool) override {}
