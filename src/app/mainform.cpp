@@ -135,6 +135,8 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
     connect(&m.history().stack(), &QUndoStack::canUndoChanged, mnu_Undo, &QAction::setEnabled);
     connect(&m.history().stack(), &QUndoStack::canRedoChanged, mnu_Redo, &QAction::setEnabled);
     updateRecentCards();
+    // The window opens ready for typing the name.
+    Lines[0]->Text1->setFocus(Qt::OtherFocusReason);
 }
 
 MainForm::~MainForm() {
