@@ -54,6 +54,13 @@ void setStandardShortcut(QAction* action, QKeySequence::StandardKey key,
 // Pixels kept free around the card in its frame when it is fitted.
 constexpr int CanvasMargin = 8;
 
+// Makes window a window of owner's. As a dialog-type window it is marked
+// transient for its owner on X11 (a plain window is not), which the window
+// manager keeps above the owner.
+void ownWindow(QWidget* window, QWidget* owner) {
+    window->setParent(owner, (window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+}
+
 // Places window centred on owner, inside the screen's free area.
 void centreOn(QWidget* window, const QWidget* owner) {
     if (!window->testAttribute(Qt::WA_Resized))
@@ -456,7 +463,8 @@ void MainForm::Cmd_PictureSetting_Click() {
 
 void MainForm::Houhou_Click() {
     if (!m_help) {
-        m_help = new HelpWindow(this);
+        m_help = new HelpWindow;
+        ownWindow(m_help, this);
         closeOnEscape(m_help);
         centreOn(m_help, this);
     }
@@ -469,7 +477,7 @@ void MainForm::Houhou_Click() {
 void MainForm::showToolWindow(QWidget* window) {
     // Owned by the main window, so that the window manager keeps it above
     // the main window instead of burying it behind the locked one.
-    window->setParent(this, window->windowFlags() | Qt::Window);
+    ownWindow(window, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     closeOnEscape(window);
     centreOn(window, this);

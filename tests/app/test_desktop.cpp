@@ -551,6 +551,7 @@ void TestDesktop::windowsStayWithOwner() {
         bool modal = false;
         int centreOff = -1;
         bool enabled = false;
+        bool dialogType = false;
     } seen;
     auto inspect = [&] {
         QWidget* w = f.window(window);
@@ -560,6 +561,9 @@ void TestDesktop::windowsStayWithOwner() {
         seen.parent = w->parentWidget();
         seen.modal = w->isModal();
         seen.enabled = w->isEnabled();
+        // Only a dialog-type window is marked transient for its owner on
+        // X11, which keeps it above the owner.
+        seen.dialogType = w->windowType() == Qt::Dialog;
         if (seen.parent) {
             // Centred on the owner, moved only as far as the screen needs.
             const QRect free = w->screen()->availableGeometry();
@@ -602,6 +606,7 @@ void TestDesktop::windowsStayWithOwner() {
     }
     QVERIFY2(seen.parent, "the window was not seen");
     QVERIFY(seen.enabled);
+    QVERIFY(seen.dialogType);
     QCOMPARE(seen.modal, modal);
     QVERIFY2(seen.centreOff >= 0 && seen.centreOff <= 40,
              qPrintable(QString::number(seen.centreOff)));
