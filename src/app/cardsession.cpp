@@ -24,21 +24,38 @@ Card freshCardFor(TavorMain& m) {
     return card;
 }
 
-void reportReadError(TavorMain& m, const RuntimeError& e) {
+void reportReadError(TavorMain& m, const RuntimeError& e, const QString& path) {
     const bool missing =
         e.number() == RuntimeError::FileNotFound || e.number() == RuntimeError::PathNotFound;
+    const QString detail = UiServices::fileDetail(path, ReadFailureHint(e.number()));
     if (missing)
-        m.ui().message(QStringLiteral("ファイルが見つかりませんでした。"));
+        m.ui().message(QStringLiteral("ファイルが見つかりませんでした。"), detail);
     else
-        m.ui().message(e.message());
+        m.ui().message(e.message(), detail);
 }
 
-void reportWriteError(TavorMain& m, int number) {
+void reportWriteError(TavorMain& m, int number, const QString& path) {
     m.ui().beep();
-    m.ui().message(WriteErrorMessage(number));
+    m.ui().message(WriteErrorMessage(number), UiServices::fileDetail(path, QString()));
 }
 
 } // namespace
+
+QString ReadFailureHint(int number) {
+    switch (number) {
+    case RuntimeError::FileNotFound:
+    case RuntimeError::PathNotFound:
+        return QStringLiteral("ファイルがありません");
+    case RuntimeError::PermissionDenied:
+        return QStringLiteral("ファイルを読む権限がありません");
+    case RuntimeError::TypeMismatch:
+    case RuntimeError::InputPastEnd:
+    case RuntimeError::Overflow:
+        return QStringLiteral("名刺ファイルとして読めません");
+    default:
+        return QStringLiteral("ファイルを読めません");
+    }
+}
 
 QString CaptionFor(const QString& path) {
     return QStringLiteral("Quillo 2.40   ") + path;
@@ -52,9 +69,11 @@ bool OpenCardFile(TavorMain& m, const QString& path) {
     const CardFormat format = CardFormatOf(path);
     try {
         if (format != CardFormat::V22 && format != CardFormat::V20 && format != CardFormat::V11) {
-            m.ui().message(QStringLiteral("「%1」は名刺ファイルではありません。\r\n"
-                                          "名刺ファイル (.qcd、.qmd、.qms) を選んでください。")
-                               .arg(path));
+            m.ui().message(
+                QStringLiteral("「%1」は名刺ファイルではありません。\r\n"
+                               "名刺ファイル (.qcd、.qmd、.qms) を選んでください。")
+                    .arg(path),
+                UiServices::fileDetail(path, QStringLiteral("名刺ファイルとして読めません")));
             return false;
         }
         Card card = format == CardFormat::V11 ? freshCardFor(m) : m.card;
@@ -78,7 +97,7 @@ bool OpenCardFile(TavorMain& m, const QString& path) {
         m.CardPathFromExport = false;
         SetCaption(m, m.CardPath);
         ShowCardData(m);
-        m.ChangedFlg = 0;
+        m.history().reset();
         return true;
     } catch (const RuntimeError& e) {
         const bool missing =
@@ -87,7 +106,7 @@ bool OpenCardFile(TavorMain& m, const QString& path) {
             NewCard(m);
             return false;
         }
-        reportReadError(m, e);
+        reportReadError(m, e, path);
         return false;
     }
 }
@@ -111,7 +130,7 @@ bool SaveCardFile(TavorMain& m) {
                                           "QRコードを除いて保存します。"));
         const int error = WriteCardFile(path, m.card);
         if (error != 0) {
-            reportWriteError(m, error);
+            reportWriteError(m, error, path);
             return false;
         }
         break;
@@ -123,7 +142,7 @@ bool SaveCardFile(TavorMain& m) {
             return false;
         m.CardPath = StripExt(path) + QStringLiteral(".qcd");
         SetCaption(m, m.CardPath);
-        m.ChangedFlg = 0;
+        m.history().markSaved();
         m.CardPathFromExport = true;
         return true;
     default:
@@ -133,7 +152,7 @@ bool SaveCardFile(TavorMain& m) {
         return false;
     }
     SetCaption(m, m.CardPath);
-    m.ChangedFlg = 0;
+    m.history().markSaved();
     m.CardPathFromExport = false;
     return true;
 }

@@ -18,6 +18,10 @@ bool OpenCardFile(TavorMain& m, const QString& path);
 // caption untouched, when nothing was written.
 bool SaveCardFile(TavorMain& m);
 
+// The plain reason a card file could not be read, by the error's number:
+// "名刺ファイルとして読めません" for a file whose fields are not a card's.
+QString ReadFailureHint(int number);
+
 // "Quillo 2.40", three blanks, then the path.
 QString CaptionFor(const QString& path);
 void SetCaption(TavorMain& m, const QString& path);

@@ -8,11 +8,25 @@
 #include "document/tavormain.h"
 #include "newcard.h"
 #include "picture/cardpicture.h"
+#include "recentcards.h"
 
 #include <QFileInfo>
 
 const char16_t* const OpenFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|";
 const char16_t* const SaveFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|";
+
+namespace {
+
+// Saves the card under CardPath; a card file written goes on the recent list.
+bool saveCard(TavorMain& m) {
+    if (!SaveCardFile(m))
+        return false;
+    if (!m.CardPathFromExport)
+        RememberCard(m.settings(), m.CardPath);
+    return true;
+}
+
+} // namespace
 
 UiServices::Answer AskSaveChanges(TavorMain& m) {
     return m.ui().messageBox(
@@ -26,7 +40,7 @@ bool SaveBeforeDiscarding(TavorMain& m) {
     switch (AskSaveChanges(m)) {
     case UiServices::AnswerYes:
         // The card is discarded only once it is safely stored.
-        return m.CardPath.isEmpty() ? ShowSaveDialog(m) : SaveCardFile(m);
+        return m.CardPath.isEmpty() ? ShowSaveDialog(m) : saveCard(m);
     case UiServices::AnswerNo:
         return true;
     default:
@@ -38,7 +52,17 @@ bool ShowOpenDialog(TavorMain& m) {
     const auto name = m.ui().openFileName(m.CardPath, QString::fromUtf16(OpenFilter));
     if (!name)
         return false;
-    return OpenCardFile(m, *name);
+    if (!OpenCardFile(m, *name))
+        return false;
+    RememberCard(m.settings(), *name);
+    return true;
+}
+
+void ShowOpenedCard(TavorMain& m) {
+    LoadCardPicture(m);
+    m.view().redrawCard();
+    // Undo goes back no further than the card as it was opened and drawn.
+    m.history().reset();
 }
 
 bool ShowSaveDialog(TavorMain& m) {
@@ -48,7 +72,7 @@ bool ShowSaveDialog(TavorMain& m) {
         return false;
     const QString previous = m.CardPath;
     m.CardPath = *name;
-    if (SaveCardFile(m))
+    if (saveCard(m))
         return true;
     // Nothing was written: the card keeps the name it had.
     m.CardPath = previous;
@@ -66,10 +90,8 @@ bool LoadHiraku(TavorMain& m) {
     if (!SaveBeforeDiscarding(m))
         return false;
     const bool opened = ShowOpenDialog(m);
-    if (opened) {
-        LoadCardPicture(m);
-        m.view().redrawCard();
-    }
+    if (opened)
+        ShowOpenedCard(m);
     return opened;
 }
 
@@ -83,7 +105,7 @@ bool SaveUwagaki(TavorMain& m) {
             QStringLiteral("「%1」は既にあります。\r上書きしますか？").arg(m.CardPath),
             UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
         return false;
-    return SaveCardFile(m);
+    return saveCard(m);
 }
 
 bool SaveName(TavorMain& m) {

@@ -21,6 +21,9 @@ bool SaveBeforeDiscarding(TavorMain& m);
 
 // The open dialog; unless cancelled, reads the chosen file.
 bool ShowOpenDialog(TavorMain& m);
+// After a card was read: its picture loaded, its lines drawn, and the card
+// as shown is where the undo history starts.
+void ShowOpenedCard(TavorMain& m);
 // The save dialog; unless cancelled, writes (or exports) the chosen file.
 bool ShowSaveDialog(TavorMain& m);
 

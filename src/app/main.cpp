@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 
 int main(int argc, char** argv) {
     QStringList args;
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
     if (command.exitStatus >= 0)
         return command.exitStatus;
     QCoreApplication::setApplicationName(QStringLiteral("qvrs"));
+    // Standard dialogs and buttons in the session's language; the program's
+    // own texts are Japanese whatever it is.
+    InstallQtTranslations(QLocale());
     QtUi ui;
     Settings settings;
     SystemPrinterHost printers;

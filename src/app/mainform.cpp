@@ -1,37 +1,106 @@
 #include "mainform.h"
 
 #include "app/commands.h"
+#include "app/recentcards.h"
 #include "base/datafiles.h"
 #include "base/printer.h"
 #include "browser/viewform.h"
 #include "document/card.h"
 #include "document/tavormain.h"
+#include "editor/canvaszoom.h"
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
 #include "editor/qrform.h"
 #include "helpwindow.h"
 #include "layout/printstyleform.h"
 #include "picture/backcolor.h"
+#include "picture/cardpicture.h"
 #include "picture/picturesettings.h"
 #include "print/printdialog.h"
 #include "startup.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 QIcon toolbarIcon(const QString& name) {
     const QString path = FindDataFile(QStringLiteral("icons/") + name + QStringLiteral(".svg"));
     return path.isEmpty() ? QIcon() : QIcon(path);
+}
+
+void setStandardShortcut(QAction* action, QKeySequence::StandardKey key,
+                         const QKeySequence& otherwise) {
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty())
+        action->setShortcut(otherwise);
+    else
+        action->setShortcuts(keys);
+}
+
+// Pixels kept free around the card in its frame when it is fitted.
+constexpr int CanvasMargin = 8;
+
+// Makes window a window of owner's. As a dialog-type window it is marked
+// transient for its owner on X11 (a plain window is not), which the window
+// manager keeps above the owner.
+void ownWindow(QWidget* window, QWidget* owner) {
+    window->setParent(owner, (window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+}
+
+// Places window centred on owner, inside the screen's free area.
+void centreOn(QWidget* window, const QWidget* owner) {
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+    QRect r(QPoint(), window->size());
+    r.moveCenter(owner->frameGeometry().center());
+    if (const QScreen* screen = owner->screen()) {
+        const QRect free = screen->availableGeometry();
+        r.moveLeft(std::max(free.left(), std::min(r.left(), free.right() - r.width())));
+        r.moveTop(std::max(free.top(), std::min(r.top(), free.bottom() - r.height())));
+    }
+    window->move(r.topLeft());
+}
+
+// Escape on a window, wherever its focus is, acts as its cancel or close
+// button: the button the window names as "escapeButton", or closing it.
+class EscapeCloses : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier)
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (auto* button =
+                qobject_cast<QAbstractButton*>(window->property("escapeButton").value<QObject*>()))
+            button->click();
+        else
+            window->close();
+        return true;
+    }
+};
+
+void closeOnEscape(QWidget* window) {
+    window->installEventFilter(new EscapeCloses(window));
 }
 } // namespace
 
@@ -45,12 +114,16 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
-    Frame1 = new QFrame(central);
+    Frame1 = new QScrollArea(central);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::StyledPanel);
     Frame1->setMinimumHeight(240);
-    Frame1->installEventFilter(this);
-    Picture1 = new CardCanvas(m, Frame1);
+    Frame1->setWidgetResizable(false);
+    Frame1->viewport()->installEventFilter(this);
+    m_desk = new QWidget;
+    m_desk->setObjectName(QStringLiteral("CanvasDesk"));
+    Picture1 = new CardCanvas(m, m_desk);
+    Frame1->setWidget(m_desk);
     layout->addWidget(Frame1, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -69,6 +142,13 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
     layout->addWidget(SSTab1);
     setCentralWidget(central);
     resize(760, 6000 / qMax(1, m.app.TppY) + 200);
+
+    connect(&m.history(), &CardHistory::restored, this, &MainForm::showRestoredCard);
+    connect(&m.history().stack(), &QUndoStack::canUndoChanged, mnu_Undo, &QAction::setEnabled);
+    connect(&m.history().stack(), &QUndoStack::canRedoChanged, mnu_Redo, &QAction::setEnabled);
+    updateRecentCards();
+    // The window opens ready for typing the name.
+    Lines[0]->Text1->setFocus(Qt::OtherFocusReason);
 }
 
 MainForm::~MainForm() {
@@ -106,12 +186,22 @@ void MainForm::buildMenus() {
         add(MFile, "HaikeiLoad", QStringLiteral("背景の読込(&H)"), &MainForm::HaikeiLoad_Click);
     MFile->addSeparator()->setObjectName(QStringLiteral("haifun4"));
     Shuryo = add(MFile, "Shuryo", QStringLiteral("終了(&X)"), &MainForm::Shuryo_Click);
+    Sinki->setShortcuts(QKeySequence::New);
+    Load_Hiraku->setShortcuts(QKeySequence::Open);
+    Save_Uwagaki->setShortcuts(QKeySequence::Save);
+    // Where the platform has no key for these, the ones of the Linux
+    // desktops.
+    setStandardShortcut(Save_Name, QKeySequence::SaveAs,
+                        QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    setStandardShortcut(Shuryo, QKeySequence::Quit, QKeySequence(QStringLiteral("Ctrl+Q")));
+    buildEditMenus();
 
     QMenu* settei = menuBar()->addMenu(QStringLiteral("印刷(&I)"));
     settei->setObjectName(QStringLiteral("MSettei"));
     PrintS = add(settei, "PrintS", QStringLiteral("ｽﾀｲﾙ設定(&S)"), &MainForm::PrintS_Click);
     settei->addSeparator()->setObjectName(QStringLiteral("Hifn5"));
     Insatu = add(settei, "Insatu", QStringLiteral("印刷実行(&P)"), &MainForm::Insatu_Click);
+    Insatu->setShortcuts(QKeySequence::Print);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("設定(&S)"));
     options->setObjectName(QStringLiteral("mnu_settei"));
@@ -125,6 +215,38 @@ void MainForm::buildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("Hlp"));
     Houhou = add(help, "Houhou", QStringLiteral("目次(&M)"), &MainForm::Houhou_Click);
+    Houhou->setShortcuts(QKeySequence::HelpContents);
+}
+
+void MainForm::buildEditMenus() {
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, auto slot,
+                      QKeySequence::StandardKey key) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(key);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    MEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    MEdit->setObjectName(QStringLiteral("MEdit"));
+    mnu_Undo = add(MEdit, "mnu_Undo", QStringLiteral("元に戻す(&U)"), &MainForm::Undo_Click,
+                   QKeySequence::Undo);
+    mnu_Redo = add(MEdit, "mnu_Redo", QStringLiteral("やり直し(&R)"), &MainForm::Redo_Click,
+                   QKeySequence::Redo);
+    mnu_Undo->setEnabled(false);
+    mnu_Redo->setEnabled(false);
+
+    MView = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    MView->setObjectName(QStringLiteral("MView"));
+    mnu_ZoomIn = add(MView, "mnu_ZoomIn", QStringLiteral("拡大(&I)"), &MainForm::ZoomIn_Click,
+                     QKeySequence::ZoomIn);
+    mnu_ZoomOut = add(MView, "mnu_ZoomOut", QStringLiteral("縮小(&O)"), &MainForm::ZoomOut_Click,
+                      QKeySequence::ZoomOut);
+    mnu_ZoomActual = add(MView, "mnu_ZoomActual", QStringLiteral("実際のサイズ(&A)"),
+                         &MainForm::ZoomActual_Click, QKeySequence::UnknownKey);
+    mnu_ZoomActual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    mnu_ZoomFit = add(MView, "mnu_ZoomFit", QStringLiteral("ウィンドウに合わせる(&W)"),
+                      &MainForm::ZoomFit_Click, QKeySequence::UnknownKey);
 }
 
 void MainForm::buildToolbar() {
@@ -243,6 +365,86 @@ void MainForm::Shuryo_Click() {
 }
 void MainForm::MFile_Click() {
     Save_Uwagaki->setEnabled(CanOverwriteSave(m));
+    updateRecentCards();
+}
+
+void MainForm::updateRecentCards() {
+    for (QAction* a : std::exchange(RecentActions, {}))
+        delete a;
+    delete m_recentSeparator;
+    m_recentSeparator = nullptr;
+    const QStringList cards = RecentCards(m.settings());
+    if (cards.isEmpty())
+        return;
+    for (int i = 0; i < cards.size(); ++i) {
+        const QString path = cards[i];
+        QString shown = path;
+        shown.replace(u'&', QStringLiteral("&&"));
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), MFile);
+        a->setObjectName(QStringLiteral("Recent_%1").arg(i + 1));
+        a->setToolTip(path);
+        connect(a, &QAction::triggered, this, [this, path] {
+            OpenRecentCard(m, path);
+            updateRecentCards();
+        });
+        MFile->insertAction(Shuryo, a);
+        RecentActions.append(a);
+    }
+    m_recentSeparator = MFile->insertSeparator(Shuryo);
+    m_recentSeparator->setObjectName(QStringLiteral("haifun_recent"));
+}
+
+void MainForm::Undo_Click() {
+    m.history().undo();
+}
+
+void MainForm::Redo_Click() {
+    m.history().redo();
+}
+
+void MainForm::showRestoredCard(bool pictureChanged, bool styleChanged) {
+    showCardData();
+    // A new print style resizes the canvas; the picture is reloaded by the
+    // same routine as after the picture dialogs.
+    if (pictureChanged || styleChanged)
+        LoadCardPicture(m);
+    redrawCard();
+}
+
+void MainForm::ZoomIn_Click() {
+    setZoom(NextZoom(Picture1->zoom(), true));
+}
+
+void MainForm::ZoomOut_Click() {
+    setZoom(NextZoom(Picture1->zoom(), false));
+}
+
+void MainForm::ZoomActual_Click() {
+    setZoom(1.0);
+}
+
+void MainForm::ZoomFit_Click() {
+    const double actualX = Picture1->pixelsPerMmX() / Picture1->zoom();
+    const double actualY = Picture1->pixelsPerMmY() / Picture1->zoom();
+    setZoom(FitZoom(QSizeF(m.card.PrintStyle.MsX, m.card.PrintStyle.MsY),
+                    Frame1->viewport()->size(), actualX, actualY, CanvasMargin));
+}
+
+void MainForm::setZoom(double zoom) {
+    Picture1->setZoom(zoom);
+    placeCanvas();
+    mnu_ZoomIn->setEnabled(Picture1->zoom() < MaxZoom);
+    mnu_ZoomOut->setEnabled(Picture1->zoom() > MinZoom);
+}
+
+void MainForm::placeCanvas() {
+    // The desk under the canvas is at least the visible part of the frame,
+    // so that a small card is centred and a large one scrolls.
+    const QSize view = Frame1->viewport()->size();
+    const QSize card = Picture1->cardPixelSize();
+    m_desk->resize(std::max(view.width(), card.width() + 2 * CanvasMargin),
+                   std::max(view.height(), card.height() + 2 * CanvasMargin));
+    Picture1->placeIn(m_desk->size(), m_canvasCentred);
 }
 
 void MainForm::HaikeiLoad_Click() {
@@ -277,8 +479,12 @@ void MainForm::Cmd_QrCode_Click() {
 }
 
 void MainForm::Houhou_Click() {
-    if (!m_help)
+    if (!m_help) {
         m_help = new HelpWindow;
+        ownWindow(m_help, this);
+        closeOnEscape(m_help);
+        centreOn(m_help, this);
+    }
     m_help->showContents();
     m_help->show();
     m_help->raise();
@@ -286,7 +492,12 @@ void MainForm::Houhou_Click() {
 }
 
 void MainForm::showToolWindow(QWidget* window) {
+    // Owned by the main window, so that the window manager keeps it above
+    // the main window instead of burying it behind the locked one.
+    ownWindow(window, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    closeOnEscape(window);
+    centreOn(window, this);
     m_toolWindows.append(window);
     connect(window, &QObject::destroyed, this, [this] {
         m_toolWindows.removeAll(nullptr);
@@ -294,12 +505,18 @@ void MainForm::showToolWindow(QWidget* window) {
         activateWindow();
     });
     setEnabled(false);
+    // Disabling the main window disables what it owns; the tool window and
+    // the help stay usable.
+    window->setEnabled(true);
+    if (m_help)
+        m_help->setEnabled(true);
     window->show();
 }
 
 void MainForm::showModalDialog(QWidget* dialog) {
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    centreOn(dialog, this);
     dialog->show();
 }
 
@@ -318,7 +535,7 @@ void MainForm::showCardData() {
 
 void MainForm::layoutCanvas() {
     m_canvasCentred = ScreenCheck(m);
-    Picture1->placeIn(Frame1->size(), m_canvasCentred);
+    placeCanvas();
 }
 
 void MainForm::redrawCard() {
@@ -334,8 +551,20 @@ void MainForm::showCardPicture() {
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Frame1 && event->type() == QEvent::Resize)
-        Picture1->placeIn(Frame1->size(), m_canvasCentred);
+    if (watched == Frame1->viewport() && event->type() == QEvent::Resize)
+        placeCanvas();
+    if (watched == Frame1->viewport() && event->type() == QEvent::Wheel) {
+        // Ctrl with the wheel zooms, wherever the pointer is over the card.
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int steps = wheel->angleDelta().y();
+            if (steps > 0)
+                ZoomIn_Click();
+            else if (steps < 0)
+                ZoomOut_Click();
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -15,6 +15,7 @@ class QFrame;
 class QMenu;
 class QPushButton;
 class QrForm;
+class QScrollArea;
 class QTabWidget;
 class QToolBar;
 class TavorMain;
@@ -37,7 +38,9 @@ public:
     void showCardPicture() override;
 
     // Shows a tool window without blocking; the main window accepts no input
-    // until it closes. The window is deleted when it closes.
+    // until it closes. The window belongs to the main window (it stays above
+    // it), opens centred on it, and Escape closes it unless it handles the
+    // key itself. The window is deleted when it closes.
     void showToolWindow(QWidget* window);
     // Shows a settings dialog modally.
     void showModalDialog(QWidget* dialog);
@@ -49,7 +52,8 @@ public:
     void Toolbar1_ButtonClick(int index);
 
     QToolBar* Toolbar1;
-    QFrame* Frame1;
+    // Holds the card canvas; scrolls when the zoomed card is larger.
+    QScrollArea* Frame1;
     CardCanvas* Picture1;
     QPushButton* Cmd_PictureSetting;
     QPushButton* Cmd_QrCode;
@@ -68,6 +72,16 @@ public:
     QAction* mnu_GazouSet;
     QAction* mnu_QrCode;
     QAction* Houhou;
+    QMenu* MEdit;
+    QAction* mnu_Undo;
+    QAction* mnu_Redo;
+    QMenu* MView;
+    QAction* mnu_ZoomIn;
+    QAction* mnu_ZoomOut;
+    QAction* mnu_ZoomActual;
+    QAction* mnu_ZoomFit;
+    // The recent cards of the File menu, newest first.
+    QList<QAction*> RecentActions;
 
 public slots:
     void Sinki_Click();
@@ -85,6 +99,14 @@ public slots:
     void Cmd_QrCode_Click();
     void Houhou_Click();
     void SSTab1_Click();
+    void Undo_Click();
+    void Redo_Click();
+    void ZoomIn_Click();
+    void ZoomOut_Click();
+    void ZoomActual_Click();
+    void ZoomFit_Click();
+    // Fills the recent cards into the File menu from the settings.
+    void updateRecentCards();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,9 +117,15 @@ private:
     void buildToolbar();
     void buildTabs();
     void enableCurrentTab();
+    void buildEditMenus();
+    void setZoom(double zoom);
+    void placeCanvas();
+    void showRestoredCard(bool pictureChanged, bool styleChanged);
 
     TavorMain& m;
     bool m_canvasCentred = true;
+    QWidget* m_desk = nullptr;
+    QAction* m_recentSeparator = nullptr;
     QList<QPointer<QWidget>> m_toolWindows;
     QPointer<HelpWindow> m_help;
     QPointer<QrForm> m_qrForm;

@@ -42,7 +42,7 @@ void NewCard(TavorMain& m) {
         m.CardPath = m.defaultCardPath();
         m.CardPathFromExport = false;
         SetCaption(m, m.CardPath);
-        m.ChangedFlg = 0;
+        m.history().reset();
     } catch (const RuntimeError& e) {
         m.ui().message(e.message());
     }

@@ -5,7 +5,22 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
+
+bool InstallQtTranslations(const QLocale& locale) {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    // "qt" gathers the catalogues of every Qt module (qtbase and the rest).
+    if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
 
 UiServices::Answer QtUi::messageBox(const QString& text, const QString& title, Buttons buttons,
                                     const QString& detail) {

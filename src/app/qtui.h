@@ -2,7 +2,12 @@
 
 #include "base/uiservices.h"
 
+class QLocale;
 class QWidget;
+
+// Loads Qt's own translations for the language of locale, so that the
+// standard dialogs and buttons speak it; false when Qt has none for it.
+bool InstallQtTranslations(const QLocale& locale);
 
 // The user interface services on Qt's standard dialogs.
 class QtUi : public UiServices {

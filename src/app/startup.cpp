@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "app/cardsession.h"
+#include "app/commands.h"
 #include "app/newcard.h"
 #include "base/printer.h"
 #include "base/runtimeerror.h"
@@ -95,19 +96,21 @@ void InitApp(TavorMain& m, const QString& cardOnCommandLine) {
         const bool fromCommandLine = !cardOnCommandLine.isEmpty();
         m.app.StartupFlg = fromCommandLine ? 0 : 1;
         const bool exists = QFileInfo::exists(m.CardPath);
-        // The new card just made already stands for a default card that is
-        // not there yet; a missing remembered card is replaced by the open.
-        if (!m.CardPath.isEmpty() && !(madeNew && !exists)) {
-            if (OpenCardFile(m, m.CardPath)) {
-                LoadCardPicture(m);
-                m.view().redrawCard();
-            } else if (exists || fromCommandLine) {
-                NewCard(m);
-            }
+        if (madeNew && !exists) {
+            // The new card just made already stands for the default card.
+        } else if (!exists && !fromCommandLine) {
+            // Whatever its name, a remembered card that is gone is not asked
+            // about: the new card takes its place, and its name is stored.
+            NewCard(m);
+        } else if (OpenCardFile(m, m.CardPath)) {
+            ShowOpenedCard(m);
+        } else {
+            NewCard(m);
         }
         m.app.StartupFlg = 0;
         SetCaption(m, m.CardPath);
-        m.ChangedFlg = 0;
+        // The card as the editor first shows it is where undo stops.
+        m.history().reset();
     } catch (const RuntimeError& e) {
         m.ui().message(e.message());
     }

@@ -45,6 +45,10 @@ void Settings::setNumber(const QString& section, const QString& key, double valu
     setText(section, key, numberText(value));
 }
 
+void Settings::remove(const QString& section, const QString& key) {
+    m_store->remove(keyOf(section, key));
+}
+
 void Settings::sync() {
     m_store->sync();
 }

@@ -21,6 +21,7 @@ public:
     double number(const QString& section, const QString& key, double defaultValue) const;
     void setText(const QString& section, const QString& key, const QString& value);
     void setNumber(const QString& section, const QString& key, double value);
+    void remove(const QString& section, const QString& key);
     void sync();
 
     // The numeric conversion of a setting's text: leading and trailing blanks

@@ -14,8 +14,9 @@ public:
 
     virtual ~UiServices() = default;
 
-    // detail: a further explanation shown apart from the text (the reason a
-    // print system gave), empty for none.
+    // detail, when given, is shown apart from the text (the file concerned,
+    // a plain hint, the reason a print system gave); the text itself stays
+    // the program's exact message.
     virtual Answer messageBox(const QString& text, const QString& title, Buttons buttons,
                               const QString& detail = QString()) = 0;
     virtual void beep() = 0;
@@ -34,4 +35,12 @@ public:
         messageBox(text, title(), Ok, detail);
     }
     static QString title() { return QStringLiteral("Quillo 2.40"); }
+    // The detail of a message about a file: its path, then a plain hint
+    // ("名刺ファイルとして読めません") if there is one.
+    static QString fileDetail(const QString& path, const QString& hint = QString()) {
+        QString detail = QStringLiteral("ファイル: ") + path;
+        if (!hint.isEmpty())
+            detail += QLatin1Char('\n') + hint;
+        return detail;
+    }
 };

@@ -498,7 +498,7 @@ void ViewForm::Command1_Click() {
     m.settings().setText(Section, QStringLiteral("BDir"), BDir);
     LoadCardPicture(m);
     m.view().redrawCard();
-    m.ChangedFlg = 1;
+    m.markChanged(CardChange::Picture);
     close();
 }
 

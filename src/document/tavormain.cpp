@@ -9,7 +9,8 @@
 
 TavorMain::TavorMain(UiServices& ui, Settings& settings, PrinterHost& printers)
     : m_ui(ui), m_settings(settings), m_printers(printers),
-      m_nullView(std::make_unique<CardView>()), m_view(m_nullView.get()) {}
+      m_nullView(std::make_unique<CardView>()), m_view(m_nullView.get()),
+      m_history(std::make_unique<CardHistory>(*this)) {}
 
 TavorMain::~TavorMain() = default;
 

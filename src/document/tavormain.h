@@ -1,6 +1,7 @@
 #pragma once
 
 #include "card.h"
+#include "cardhistory.h"
 
 #include <QImage>
 #include <QString>
@@ -74,7 +75,12 @@ public:
     void setDataFolder(const QString& folder) { m_dataFolder = folder; }
     QString defaultCardPath() const;
 
-    void markChanged() { ChangedFlg = 1; }
+    // The undo history of the card; ChangedFlg follows it.
+    CardHistory& history() { return *m_history; }
+    // Records a change the user made to the card as a step of the history.
+    void markChanged(CardChange what, int line = -1, bool mergeable = false) {
+        m_history->record(what, line, mergeable);
+    }
 
 private:
     UiServices& m_ui;
@@ -84,4 +90,5 @@ private:
     std::unique_ptr<CardView> m_nullView;
     CardView* m_view;
     QString m_dataFolder;
+    std::unique_ptr<CardHistory> m_history;
 };

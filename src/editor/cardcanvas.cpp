@@ -1,6 +1,7 @@
 #include "cardcanvas.h"
 
 #include "base/units.h"
+#include "canvaszoom.h"
 #include "cardrenderer.h"
 #include "document/tavormain.h"
 #include "itemlayout.h"
@@ -90,11 +91,31 @@ CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
     m_qrItem = new QrItem(m, this);
 }
 
-double CardCanvas::pixelsPerMmX() const {
+double CardCanvas::actualPixelsPerMmX() const {
     return TwipsPerMm / std::max(1, m.app.TppX);
 }
-double CardCanvas::pixelsPerMmY() const {
+double CardCanvas::actualPixelsPerMmY() const {
     return TwipsPerMm / std::max(1, m.app.TppY);
+}
+double CardCanvas::pixelsPerMmX() const {
+    return actualPixelsPerMmX() * m_zoom;
+}
+double CardCanvas::pixelsPerMmY() const {
+    return actualPixelsPerMmY() * m_zoom;
+}
+
+void CardCanvas::setZoom(double zoom) {
+    m_zoom = ClampZoom(zoom);
+    m_scaledFrom = 0;
+    resize(cardPixelSize());
+    RedrawCard();
+}
+
+QSize CardCanvas::cardPixelSize() const {
+    const int tppX = std::max(1, m.app.TppX);
+    const int tppY = std::max(1, m.app.TppY);
+    return {int(std::lround(m.card.PrintStyle.MsX * TwipsPerMm * m_zoom) / tppX),
+            int(std::lround(m.card.PrintStyle.MsY * TwipsPerMm * m_zoom) / tppY)};
 }
 
 void CardCanvas::measure(int i) {
@@ -171,7 +192,8 @@ void CardCanvas::MJLabel_MouseMove(double x, double y) {
 
 void CardCanvas::MJLabel_MouseUp() {
     DragFlg = 0;
-    m.ChangedFlg = 1;
+    // The whole drag is one step; a click that moved nothing is none.
+    m.markChanged(CardChange::Position, DragIdx);
 }
 
 bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
@@ -210,8 +232,8 @@ void CardCanvas::placeIn(const QSize& frameSize, bool centred) {
     const int tppY = std::max(1, m.app.TppY);
     const double W = m.card.PrintStyle.MsX;
     const double H = m.card.PrintStyle.MsY;
-    const long widthTwips = std::lround(W * TwipsPerMm);
-    const long heightTwips = std::lround(H * TwipsPerMm);
+    const long widthTwips = std::lround(W * TwipsPerMm * m_zoom);
+    const long heightTwips = std::lround(H * TwipsPerMm * m_zoom);
     const long left = centred ? (frameSize.width() * tppX - widthTwips) / 2 : 3 * tppX;
     const long top = (frameSize.height() * tppY - heightTwips) / 2 + 2 * tppY;
     setGeometry(int(left / tppX), int(top / tppY), int(widthTwips / tppX), int(heightTwips / tppY));

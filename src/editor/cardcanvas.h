@@ -41,9 +41,19 @@ public:
     void setPictureShown(bool shown);
     bool pictureShown() const { return m_pictureShown; }
 
-    // Millimetres to pixels and back, at the screen's twips per pixel.
+    // Millimetres to pixels and back, at the screen's twips per pixel and
+    // the zoom.
     double pixelsPerMmX() const;
     double pixelsPerMmY() const;
+
+    // The zoom of the card on screen (1 = actual size). Lines are measured
+    // at actual size whatever the zoom, so the card itself never changes;
+    // the canvas takes the card's new size and the caller places it again
+    // (placeIn).
+    void setZoom(double zoom);
+    double zoom() const { return m_zoom; }
+    // The canvas's size in pixels at the zoom.
+    QSize cardPixelSize() const;
 
     // Called with the line whose position changed (IcPrint).
     std::function<void(int)> onPositionShown;
@@ -77,6 +87,10 @@ private:
 
     TavorMain& m;
     QrItem* m_qrItem = nullptr;
+    double actualPixelsPerMmX() const;
+    double actualPixelsPerMmY() const;
+
+    double m_zoom = 1.0;
     bool m_pictureShown = false;
     QPixmap m_scaled;
     qint64 m_scaledFrom = 0;

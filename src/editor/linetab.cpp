@@ -179,6 +179,14 @@ LineTab::LineTab(TavorMain& tavor, int index, QWidget* parent)
     fillSwatch(shp_Kage, 0);
     txt_Takasa->setText(FormatOneDecimal(0.5));
     EnableKageControls(false);
+
+    // Tab goes through the tab as it reads: the text, the font group, the
+    // position, the 3D group. The spin buttons are for the mouse.
+    QWidget* const order[] = {Text1,    ComboFN,    TextFsize,  Check1,  Check2,
+                              Check3,   Check4,     CmdC,       TextX,   TextY,
+                              chk_Kage, txt_Takasa, cmb_Houkou, Cmd_Kage};
+    for (std::size_t k = 1; k < std::size(order); ++k)
+        setTabOrder(order[k - 1], order[k]);
 }
 
 QScrollBar* LineTab::makeSpin(Qt::Orientation orientation, const char* name) {
@@ -190,6 +198,7 @@ QScrollBar* LineTab::makeSpin(Qt::Orientation orientation, const char* name) {
     spin->setSingleStep(1);
     spin->setPageStep(1);
     spin->setValue(1);
+    spin->setFocusPolicy(Qt::NoFocus);
     if (orientation == Qt::Vertical)
         spin->setFixedSize(16, 24);
     else
@@ -210,6 +219,15 @@ QLineEdit* LineTab::makeNumberField(const char* name, int width) {
 
 bool LineTab::eventFilter(QObject* watched, QEvent* event) {
     auto* field = qobject_cast<QLineEdit*>(watched);
+    if (field && event->type() == QEvent::ShortcutOverride) {
+        // Undo and redo act on the card, not on the field's own text: the
+        // field does not claim the keys, so the edit menu's entries get them.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+            return true;
+    }
+    if (field == Text1 && event->type() == QEvent::FocusOut)
+        m.history().endMerging();
     if (field && event->type() == QEvent::FocusIn) {
         QTimer::singleShot(0, field, &QLineEdit::selectAll);
     } else if (field && event->type() == QEvent::FocusOut && field != Text1 &&
@@ -235,9 +253,10 @@ void LineTab::fillSwatch(QFrame* swatch, std::int32_t rgb) {
     swatch->setPalette(pal);
 }
 
-void LineTab::changed() {
-    m.ChangedFlg = 1;
+void LineTab::changed(CardChange what, bool mergeable) {
     emit redraw(m_index);
+    // After the redraw, so that the step holds the line where it was drawn.
+    m.markChanged(what, m_index, mergeable);
 }
 
 void LineTab::rest(QScrollBar* spin) {
@@ -253,13 +272,13 @@ void LineTab::Text1_Change(const QString& text) {
         m.ui().beep();
     }
     m.card.TextItems[m_index].Text = clean;
-    changed();
+    changed(CardChange::Text, true);
 }
 
 void LineTab::ComboFN_Click(int row) {
     if (row >= 0)
         m.card.TextItems[m_index].FontName = ComboFN->itemText(row);
-    changed();
+    changed(CardChange::FontName);
 }
 
 void LineTab::TextFsize_Commit() {
@@ -269,7 +288,7 @@ void LineTab::TextFsize_Commit() {
     else
         m.ui().beep();
     TextFsize->setText(FormatOneDecimal(t.FontSize));
-    changed();
+    changed(CardChange::FontSize);
 }
 
 void LineTab::VScroll1_Change(int value) {
@@ -281,7 +300,7 @@ void LineTab::VScroll1_Change(int value) {
             m.ui().beep();
     }
     TextFsize->setText(FormatOneDecimal(t.FontSize));
-    changed();
+    changed(CardChange::FontSize);
     rest(VScroll1);
 }
 
@@ -291,7 +310,7 @@ void LineTab::Check_Click() {
     t.Italic = Check2->isChecked();
     t.Underline = Check3->isChecked();
     t.Strikethrough = Check4->isChecked();
-    changed();
+    changed(CardChange::Style);
 }
 
 void LineTab::CmdC_Click() {
@@ -301,17 +320,17 @@ void LineTab::CmdC_Click() {
         return;
     t.ForeColor = std::int32_t(*color);
     fillSwatch(Shape1, t.ForeColor);
-    changed();
+    changed(CardChange::Color);
 }
 
 void LineTab::TextX_Commit() {
     m.card.TextItems[m_index].Left = TruncateToTenth(TextX->text());
-    changed();
+    changed(CardChange::Position);
 }
 
 void LineTab::TextY_Commit() {
     m.card.TextItems[m_index].Top = TruncateToTenth(TextY->text());
-    changed();
+    changed(CardChange::Position);
 }
 
 void LineTab::HScroll1_Change(int value) {
@@ -320,7 +339,7 @@ void LineTab::HScroll1_Change(int value) {
         t.Left -= 0.1;
     else if (value > 1)
         t.Left += 0.1;
-    changed();
+    changed(CardChange::Position);
     rest(HScroll1);
 }
 
@@ -330,7 +349,7 @@ void LineTab::VScroll3_Change(int value) {
         t.Top -= 0.1;
     else if (value > 1)
         t.Top += 0.1;
-    changed();
+    changed(CardChange::Position);
     rest(VScroll3);
 }
 
@@ -338,12 +357,12 @@ void LineTab::chk_Kage_Click() {
     TextItem& t = m.card.TextItems[m_index];
     t.KageOn = chk_Kage->isChecked();
     EnableKageControls(t.KageOn);
-    changed();
+    changed(CardChange::Kage);
 }
 
 void LineTab::cmb_Houkou_Click(int row) {
     m.card.TextItems[m_index].KageHoukou = std::int16_t(row >= 0 && row < 8 ? row : 3);
-    changed();
+    changed(CardChange::Kage);
 }
 
 void LineTab::Cmd_Kage_Click() {
@@ -353,13 +372,13 @@ void LineTab::Cmd_Kage_Click() {
         return;
     t.KageColor = std::int32_t(*color);
     fillSwatch(shp_Kage, t.KageColor);
-    changed();
+    changed(CardChange::Kage);
 }
 
 void LineTab::txt_Takasa_Commit() {
     // No limit on a typed height, and the box keeps what was typed.
     m.card.TextItems[m_index].KageTakasa = TruncateToTenth(txt_Takasa->text());
-    changed();
+    changed(CardChange::KageHeight);
 }
 
 void LineTab::VSc_Takasa_Change(int value) {
@@ -371,7 +390,7 @@ void LineTab::VSc_Takasa_Change(int value) {
             m.ui().beep();
     }
     txt_Takasa->setText(FormatOneDecimal(t.KageTakasa));
-    changed();
+    changed(CardChange::KageHeight);
     rest(VSc_Takasa);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/cardhistory.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -89,7 +91,8 @@ private:
     void txt_Takasa_Commit();
     void VSc_Takasa_Change(int value);
 
-    void changed();
+    // The line was edited: it is drawn again and the change recorded.
+    void changed(CardChange what, bool mergeable = false);
     void rest(QScrollBar* spin);
     static void fillSwatch(QFrame* swatch, std::int32_t rgb);
     QScrollBar* makeSpin(Qt::Orientation orientation, const char* name);

@@ -404,8 +404,10 @@ void PrintsForm::Set_TKFormat(const TKFormat& t) {
 
 void PrintsForm::Command1_Click() {
     sheet.Commit(m);
-    m.ChangedFlg = 1;
     m.view().layoutCanvas();
+    // The lines are kept on the card as it is now before the step is taken.
+    m.view().redrawCard();
+    m.markChanged(CardChange::PrintStyle);
     close();
 }
 

@@ -351,7 +351,8 @@ bool convertCardPicture(TavorMain& m) {
     }
     if (!QFile::exists(path)) {
         m.Image1 = QImage();
-        m.ui().message(QStringLiteral("画像ファイルが見つかりません"));
+        m.ui().message(QStringLiteral("画像ファイルが見つかりません"),
+                       UiServices::fileDetail(path));
         return false;
     }
     m.ui().setBusy(true);
@@ -407,10 +408,9 @@ bool DropPictureFiles(TavorMain& m, const QStringList& paths) {
     if (!CheckPicturePath(m, *picture))
         return true;
     m.card.PicColorMode = 0;
-    if (*picture != m.card.PicPath) {
-        m.card.PicPath = *picture;
-        m.ChangedFlg = 1;
-    }
+    m.card.PicPath = *picture;
     LoadCardPicture(m);
+    // The same picture again with its colour kept is no change.
+    m.markChanged(CardChange::Picture);
     return true;
 }

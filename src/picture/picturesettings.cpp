@@ -170,7 +170,7 @@ void frmPictureSetting::cmdOK_Click() {
     LoadCardPicture(m);
     lblDisp->setVisible(false);
     m.ui().processEvents();
-    m.ChangedFlg = 1;
+    m.markChanged(CardChange::Picture);
     accept();
 }
 

@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -141,6 +142,13 @@ void frmPREVIEW::fitAndCentre() {
     if (want.width() > room.width())
         want.rheight() += bar;
     resize(want.boundedTo(room));
-    move(available.x() + (available.width() - width()) / 2,
-         available.y() + (available.height() - height()) / 2);
+    // Centred on the window it was opened from, as far as the screen allows.
+    QRect placed(QPoint(), size());
+    placed.moveCenter(parentWidget() ? parentWidget()->window()->frameGeometry().center()
+                                     : available.center());
+    placed.moveLeft(std::clamp(placed.left(), available.left(),
+                               std::max(available.left(), available.right() - width())));
+    placed.moveTop(std::clamp(placed.top(), available.top(),
+                              std::max(available.top(), available.bottom() - height())));
+    move(placed.topLeft());
 }

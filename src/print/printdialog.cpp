@@ -66,6 +66,9 @@ IsForm2::IsForm2(TavorMain& tavor, QWidget* parent) : QWidget(parent, Qt::Window
     setWindowTitle(QStringLiteral("印刷"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
+    // Escape is the "閉じる" button, which keeps the options and cancels a
+    // running job, rather than a plain close.
+    setProperty("escapeButton", QVariant::fromValue<QObject*>(Command1));
     Form_Load();
 }
 

@@ -20,6 +20,7 @@ private slots:
     void storedSettingsAreRead();
     void firstStartGivesNewCard();
     void reopensLastCard();
+    void lastCardGoneGivesNewCard_data();
     void lastCardGoneGivesNewCard();
     void unreadableLastCardGivesNewCard();
     void commandLineCard();
@@ -146,13 +147,44 @@ void TestStartup::reopensLastCard() {
     QVERIFY(t.view.pictureClears >= 1);
 }
 
+void TestStartup::lastCardGoneGivesNewCard_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // empty: no such file
+    QTest::addColumn<QString>("shown");      // the message, if any
+    QTest::newRow("card gone") << "deleted.qcd" << QByteArray() << QString();
+    QTest::newRow("other file gone") << "notes.txt" << QByteArray() << QString();
+    QTest::newRow("other file there")
+        << "notes.txt" << QByteArray("hello\r\n") << QStringLiteral("名刺ファイルとして読めません");
+    QTest::newRow("not a card inside")
+        << "bad.qcd" << QByteArray("abc,def\r\n") << QStringLiteral("名刺ファイルとして読めません");
+}
+
 void TestStartup::lastCardGoneGivesNewCard() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, shown);
     TestContext t;
-    t.settings->setText("sti", "file", t.path("deleted.qcd"));
+    const QString path = t.path(name);
+    if (!content.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    t.settings->setText("sti", "file", path);
     InitApp(*t.m);
-    QVERIFY(t.ui.messages.isEmpty());
+    if (shown.isEmpty()) {
+        QVERIFY(t.ui.messages.isEmpty());
+    } else {
+        QCOMPARE(t.ui.messages.size(), 1);
+        QVERIFY(t.ui.messages[0].detail.contains(path));
+        QVERIFY(t.ui.messages[0].detail.contains(shown));
+    }
+    // A whole new card under the default name, never half of one.
     QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
+    QCOMPARE(t.view.caption, CaptionFor(t.m->defaultCardPath()));
     QVERIFY(t.m->card.TextItems[0].Text.isEmpty());
+    QCOMPARE(t.m->card.TextItems[0].Left, 27.0);
+    QCOMPARE(t.m->card.TextItems[0].FontSize, 18.0f);
     QCOMPARE(t.m->ChangedFlg, 0);
 }
 

@@ -40,8 +40,9 @@ private slots:
     void italicIsWider();
     void dragPastEdges_data();
     void dragPastEdges();
-    void clickWithoutMoveMarksChanged();
+    void clickWithoutMoveSelectsLine();
     void nothingMovesAfterRelease();
+    void dragKeepsGrabbedPointUnderPointer_data();
     void dragKeepsGrabbedPointUnderPointer();
 
 private:
@@ -61,7 +62,8 @@ private:
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             t.ui.messages.clear();
-            t.m->ChangedFlg = 0;
+            // The card as set up is where undo stops: unchanged.
+            t.m->history().reset();
         }
         ~Fixture() { t.m->setView(nullptr); }
         LineTab* line(int i) { return form.Lines[i]; }
@@ -88,26 +90,28 @@ void TestLineEditing::typedFontSize_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("beeps");
+    QTest::addColumn<int>("changed"); // a refused size leaves the card as it was
     QTest::newRow("12.25") << "12.25"
-                           << "12.3" << 0;
+                           << "12.3" << 0 << 1;
     QTest::newRow("12.24") << "12.24"
-                           << "12.2" << 0;
+                           << "12.2" << 0 << 1;
     QTest::newRow("300 refused") << "300"
-                                 << "18.0" << 1;
+                                 << "18.0" << 1 << 0;
     QTest::newRow("letters refused") << "abc"
-                                     << "18.0" << 1;
+                                     << "18.0" << 1 << 0;
 }
 
 void TestLineEditing::typedFontSize() {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     QFETCH(int, beeps);
+    QFETCH(int, changed);
     Fixture f;
     f.type(f.line(0)->TextFsize, typed);
     QCOMPARE(f.line(0)->TextFsize->text(), shown);
     QCOMPARE(f.item(0).FontSize, shown.toFloat());
     QCOMPARE(f.t.ui.beeps, beeps);
-    QCOMPARE(f.t.m->ChangedFlg, 1); // also when refused
+    QCOMPARE(f.t.m->ChangedFlg, changed);
 }
 
 void TestLineEditing::typedPosition_data() {
@@ -368,7 +372,7 @@ void TestLineEditing::dragPastEdges() {
     QCOMPARE(f.line(1)->TextY->text(), FormatPosition(t.Top));
 }
 
-void TestLineEditing::clickWithoutMoveMarksChanged() {
+void TestLineEditing::clickWithoutMoveSelectsLine() {
     Fixture f;
     f.form.SSTab1->setCurrentIndex(5);
     QLabel* label = f.form.Picture1->MJLabel[0];
@@ -378,7 +382,8 @@ void TestLineEditing::clickWithoutMoveMarksChanged() {
     QCOMPARE(f.form.SSTab1->currentIndex(), 0);
     QVERIFY(f.line(0)->Text1->hasFocus());
     QCOMPARE(f.item(0).Left, left);
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    // Nothing moved: the card is as it was and counts as unchanged.
+    QCOMPARE(f.t.m->ChangedFlg, 0);
 }
 
 void TestLineEditing::nothingMovesAfterRelease() {
@@ -398,10 +403,26 @@ void TestLineEditing::nothingMovesAfterRelease() {
     QCOMPARE(f.item(0).Left, draggedLeft);
 }
 
+void TestLineEditing::dragKeepsGrabbedPointUnderPointer_data() {
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("100 %") << 1.0;
+    QTest::newRow("50 %") << 0.5;
+    QTest::newRow("200 %") << 2.0;
+    QTest::newRow("300 %") << 3.0;
+}
+
+// At every zoom a drag moves the line by the pointer's way in millimetres
+// (pixels over the zoomed pixels a millimetre), and a spin step stays 0.1 mm.
 void TestLineEditing::dragKeepsGrabbedPointUnderPointer() {
+    QFETCH(double, zoom);
     Fixture f;
     CardCanvas* canvas = f.form.Picture1;
+    canvas->setZoom(zoom);
+    const double perMmX = 56.7 / f.t.m->app.TppX * zoom;
+    const double perMmY = 56.7 / f.t.m->app.TppY * zoom;
+    QCOMPARE(canvas->width(), int(std::lround(91 * 56.7 * zoom)) / f.t.m->app.TppX);
     QLabel* label = canvas->MJLabel[1];
+    QCOMPARE(label->x(), int(std::floor(f.item(1).Left * perMmX)));
     const double left = f.item(1).Left;
     const double top = f.item(1).Top;
     const QPoint grab(4, 4);
@@ -412,9 +433,12 @@ void TestLineEditing::dragKeepsGrabbedPointUnderPointer() {
                      Qt::RightButton, {});
     QApplication::sendEvent(label, &move);
     QTest::mouseRelease(label, Qt::RightButton, {}, grab);
-    QVERIFY(qAbs(f.item(1).Left - (left + 40 / canvas->pixelsPerMmX())) < 0.3);
-    QVERIFY(qAbs(f.item(1).Top - (top + 20 / canvas->pixelsPerMmY())) < 0.3);
+    QVERIFY(qAbs(f.item(1).Left - (left + 40 / perMmX)) < 1e-4);
+    QVERIFY(qAbs(f.item(1).Top - (top + 20 / perMmY)) < 1e-4);
     QCOMPARE(f.t.m->ChangedFlg, 1);
+    const double dragged = f.item(1).Left;
+    f.spin(f.line(1)->HScroll1, false);
+    QCOMPARE(f.item(1).Left, dragged + 0.1);
 }
 
 QTEST_MAIN(TestLineEditing)

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+
+class Settings;
+class TavorMain;
+
+// The cards opened or saved last, newest first, at most RecentCardCount. They
+// are kept in the settings group "recent" (keys "file1" to "file8"), apart
+// from the program's own "sti" and "opt".
+constexpr int RecentCardCount = 8;
+
+QStringList RecentCards(const Settings& settings);
+// Puts path first in the list; an older entry of the same path goes.
+void RememberCard(Settings& settings, const QString& path);
+void ForgetCard(Settings& settings, const QString& path);
+
+// Opens a card of the list as the open command does (asking about a modified
+// card first). A card that is gone is taken off the list with a message.
+bool OpenRecentCard(TavorMain& m, const QString& path);
