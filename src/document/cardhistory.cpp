@@ -65,6 +65,8 @@ QString CardHistory::stepName(CardChange what) {
         return QStringLiteral("画像");
     case CardChange::PrintStyle:
         return QStringLiteral("印刷スタイル");
+    case CardChange::QrCode:
+        return QStringLiteral("QRコード");
     }
     return {};
 }

@@ -20,6 +20,7 @@ enum class CardChange {
     KageHeight,
     Picture,
     PrintStyle,
+    QrCode,
 };
 
 // The undo history of the one card. Each step holds the card before and after

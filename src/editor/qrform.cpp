@@ -162,7 +162,7 @@ void QrForm::apply() {
     q.Left = txt_X->value();
     q.Top = txt_Y->value();
     q.Side = txt_Side->value();
-    m.markChanged();
+    m.markChanged(CardChange::QrCode);
     m_canvas->qrItem()->refresh();
 }
 
@@ -171,7 +171,7 @@ void QrForm::chk_Qr_Click() {
     if (chk_Qr->isChecked() && q.Side <= 0)
         q = DefaultQrCode(m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
     q.On = chk_Qr->isChecked();
-    m.markChanged();
+    m.markChanged(CardChange::QrCode);
     m_canvas->qrItem()->refresh();
 }
 
@@ -180,6 +180,6 @@ void QrForm::cmd_Color_Click() {
     if (!chosen)
         return;
     m.card.Qr.Color = std::int32_t(*chosen);
-    m.markChanged();
+    m.markChanged(CardChange::QrCode);
     m_canvas->qrItem()->refresh();
 }

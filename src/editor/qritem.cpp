@@ -79,5 +79,5 @@ void QrItem::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_dragging || event->buttons() != Qt::NoButton)
         return;
     m_dragging = false;
-    m.markChanged();
+    m.markChanged(CardChange::QrCode);
 }
