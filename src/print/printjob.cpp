@@ -36,6 +36,8 @@ PrintOutcome PrintCard(TavorMain& m, PrintKind kind, int sheets, bool cutMarks,
             return PrintOutcome::Failed;
         return printRenderedCard(m, sheets, cutMarks, progress);
     case PrintKind::Text:
+        if (!QrCodePrintable(m))
+            return PrintOutcome::Failed;
         return PrintCardText(m, sheets, cutMarks, progress);
     case PrintKind::Background:
         return PrintCardBackground(m, sheets, cutMarks, progress);
