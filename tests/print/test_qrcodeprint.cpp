@@ -1,7 +1,7 @@
 // The card's QR code as it leaves the program: decoded with a real reader
 // (ZBar's zbarimg) from the card image and from every card of a printed sheet.
 
-#include "app/printcommand.h"
+#include "app/commandline.h"
 #include "document/cardfile.h"
 #include "document/qrcode.h"
 #include "editor/cardimage.h"
@@ -140,7 +140,9 @@ void TestQrCodePrint::pdfSheet() {
     const QString out = m_dir.filePath(u"sheet.pdf"_s);
     QCOMPARE(WriteCardFile(cardPath, card), 0);
     PdfOnlyPrinterHost printers;
-    QCOMPARE(RunPrintCommand({cardPath, u"--pdf"_s, out, u"--quality"_s, u"4"_s}, printers), 0);
+    QCOMPARE(
+        RunCommandLine({u"print"_s, cardPath, u"--pdf"_s, out, u"--quality"_s, u"4"_s}, printers),
+        0);
 
     constexpr int Dpi = 600;
     const QImage page = pdfcheck::renderPage(out, 1, Dpi);
@@ -163,7 +165,7 @@ void TestQrCodePrint::refusedCodeIsNotPrinted() {
     QFile::remove(out);
     QCOMPARE(WriteCardFile(cardPath, card), 0);
     PdfOnlyPrinterHost printers;
-    QCOMPARE(RunPrintCommand({cardPath, u"--pdf"_s, out}, printers), 1);
+    QCOMPARE(RunCommandLine({u"print"_s, cardPath, u"--pdf"_s, out}, printers), 1);
     QVERIFY(!QFileInfo::exists(out));
 
     TestContext t;

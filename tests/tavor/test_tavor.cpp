@@ -573,32 +573,32 @@ void TestTavor::inMemoryBadLayoutsRefused() {
              result);
     QCOMPARE(pixels, QByteArray(64, char(0x77)));
     QCOMPARE(MonocroPixels(nullptr, 4, 4, 16, 4, 1, 0, 0, 0), int(TAVOR_E_ARG));
+}
 
-    // The key colour of each mode sits on the ramp at its own luma, so a grey of
-    // that luma becomes exactly the key: the values the library documents.
-    void TestTavor::keyColours_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QList<int>>("values");
-        QTest::addColumn<int>("luma");
-        QTest::addColumn<QList<int>>("key");
-        QTest::newRow("sepia preset 63")
-            << 1 << QList<int>{63, 0, 0} << 150 << QList<int>{185, 141, 102};
-        QTest::newRow("sepia full")
-            << 1 << QList<int>{255, 0, 0} << 150 << QList<int>{230, 130, 40};
-        QTest::newRow("green full") << 2 << QList<int>{0, 255, 0} << 127 << QList<int>{30, 190, 60};
-        QTest::newRow("blue full") << 3 << QList<int>{0, 0, 255} << 81 << QList<int>{30, 80, 220};
-        QTest::newRow("tint") << 6 << QList<int>{200, 120, 50} << 136 << QList<int>{200, 120, 50};
-    }
+// The key colour of each mode sits on the ramp at its own luma, so a grey of
+// that luma becomes exactly the key: the values the library documents.
+void TestTavor::keyColours_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<int>("luma");
+    QTest::addColumn<QList<int>>("key");
+    QTest::newRow("sepia preset 63")
+        << 1 << QList<int>{63, 0, 0} << 150 << QList<int>{185, 141, 102};
+    QTest::newRow("sepia full") << 1 << QList<int>{255, 0, 0} << 150 << QList<int>{230, 130, 40};
+    QTest::newRow("green full") << 2 << QList<int>{0, 255, 0} << 127 << QList<int>{30, 190, 60};
+    QTest::newRow("blue full") << 3 << QList<int>{0, 0, 255} << 81 << QList<int>{30, 80, 220};
+    QTest::newRow("tint") << 6 << QList<int>{200, 120, 50} << 136 << QList<int>{200, 120, 50};
+}
 
-    void TestTavor::keyColours() {
-        QFETCH(int, mode);
-        QFETCH(QList<int>, values);
-        QFETCH(int, luma);
-        QFETCH(QList<int>, key);
-        const QList<QRgb> c = ramp(dir().path(), mode, values[0], values[1], values[2]);
-        QCOMPARE(c.size(), 256);
-        QCOMPARE(QList<int>({qRed(c[luma]), qGreen(c[luma]), qBlue(c[luma])}), key);
-    }
+void TestTavor::keyColours() {
+    QFETCH(int, mode);
+    QFETCH(QList<int>, values);
+    QFETCH(int, luma);
+    QFETCH(QList<int>, key);
+    const QList<QRgb> c = ramp(dir().path(), mode, values[0], values[1], values[2]);
+    QCOMPARE(c.size(), 256);
+    QCOMPARE(QList<int>({qRed(c[luma]), qGreen(c[luma]), qBlue(c[luma])}), key);
+}
 
-    QTEST_GUILESS_MAIN(TestTavor)
+QTEST_GUILESS_MAIN(TestTavor)
 #include "test_tavor.moc"
