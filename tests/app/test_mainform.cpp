@@ -88,6 +88,7 @@ void TestMainForm::menusInOrder() {
                                "設定(&S)",
                                "背景(&H)",
                                "画像設定(&G)",
+                               "QRコード(&Q)",
                                "ﾍﾙﾌﾟ(&H)",
                                "目次(&M)"};
     QCOMPARE(seen, expected);
