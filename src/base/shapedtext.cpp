@@ -26,9 +26,9 @@ void ShapedText::draw(QPainter& painter, QPointF origin) const {
 
 const ShapedText& ShapedTextCache::line(const QString& text, const QFont& font,
                                         QPaintDevice* device) {
-    const int dpi = device ? device->logicalDpiY() : 0;
-    const QString key =
-        font.key() + QLatin1Char('/') + QString::number(dpi) + QLatin1Char('/') + text;
+    // Fonts hash and compare by what they ask for: QFont::key()'s text
+    // would cost more to make than the line costs to draw.
+    const Key key{text, font, device ? device->logicalDpiY() : 0};
     auto it = m_lines.find(key);
     if (it == m_lines.end())
         it = m_lines.insert(key, ShapedText(text, font, device));

@@ -41,5 +41,16 @@ public:
     qsizetype size() const { return m_lines.size(); }
 
 private:
-    QHash<QString, ShapedText> m_lines;
+    struct Key {
+        QString text;
+        QFont font;
+        int dpi = 0;
+        bool operator==(const Key& o) const {
+            return dpi == o.dpi && text == o.text && font == o.font;
+        }
+    };
+    friend size_t qHash(const Key& key, size_t seed) noexcept {
+        return qHashMulti(seed, key.text, key.font, key.dpi);
+    }
+    QHash<Key, ShapedText> m_lines;
 };

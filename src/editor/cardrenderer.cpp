@@ -1,6 +1,7 @@
 #include "cardrenderer.h"
 
 #include "base/fonts.h"
+#include "base/shapedtext.h"
 #include "document/card.h"
 #include "qrdraw.h"
 
@@ -155,14 +156,20 @@ QPointF CardRenderer::kageOffset(const TextItem& t) {
     return QPointF(KageDX[dir] * t.KageTakasa, KageDY[dir] * t.KageTakasa);
 }
 
-void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color) {
+void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color,
+                             ShapedTextCache* shaped) {
     if (t.Text.isEmpty())
         return;
     const QPaintDevice* device = p.device();
     const LineFont f = lineFont(t, device ? device->logicalDpiY() : 72);
     const double ascent = unitMetrics(lineFont(t, 72).font).ascent();
 
-    p.save();
+    // Only what is changed here is put back afterwards: a save and restore
+    // would write the painter's whole state into a PDF page twice a line.
+    const QTransform transform = p.worldTransform();
+    const QPen pen = p.pen();
+    const QFont font = p.font();
+    const Qt::BGMode mode = p.backgroundMode();
     // Drawing units from the top-left corner of the text box, then the
     // baseline's start as the origin.
     p.translate(topLeft);
@@ -173,7 +180,10 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
     p.setFont(f.font);
     p.setPen(color);
     p.setBackgroundMode(Qt::TransparentMode);
-    p.drawText(QPointF(0, 0), t.Text);
+    if (shaped)
+        shaped->line(t.Text, f.font, p.device()).draw(p, QPointF(0, 0));
+    else
+        p.drawText(QPointF(0, 0), t.Text);
     if (f.embolden) {
         // The outline widened on both sides; the text itself stays text.
         // A path has no device: its font is sized for the probe, where
@@ -186,7 +196,10 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
         const double width = double(t.FontSize) * UnitsPerPoint * EmboldenPerEm;
         p.strokePath(outline, QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     }
-    p.restore();
+    p.setWorldTransform(transform);
+    p.setPen(pen);
+    p.setFont(font);
+    p.setBackgroundMode(mode);
 }
 
 QSizeF CardRenderer::measureText(const TextItem& t) {

@@ -9,6 +9,7 @@
 
 class QImage;
 class QPainter;
+class ShapedTextCache;
 struct Card;
 struct TextItem;
 
@@ -54,8 +55,11 @@ public:
     // box at topLeft (millimetres). Draws the text as text, so that a PDF
     // keeps it searchable; bold and italic that the font has no face for are
     // made here (the outline widened by a twenty-fourth of the size, the
-    // glyphs slanted by 12°), the same on every device.
-    static void paintText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color);
+    // glyphs slanted by 12°), the same on every device. With a cache, the
+    // text is shaped once for its font and device and the same glyphs drawn
+    // every time after (a print draws the same lines at every card).
+    static void paintText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color,
+                          ShapedTextCache* shaped = nullptr);
 
     // Where a line's 3D copy lies from the line, millimetres: the unit step
     // of its direction times its 3D height.

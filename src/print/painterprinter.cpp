@@ -31,8 +31,10 @@ void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
     m_device = &device;
     m_shaped.clear();
     // Pictures go to the page as they are: JPEG would blur the text of a
-    // rendered card.
+    // rendered card. Painted content is drawn smooth, as on the screen.
     m_painter.setRenderHint(QPainter::LosslessImageRendering);
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    m_painter.setRenderHint(QPainter::TextAntialiasing);
 }
 
 void PainterPrinter::drawText(double xTwips, double yTwips, const QString& text,
@@ -66,18 +68,19 @@ void PainterPrinter::drawPicture(const QImage& picture, double x, double y, doub
 
 void PainterPrinter::paintWith(double xTwips, double yTwips, double unitXTwips, double unitYTwips,
                                const PaintRoutine& paint) {
-    m_painter.save();
-    m_painter.setRenderHint(QPainter::Antialiasing);
-    m_painter.setRenderHint(QPainter::TextAntialiasing);
+    // The routine leaves the painter as it found it but for the transform
+    // set here; a save and restore would write the whole painter state into
+    // the page twice for every routine.
+    const QTransform page = m_painter.worldTransform();
     m_painter.translate(toPixels(xTwips), toPixels(yTwips));
     m_painter.scale(toPixels(unitXTwips), toPixels(unitYTwips));
     try {
         paint(m_painter);
     } catch (...) {
-        m_painter.restore();
+        m_painter.setWorldTransform(page);
         throw;
     }
-    m_painter.restore();
+    m_painter.setWorldTransform(page);
 }
 
 void PainterPrinter::nextPage(double widthTwips, double heightTwips) {

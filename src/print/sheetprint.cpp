@@ -3,6 +3,7 @@
 #include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
+#include "base/shapedtext.h"
 #include "base/uiservices.h"
 #include "document/tavormain.h"
 #include "editor/cardrenderer.h"
@@ -139,30 +140,32 @@ void printEmptyLine(Printer& p) {
 }
 
 // One copy of a line, its text box's corner at (x, y) on the sheet, drawn
-// by the card renderer as text in the printer's millimetres.
-void paintLineText(Printer& p, const TextItem& t, double x, double y, quint32 color) {
+// by the card renderer as text in the printer's millimetres, with the glyphs
+// the job shaped for it.
+void paintLineText(Printer& p, const TextItem& t, double x, double y, quint32 color,
+                   ShapedTextCache& shaped) {
     p.CurrentY = y;
     p.CurrentX = x;
-    p.Paint(x, y, t.Text, [t, color](QPainter& painter) {
-        CardRenderer::paintText(painter, t, QPointF(0, 0), ColorFromRgb(color));
+    p.Paint(x, y, t.Text, [&t, color, &shaped](QPainter& painter) {
+        CardRenderer::paintText(painter, t, QPointF(0, 0), ColorFromRgb(color), &shaped);
     });
 }
 
 // One line of the card whose corner is at (L, T): its 3D copy, displaced by
 // the full 3D height in the line's direction, then the line itself.
-void printLine(Printer& p, const TextItem& t, double T, double L) {
+void printLine(Printer& p, const TextItem& t, double T, double L, ShapedTextCache& shaped) {
     p.FontTransparent = true;
     if (t.KageOn) {
         printEmptyLine(p);
         setLineFont(p, t);
         p.ForeColor = static_cast<quint32>(t.KageColor);
         const QPointF offset = CardRenderer::kageOffset(t);
-        paintLineText(p, t, L + t.Left + offset.x(), T + t.Top + offset.y(), p.ForeColor);
+        paintLineText(p, t, L + t.Left + offset.x(), T + t.Top + offset.y(), p.ForeColor, shaped);
     }
     printEmptyLine(p);
     setLineFont(p, t);
     p.ForeColor = static_cast<quint32>(t.ForeColor);
-    paintLineText(p, t, L + t.Left, T + t.Top, p.ForeColor);
+    paintLineText(p, t, L + t.Left, T + t.Top, p.ForeColor, shaped);
 }
 
 } // namespace
@@ -278,13 +281,15 @@ PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
 
 PrintOutcome PrintCardText(TavorMain& m, int sheets, bool cutMarks, const SheetProgress& progress) {
     const PrintStyle& s = m.card.PrintStyle;
+    // Every card of the job has the same lines: each is shaped once.
+    ShapedTextCache shaped;
     return printSheets(
         m, sheets, cutMarks, progress, [&](SheetJob& job, double T, double L, CutMarkSides marks) {
             Printer& p = job.printer();
             p.FontTransparent = true;
             drawMarks(p, s, T, L, marks);
             for (int i = 0; i < LineCount; ++i) {
-                printLine(p, m.card.TextItems[i], T, L);
+                printLine(p, m.card.TextItems[i], T, L, shaped);
                 if (!job.yield())
                     return false;
             }
