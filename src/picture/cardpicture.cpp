@@ -21,6 +21,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 namespace {
@@ -91,6 +92,26 @@ QSize jpegDecodeSize(QSize full) {
 }
 
 // ------------------------------------------------------------------ reading
+
+// An RGB32 image whose pixels lie in memory the kernel may back with huge
+// pages: a camera picture decoded into ordinary pages takes some ten
+// thousand page faults, which cost more than decoding it. A null image when
+// the memory cannot be had (the decoder then takes its own).
+QImage imageOnHugePages(QSize size) {
+    constexpr size_t HugePage = size_t(2) << 20;
+    const qint64 bytesPerLine = qint64(size.width()) * 4;
+    const qint64 bytes = bytesPerLine * size.height();
+    if (size.isEmpty() || bytes < qint64(HugePage))
+        return {};
+    const size_t length = (size_t(bytes) + HugePage - 1) & ~(HugePage - 1);
+    void* pixels = nullptr;
+    if (posix_memalign(&pixels, HugePage, length) != 0)
+        return {};
+    madvise(pixels, length, MADV_HUGEPAGE);
+    return QImage(
+        static_cast<uchar*>(pixels), size.width(), size.height(), bytesPerLine,
+        QImage::Format_RGB32, [](void* p) { std::free(p); }, pixels);
+}
 
 // A picture with transparent parts is laid on white, as it shows on a card.
 QImage opaque(QImage image) {
@@ -267,8 +288,12 @@ QImage ReadPicture(const QString& path) {
         reader.setScaledSize(
             jpeg ? jpegDecodeSize(size)
                  : size.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio));
-    QImage image = reader.read();
-    if (image.isNull())
+    // The JPEG decoder fills an image of the right size and format that it
+    // is given; any other takes its own.
+    QImage image;
+    if (jpeg && !reader.scaledSize().isValid())
+        image = imageOnHugePages(size);
+    if (!reader.read(&image))
         throw RuntimeError(RuntimeError::InvalidPicture);
     return opaque(std::move(image));
 }
