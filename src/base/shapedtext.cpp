@@ -5,6 +5,11 @@
 #include <QTextLayout>
 
 ShapedText::ShapedText(const QString& text, const QFont& font, QPaintDevice* device) {
+    if (font.underline() || font.strikeOut() || font.overline()) {
+        m_text = text;
+        m_font = font;
+        return;
+    }
     // The font as the device measures it: glyph advances follow the device's
     // resolution, as they do when the painter shapes the text itself.
     QTextLayout layout(text, device ? QFont(font, device) : font, device);
@@ -18,6 +23,11 @@ ShapedText::ShapedText(const QString& text, const QFont& font, QPaintDevice* dev
 }
 
 void ShapedText::draw(QPainter& painter, QPointF origin) const {
+    if (!m_text.isEmpty()) {
+        painter.setFont(m_font);
+        painter.drawText(origin, m_text);
+        return;
+    }
     // The runs lie with their baseline at the line's ascent.
     const QPointF at = origin - QPointF(0, m_ascent);
     for (const QGlyphRun& run : m_runs)

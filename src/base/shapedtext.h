@@ -24,11 +24,15 @@ public:
     void draw(QPainter& painter, QPointF origin) const;
     // The distance from the top of the line to its baseline.
     qreal ascent() const { return m_ascent; }
-    bool isEmpty() const { return m_runs.isEmpty(); }
+    bool isEmpty() const { return m_runs.isEmpty() && m_text.isEmpty(); }
 
 private:
     QList<QGlyphRun> m_runs;
     qreal m_ascent = 0;
+    // Underlined, struck-out or overlined text is drawn as text every time:
+    // glyph runs place those lines differently.
+    QString m_text;
+    QFont m_font;
 };
 
 // The lines of one job, each shaped the first time it is drawn: a sheet of

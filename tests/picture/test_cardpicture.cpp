@@ -288,6 +288,8 @@ private slots:
     void colourModes();
     void largePictureDecodedScaled_data();
     void largePictureDecodedScaled();
+    void decodedAsTheReaderDecodes_data();
+    void decodedAsTheReaderDecodes();
     void noWorkPath();
     void workBitmapBelongsToOneRun();
     void concurrentConvertsKeepTheirPictures();
@@ -730,6 +732,36 @@ void TestCardPicture::largePictureDecodedScaled() {
             }
         }
     }
+}
+
+// A JPEG within the size limit is the decoder's own picture, pixel for
+// pixel and upright, however large it is and wherever its pixels are kept.
+void TestCardPicture::decodedAsTheReaderDecodes_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("small") << "jpg" << QSize(300, 200);
+    QTest::newRow("camera-sized") << "jpg" << QSize(1600, 1200);
+    QTest::newRow("odd width") << "jpg" << QSize(1201, 997);
+    QTest::newRow("turned upright") << "jpg turned" << QSize(1600, 1200);
+}
+
+void TestCardPicture::decodedAsTheReaderDecodes() {
+    QFETCH(QString, kind);
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    const QString path = makeSource(dir.path(), kind, size);
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage expected = reader.read().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!expected.isNull());
+    const QImage image = ReadPicture(path);
+    QCOMPARE(image.format(), QImage::Format_RGB32);
+    QCOMPARE(image.size(), kind == "jpg turned" ? size.transposed() : size);
+    QVERIFY(image == expected);
+    // A copy painted on is the copy's own: the picture read stays as it was.
+    QImage copy = image;
+    copy.fill(Qt::red);
+    QVERIFY(image == expected);
 }
 
 void TestCardPicture::noWorkPath() {
