@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "app/cardsession.h"
+#include "base/safewrite.h"
 #include "base/settings.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
@@ -119,7 +120,9 @@ bool FormUnload(TavorMain& m) {
     s.setText(QStringLiteral("sti"), QStringLiteral("file"), m.CardPath);
     s.setNumber(QStringLiteral("sti"), QStringLiteral("ify"), m.app.IsfkY);
     s.setNumber(QStringLiteral("sti"), QStringLiteral("ifx"), m.app.IsfkX);
-    s.sync();
+    // The window closes all the same; the settings file keeps what it held.
+    if (const int error = s.sync())
+        m.ui().message(WriteErrorMessage(error), UiServices::fileDetail(s.fileName()));
     return true;
 }
 

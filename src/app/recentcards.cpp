@@ -23,6 +23,8 @@ void store(Settings& settings, const QStringList& cards) {
         else
             settings.remove(Group, keyOf(i));
     }
+    // A list that cannot be written now is written with the settings at
+    // exit, which reports a failure.
     settings.sync();
 }
 

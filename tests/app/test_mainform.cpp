@@ -5,6 +5,7 @@
 #include "testcontext.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -37,6 +38,7 @@ private slots:
     void saveAsWritesChosenFile();
     void exitCancelKeepsWindow();
     void exitStoresSettings();
+    void exitReportsSettingsNotWritten();
     void toolWindowDisablesMainWindow();
     void entriesOpenTheirWindows_data();
     void entriesOpenTheirWindows();
@@ -341,6 +343,20 @@ void TestMainForm::exitStoresSettings() {
     QCOMPARE(stored.text("sti", "file", QString()), f.t.path("last.qcd"));
     QCOMPARE(stored.text("sti", "ify", QString()), QStringLiteral("4.23280423280423"));
     QCOMPARE(stored.text("sti", "ifx", QString()), QStringLiteral("0"));
+}
+
+// A folder where the settings file belongs: the window closes and says the
+// settings were not written.
+void TestMainForm::exitReportsSettingsNotWritten() {
+    Fixture f;
+    f.form.show();
+    f.t.m->ChangedFlg = 0;
+    QVERIFY(QDir().mkdir(f.t.path("qvrs.ini")));
+    QVERIFY(f.form.close());
+    QVERIFY(!f.form.isVisible());
+    QCOMPARE(f.t.ui.texts().size(), 1);
+    QVERIFY2(f.t.ui.texts().first().startsWith(QStringLiteral("書き込みエラーです。 # 75")),
+             qPrintable(f.t.ui.texts().first()));
 }
 
 void TestMainForm::toolWindowDisablesMainWindow() {
