@@ -61,6 +61,8 @@ private slots:
     void convertedImage();
     void bottomMarks_data();
     void bottomMarks();
+    void pictureUnusable_data();
+    void pictureUnusable();
 
 private:
     QTemporaryDir m_dir;
@@ -73,6 +75,19 @@ private:
                 return {};
         }
         return path;
+    }
+    // The test card naming a picture that is gone, or a JPEG cut in half.
+    QString cardWithout(const QString& picture) {
+        const QString path = m_dir.filePath(picture + QStringLiteral(".qcd"));
+        const QString picturePath = m_dir.filePath(picture + QStringLiteral(".jpg"));
+        if (picture == u"half" && !QFile::exists(picturePath)) {
+            QImage photo(400, 300, QImage::Format_RGB32);
+            photo.fill(qRgb(20, 120, 200));
+            QFile cut(picturePath);
+            if (!photo.save(picturePath, "jpg") || !cut.resize(cut.size() / 2))
+                return {};
+        }
+        return WriteCardFile(path, PrintTestCard(picturePath)) == 0 ? path : QString();
     }
 };
 
@@ -200,6 +215,42 @@ void TestCommandLine::bottomMarks() {
         QVERIFY(markPixels(page, dpi, QRectF(x - 0.3, 9.4, 0.6, 1.5)) > 0);
         QCOMPARE(markPixels(page, dpi, QRectF(x - 0.3, 286.1, 0.6, 1.5)) > 0, below);
     }
+}
+
+// A card whose picture cannot be used is still converted or printed, without
+// the picture, with the picture's message; the exit status 3 tells scripts.
+void TestCommandLine::pictureUnusable_data() {
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QStringList>("args"); // IN stands for the card
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    const QString gone = QStringLiteral("画像ファイルが見つかりません");
+    const QString cut = QStringLiteral("画像ファイルが途中で切れています。");
+    QTest::newRow("convert to a card")
+        << "gone" << QStringList{"convert", "IN"} << "out.qcd" << gone;
+    QTest::newRow("convert to an image")
+        << "gone" << QStringList{"convert", "IN"} << "out.png" << gone;
+    QTest::newRow("convert to an image, picture cut short")
+        << "half" << QStringList{"convert", "IN"} << "out.bmp" << cut;
+    QTest::newRow("print") << "gone" << QStringList{"print", "IN", "--pdf"} << "out.pdf" << gone;
+}
+
+void TestCommandLine::pictureUnusable() {
+    QFETCH(QString, picture);
+    QFETCH(QStringList, args);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const QString in = cardWithout(picture);
+    QVERIFY(!in.isEmpty());
+    args.replace(1, in);
+    const QString output = m_dir.filePath(out);
+    QFile::remove(output);
+    const Run run = runQuillo(m_dir.path(), args << output);
+    QCOMPARE(run.status, 3);
+    QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    QVERIFY(QFileInfo(output).size() > 0);
+    if (out.endsWith(u".png") || out.endsWith(u".bmp"))
+        QVERIFY(!QImage(output).isNull());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
