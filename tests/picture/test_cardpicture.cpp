@@ -290,6 +290,8 @@ private slots:
     void largePictureDecodedScaled();
     void decodedAsTheReaderDecodes_data();
     void decodedAsTheReaderDecodes();
+    void decodeMemoryLimit_data();
+    void decodeMemoryLimit();
     void noWorkPath();
     void workBitmapBelongsToOneRun();
     void concurrentConvertsKeepTheirPictures();
@@ -762,6 +764,50 @@ void TestCardPicture::decodedAsTheReaderDecodes() {
     QImage copy = image;
     copy.fill(Qt::red);
     QVERIFY(image == expected);
+}
+
+// A picture decoded whole may take up to 256 MB at four bytes a pixel:
+// 8192 × 8192 pixels, whatever its shape. Headers claim sizes around that
+// bound: past it the picture is refused before anything is decoded; within
+// it the BMP goes on to be read and its missing rows are found.
+void TestCardPicture::decodeMemoryLimit_data() {
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("BMP 8192 x 8191") << QByteArray("bmp") << QSize(8192, 8191) << false;
+    QTest::newRow("BMP 8192 x 8192") << QByteArray("bmp") << QSize(8192, 8192) << false;
+    QTest::newRow("BMP 4096 x 16384") << QByteArray("bmp") << QSize(4096, 16384) << false;
+    QTest::newRow("BMP 8192 x 8193") << QByteArray("bmp") << QSize(8192, 8193) << true;
+    QTest::newRow("BMP 16385 x 4096") << QByteArray("bmp") << QSize(16385, 4096) << true;
+    QTest::newRow("PNG 8193 x 8192") << QByteArray("png") << QSize(8193, 8192) << true;
+}
+
+void TestCardPicture::decodeMemoryLimit() {
+    QFETCH(QByteArray, format);
+    QFETCH(QSize, size);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("claims.") + QString::fromLatin1(format));
+    QByteArray bytes;
+    if (format == "png") {
+        bytes = hugePng(quint32(size.width()), quint32(size.height()));
+    } else { // a small 24-bit BMP whose headers claim the size
+        bytes = encode(testPicture(64, 48), "bmp");
+        qToLittleEndian<qint32>(size.width(), bytes.data() + 18);
+        qToLittleEndian<qint32>(size.height(), bytes.data() + 22);
+    }
+    QVERIFY(writeFile(path, bytes));
+    try {
+        ReadPicture(path);
+        QFAIL("the picture was read");
+    } catch (const RuntimeError& e) {
+        QCOMPARE(e.number(), 481);
+        QCOMPARE(e.description(),
+                 refused ? QStringLiteral("画像が大きすぎて読み込めません（%1 × %2 ピクセル）。")
+                               .arg(size.width())
+                               .arg(size.height())
+                         : Truncated);
+    }
 }
 
 void TestCardPicture::noWorkPath() {
