@@ -3,6 +3,7 @@
 #include "app/mainprogram.h"
 #include "app/qtui.h"
 #include "base/settings.h"
+#include "base/startup.h"
 #include "document/tavormain.h"
 #include "print/systemprinter.h"
 
@@ -11,25 +12,8 @@
 #include <QGuiApplication>
 #include <QLocale>
 
-#include <malloc.h>
-
-namespace {
-
-// Qt's PDF writer takes two 10 MB buffers for every page it compresses, and a
-// card picture is a few tens of MB. With the allocator's start-up thresholds
-// each of them is mapped fresh from the kernel and faulted in page by page,
-// and the heap is trimmed and grown again every sheet, which costs more than
-// the drawing itself. Fixed at the largest values its own sliding thresholds
-// reach, large buffers are reused from the heap instead.
-void keepLargeBuffers() {
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    keepLargeBuffers();
+    KeepLargeBuffers();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
@@ -54,6 +38,7 @@ int main(int argc, char** argv) {
     const WindowCommand command = ParseWindowCommand(QCoreApplication::arguments().mid(1));
     if (command.exitStatus >= 0)
         return command.exitStatus;
+    LoadPictureReadersInBackground();
     QCoreApplication::setApplicationName(QStringLiteral("qvrs"));
     // Standard dialogs and buttons in the session's language; the program's
     // own texts are Japanese whatever it is.

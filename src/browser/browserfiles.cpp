@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -200,8 +201,10 @@ QImage ReadThumbnail(const QString& path, QSize box) {
         return {};
     // The EXIF block lies in the first segment, at most 64 KB long.
     const QByteArray head = jpeg ? file.peek(70 * 1024) : QByteArray();
-    // A JPEG is read as one without asking every picture plugin first.
+    // A JPEG is read as one without asking every picture plugin first (with
+    // the format named, Qt still loads each plugin to ask it about it).
     QImageReader reader(&file, jpeg ? QByteArrayLiteral("jpeg") : QByteArray());
+    reader.setAutoDetectImageFormat(!jpeg);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
         return {};
@@ -219,16 +222,37 @@ QImage ReadThumbnail(const QString& path, QSize box) {
     return fittedInto(reader.read(), box);
 }
 
-QImage CachedThumbnail(const QString& path, QSize box, const ThumbnailCache& cache) {
+namespace {
+
+// The picture as the cache knows it. Nothing for anything but a regular
+// file, which has no thumbnail to keep, and for the cache's own pictures,
+// which are shown without making thumbnails of thumbnails.
+std::optional<ThumbnailCache::Source> cacheSource(const QString& path,
+                                                  const ThumbnailCache& cache) {
     struct stat st {};
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    // Anything but a regular file has no thumbnail to keep; the cache's own
-    // pictures are shown without making thumbnails of thumbnails.
     if (::stat(QFile::encodeName(absolute).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
         cache.holds(absolute))
+        return std::nullopt;
+    return ThumbnailCache::Source{ThumbnailCache::FileUri(absolute), qint64(st.st_mtime),
+                                  qint64(st.st_size)};
+}
+
+} // namespace
+
+QImage KeptThumbnail(const QString& path, QSize box, const ThumbnailCache& cache) {
+    const auto source = cacheSource(path, cache);
+    if (!source)
+        return {};
+    const QImage thumbnail = cache.find(*source, ThumbnailCache::FlavorFor(box));
+    return thumbnail.isNull() ? QImage() : fittedInto(thumbnail, box);
+}
+
+QImage CachedThumbnail(const QString& path, QSize box, const ThumbnailCache& cache) {
+    const auto known = cacheSource(path, cache);
+    if (!known)
         return ReadThumbnail(path, box);
-    const ThumbnailCache::Source source{ThumbnailCache::FileUri(absolute), qint64(st.st_mtime),
-                                        qint64(st.st_size)};
+    const ThumbnailCache::Source& source = *known;
     const ThumbnailCache::Flavor flavor = ThumbnailCache::FlavorFor(box);
     QImage thumbnail = cache.find(source, flavor);
     if (thumbnail.isNull()) {

@@ -40,6 +40,12 @@ bool OpenRegularFile(const QString& path, QFile& file);
 // picture cut short.
 QImage ReadThumbnail(const QString& path, QSize box);
 
+// The thumbnail of a picture file fitted to box when the shared thumbnail
+// cache keeps a valid one, else a null image. Reads one small PNG and
+// decodes nothing: a page whose thumbnails are kept can show whole at once.
+// Safe to call from any thread.
+QImage KeptThumbnail(const QString& path, QSize box, const ThumbnailCache& cache);
+
 // The thumbnail of a picture file fitted to box, through the shared
 // thumbnail cache: a valid stored thumbnail when there is one, else the
 // picture decoded (ReadThumbnail) and stored for the next time, or its

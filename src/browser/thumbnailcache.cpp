@@ -115,7 +115,9 @@ QImage readCachePng(const QString& path, int edge) {
     QFile file;
     if (!OpenRegularFile(path, file))
         return {};
+    // Read as a PNG without loading every picture plugin to ask it first.
     QImageReader reader(&file, "png");
+    reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > edge || size.height() > edge)
         return {};

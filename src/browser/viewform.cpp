@@ -311,25 +311,40 @@ void ViewForm::setCaption(int slot) {
     LabelPicNm[slot]->setText(QFontMetrics(bold).elidedText(caption, Qt::ElideMiddle, width));
 }
 
-// Decodes the page's thumbnails at the cache's size on the thread pool; each
-// fills its frame as it comes. Thumbnails this program showed a moment ago
-// fill their frames at once and are checked against their files all the
-// same.
+// Fills the page's frames with their thumbnails at the cache's size.
+// Thumbnails this program showed a moment ago fill their frames at once and
+// are checked against their files on the thread pool all the same; those the
+// shared cache keeps are read here, one small PNG each, so that a page seen
+// before shows whole at once. The others are decoded on the thread pool and
+// each fills its frame as it comes.
 void ViewForm::loadThumbnails() {
     cancelThumbnails();
     m_announced = false;
     const int first = NwPg * PageSize;
     m_flavor = ThumbnailCache::FlavorFor(m_thumbSize);
     const int edge = ThumbnailCache::Edge(m_flavor);
+    auto fill = [this](int slot, const QImage& image) {
+        m_images[slot] = image;
+        m_filled[slot] = true;
+        BImage[slot]->setProperty("placeholder", false);
+        showThumbnail(slot);
+    };
+    // The slots left to the pool, and their files.
+    QList<int> pending;
     QStringList paths;
     for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
-        paths << FolderFilePath(m_folder, File1->item(first + i)->text());
-        if (const QImage* known = recentThumbnails().object(memoryKey(paths.last(), edge))) {
-            m_images[i] = *known;
-            m_filled[i] = true;
-            BImage[i]->setProperty("placeholder", false);
-            showThumbnail(i);
+        const QString path = FolderFilePath(m_folder, File1->item(first + i)->text());
+        const QString key = memoryKey(path, edge);
+        if (const QImage* known = recentThumbnails().object(key)) {
+            fill(i, *known);
+        } else if (const QImage kept = KeptThumbnail(path, QSize(edge, edge), m_cache);
+                   !kept.isNull()) {
+            recentThumbnails().insert(key, new QImage(kept));
+            fill(i, kept);
+            continue;
         }
+        pending << i;
+        paths << path;
     }
     announceFilled();
     if (paths.isEmpty())
@@ -337,20 +352,22 @@ void ViewForm::loadThumbnails() {
     const ThumbnailCache cache = m_cache;
     auto* watcher = new QFutureWatcher<QImage>(this);
     m_loading = watcher;
-    connect(watcher, &QFutureWatcherBase::resultReadyAt, this, [this, watcher, paths, edge](int i) {
-        if (watcher != m_loading)
-            return;
-        m_images[i] = watcher->resultAt(i);
-        m_filled[i] = true;
-        const QString key = memoryKey(paths[i], edge);
-        if (m_images[i].isNull())
-            recentThumbnails().remove(key);
-        else
-            recentThumbnails().insert(key, new QImage(m_images[i]));
-        BImage[i]->setProperty("placeholder", m_images[i].isNull());
-        showThumbnail(i);
-        announceFilled();
-    });
+    connect(watcher, &QFutureWatcherBase::resultReadyAt, this,
+            [this, watcher, pending, paths, edge](int n) {
+                if (watcher != m_loading)
+                    return;
+                const int i = pending[n];
+                m_images[i] = watcher->resultAt(n);
+                m_filled[i] = true;
+                const QString key = memoryKey(paths[n], edge);
+                if (m_images[i].isNull())
+                    recentThumbnails().remove(key);
+                else
+                    recentThumbnails().insert(key, new QImage(m_images[i]));
+                BImage[i]->setProperty("placeholder", m_images[i].isNull());
+                showThumbnail(i);
+                announceFilled();
+            });
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         watcher->deleteLater();
         if (watcher == m_loading)

@@ -21,6 +21,8 @@ private slots:
     void fileUri();
     void cachedThumbnail_data();
     void cachedThumbnail();
+    void keptThumbnail_data();
+    void keptThumbnail();
     void failureRecord();
     void exifThumbnail_data();
     void exifThumbnail();
@@ -192,6 +194,58 @@ void TestThumbnailCache::cachedThumbnail() {
         return; // the other program's file, left as it was
     QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther),
              QFile::Permissions());
+}
+
+// Only a valid stored thumbnail is taken; nothing is decoded or written.
+void TestThumbnailCache::keptThumbnail_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("none") << "none" << QSize(128, 96) << false;
+    QTest::newRow("another program's") << "valid" << QSize(128, 96) << true;
+    QTest::newRow("fitted to a smaller box") << "valid" << QSize(64, 64) << true;
+    QTest::newRow("stale") << "stale" << QSize(128, 96) << false;
+    QTest::newRow("another file's") << "foreign" << QSize(128, 96) << false;
+    QTest::newRow("broken") << "broken" << QSize(128, 96) << false;
+    QTest::newRow("large slot, only a normal one") << "valid" << QSize(200, 150) << false;
+    QTest::newRow("a picture in the cache") << "inside" << QSize(128, 96) << false;
+}
+
+void TestThumbnailCache::keptThumbnail() {
+    QFETCH(QString, stored);
+    QFETCH(QSize, box);
+    QFETCH(bool, kept);
+    QTemporaryDir dir;
+    const ThumbnailCache cache(dir.filePath("thumbnails"));
+    QString picture = dir.filePath("pic 1.jpg");
+    if (stored == "inside") {
+        QDir().mkpath(dir.filePath("thumbnails/normal"));
+        picture = dir.filePath("thumbnails/normal/pic.jpg");
+    }
+    writeBytes(picture, encoded(QSize(800, 600), Qt::darkMagenta));
+    setMTime(picture, 1700000000);
+    const QByteArray uri = ThumbnailCache::FileUri(picture);
+    const QString normal = cache.thumbnailPath(uri, ThumbnailCache::Normal);
+    if (stored == "valid" || stored == "inside")
+        writeThumbnail(normal, Qt::green, uri, 1700000000);
+    else if (stored == "stale")
+        writeThumbnail(normal, Qt::green, uri, 1600000000);
+    else if (stored == "foreign")
+        writeThumbnail(normal, Qt::green, "file:///other.jpg", 1700000000);
+    else if (stored == "broken")
+        writeThumbnail(normal, Qt::green, uri, 1700000000), QFile::resize(normal, 60);
+    const auto before = QFileInfo(normal).lastModified();
+
+    const QImage image = KeptThumbnail(picture, box, cache);
+    QCOMPARE(!image.isNull(), kept);
+    if (kept) {
+        QCOMPARE(image.size(), QSize(128, 96).scaled(box, Qt::KeepAspectRatio));
+        QVERIFY(near(image.pixelColor(5, 5), Qt::green));
+    }
+    // Nothing stored, rewritten or recorded as failed.
+    QCOMPARE(QFileInfo(normal).lastModified(), before);
+    QVERIFY(!QFileInfo::exists(cache.thumbnailPath(uri, ThumbnailCache::Large)));
+    QVERIFY(!QFileInfo::exists(cache.failurePath(uri)));
 }
 
 // A file no thumbnail can be made of is recorded under fail/, and not tried

@@ -2,6 +2,7 @@
 // and a folder named like pictures, a text file named like one.
 
 #include "browser/browserfiles.h"
+#include "browser/thumbnailcache.h"
 #include "browser/viewform.h"
 #include "testcontext.h"
 
@@ -36,6 +37,7 @@ private slots:
     void naturalOrder_data();
     void naturalOrder();
     void pageChangeDropsOldThumbnails();
+    void keptThumbnailsShowAtOnce();
     void gridUsesTheRoom_data();
     void gridUsesTheRoom();
 
@@ -308,6 +310,38 @@ void TestViewForm::pageChangeDropsOldThumbnails() {
     QTest::qWait(200); // anything of the dropped page that was still coming
     for (int i = 0; i < ViewForm::PageSize; ++i)
         QCOMPARE(form->BImage[i]->pixmap().size(), QSize(128, 96));
+    form->close();
+}
+
+// Thumbnails the shared cache keeps (here: green ones another program left)
+// fill the page as the window opens, before any event is served; a picture
+// without one comes from the thread pool.
+void TestViewForm::keptThumbnailsShowAtOnce() {
+    Fixture f;
+    const ThumbnailCache cache;
+    const QStringList names = MatchingFiles(f.pics, ViewForm::Patterns()[0]);
+    QVERIFY(names.size() > ViewForm::PageSize);
+    for (int i = 0; i < ViewForm::PageSize; ++i) {
+        const QFileInfo file(FolderFilePath(f.pics, names[i]));
+        QImage green(128, 96, QImage::Format_ARGB32);
+        green.fill(Qt::green);
+        const ThumbnailCache::Source source{ThumbnailCache::FileUri(file.absoluteFilePath()),
+                                            file.lastModified().toSecsSinceEpoch(), file.size()};
+        if (i != 4)
+            QVERIFY(cache.store(source, green, ThumbnailCache::Normal));
+    }
+    QPointer<ViewForm> form = f.open();
+    for (int i = 0; i < ViewForm::PageSize; ++i) {
+        const QImage shown = form->BImage[i]->pixmap().toImage();
+        QCOMPARE(shown.isNull(), i == 4);
+        if (i != 4)
+            QCOMPARE(shown.pixelColor(10, 10), QColor(Qt::green));
+    }
+    QVERIFY(form->thumbnailsPending());
+    QTRY_VERIFY(form->pageFilled());
+    // The picture itself, dark magenta (a JPEG's colours are near, not exact).
+    const QColor decoded = form->BImage[4]->pixmap().toImage().pixelColor(10, 10);
+    QVERIFY(decoded.red() > 100 && decoded.green() < 30 && decoded.blue() > 100);
     form->close();
 }
 
