@@ -9,6 +9,8 @@
 #include "document/cardview.h"
 #include "document/tavormain.h"
 #include "editor/cardimage.h"
+#include "editor/cardrenderer.h"
+#include "editor/itemlayout.h"
 
 namespace {
 
@@ -22,6 +24,28 @@ Card freshCardFor(TavorMain& m) {
     card.PrnPaperW = m.card.PrnPaperW;
     ResetLines(card, CurrentFontName(m));
     return card;
+}
+
+bool hasVerticalLines(const Card& card) {
+    for (int k = 0; k < LineCount; ++k)
+        if (card.TextItems[k].Tategaki)
+            return true;
+    return false;
+}
+
+// The card with every line written left to right, measured so: what a file
+// without writing directions can hold.
+Card horizontalCard(const Card& card) {
+    Card horizontal = card;
+    for (int k = 0; k < LineCount; ++k) {
+        TextItem& t = horizontal.TextItems[k];
+        if (!t.Tategaki)
+            continue;
+        t.Tategaki = false;
+        const QSizeF size = CardRenderer::measureText(t);
+        StoreMeasuredSize(t, size.width(), size.height());
+    }
+    return horizontal;
 }
 
 void reportReadError(TavorMain& m, const RuntimeError& e, const QString& path) {
@@ -123,12 +147,19 @@ bool SaveCardFile(TavorMain& m) {
             m.ui().message(problem + QStringLiteral("\r\n何も保存していません。"));
             return false;
         }
-        // Format 2.0 has no place for the QR code: the file is written
-        // without it, and the user is told so before.
+        // Format 2.0 has no place for the writing direction: vertical lines are written as
+        // horizontal ones, if the user agrees; the card itself keeps them.
+        const bool flatten = format == CardFormat::V20 && hasVerticalLines(m.card);
+        if (flatten &&
+            m.ui().messageBox(QStringLiteral("縦書きの行は横書きで保存されます。よろしいですか？"),
+                              UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
+            return false;
+        // Nor for the QR code: the file is written without it, and the user
+        // is told so before.
         if (format == CardFormat::V20 && m.card.Qr.On)
             m.ui().message(QStringLiteral("名刺ﾌｧｲﾙ2.0 (.qmd) にはQRコードを保存できません。"
                                           "QRコードを除いて保存します。"));
-        const int error = WriteCardFile(path, m.card);
+        const int error = WriteCardFile(path, flatten ? horizontalCard(m.card) : m.card);
         if (error != 0) {
             reportWriteError(m, error, path);
             return false;

@@ -39,6 +39,7 @@ quint32 RgbFromColor(const QColor& color) {
 void ResetLineStyle(TextItem& t) {
     t.ForeColor = 0;
     t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
+    t.Tategaki = false;
     t.KageOn = false;
     t.KageColor = 0;
     t.KageTakasa = 0.5;

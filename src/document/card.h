@@ -24,6 +24,7 @@ struct TextItem {
     double KageTakasa = 0.5;
     std::int32_t KageColor = 0;
     std::int16_t KageHoukou = 3;
+    bool Tategaki = false; // written top to bottom (縦書き)
 
     bool operator==(const TextItem&) const = default;
 };
@@ -117,7 +118,7 @@ int KageDirection(const TextItem& line);
 bool IsPictureColorMode(std::int32_t mode);
 
 // A line's colour, style flags and 3D settings as a new card has them:
-// black, no flags, 3D off at 0.5 mm to the lower right.
+// black, no flags, written left to right, 3D off at 0.5 mm to the lower right.
 void ResetLineStyle(TextItem& line);
 
 // The twelve lines of a new card: default positions and sizes, empty texts,

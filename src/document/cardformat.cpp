@@ -128,7 +128,10 @@ void ReadCard22(FieldReader& in, Card& card) {
         // A direction the editor cannot show is read as the default one.
         t.KageHoukou = in.readInteger();
         t.KageHoukou = std::int16_t(KageDirection(t));
-        for (int i = 0; i < 8; ++i)
+        // The line's first reserved integer is its writing direction:
+        // 1 top to bottom, anything else (0 in every older card) left to right.
+        t.Tategaki = in.readInteger() == 1;
+        for (int i = 1; i < 8; ++i)
             in.readInteger();
         for (int i = 0; i < 4; ++i)
             in.readString();
@@ -148,6 +151,7 @@ void ReadCard20(FieldReader& in, Card& card) {
         t.KageColor = 0;
         t.KageTakasa = 0.5;
         t.KageHoukou = DefaultKageHoukou;
+        t.Tategaki = false;
     }
 }
 
@@ -238,7 +242,8 @@ QString WriteCard22(const Card& card) {
         out.writeLong(t.KageColor);
         out.writeInteger(t.KageHoukou);
         out.endLine();
-        for (int i = 0; i < 8; ++i)
+        out.writeInteger(t.Tategaki ? 1 : 0);
+        for (int i = 1; i < 8; ++i)
             out.writeInteger(0);
         out.endLine();
         for (int i = 0; i < 4; ++i)

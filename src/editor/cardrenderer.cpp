@@ -4,6 +4,7 @@
 #include "base/shapedtext.h"
 #include "document/card.h"
 #include "qrdraw.h"
+#include "verticaltext.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -12,6 +13,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
@@ -63,6 +65,11 @@ struct LineFont {
     bool slant = false;
 };
 
+// A line's size in drawing units: ten to the point.
+double lineSize(const TextItem& t) {
+    return std::max(double(t.FontSize), 0.1) * UnitsPerPoint;
+}
+
 // The font for a device of dpi dots per inch: its size in drawing units is
 // ten times the line's size in points, whatever the device.
 LineFont lineFont(const TextItem& t, double dpi) {
@@ -76,7 +83,7 @@ LineFont lineFont(const TextItem& t, double dpi) {
     f.embolden = t.Bold && !faces.bold;
     f.slant = t.Italic && !faces.italic;
     f.font = QFont(family);
-    const double size = std::max(double(t.FontSize), 0.1) * UnitsPerPoint;
+    const double size = lineSize(t);
     f.font.setPointSizeF(size * 72.0 / (dpi > 0 ? dpi : 72.0));
     // The font engines' own synthetic styles differ from device to device;
     // what the font lacks is made here instead.
@@ -103,6 +110,54 @@ const QImage& metricsProbe() {
 
 QFontMetricsF unitMetrics(const QFont& font) {
     return QFontMetricsF(font, &metricsProbe());
+}
+
+// A line written top to bottom: its shaped glyphs placed piece by piece,
+// the underline down the right side, the strikethrough down the centre.
+void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color) {
+    const LineFont f = lineFont(t, 72);
+    const VerticalText& v = LayOutVertical(f.font, lineSize(t), t.Text);
+    p.save();
+    p.translate(topLeft);
+    p.scale(MmPerUnit, MmPerUnit);
+    p.setPen(color);
+    p.setBrush(Qt::NoBrush);
+    const QPen outlinePen(color, lineSize(t) * EmboldenPerEm, Qt::SolidLine, Qt::RoundCap,
+                          Qt::RoundJoin);
+    for (const VerticalText::Piece& piece : v.pieces) {
+        p.save();
+        p.setTransform(piece.transform, true);
+        if (!f.slant && !f.embolden) {
+            p.drawGlyphRun(QPointF(0, 0), piece.glyphs);
+            p.restore();
+            continue;
+        }
+        // Made styles glyph by glyph: each slanted about its own origin,
+        // its outline widened.
+        const QRawFont raw = piece.glyphs.rawFont();
+        const QList<quint32> glyphs = piece.glyphs.glyphIndexes();
+        const QList<QPointF> positions = piece.glyphs.positions();
+        for (qsizetype g = 0; g < glyphs.size(); ++g) {
+            p.save();
+            p.translate(positions[g]);
+            if (f.slant)
+                p.shear(-SlantPerUnit, 0);
+            QGlyphRun one;
+            one.setRawFont(raw);
+            one.setGlyphIndexes({glyphs[g]});
+            one.setPositions({QPointF(0, 0)});
+            p.drawGlyphRun(QPointF(0, 0), one);
+            if (f.embolden)
+                p.strokePath(raw.pathForGlyph(glyphs[g]), outlinePen);
+            p.restore();
+        }
+        p.restore();
+    }
+    if (t.Underline)
+        p.fillRect(QRectF(v.underlineX - v.lineWidth / 2, 0, v.lineWidth, v.length), color);
+    if (t.Strikethrough)
+        p.fillRect(QRectF(v.axis - v.lineWidth / 2, 0, v.lineWidth, v.length), color);
+    p.restore();
 }
 
 } // namespace
@@ -160,6 +215,10 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
                              ShapedTextCache* shaped) {
     if (t.Text.isEmpty())
         return;
+    if (t.Tategaki) {
+        paintVerticalText(p, t, topLeft, color);
+        return;
+    }
     const QPaintDevice* device = p.device();
     const LineFont f = lineFont(t, device ? device->logicalDpiY() : 72);
     const double ascent = unitMetrics(lineFont(t, 72).font).ascent();
@@ -204,6 +263,10 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
 
 QSizeF CardRenderer::measureText(const TextItem& t) {
     const LineFont f = lineFont(t, 72);
+    if (t.Tategaki) {
+        const VerticalText& v = LayOutVertical(f.font, lineSize(t), t.Text);
+        return QSizeF(v.width * MmPerUnit, v.length * MmPerUnit);
+    }
     const QFontMetricsF metrics = unitMetrics(f.font);
     return QSizeF(metrics.horizontalAdvance(t.Text) * MmPerUnit, metrics.height() * MmPerUnit);
 }

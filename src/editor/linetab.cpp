@@ -60,8 +60,9 @@ LineTab::LineTab(TavorMain& tavor, int index, QWidget* parent)
     Check2 = new QCheckBox(QStringLiteral("斜体"), Frame2);
     Check3 = new QCheckBox(QStringLiteral("ｱﾝﾀﾞｰﾗｲﾝ"), Frame2);
     Check4 = new QCheckBox(QStringLiteral("取り消し線"), Frame2);
+    Check5 = new QCheckBox(QStringLiteral("縦書き"), Frame2);
     int n = 1;
-    for (QCheckBox* c : {Check1, Check2, Check3, Check4}) {
+    for (QCheckBox* c : {Check1, Check2, Check3, Check4, Check5}) {
         c->setObjectName(QStringLiteral("Check%1").arg(n++));
         connect(c, &QCheckBox::clicked, this, &LineTab::Check_Click);
     }
@@ -92,6 +93,7 @@ LineTab::LineTab(TavorMain& tavor, int index, QWidget* parent)
     font->addWidget(Check2, 2, 1, 1, 1);
     font->addWidget(Check3, 2, 2, 1, 1);
     font->addWidget(Check4, 2, 3, 1, 1);
+    font->addWidget(Check5, 3, 0, 1, 2);
     groups->addWidget(Frame2, 3);
 
     // Position group
@@ -182,9 +184,9 @@ LineTab::LineTab(TavorMain& tavor, int index, QWidget* parent)
 
     // Tab goes through the tab as it reads: the text, the font group, the
     // position, the 3D group. The spin buttons are for the mouse.
-    QWidget* const order[] = {Text1,    ComboFN,    TextFsize,  Check1,  Check2,
-                              Check3,   Check4,     CmdC,       TextX,   TextY,
-                              chk_Kage, txt_Takasa, cmb_Houkou, Cmd_Kage};
+    QWidget* const order[] = {Text1,  ComboFN,  TextFsize,  Check1,     Check2,
+                              Check3, Check4,   Check5,     CmdC,       TextX,
+                              TextY,  chk_Kage, txt_Takasa, cmb_Houkou, Cmd_Kage};
     for (std::size_t k = 1; k < std::size(order); ++k)
         setTabOrder(order[k - 1], order[k]);
 }
@@ -310,6 +312,7 @@ void LineTab::Check_Click() {
     t.Italic = Check2->isChecked();
     t.Underline = Check3->isChecked();
     t.Strikethrough = Check4->isChecked();
+    t.Tategaki = Check5->isChecked();
     changed(CardChange::Style);
 }
 
@@ -436,6 +439,7 @@ void LineTab::showLine() {
     Check2->setChecked(t.Italic);
     Check3->setChecked(t.Underline);
     Check4->setChecked(t.Strikethrough);
+    Check5->setChecked(t.Tategaki);
     fillSwatch(Shape1, t.ForeColor);
     chk_Kage->setChecked(t.KageOn);
     EnableKageControls(t.KageOn);

@@ -46,6 +46,7 @@ public:
     QCheckBox* Check2;
     QCheckBox* Check3;
     QCheckBox* Check4;
+    QCheckBox* Check5; // 縦書き
     QLabel* Label3;
     QFrame* Shape1;
     QPushButton* CmdC;

@@ -1,0 +1,342 @@
+#include "verticaltext.h"
+
+#include "base/fonts.h"
+
+#include <QHash>
+#include <QRawFont>
+
+#include <hb-ot.h>
+#include <hb.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+struct Range {
+    char32_t first;
+    char32_t last;
+};
+
+bool inRanges(char32_t ch, std::initializer_list<Range> ranges) {
+    return std::any_of(ranges.begin(), ranges.end(),
+                       [ch](const Range& r) { return ch >= r.first && ch <= r.last; });
+}
+
+} // namespace
+
+VerticalOrientation VerticalOrientationOf(char32_t ch) {
+    // Upright in their vertical form: the comma and full stop, the small
+    // kana, and the full-width punctuation that sits in a corner.
+    if (inRanges(ch, {{0x3001, 0x3002}, {0x3041, 0x3041}, {0x3043, 0x3043}, {0x3045, 0x3045},
+                      {0x3047, 0x3047}, {0x3049, 0x3049}, {0x3063, 0x3063}, {0x3083, 0x3083},
+                      {0x3085, 0x3085}, {0x3087, 0x3087}, {0x308E, 0x308E}, {0x3095, 0x3096},
+                      {0x30A1, 0x30A1}, {0x30A3, 0x30A3}, {0x30A5, 0x30A5}, {0x30A7, 0x30A7},
+                      {0x30A9, 0x30A9}, {0x30C3, 0x30C3}, {0x30E3, 0x30E3}, {0x30E5, 0x30E5},
+                      {0x30E7, 0x30E7}, {0x30EE, 0x30EE}, {0x30F5, 0x30F6}, {0x31F0, 0x31FF},
+                      {0xFF01, 0xFF01}, {0xFF0C, 0xFF0C}, {0xFF0E, 0xFF0E}, {0xFF1F, 0xFF1F}}))
+        return VerticalOrientation::UprightVerticalForm;
+    // Brackets, dashes, the long vowel mark and the wave dash run along the
+    // column: the font's vertical form, or the glyph turned.
+    if (inRanges(ch, {{0x2329, 0x232A},
+                      {0x3008, 0x3011},
+                      {0x3014, 0x301F},
+                      {0x3030, 0x3030},
+                      {0x30A0, 0x30A0},
+                      {0x30FC, 0x30FC},
+                      {0xFE59, 0xFE5E},
+                      {0xFF08, 0xFF09},
+                      {0xFF0D, 0xFF0D},
+                      {0xFF1A, 0xFF1B},
+                      {0xFF1C, 0xFF1E},
+                      {0xFF3B, 0xFF3B},
+                      {0xFF3D, 0xFF3D},
+                      {0xFF3F, 0xFF3F},
+                      {0xFF5B, 0xFF60},
+                      {0xFFE3, 0xFFE3}}))
+        return VerticalOrientation::RotatedVerticalForm;
+    // East Asian scripts, full-width forms and the symbols set upright.
+    if (inRanges(ch, {{0x00A7, 0x00A7},   {0x00A9, 0x00A9},  {0x00AE, 0x00AE}, {0x00B1, 0x00B1},
+                      {0x00BC, 0x00BE},   {0x00D7, 0x00D7},  {0x00F7, 0x00F7}, {0x1100, 0x11FF},
+                      {0x2016, 0x2016},   {0x2020, 0x2021},  {0x2030, 0x2031}, {0x203B, 0x203C},
+                      {0x2042, 0x2042},   {0x2047, 0x2049},  {0x2051, 0x2051}, {0x2100, 0x218F},
+                      {0x221E, 0x221E},   {0x2234, 0x2235},  {0x2460, 0x24FF}, {0x25A0, 0x27BF},
+                      {0x2B50, 0x2B59},   {0x2E80, 0xA4CF},  {0xA960, 0xA97F}, {0xAC00, 0xD7FF},
+                      {0xE000, 0xFAFF},   {0xFE10, 0xFE1F},  {0xFE30, 0xFE6F}, {0xFF00, 0xFFEF},
+                      {0x1F000, 0x1FAFF}, {0x20000, 0x3FFFD}}))
+        return VerticalOrientation::Upright;
+    return VerticalOrientation::Rotated;
+}
+
+namespace {
+
+// A font as HarfBuzz sees it: its tables read through Qt, so any font Qt
+// resolves can be shaped, whatever file it came from.
+struct Shaper {
+    QRawFont raw;
+    hb_face_t* face = nullptr;
+    hb_font_t* font = nullptr;
+    int upem = 1000;
+    QHash<char32_t, bool> verticalForm;
+
+    explicit Shaper(const QRawFont& r) : raw(r) {
+        face = hb_face_create_for_tables(&Shaper::table, this, nullptr);
+        upem = std::max(1, int(raw.unitsPerEm()));
+        hb_face_set_upem(face, unsigned(upem));
+        font = hb_font_create(face);
+        hb_font_set_scale(font, upem, upem);
+    }
+    ~Shaper() {
+        hb_font_destroy(font);
+        hb_face_destroy(face);
+    }
+    Shaper(const Shaper&) = delete;
+    Shaper& operator=(const Shaper&) = delete;
+
+    static hb_blob_t* table(hb_face_t*, hb_tag_t tag, void* self) {
+        const char name[5] = {char(tag >> 24), char(tag >> 16), char(tag >> 8), char(tag), 0};
+        auto* data = new QByteArray(static_cast<Shaper*>(self)->raw.fontTable(name));
+        if (data->isEmpty()) {
+            delete data;
+            return nullptr;
+        }
+        return hb_blob_create(data->constData(), unsigned(data->size()), HB_MEMORY_MODE_READONLY,
+                              data, [](void* d) { delete static_cast<QByteArray*>(d); });
+    }
+
+    // Whether the font's vertical features give ch a glyph of its own.
+    bool hasVerticalForm(char32_t ch) {
+        const auto found = verticalForm.constFind(ch);
+        if (found != verticalForm.constEnd())
+            return *found;
+        const auto glyphIn = [&](hb_direction_t direction) {
+            hb_buffer_t* buffer = hb_buffer_create();
+            hb_buffer_add_utf32(buffer, reinterpret_cast<const uint32_t*>(&ch), 1, 0, 1);
+            hb_buffer_set_direction(buffer, direction);
+            hb_buffer_guess_segment_properties(buffer);
+            hb_shape(font, buffer, nullptr, 0);
+            unsigned count = 0;
+            const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+            const hb_codepoint_t glyph = count > 0 ? info[0].codepoint : 0;
+            hb_buffer_destroy(buffer);
+            return glyph;
+        };
+        const bool has = glyphIn(HB_DIRECTION_TTB) != glyphIn(HB_DIRECTION_LTR);
+        verticalForm.insert(ch, has);
+        return has;
+    }
+};
+
+// One shaper per face, kept for the thread's life.
+Shaper& shaperFor(const QRawFont& raw) {
+    static thread_local QHash<QString, std::shared_ptr<Shaper>> shapers;
+    const QString key = raw.familyName() + u'\x1f' + raw.styleName() + u'\x1f' +
+                        QString::number(raw.weight()) + u'\x1f' + QString::number(raw.style());
+    auto& shaper = shapers[key];
+    if (!shaper)
+        shaper = std::make_shared<Shaper>(raw);
+    return *shaper;
+}
+
+enum class Placement { Upright, Rotated, SideBySide };
+
+struct Segment {
+    qsizetype start = 0;
+    qsizetype length = 0;
+    int font = 0;
+    Placement placement = Placement::Upright;
+};
+
+bool isHalfWidthDigit(char32_t ch) {
+    return ch >= u'0' && ch <= u'9';
+}
+bool isHalfWidthAlnum(char32_t ch) {
+    return isHalfWidthDigit(ch) || (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z');
+}
+
+struct Shaped {
+    QList<quint32> glyphs;
+    QList<QPointF> positions; // in the segment's frame, drawing units
+    QList<qsizetype> clusters;
+    double advance = 0; // along the segment's direction
+};
+
+Shaped shape(Shaper& shaper, const QString& text, const Segment& s, double scale) {
+    hb_buffer_t* buffer = hb_buffer_create();
+    hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.utf16()), int(text.size()),
+                        unsigned(s.start), int(s.length));
+    const bool vertical = s.placement == Placement::Upright;
+    hb_buffer_set_direction(buffer, vertical ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
+    hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
+    hb_buffer_guess_segment_properties(buffer);
+    // Vertical runs take the vertical alternates (vert, which HarfBuzz turns
+    // on by itself, and vrt2 where a font has it).
+    const hb_feature_t vrt2{HB_TAG('v', 'r', 't', '2'), 1, HB_FEATURE_GLOBAL_START,
+                            HB_FEATURE_GLOBAL_END};
+    hb_shape(shaper.font, buffer, vertical ? &vrt2 : nullptr, vertical ? 1 : 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+    Shaped out;
+    double pen = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        out.glyphs.append(info[i].codepoint);
+        out.clusters.append(qsizetype(info[i].cluster));
+        // HarfBuzz's y runs upwards; the offsets place the glyph's
+        // horizontal origin, also in a vertical run.
+        if (vertical) {
+            out.positions.append(QPointF(pos[i].x_offset * scale, pen - pos[i].y_offset * scale));
+            pen -= pos[i].y_advance * scale;
+        } else {
+            out.positions.append(QPointF(pen + pos[i].x_offset * scale, -pos[i].y_offset * scale));
+            pen += pos[i].x_advance * scale;
+        }
+    }
+    out.advance = pen;
+    hb_buffer_destroy(buffer);
+    return out;
+}
+
+VerticalText layOut(const QFont& font, double size, const QString& text) {
+    VerticalText v;
+    QRawFont fonts[2] = {QRawFont::fromFont(font), QRawFont()};
+    QFont fallback(DefaultJapaneseFont());
+    fallback.setHintingPreference(QFont::PreferNoHinting);
+    fonts[1] = QRawFont::fromFont(fallback);
+    for (QRawFont& f : fonts)
+        if (f.isValid())
+            f.setPixelSize(size);
+    const QRawFont& primary = fonts[0].isValid() ? fonts[0] : fonts[1];
+    if (!primary.isValid())
+        return v;
+    v.width = primary.ascent() + primary.descent();
+    v.axis = v.width / 2;
+    v.lineWidth = std::max(primary.lineThickness(), size / 20);
+    // On the right of the characters' em box, inside the column.
+    v.underlineX =
+        std::min(v.axis + size / 2 + primary.underlinePosition(), v.width - v.lineWidth / 2);
+
+    // Each character: the font it is drawn in and how it stands.
+    const QList<uint> chars = text.toUcs4();
+    struct Char {
+        qsizetype at = 0;
+        qsizetype units = 1;
+        int font = 0;
+        Placement placement = Placement::Upright;
+        bool cornerShift = false;
+    };
+    QList<Char> cs;
+    qsizetype at = 0;
+    for (uint ch : chars) {
+        Char c;
+        c.at = at;
+        c.units = QChar::requiresSurrogates(ch) ? 2 : 1;
+        at += c.units;
+        c.font = fonts[0].isValid() && fonts[0].supportsCharacter(ch)   ? 0
+                 : fonts[1].isValid() && fonts[1].supportsCharacter(ch) ? 1
+                 : fonts[0].isValid()                                   ? 0
+                                                                        : 1;
+        Shaper& shaper = shaperFor(fonts[c.font]);
+        switch (VerticalOrientationOf(ch)) {
+        case VerticalOrientation::Upright:
+            break;
+        case VerticalOrientation::UprightVerticalForm:
+            c.cornerShift = (ch == 0x3001 || ch == 0x3002 || ch == 0xFF0C || ch == 0xFF0E) &&
+                            !shaper.hasVerticalForm(ch);
+            break;
+        case VerticalOrientation::RotatedVerticalForm:
+            if (!shaper.hasVerticalForm(ch))
+                c.placement = Placement::Rotated;
+            break;
+        case VerticalOrientation::Rotated:
+            c.placement = Placement::Rotated;
+            break;
+        }
+        cs.append(c);
+    }
+    // One or two half-width digits among other than Latin letters and
+    // digits stand upright side by side.
+    for (qsizetype i = 0; i < cs.size();) {
+        if (!isHalfWidthDigit(chars[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < cs.size() && isHalfWidthDigit(chars[end]))
+            ++end;
+        const bool alone = (i == 0 || !isHalfWidthAlnum(chars[i - 1])) &&
+                           (end == cs.size() || !isHalfWidthAlnum(chars[end]));
+        if (alone && end - i <= 2)
+            for (qsizetype k = i; k < end; ++k)
+                cs[k].placement = Placement::SideBySide;
+        i = end;
+    }
+
+    double pen = 0;
+    for (qsizetype i = 0; i < cs.size();) {
+        Segment s{cs[i].at, 0, cs[i].font, cs[i].placement};
+        qsizetype end = i;
+        while (end < cs.size() && cs[end].font == s.font && cs[end].placement == s.placement)
+            s.length += cs[end++].units;
+        const QRawFont& raw = fonts[s.font];
+        Shaper& shaper = shaperFor(raw);
+        Shaped shaped = shape(shaper, text, s, size / shaper.upem);
+        VerticalText::Piece piece;
+        QTransform& t = piece.transform;
+        switch (s.placement) {
+        case Placement::Upright:
+            for (qsizetype g = 0; g < shaped.glyphs.size(); ++g) {
+                // 、。 of a font without vertical forms go to the upper right.
+                const auto c = std::find_if(cs.begin() + i, cs.begin() + end, [&](const Char& c) {
+                    return c.at == shaped.clusters[g];
+                });
+                if (c != cs.begin() + end && c->cornerShift)
+                    shaped.positions[g] += QPointF(size * 0.6, -size * 0.6);
+            }
+            t.translate(v.axis, pen);
+            pen += shaped.advance;
+            break;
+        case Placement::Rotated:
+            // Turned 90° clockwise: tops to the right, the line between
+            // ascent and descent on the column's centre line.
+            t.translate(v.axis, pen);
+            t.rotate(90);
+            t.translate(0, (raw.ascent() - raw.descent()) / 2);
+            pen += shaped.advance;
+            break;
+        case Placement::SideBySide: {
+            // Upright in a square cell, the digits' ink centred in it and
+            // narrowed when wider than the cell.
+            QRectF ink;
+            for (qsizetype g = 0; g < shaped.glyphs.size(); ++g)
+                ink |= raw.boundingRect(shaped.glyphs[g]).translated(shaped.positions[g]);
+            const double narrow = shaped.advance > size ? size / shaped.advance : 1.0;
+            t.translate(v.axis, pen + size / 2);
+            t.scale(narrow, 1);
+            t.translate(-shaped.advance / 2, -ink.center().y());
+            pen += size;
+            break;
+        }
+        }
+        piece.glyphs.setRawFont(raw);
+        piece.glyphs.setGlyphIndexes(shaped.glyphs);
+        piece.glyphs.setPositions(shaped.positions);
+        v.pieces.append(piece);
+        i = end;
+    }
+    v.length = pen;
+    return v;
+}
+
+} // namespace
+
+const VerticalText& LayOutVertical(const QFont& font, double size, const QString& text) {
+    static thread_local QHash<QString, VerticalText> layouts;
+    const QString key = font.key() + u'\x1f' + QString::number(size, 'g', 10) + u'\x1f' + text;
+    const auto found = layouts.constFind(key);
+    if (found != layouts.constEnd())
+        return *found;
+    if (layouts.size() > 256)
+        layouts.clear();
+    return *layouts.insert(key, layOut(font, size, text));
+}

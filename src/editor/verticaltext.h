@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QList>
+#include <QString>
+#include <QTransform>
+
+// How a character stands in a line written top to bottom (縦書き).
+enum class VerticalOrientation {
+    Upright,             // ideographs, kana, full-width forms: as they are
+    UprightVerticalForm, // 、。 small kana: upright, in the font's vertical form
+    RotatedVerticalForm, // 「」（）ー〜: the font's vertical form, else turned
+    Rotated,             // Latin letters, half-width digits: turned 90° clockwise
+};
+VerticalOrientation VerticalOrientationOf(char32_t ch);
+
+// A line of text set top to bottom, in drawing units whose origin is the
+// top-left corner of the run's box (x to the right, y downwards).
+//
+// The run is shaped with HarfBuzz in the top-to-bottom direction with the
+// font's vertical features, so punctuation, brackets and the long vowel mark
+// take their vertical forms and advances. Latin letters and half-width
+// digits lie turned 90° clockwise, centred on the column; one or two
+// half-width digits on their own stand upright side by side (縦中横). A font
+// without vertical forms still gives a readable run: HarfBuzz makes its
+// vertical advances, brackets and dashes are turned, and 、。 are moved to
+// the upper right of their cell.
+struct VerticalText {
+    // Glyphs that share one placement: positions are in the piece's own
+    // frame, which `transform` takes into the run's box.
+    struct Piece {
+        QGlyphRun glyphs;
+        QTransform transform;
+    };
+    QList<Piece> pieces;
+    double width = 0;  // across the column: the font's ascent plus descent
+    double length = 0; // down the column: the sum of the advances
+    double axis = 0;   // the column's centre line, x
+    // Decorations: the underline runs down the right side of the column, the
+    // strikethrough down its centre line.
+    double underlineX = 0;
+    double lineWidth = 0;
+};
+
+// Lays out text in font at size drawing units to the em. Characters the
+// font lacks are taken from the default Japanese font. Layouts are kept per
+// thread, so drawing a line again costs no shaping.
+const VerticalText& LayOutVertical(const QFont& font, double size, const QString& text);
