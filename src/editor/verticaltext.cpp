@@ -157,8 +157,7 @@ bool isHalfWidthAlnum(char32_t ch) {
 struct Shaped {
     QList<quint32> glyphs;
     QList<QPointF> positions; // in the segment's frame, drawing units
-    QList<qsizetype> clusters;
-    double advance = 0; // along the segment's direction
+    double advance = 0;       // along the segment's direction
 };
 
 Shaped shape(Shaper& shaper, const QString& text, const Segment& s, double scale) {
@@ -181,7 +180,6 @@ Shaped shape(Shaper& shaper, const QString& text, const Segment& s, double scale
     double pen = 0;
     for (unsigned i = 0; i < count; ++i) {
         out.glyphs.append(info[i].codepoint);
-        out.clusters.append(qsizetype(info[i].cluster));
         // HarfBuzz's y runs upwards; the offsets place the glyph's
         // horizontal origin, also in a vertical run.
         if (vertical) {
@@ -223,7 +221,6 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
         qsizetype units = 1;
         int font = 0;
         Placement placement = Placement::Upright;
-        bool cornerShift = false;
     };
     QList<Char> cs;
     qsizetype at = 0;
@@ -241,8 +238,8 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
         case VerticalOrientation::Upright:
             break;
         case VerticalOrientation::UprightVerticalForm:
-            c.cornerShift = (ch == 0x3001 || ch == 0x3002 || ch == 0xFF0C || ch == 0xFF0E) &&
-                            !shaper.hasVerticalForm(ch);
+            // HarfBuzz takes the font's vertical form, or else Unicode's
+            // vertical presentation form where the font has that glyph.
             break;
         case VerticalOrientation::RotatedVerticalForm:
             if (!shaper.hasVerticalForm(ch))
@@ -285,14 +282,6 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
         QTransform& t = piece.transform;
         switch (s.placement) {
         case Placement::Upright:
-            for (qsizetype g = 0; g < shaped.glyphs.size(); ++g) {
-                // 、。 of a font without vertical forms go to the upper right.
-                const auto c = std::find_if(cs.begin() + i, cs.begin() + end, [&](const Char& c) {
-                    return c.at == shaped.clusters[g];
-                });
-                if (c != cs.begin() + end && c->cornerShift)
-                    shaped.positions[g] += QPointF(size * 0.6, -size * 0.6);
-            }
             t.translate(v.axis, pen);
             pen += shaped.advance;
             break;

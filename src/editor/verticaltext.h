@@ -24,8 +24,9 @@ VerticalOrientation VerticalOrientationOf(char32_t ch);
 // digits lie turned 90° clockwise, centred on the column; one or two
 // half-width digits on their own stand upright side by side (縦中横). A font
 // without vertical forms still gives a readable run: HarfBuzz makes its
-// vertical advances, brackets and dashes are turned, and 、。 are moved to
-// the upper right of their cell.
+// vertical advances and takes Unicode's vertical presentation forms where
+// the font has them, and brackets and dashes it has no vertical form for
+// are turned.
 struct VerticalText {
     // Glyphs that share one placement: positions are in the piece's own
     // frame, which `transform` takes into the run's box.

@@ -181,6 +181,7 @@ void TestDesktop::undoRedo_data() {
     QTest::newRow("font chosen") << "font" << 1;
     QTest::newRow("two X spin steps") << "spin" << 2;
     QTest::newRow("bold") << "bold" << 1;
+    QTest::newRow("縦書き") << "vertical" << 1;
     QTest::newRow("colour") << "colour" << 1;
     QTest::newRow("3D on and its height") << "3d" << 2;
     QTest::newRow("3D direction") << "direction" << 1;
@@ -215,6 +216,8 @@ void TestDesktop::undoRedo() {
         f.spin(l->HScroll1, false);
     } else if (change == u"bold") {
         f.tick(l->Check1);
+    } else if (change == u"vertical") {
+        f.tick(l->Check5);
     } else if (change == u"colour") {
         f.t.ui.colors.enqueue(quint32(0x0000FF));
         l->CmdC->click();
@@ -267,6 +270,7 @@ void TestDesktop::undoRedo() {
     QCOMPARE(f.t.m->ChangedFlg, 1);
     QCOMPARE(l->Text1->text(), after.TextItems[0].Text);
     QCOMPARE(l->Check1->isChecked(), after.TextItems[0].Bold);
+    QCOMPARE(l->Check5->isChecked(), after.TextItems[0].Tategaki);
     QCOMPARE(f.form.Picture1->MJLabel[0]->text(), after.TextItems[0].Text);
 }
 
@@ -415,13 +419,13 @@ void TestDesktop::tabOrder() {
     l->Text1->setFocus();
     QTRY_VERIFY(l->Text1->hasFocus());
     QStringList walked;
-    for (int k = 0; k < 13; ++k) {
+    for (int k = 0; k < 14; ++k) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         walked << QApplication::focusWidget()->objectName();
     }
-    QCOMPARE(walked,
-             (QStringList{"ComboFN", "TextFsize", "Check1", "Check2", "Check3", "Check4", "CmdC",
-                          "TextX", "TextY", "chk_Kage", "txt_Takasa", "cmb_Houkou", "Cmd_Kage"}));
+    QCOMPARE(walked, (QStringList{"ComboFN", "TextFsize", "Check1", "Check2", "Check3", "Check4",
+                                  "Check5", "CmdC", "TextX", "TextY", "chk_Kage", "txt_Takasa",
+                                  "cmb_Houkou", "Cmd_Kage"}));
 }
 
 void TestDesktop::recentCards_data() {

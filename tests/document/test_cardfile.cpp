@@ -6,6 +6,7 @@
 #include "document/cp932.h"
 #include "testcontext.h"
 
+#include <QFileInfo>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -36,6 +37,10 @@ private slots:
     void fullDisk();
     void notAFile();
     void saveFormat20();
+    void format20AsksBeforeVerticalLines_data();
+    void format20AsksBeforeVerticalLines();
+    void writingDirectionInFirstReservedInteger_data();
+    void writingDirectionInFirstReservedInteger();
     void missingFontReplacedEmptyKept();
     void directionOutOfRangeReadAsDefault_data();
     void directionOutOfRangeReadAsDefault();
@@ -76,6 +81,7 @@ Card TestCardFile::sampleCard() {
         t.KageTakasa = 0.125 * k;
         t.KageColor = 0x808080 + k;
         t.KageHoukou = std::int16_t(k % 8);
+        t.Tategaki = k % 3 == 1;
     }
     return c;
 }
@@ -259,6 +265,7 @@ void TestCardFile::endingsIgnoreCase() {
     TestContext t;
     t.m->card = sampleCard();
     t.m->CardPath = t.path(name);
+    t.ui.answers.enqueue(UiServices::AnswerYes); // a .qmd asks about the vertical lines
     QVERIFY(SaveCardFile(*t.m));
     QVERIFY(QFileInfo::exists(t.path(name)));
 
@@ -512,6 +519,7 @@ void TestCardFile::saveFormat20() {
     TestContext t;
     t.m->card = sampleCard();
     t.m->CardPath = t.path(QStringLiteral("old.qmd"));
+    t.ui.answers.enqueue(UiServices::AnswerYes); // vertical lines written horizontal
     QVERIFY(SaveCardFile(*t.m));
     QCOMPARE(t.m->CardPath, t.path(QStringLiteral("old.qmd")));
     const QByteArray bytes = readBytes(t.m->CardPath);
@@ -521,6 +529,87 @@ void TestCardFile::saveFormat20() {
     QCOMPARE(u.m->card.TextItems[2].Text, sampleCard().TextItems[2].Text);
     QCOMPARE(u.m->card.TextItems[2].KageOn, false);
     QCOMPARE(u.m->card.PrintStyle, sampleCard().PrintStyle);
+}
+
+void TestCardFile::format20AsksBeforeVerticalLines_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("yes") << int(UiServices::AnswerYes) << true;
+    QTest::newRow("no") << int(UiServices::AnswerNo) << false;
+}
+
+// Format 2.0 cannot hold the writing direction: the save asks, and on Yes
+// writes every line horizontal; the card in the editor keeps its vertical
+// lines either way.
+void TestCardFile::format20AsksBeforeVerticalLines() {
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    TestContext t;
+    t.m->card = sampleCard();
+    t.m->card.Qr = QrCode{};
+    t.m->CardPath = t.path(QStringLiteral("old.qmd"));
+    t.m->ChangedFlg = 1;
+    t.ui.answers.enqueue(UiServices::Answer(answer));
+    QCOMPARE(SaveCardFile(*t.m), written);
+    QCOMPARE(t.ui.texts(), QStringList{"縦書きの行は横書きで保存されます。よろしいですか？"});
+    QCOMPARE(t.ui.messages[0].buttons, UiServices::YesNo);
+    QCOMPARE(QFileInfo::exists(t.m->CardPath), written);
+    QCOMPARE(t.m->ChangedFlg, written ? 0 : 1);
+    QVERIFY(t.m->card.TextItems[1].Tategaki);
+    if (!written)
+        return;
+    TestContext u;
+    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
+    for (int k = 0; k < LineCount; ++k)
+        QVERIFY(!u.m->card.TextItems[k].Tategaki);
+    // The vertical line was written with a horizontal line's measured size:
+    // wider than high.
+    QVERIFY(u.m->card.TextItems[1].Width > u.m->card.TextItems[1].Height);
+    // A card without vertical lines is saved without the question.
+    t.ui.messages.clear();
+    for (int k = 0; k < LineCount; ++k)
+        t.m->card.TextItems[k].Tategaki = false;
+    QVERIFY(SaveCardFile(*t.m));
+    QVERIFY(t.ui.messages.isEmpty());
+}
+
+void TestCardFile::writingDirectionInFirstReservedInteger_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("vertical");
+    QTest::newRow("0, every older card") << QByteArray("0") << false;
+    QTest::newRow("1 vertical") << QByteArray("1") << true;
+    QTest::newRow("2 unknown") << QByteArray("2") << false;
+    QTest::newRow("-1 unknown") << QByteArray("-1") << false;
+}
+
+// A line's writing direction is the first of its reserved integers: a
+// vertical card's file differs from the horizontal one's in that field only,
+// and a value other than 1 reads as horizontal.
+void TestCardFile::writingDirectionInFirstReservedInteger() {
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, vertical);
+    TestContext t;
+    Card card = sampleCard();
+    for (int k = 0; k < LineCount; ++k)
+        card.TextItems[k].Tategaki = false;
+    const QString horizontal = t.path(QStringLiteral("h.qcd"));
+    QCOMPARE(WriteCardFile(horizontal, card), 0);
+    card.TextItems[4].Tategaki = true;
+    const QString written = t.path(QStringLiteral("v.qcd"));
+    QCOMPARE(WriteCardFile(written, card), 0);
+    QList<QByteArray> lines = readBytes(horizontal).split('\n');
+    const QList<QByteArray> verticalLines = readBytes(written).split('\n');
+    const int reservedLine = 10 + 5 * 4 - 1; // line 10 + 5k of the file, k = 4
+    for (int i = 0; i < lines.size(); ++i)
+        QCOMPARE(lines[i] == verticalLines[i], i != reservedLine);
+    QCOMPARE(verticalLines[reservedLine], QByteArray("1,0,0,0,0,0,0,0\r"));
+
+    lines[reservedLine] = stored + ",0,0,0,0,0,0,0\r";
+    const QString path = t.path(QStringLiteral("stored.qcd"));
+    writeBytes(path, lines.join('\n'));
+    QVERIFY(OpenCardFile(*t.m, path));
+    QCOMPARE(t.m->card.TextItems[4].Tategaki, vertical);
+    QVERIFY(!t.m->card.TextItems[3].Tategaki);
 }
 
 void TestCardFile::missingFontReplacedEmptyKept() {
@@ -638,5 +727,6 @@ void TestCardFile::newCardLines() {
     QCOMPARE(t.KageTakasa, 0.5);
 }
 
-QTEST_GUILESS_MAIN(TestCardFile)
+// Saving as format 2.0 measures lines, which needs the fonts.
+QTEST_MAIN(TestCardFile)
 #include "test_cardfile.moc"

@@ -38,6 +38,7 @@ private slots:
     void colourCancelledChangesNothing();
     void shadowLabelWhenOff();
     void italicIsWider();
+    void verticalBoxStandsTheLineUp();
     void dragPastEdges_data();
     void dragPastEdges();
     void clickWithoutMoveSelectsLine();
@@ -330,6 +331,25 @@ void TestLineEditing::italicIsWider() {
     f.tick(f.line(0)->Check2);
     QVERIFY(f.item(0).Italic);
     QVERIFY(qAbs(f.item(0).Width - upright - 1.0) < 0.3);
+}
+
+// 縦書き turns the line's box: the canvas shows it as a column, kept on the
+// card by its new size.
+void TestLineEditing::verticalBoxStandsTheLineUp() {
+    Fixture f;
+    f.item(0).Text = QStringLiteral("山田太郎");
+    f.item(0).FontSize = 24;
+    f.item(0).Top = 20;
+    f.form.Picture1->DrawTextItem(0);
+    QVERIFY(f.item(0).Width > 3 * f.item(0).Height);
+    f.tick(f.line(0)->Check5);
+    QVERIFY(f.item(0).Tategaki);
+    QVERIFY(f.item(0).Height > 3 * f.item(0).Width);
+    // A column of 34 mm from 20 mm down is moved up to keep room for its
+    // 3D copy (0.5 mm down) and 2 mm to the card's bottom edge (55 mm).
+    QVERIFY(qAbs(f.item(0).Top - (55 - f.item(0).Height - 0.5 - 2)) < 1e-9);
+    const QLabel* label = f.form.Picture1->MJLabel[0];
+    QVERIFY(label->height() > 3 * label->width());
 }
 
 void TestLineEditing::dragPastEdges_data() {

@@ -1,11 +1,13 @@
 // quillo print: its exit status and the pages it writes.
 
 #include "app/commandline.h"
+#include "editor/cardrenderer.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "testcard.h"
 
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,6 +24,8 @@ private slots:
     void linesPlacedAsInTheWindow();
     void pictureOnlyWhenPrinted_data();
     void pictureOnlyWhenPrinted();
+    void verticalLinesOnEveryCard_data();
+    void verticalLinesOnEveryCard();
 
 private:
     QTemporaryDir m_dir;
@@ -201,6 +205,98 @@ void TestPrintCommand::pictureOnlyWhenPrinted() {
     said.seek(0);
     QCOMPARE(QString::fromLocal8Bit(said.readAll()).contains("画像ファイルが見つかりません"),
              looked);
+}
+
+void TestPrintCommand::verticalLinesOnEveryCard_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("text") << "text";
+    QTest::newRow("standard") << "standard";
+}
+
+// A sheet of a card with its name and company written top to bottom: on
+// every card of the page the two columns' ink lies where the card renderer
+// puts it on the screen, within 0.2 mm.
+void TestPrintCommand::verticalLinesOnEveryCard() {
+    QFETCH(QString, kind);
+    if (!pdfcheck::available())
+        QSKIP("poppler-utils are not installed");
+    Card card = PrintTestCard(QString());
+    TextItem& name = card.TextItems[0];
+    name.FontName = QStringLiteral("IPAMincho");
+    name.FontSize = 24;
+    name.KageOn = false;
+    name.Tategaki = true;
+    name.Left = 70;
+    name.Top = 6;
+    TextItem& company = card.TextItems[1];
+    company.Text = QStringLiteral("株式会社クイロ");
+    company.FontName = QStringLiteral("IPA明朝");
+    company.Tategaki = true;
+    company.Left = 60;
+    company.Top = 6;
+    const QString path = m_dir.filePath(QStringLiteral("vertical.qcd"));
+    QCOMPARE(WriteCardFile(path, card), 0);
+    const QString out = m_dir.filePath(QStringLiteral("vertical.pdf"));
+    PdfOnlyPrinterHost printers;
+    QCOMPARE(RunCommandLine({QStringLiteral("print"), path, QStringLiteral("--pdf"), out,
+                             QStringLiteral("--kind"), kind, QStringLiteral("--quality"),
+                             QStringLiteral("8")},
+                            printers),
+             0);
+    constexpr int PxPerMm = 10;
+    const QImage page = pdfcheck::renderPage(out, 1, int(PxPerMm * 25.4));
+    QVERIFY(!page.isNull());
+
+    // The card as the canvas draws it, at the same scale.
+    const PrintStyle& s = card.PrintStyle;
+    QImage screen(int(s.MsX * PxPerMm), int(s.MsY * PxPerMm), QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    {
+        QPainter p(&screen);
+        p.scale(PxPerMm, PxPerMm);
+        CardRenderer(card).paint(p, QImage(), CardLayers{false, true});
+    }
+    // The ink's box in the columns [x0, x1) of an image, in millimetres.
+    const auto inkBox = [](const QImage& image, QRectF mm) {
+        QRectF box;
+        for (int y = int(mm.top() * PxPerMm); y < int(mm.bottom() * PxPerMm); ++y)
+            for (int x = int(mm.left() * PxPerMm); x < int(mm.right() * PxPerMm); ++x)
+                if (x >= 0 && y >= 0 && x < image.width() && y < image.height() &&
+                    qGray(image.pixel(x, y)) < 128)
+                    box |= QRectF(double(x) / PxPerMm, double(y) / PxPerMm, 1.0 / PxPerMm,
+                                  1.0 / PxPerMm);
+        return box;
+    };
+    for (const TextItem* t : {&name, &company}) {
+        const QSizeF size = CardRenderer::measureText(*t);
+        QVERIFY(size.height() > 2 * size.width()); // a column
+        const QRectF column(t->Left - 1, t->Top - 1, size.width() + 2, size.height() + 2);
+        const QRectF shown = inkBox(screen, column);
+        QVERIFY(shown.height() > 0.8 * size.height());
+        for (int row = 0; row < s.MaisuY; ++row) {
+            for (int col = 0; col < s.MaisuX; ++col) {
+                const QPointF cardAt(s.YhkLeft + col * (s.MsX + s.KkLeft),
+                                     s.Yhktop + row * (s.MsY + s.Kktop));
+                const QRectF printed = inkBox(page, column.translated(cardAt)).translated(-cardAt);
+                const QString where = QStringLiteral("card %1,%2: printed %3,%4 %5x%6, shown "
+                                                     "%7,%8 %9x%10")
+                                          .arg(row)
+                                          .arg(col)
+                                          .arg(printed.x())
+                                          .arg(printed.y())
+                                          .arg(printed.width())
+                                          .arg(printed.height())
+                                          .arg(shown.x())
+                                          .arg(shown.y())
+                                          .arg(shown.width())
+                                          .arg(shown.height());
+                for (double d :
+                     {printed.left() - shown.left(), printed.top() - shown.top(),
+                      printed.right() - shown.right(), printed.bottom() - shown.bottom()})
+                    QVERIFY2(std::abs(d) <= 0.2, qPrintable(where));
+            }
+        }
+    }
 }
 
 QTEST_MAIN(TestPrintCommand)
