@@ -117,19 +117,21 @@ QFontMetricsF unitMetrics(const QFont& font) {
 void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color) {
     const LineFont f = lineFont(t, 72);
     const VerticalText& v = LayOutVertical(f.font, lineSize(t), t.Text);
-    p.save();
+    // As for a horizontal line, only what is changed here is put back, so
+    // that a PDF page does not get the painter's whole state for each piece.
+    const QTransform transform = p.worldTransform();
+    const QPen pen = p.pen();
     p.translate(topLeft);
     p.scale(MmPerUnit, MmPerUnit);
+    const QTransform box = p.worldTransform();
     p.setPen(color);
-    p.setBrush(Qt::NoBrush);
     const QPen outlinePen(color, lineSize(t) * EmboldenPerEm, Qt::SolidLine, Qt::RoundCap,
                           Qt::RoundJoin);
     for (const VerticalText::Piece& piece : v.pieces) {
-        p.save();
-        p.setTransform(piece.transform, true);
+        const QTransform placed = piece.transform * box;
+        p.setWorldTransform(placed);
         if (!f.slant && !f.embolden) {
             p.drawGlyphRun(QPointF(0, 0), piece.glyphs);
-            p.restore();
             continue;
         }
         // Made styles glyph by glyph: each slanted about its own origin,
@@ -138,10 +140,10 @@ void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QC
         const QList<quint32> glyphs = piece.glyphs.glyphIndexes();
         const QList<QPointF> positions = piece.glyphs.positions();
         for (qsizetype g = 0; g < glyphs.size(); ++g) {
-            p.save();
-            p.translate(positions[g]);
+            QTransform glyph = QTransform::fromTranslate(positions[g].x(), positions[g].y());
             if (f.slant)
-                p.shear(-SlantPerUnit, 0);
+                glyph.shear(-SlantPerUnit, 0);
+            p.setWorldTransform(glyph * placed);
             QGlyphRun one;
             one.setRawFont(raw);
             one.setGlyphIndexes({glyphs[g]});
@@ -149,15 +151,15 @@ void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QC
             p.drawGlyphRun(QPointF(0, 0), one);
             if (f.embolden)
                 p.strokePath(raw.pathForGlyph(glyphs[g]), outlinePen);
-            p.restore();
         }
-        p.restore();
     }
+    p.setWorldTransform(box);
     if (t.Underline)
         p.fillRect(QRectF(v.underlineX - v.lineWidth / 2, 0, v.lineWidth, v.length), color);
     if (t.Strikethrough)
         p.fillRect(QRectF(v.axis - v.lineWidth / 2, 0, v.lineWidth, v.length), color);
-    p.restore();
+    p.setWorldTransform(transform);
+    p.setPen(pen);
 }
 
 } // namespace

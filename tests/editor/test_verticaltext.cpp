@@ -87,6 +87,7 @@ private slots:
     void kageOffsetInMillimetres_data();
     void kageOffsetInMillimetres();
     void decorationsRunAlongTheColumn();
+    void madeBoldAndItalic();
 };
 
 void TestVerticalText::glyphsDownOneAxis_data() {
@@ -280,6 +281,28 @@ void TestVerticalText::decorationsRunAlongTheColumn() {
     const QRectF between = inkBox(struck, dark, gap, gap + 1);
     QVERIFY(!between.isEmpty());
     QVERIFY(std::abs(between.center().x() - box.width() / 2) < 0.1);
+}
+
+// IPAMincho has no bold or italic face: the renderer makes them for a
+// vertical line as for a horizontal one, heavier and slanted.
+void TestVerticalText::madeBoldAndItalic() {
+    TextItem t = line(QStringLiteral("山田太郎"), QStringLiteral("IPAMincho"), 24, true);
+    const auto inkCount = [](const QImage& image) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += dark(image.pixel(x, y));
+        return n;
+    };
+    const QImage plain = render(t);
+    t.Bold = true;
+    QVERIFY(inkCount(render(t)) > 1.2 * inkCount(plain));
+    t.Bold = false;
+    t.Italic = true;
+    const QRectF upright = inkBox(plain, dark);
+    const QRectF slanted = inkBox(render(t), dark);
+    QVERIFY(slanted.width() > upright.width() + 0.5);
+    QVERIFY(std::abs(slanted.height() - upright.height()) < 0.2);
 }
 
 QTEST_MAIN(TestVerticalText)
