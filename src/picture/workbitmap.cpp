@@ -9,10 +9,14 @@
 #include <QIODevice>
 #include <QImage>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QThreadPool>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <map>
 
 #include <fcntl.h>
@@ -90,6 +94,16 @@ int WriteWorkBitmap(const QImage& image, const QString& path) {
     if (BmpHeaders + pixelBytes > qint64(UINT32_MAX))
         return RuntimeError::Overflow;
 
+    // The bitmap being replaced is let go on another thread. When the last
+    // name of a file of tens of MB goes, the kernel frees its pages there and
+    // then, which would hold this thread about as long as writing the new one;
+    // held open here, the file is freed when that thread closes it.
+    const int replaced =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const auto letGo = qScopeGuard([replaced] {
+        if (replaced >= 0)
+            QThreadPool::globalInstance()->start([replaced] { ::close(replaced); });
+    });
     return WriteFileSafely(
         path,
         [&](QIODevice& file) {
@@ -120,11 +134,16 @@ int WriteWorkBitmap(const QImage& image, const QString& path) {
                 qint64 rows = 0;
                 for (; rows < rowsPerBlock && y >= 0; ++rows, --y, d += rowSize) {
                     const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
-                    for (qint64 x = 0; x < width; ++x) {
-                        d[3 * x] = uchar(s[x]);
-                        d[3 * x + 1] = uchar(s[x] >> 8);
-                        d[3 * x + 2] = uchar(s[x] >> 16);
+                    // Each pixel is stored as four bytes, blue, green, red and a
+                    // fourth that the next pixel overwrites: one store a pixel.
+                    qint64 x = 0;
+                    for (; x + 1 < width; ++x) {
+                        const quint32 bgrx = qToLittleEndian(quint32(s[x]));
+                        std::memcpy(d + 3 * x, &bgrx, 4);
                     }
+                    d[3 * x] = uchar(s[x]);
+                    d[3 * x + 1] = uchar(s[x] >> 8);
+                    d[3 * x + 2] = uchar(s[x] >> 16);
                 }
                 if (file.write(block.constData(), rows * rowSize) != rows * rowSize)
                     return false;
