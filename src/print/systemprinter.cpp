@@ -9,7 +9,7 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -105,20 +105,26 @@ bool SystemPrinter::printsToQueue() const {
 }
 
 QPagedPaintDevice& SystemPrinter::openDocument() {
+    // The document for a queue is written as any file is, into a folder of
+    // its own, and sent once it is complete: a full temporary folder fails
+    // the print instead of sending a cut-off document.
+    QString path = m_printer->outputFileName();
+    SafeFile::Kind kind = SafeFile::Kind::Durable;
+    std::unique_ptr<QTemporaryDir> spool;
     if (printsToQueue()) {
-        auto spool = std::make_unique<QTemporaryFile>(QDir::tempPath() +
-                                                      QStringLiteral("/quillo-XXXXXX.pdf"));
-        if (!spool->open())
+        spool =
+            std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quillo-XXXXXX"));
+        if (!spool->isValid())
             throw RuntimeError(RuntimeError::DeviceIo);
-        m_spool = std::move(spool);
-        m_writer = std::make_unique<QPdfWriter>(m_spool.get());
-    } else {
-        auto file = std::make_unique<SafeFile>(m_printer->outputFileName());
-        if (const int error = file->open())
-            throw RuntimeError(error);
-        m_file = std::move(file);
-        m_writer = std::make_unique<QPdfWriter>(&m_file->device());
+        path = spool->filePath(QStringLiteral("card.pdf"));
+        kind = SafeFile::Kind::Scratch; // read back at once, never kept
     }
+    auto file = std::make_unique<SafeFile>(path, kind);
+    if (const int error = file->open())
+        throw RuntimeError(error);
+    m_spool = std::move(spool);
+    m_file = std::move(file);
+    m_writer = std::make_unique<QPdfWriter>(&m_file->device());
     m_writer->setResolution(PrintQuality());
     m_writer->setCreator(QStringLiteral("Quillo"));
     m_writer->setTitle(QStringLiteral("Quillo"));
@@ -148,19 +154,14 @@ void SystemPrinter::preparePage(QPagedPaintDevice& device, double widthTwips, do
 
 void SystemPrinter::closeDocument(bool keep) {
     m_writer.reset();
-    if (std::unique_ptr<SafeFile> file = std::move(m_file)) {
-        if (!keep)
-            return; // the unfinished file goes with the SafeFile
-        if (const int error = file->commit())
-            throw RuntimeError(error);
-        return;
-    }
-    std::unique_ptr<QTemporaryFile> spool = std::move(m_spool);
-    if (!spool || !keep)
-        return;
-    if (!spool->flush())
-        throw RuntimeError(RuntimeError::DeviceIo);
-    sendToQueue(spool->fileName());
+    const std::unique_ptr<QTemporaryDir> spool = std::move(m_spool);
+    const std::unique_ptr<SafeFile> file = std::move(m_file);
+    if (!file || !keep)
+        return; // the unfinished file goes with the SafeFile
+    if (const int error = file->commit())
+        throw RuntimeError(error);
+    if (spool)
+        sendToQueue(file->path());
 }
 
 CupsJob::Options SystemPrinter::jobOptions(const QPageSize& paper) const {

@@ -10,7 +10,7 @@
 class QPdfWriter;
 class QPrinter;
 class QPrinterInfo;
-class QTemporaryFile;
+class QTemporaryDir;
 class SafeFile;
 
 // A printer of the system (CUPS). Its unprintable margins and resolution
@@ -71,8 +71,8 @@ private:
     mutable QSizeF m_probedSize;
     mutable QPageLayout m_probedLayout;
 
-    std::unique_ptr<QTemporaryFile> m_spool; // the document for the queue
-    std::unique_ptr<SafeFile> m_file;        // or for the file
+    std::unique_ptr<QTemporaryDir> m_spool; // where the document for the queue is made
+    std::unique_ptr<SafeFile> m_file;       // the document, for the queue or the file
     std::unique_ptr<QPdfWriter> m_writer;
     QPageSize m_firstPaper;
     bool m_firstPage = true;

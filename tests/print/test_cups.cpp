@@ -23,6 +23,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <sys/mount.h>
 
 namespace {
 
@@ -148,6 +149,7 @@ private slots:
     void jobCancelledWhileQueuedFails();
     void interruptWithdrawsTheJob_data();
     void interruptWithdrawsTheJob();
+    void fullTemporaryFolderSendsNothing();
 
 private:
     QTemporaryDir m_dir;
@@ -158,6 +160,8 @@ void TestCups::initTestCase() {
     const QString picture = m_dir.filePath(QStringLiteral("photo.png"));
     QVERIFY(WriteSolidPicture(picture, CardColour));
     QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("card.qcd")), PrintTestCard(picture)), 0);
+    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("text.qcd")), PrintTestCard(QString())),
+             0);
 }
 
 void TestCups::offsets_data() {
@@ -320,6 +324,31 @@ void TestCups::interruptWithdrawsTheJob() {
         QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     left.removeAll(QStringLiteral("runtime-root"));
     QCOMPARE(left, QStringList{});
+}
+
+// The document for the queue is made in the temporary folder; when it does
+// not fit there the print fails with the full disk's number (61) and no job
+// reaches the queue.
+void TestCups::fullTemporaryFolderSendsNothing() {
+    QTemporaryDir tmp;
+    const QByteArray where = QFile::encodeName(tmp.path());
+    if (::mount("tmpfs", where.constData(), "tmpfs", 0, "size=4k") != 0)
+        QSKIP("a small disk can only be mounted by root");
+    const auto unmount = qScopeGuard([&] { ::umount2(where.constData(), MNT_DETACH); });
+    const auto everyJob = [] {
+        QProcess lpstat;
+        lpstat.start(QStringLiteral("lpstat"), {"-W", "all", "-o", "QuilloFile"});
+        lpstat.waitForFinished(10000);
+        return lpstat.readAllStandardOutput();
+    };
+    const QByteArray before = everyJob();
+    PrintRun run(m_dir.filePath(QStringLiteral("text.qcd")), QStringLiteral("QuilloFile"),
+                 tmp.path());
+    QVERIFY(run.finish());
+    const QString errors = run.errors();
+    QVERIFY2(run.process.exitCode() == 1, qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("61")), qPrintable(errors));
+    QCOMPARE(everyJob(), before);
 }
 
 int main(int argc, char** argv) {
