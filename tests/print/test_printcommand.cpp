@@ -211,6 +211,8 @@ void TestPrintCommand::verticalLinesOnEveryCard_data() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("text") << "text";
     QTest::newRow("standard") << "standard";
+    // quillo convert's card image, one card.
+    QTest::newRow("convert") << "convert";
 }
 
 // A sheet of a card with its name and company written top to bottom: on
@@ -236,19 +238,32 @@ void TestPrintCommand::verticalLinesOnEveryCard() {
     company.Top = 6;
     const QString path = m_dir.filePath(QStringLiteral("vertical.qcd"));
     QCOMPARE(WriteCardFile(path, card), 0);
-    const QString out = m_dir.filePath(QStringLiteral("vertical.pdf"));
-    PdfOnlyPrinterHost printers;
-    QCOMPARE(RunCommandLine({QStringLiteral("print"), path, QStringLiteral("--pdf"), out,
-                             QStringLiteral("--kind"), kind, QStringLiteral("--quality"),
-                             QStringLiteral("8")},
-                            printers),
-             0);
     constexpr int PxPerMm = 10;
-    const QImage page = pdfcheck::renderPage(out, 1, int(PxPerMm * 25.4));
+    const PrintStyle& s = card.PrintStyle;
+    PdfOnlyPrinterHost printers;
+    QImage page;
+    if (kind == u"convert") {
+        const QString out = m_dir.filePath(QStringLiteral("vertical.png"));
+        QCOMPARE(RunCommandLine({QStringLiteral("convert"), path, out, QStringLiteral("--quality"),
+                                 QStringLiteral("8")},
+                                printers),
+                 0);
+        // The image stands for the whole card.
+        page = QImage(out).scaled(int(s.MsX * PxPerMm), int(s.MsY * PxPerMm), Qt::IgnoreAspectRatio,
+                                  Qt::SmoothTransformation);
+    } else {
+        const QString out = m_dir.filePath(QStringLiteral("vertical.pdf"));
+        QCOMPARE(RunCommandLine({QStringLiteral("print"), path, QStringLiteral("--pdf"), out,
+                                 QStringLiteral("--kind"), kind, QStringLiteral("--quality"),
+                                 QStringLiteral("8")},
+                                printers),
+                 0);
+        page = pdfcheck::renderPage(out, 1, int(PxPerMm * 25.4));
+    }
     QVERIFY(!page.isNull());
+    const bool sheet = kind != u"convert";
 
     // The card as the canvas draws it, at the same scale.
-    const PrintStyle& s = card.PrintStyle;
     QImage screen(int(s.MsX * PxPerMm), int(s.MsY * PxPerMm), QImage::Format_RGB32);
     screen.fill(Qt::white);
     {
@@ -273,10 +288,11 @@ void TestPrintCommand::verticalLinesOnEveryCard() {
         const QRectF column(t->Left - 1, t->Top - 1, size.width() + 2, size.height() + 2);
         const QRectF shown = inkBox(screen, column);
         QVERIFY(shown.height() > 0.8 * size.height());
-        for (int row = 0; row < s.MaisuY; ++row) {
-            for (int col = 0; col < s.MaisuX; ++col) {
-                const QPointF cardAt(s.YhkLeft + col * (s.MsX + s.KkLeft),
-                                     s.Yhktop + row * (s.MsY + s.Kktop));
+        for (int row = 0; row < (sheet ? s.MaisuY : 1); ++row) {
+            for (int col = 0; col < (sheet ? s.MaisuX : 1); ++col) {
+                const QPointF cardAt = sheet ? QPointF(s.YhkLeft + col * (s.MsX + s.KkLeft),
+                                                       s.Yhktop + row * (s.MsY + s.Kktop))
+                                             : QPointF(0, 0);
                 const QRectF printed = inkBox(page, column.translated(cardAt)).translated(-cardAt);
                 const QString where = QStringLiteral("card %1,%2: printed %3,%4 %5x%6, shown "
                                                      "%7,%8 %9x%10")
