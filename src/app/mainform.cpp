@@ -402,7 +402,11 @@ void MainForm::Redo_Click() {
     m.history().redo();
 }
 
-void MainForm::showRestoredCard(bool pictureChanged, bool styleChanged) {
+void MainForm::showRestoredCard(bool pictureChanged, bool styleChanged, int line) {
+    // The tab of the line the step changed comes to the front, so that the
+    // user sees what was undone.
+    if (line >= 0 && line < SSTab1->count())
+        SSTab1->setCurrentIndex(line);
     showCardData();
     // A new print style resizes the canvas; the picture is reloaded by the
     // same routine as after the picture dialogs.

@@ -120,7 +120,7 @@ private:
     void buildEditMenus();
     void setZoom(double zoom);
     void placeCanvas();
-    void showRestoredCard(bool pictureChanged, bool styleChanged);
+    void showRestoredCard(bool pictureChanged, bool styleChanged, int line);
 
     TavorMain& m;
     bool m_canvasCentred = true;

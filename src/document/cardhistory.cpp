@@ -103,10 +103,14 @@ void CardHistory::apply(const Card& card) {
                                 card.PicColorMode != m.card.PicColorMode ||
                                 card.PicTint != m.card.PicTint;
     const bool styleChanged = !(card.PrintStyle == m.card.PrintStyle);
+    int line = -1;
+    for (int k = 0; k < LineCount && line < 0; ++k)
+        if (!(card.TextItems[k] == m.card.TextItems[k]))
+            line = k;
     m.card = card;
     m_committed = card;
     ++m_generation;
-    emit restored(pictureChanged, styleChanged);
+    emit restored(pictureChanged, styleChanged, line);
     // What the editor measured while showing the card is part of it now.
     m_committed = m.card;
 }

@@ -55,8 +55,9 @@ public:
 signals:
     // Undo or redo put another card in place: the editor shows it again.
     // pictureChanged when its picture settings differ from the card it
-    // replaced, styleChanged when its print style does.
-    void restored(bool pictureChanged, bool styleChanged);
+    // replaced, styleChanged when its print style does; line is the first
+    // line that differs (-1 when none does), for the editor to show.
+    void restored(bool pictureChanged, bool styleChanged, int line);
 
 private:
     friend class CardStep;

@@ -42,6 +42,7 @@ private slots:
     void standardShortcuts();
     void undoRedo_data();
     void undoRedo();
+    void undoShowsTheChangedLine();
     void changedFollowsSavePoint_data();
     void changedFollowsSavePoint();
     void zoom_data();
@@ -272,6 +273,21 @@ void TestDesktop::undoRedo() {
     QCOMPARE(l->Check1->isChecked(), after.TextItems[0].Bold);
     QCOMPARE(l->Check5->isChecked(), after.TextItems[0].Tategaki);
     QCOMPARE(f.form.Picture1->MJLabel[0]->text(), after.TextItems[0].Text);
+}
+
+// Undo and redo bring the changed line's tab to the front.
+void TestDesktop::undoShowsTheChangedLine() {
+    Fixture f;
+    f.form.SSTab1->setCurrentIndex(4);
+    f.tick(f.line(4)->Check5);
+    f.form.SSTab1->setCurrentIndex(0);
+    f.action("mnu_Undo")->trigger();
+    QCOMPARE(f.form.SSTab1->currentIndex(), 4);
+    QVERIFY(!f.line(4)->Check5->isChecked());
+    f.form.SSTab1->setCurrentIndex(2);
+    f.action("mnu_Redo")->trigger();
+    QCOMPARE(f.form.SSTab1->currentIndex(), 4);
+    QVERIFY(f.line(4)->Check5->isChecked());
 }
 
 void TestDesktop::changedFollowsSavePoint_data() {
