@@ -95,7 +95,14 @@ QString InstalledFamilyFor(const QString& fontName) {
     static const QHash<QString, QString> byName = familiesByAnyName();
     if (fontName.isEmpty())
         return {};
-    return byName.value(fontName.toCaseFolded());
+    // The few names of a card are asked for at every line drawn: kept as
+    // written, they are found without folding their case again.
+    static thread_local QHash<QString, QString> asked;
+    if (const auto known = asked.constFind(fontName); known != asked.constEnd())
+        return *known;
+    const QString family = byName.value(fontName.toCaseFolded());
+    asked.insert(fontName, family);
+    return family;
 }
 
 bool FontListHas(const QStringList& fonts, const QString& fontName) {

@@ -112,6 +112,18 @@ QFontMetricsF unitMetrics(const QFont& font) {
     return QFontMetricsF(font, &metricsProbe());
 }
 
+// The ascent of a font in drawing units; a print asks for the same few
+// fonts' at every line it draws.
+double unitAscent(const QFont& font) {
+    static thread_local QHash<QFont, double> known;
+    const auto found = known.constFind(font);
+    if (found != known.constEnd())
+        return *found;
+    const double ascent = unitMetrics(font).ascent();
+    known.insert(font, ascent);
+    return ascent;
+}
+
 // A line written top to bottom: its shaped glyphs placed piece by piece,
 // the underline down the right side, the strikethrough down the centre.
 void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color) {
@@ -223,7 +235,7 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
     }
     const QPaintDevice* device = p.device();
     const LineFont f = lineFont(t, device ? device->logicalDpiY() : 72);
-    const double ascent = unitMetrics(lineFont(t, 72).font).ascent();
+    const double ascent = unitAscent(lineFont(t, 72).font);
 
     // Only what is changed here is put back afterwards: a save and restore
     // would write the painter's whole state into a PDF page twice a line.
