@@ -13,6 +13,7 @@
 #include "browser/browserfiles.h"
 #include "browser/viewform.h"
 #include "document/tavormain.h"
+#include "exifjpeg.h"
 #include "print/pdfprinter.h"
 
 #include <QApplication>
@@ -35,7 +36,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <libexif/exif-data.h>
 #include <vector>
 
 namespace {
@@ -66,23 +66,9 @@ QByteArray jpeg(const QImage& image, int quality) {
 
 // The JPEG with an EXIF block holding a 160 × 120 thumbnail, as cameras write.
 QByteArray withExifThumbnail(const QByteArray& picture, const QImage& image) {
-    const QByteArray thumb =
-        jpeg(image.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 85);
-    ExifData* exif = exif_data_new();
-    exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
-    exif->data = static_cast<uchar*>(malloc(size_t(thumb.size())));
-    memcpy(exif->data, thumb.constData(), size_t(thumb.size()));
-    exif->size = unsigned(thumb.size());
-    uchar* block = nullptr;
-    unsigned length = 0;
-    exif_data_save_data(exif, &block, &length);
-    exif_data_unref(exif);
-    QByteArray app1("\xFF\xE1", 2);
-    app1 += char((length + 2) >> 8);
-    app1 += char((length + 2) & 0xFF);
-    app1 += QByteArray(reinterpret_cast<const char*>(block), int(length));
-    free(block);
-    return picture.left(2) + app1 + picture.mid(2);
+    return WithExifBlock(
+        picture, jpeg(image.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 85),
+        0);
 }
 
 void makeFolders(const QString& root) {

@@ -3,6 +3,7 @@
 
 #include "browser/browserfiles.h"
 #include "browser/thumbnailcache.h"
+#include "exifjpeg.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -10,7 +11,6 @@
 #include <QImageReader>
 #include <QtTest>
 
-#include <libexif/exif-data.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -69,30 +69,8 @@ bool near(QColor a, QColor b) {
 // A JPEG of a colour with an EXIF block: an orientation tag and, unless
 // thumb is empty, a thumbnail of another colour.
 QByteArray exifJpeg(QSize size, QSize thumb, int orientation) {
-    const QByteArray picture = encoded(size, Qt::darkMagenta);
-    ExifData* exif = exif_data_new();
-    exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
-    ExifEntry* entry = exif_entry_new();
-    exif_content_add_entry(exif->ifd[EXIF_IFD_0], entry);
-    exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
-    exif_set_short(entry->data, EXIF_BYTE_ORDER_INTEL, ExifShort(orientation));
-    exif_entry_unref(entry);
-    if (!thumb.isEmpty()) {
-        const QByteArray own = encoded(thumb, Qt::green);
-        exif->data = static_cast<uchar*>(malloc(size_t(own.size())));
-        memcpy(exif->data, own.constData(), size_t(own.size()));
-        exif->size = unsigned(own.size());
-    }
-    uchar* block = nullptr;
-    unsigned length = 0;
-    exif_data_save_data(exif, &block, &length);
-    exif_data_unref(exif);
-    QByteArray app1("\xFF\xE1", 2);
-    app1 += char((length + 2) >> 8);
-    app1 += char((length + 2) & 0xFF);
-    app1 += QByteArray(reinterpret_cast<const char*>(block), int(length));
-    free(block);
-    return picture.left(2) + app1 + picture.mid(2);
+    return WithExifBlock(encoded(size, Qt::darkMagenta),
+                         thumb.isEmpty() ? QByteArray() : encoded(thumb, Qt::green), orientation);
 }
 
 } // namespace
