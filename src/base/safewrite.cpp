@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 // What the writers write into: every write goes on to the temporary file,
@@ -120,6 +121,12 @@ QIODevice& SafeFile::device() {
     return *m_device;
 }
 
+bool SafeFile::seek(qint64 position) {
+    // The device writes straight through to the file, at the file's own
+    // position.
+    return file() && file()->seek(position);
+}
+
 int SafeFile::commit() {
     if (!file())
         return RuntimeError::DeviceIo;
@@ -148,10 +155,21 @@ int SafeFile::commit() {
                                   QFileDevice::ReadGroup | QFileDevice::ReadOther);
         m_scratch->close();
         const QByteArray from = QFile::encodeName(m_scratch->fileName());
-        ok = m_scratch->error() == QFileDevice::NoError &&
-             std::rename(from.constData(), QFile::encodeName(m_path).constData()) == 0;
-        if (ok)
-            m_scratch->setAutoRemove(false);
+        const QByteArray to = QFile::encodeName(m_path);
+        ok = m_scratch->error() == QFileDevice::NoError;
+        // An existing file is swapped with the new one, and the old one,
+        // now under the temporary name, goes with the temporary file. A
+        // plain rename over it would make ext4 write the new file's data
+        // out with the next commit of its journal, so that the next durable
+        // file saved (a card) would wait for tens of megabytes to reach the
+        // disk. Without a file to swap with (or on a file system that
+        // cannot swap) the new one is renamed into place.
+        if (ok && ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                              RENAME_EXCHANGE) != 0) {
+            ok = std::rename(from.constData(), to.constData()) == 0;
+            if (ok)
+                m_scratch->setAutoRemove(false);
+        }
     }
     const int n = ok ? 0 : errorNumber(errno);
     m_device.reset();

@@ -35,6 +35,9 @@ public:
     int open();
     // The open temporary file to write into.
     QIODevice& device();
+    // Moves where the next write into device() goes: a file may be written
+    // in any order. False when the file cannot seek.
+    bool seek(qint64 position);
     // Flushes, checks and puts the file in place; 0, or the error number
     // (the destination is then untouched).
     int commit();

@@ -1,5 +1,6 @@
 #include "cardpicture.h"
 
+#include "jpegbands.h"
 #include "jpegcheck.h"
 #include "workbitmap.h"
 
@@ -236,21 +237,54 @@ bool isLibraryMode(int mode) {
            mode == TAVOR_MODE_GRAY || mode == TAVOR_MODE_TINT;
 }
 
-// Recolours the decoded picture where it lies: the colour library's
-// conversion without a file written and read back in between.
-void recolour(QImage& image, int mode, int red, int green, int blue) {
-    Q_ASSERT(image.format() == QImage::Format_RGB32);
-    const int rc = MonocroPixels(image.bits(), image.width(), image.height(), image.bytesPerLine(),
-                                 4, mode, red, green, blue);
-    if (rc == TAVOR_E_MODE)
-        throw RuntimeError(RuntimeError::InvalidCall);
-    if (rc != TAVOR_OK)
-        throw RuntimeError(RuntimeError::InvalidPicture);
-}
+// A picture file being decoded. A JPEG at its own size and upright is
+// decoded a band at a time on a thread of its own (JpegBands), and its rows
+// can be used as they come; any other picture is decoded whole here. The
+// object is the only holder of the pixels until take().
+class PictureDecode {
+public:
+    // Checks the file and starts decoding it. Throws RuntimeError as
+    // ReadPicture does.
+    explicit PictureDecode(const QString& path);
 
-} // namespace
+    const QImage& image() const { return m_image; }
+    // The pixels of row y, for recolouring rows already waited for.
+    uchar* row(int y) { return m_pixels + qsizetype(y) * m_bytesPerLine; }
+    // Waits until the rows above row end are decoded; false when the
+    // picture's data turned out broken.
+    bool waitFor(int end) { return !m_bands || m_bands->waitFor(end); }
+    // The whole picture, once every row was waited for.
+    QImage take() {
+        m_bands.reset();
+        return std::move(m_image);
+    }
 
-QImage ReadPicture(const QString& path) {
+private:
+    // Has the kernel back the lower half of the pixels with memory while
+    // the decoder fills the upper half, so that the two cores share the
+    // cost of fresh memory (on a virtual machine whose host has taken the
+    // memory back, that cost can come near the decoding's own). The pixels
+    // are not changed.
+    void populateLowerHalf() {
+        constexpr quintptr Page = 4096;
+        const quintptr from = (quintptr(row(m_image.height() / 2)) + Page - 1) & ~(Page - 1);
+        const quintptr to = quintptr(row(m_image.height())) & ~(Page - 1);
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+    }
+
+    void holdPixels() {
+        m_pixels = m_image.bits();
+        m_bytesPerLine = m_image.bytesPerLine();
+    }
+
+    QImage m_image;
+    uchar* m_pixels = nullptr;
+    qsizetype m_bytesPerLine = 0;
+    std::unique_ptr<JpegBands> m_bands;
+};
+
+PictureDecode::PictureDecode(const QString& path) {
     checkRegularFile(path);
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -280,22 +314,48 @@ QImage ReadPicture(const QString& path) {
         checkJpegComplete(path);
     else if (bmp)
         checkBmpComplete(path);
+    const bool tooLarge = size.width() > MaxPictureSide || size.height() > MaxPictureSide;
     if (bmp) {
-        if (QImage image = readBmp24(path); !image.isNull())
-            return image;
+        m_image = readBmp24(path);
+        if (!m_image.isNull()) {
+            holdPixels();
+            return;
+        }
     }
-    if (size.width() > MaxPictureSide || size.height() > MaxPictureSide)
+    if (jpeg && !tooLarge) {
+        // The JPEG decoders fill an image of the right size and format that
+        // they are given.
+        m_image = imageOnHugePages(size);
+        if (reader.transformation() == QImageIOHandler::TransformationNone) {
+            if (m_image.isNull())
+                m_image = QImage(size, QImage::Format_RGB32);
+            if (m_image.isNull())
+                throw RuntimeError(RuntimeError::OutOfMemory);
+            holdPixels();
+            m_bands = JpegBands::start(path, size, m_pixels, m_bytesPerLine);
+            if (m_bands) {
+                populateLowerHalf();
+                return;
+            }
+        }
+    }
+    if (tooLarge)
         reader.setScaledSize(
             jpeg ? jpegDecodeSize(size)
                  : size.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio));
-    // The JPEG decoder fills an image of the right size and format that it
-    // is given; any other takes its own.
-    QImage image;
-    if (jpeg && !reader.scaledSize().isValid())
-        image = imageOnHugePages(size);
-    if (!reader.read(&image))
+    if (!reader.read(&m_image))
         throw RuntimeError(RuntimeError::InvalidPicture);
-    return opaque(std::move(image));
+    m_image = opaque(std::move(m_image));
+    holdPixels();
+}
+
+} // namespace
+
+QImage ReadPicture(const QString& path) {
+    PictureDecode decode(path);
+    if (!decode.waitFor(decode.image().height()))
+        throw RuntimeError(RuntimeError::InvalidPicture);
+    return decode.take();
 }
 
 QString WorkPicturePath(TavorMain& m, const QString& sourcePath) {
@@ -308,17 +368,36 @@ namespace {
 
 // Decodes the picture, recolours it in memory and writes the working bitmap
 // once. Image1 takes the picture itself: nothing is read back from a file
-// that another run could have written in between.
+// that another run could have written in between. A JPEG is recoloured and
+// written a band at a time while the rest of it is still being decoded.
 void convertOrThrow(TavorMain& m, const QString& src, const QString& work, int mode, int red,
                     int green, int blue) {
     if (mode != 0 && !isLibraryMode(mode))
         throw RuntimeError(RuntimeError::InvalidCall);
-    QImage picture = ReadPicture(src);
-    if (mode != 0)
-        recolour(picture, mode, red, green, blue);
-    if (const int error = WriteWorkBitmap(picture, work))
+    PictureDecode picture(src);
+    const int width = picture.image().width();
+    const qsizetype bytesPerLine = picture.image().bytesPerLine();
+    std::optional<RuntimeError> failure;
+    const int error = WriteWorkBitmap(picture.image(), work, [&](int first, int end) {
+        if (!picture.waitFor(end)) {
+            failure.emplace(RuntimeError::InvalidPicture);
+            return false;
+        }
+        if (mode == 0)
+            return true;
+        const int rc = MonocroPixels(picture.row(first), width, end - first, bytesPerLine, 4, mode,
+                                     red, green, blue);
+        if (rc == TAVOR_OK)
+            return true;
+        failure.emplace(rc == TAVOR_E_MODE ? RuntimeError::InvalidCall
+                                           : RuntimeError::InvalidPicture);
+        return false;
+    });
+    if (failure)
+        throw *failure;
+    if (error)
         throw RuntimeError(error);
-    m.Image1 = std::move(picture);
+    m.Image1 = picture.take();
 }
 
 // Converts and reports the failure's description; the error itself is

@@ -85,7 +85,8 @@ QString WorkBitmapPath(const QString& folder) {
     return path;
 }
 
-int WriteWorkBitmap(const QImage& image, const QString& path) {
+int WriteWorkBitmap(const QImage& image, const QString& path,
+                    const std::function<bool(int first, int end)>& prepareRows) {
     Q_ASSERT(image.format() == QImage::Format_RGB32);
     const qint64 width = image.width();
     const qint64 height = image.height();
@@ -104,51 +105,60 @@ int WriteWorkBitmap(const QImage& image, const QString& path) {
         if (replaced >= 0)
             QThreadPool::globalInstance()->start([replaced] { ::close(replaced); });
     });
-    return WriteFileSafely(
-        path,
-        [&](QIODevice& file) {
-            uchar header[BmpHeaders] = {};
-            const auto put32 = [&](int at, quint32 v) {
-                for (int i = 0; i < 4; ++i)
-                    header[at + i] = uchar(v >> (8 * i));
-            };
-            header[0] = 'B';
-            header[1] = 'M';
-            put32(2, quint32(BmpHeaders + pixelBytes));
-            put32(10, BmpHeaders);
-            put32(14, 40);
-            put32(18, quint32(width));
-            put32(22, quint32(height));
-            header[26] = 1;  // planes
-            header[28] = 24; // bits per pixel
-            put32(34, quint32(pixelBytes));
-            put32(38, 2835); // 72 dpi, as the colour library writes
-            put32(42, 2835);
-            if (file.write(reinterpret_cast<const char*>(header), BmpHeaders) != BmpHeaders)
-                return false;
-            // Rows bottom-up, blue, green, red, in blocks of about a megabyte.
-            const qint64 rowsPerBlock = std::max<qint64>(1, (qint64(1) << 20) / rowSize);
-            QByteArray block(rowsPerBlock * rowSize, '\0'); // the padding bytes stay zero
-            for (qint64 y = height - 1; y >= 0;) {
-                uchar* d = reinterpret_cast<uchar*>(block.data());
-                qint64 rows = 0;
-                for (; rows < rowsPerBlock && y >= 0; ++rows, --y, d += rowSize) {
-                    const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
-                    // Each pixel is stored as four bytes, blue, green, red and a
-                    // fourth that the next pixel overwrites: one store a pixel.
-                    qint64 x = 0;
-                    for (; x + 1 < width; ++x) {
-                        const quint32 bgrx = qToLittleEndian(quint32(s[x]));
-                        std::memcpy(d + 3 * x, &bgrx, 4);
-                    }
-                    d[3 * x] = uchar(s[x]);
-                    d[3 * x + 1] = uchar(s[x] >> 8);
-                    d[3 * x + 2] = uchar(s[x] >> 16);
-                }
-                if (file.write(block.constData(), rows * rowSize) != rows * rowSize)
-                    return false;
+    SafeFile file(path, SafeFile::Kind::Scratch);
+    if (const int error = file.open())
+        return error;
+    uchar header[BmpHeaders] = {};
+    const auto put32 = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = uchar(v >> (8 * i));
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(2, quint32(BmpHeaders + pixelBytes));
+    put32(10, BmpHeaders);
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    header[26] = 1;  // planes
+    header[28] = 24; // bits per pixel
+    put32(34, quint32(pixelBytes));
+    put32(38, 2835); // 72 dpi, as the colour library writes
+    put32(42, 2835);
+    QIODevice& out = file.device();
+    errno = 0;
+    if (out.write(reinterpret_cast<const char*>(header), BmpHeaders) != BmpHeaders)
+        return file.fail();
+    // Bands of about a megabyte from the top of the picture; a band's rows
+    // lie in the file bottom-up, blue, green, red, just before those of the
+    // band above.
+    const qint64 rowsPerBlock = std::max<qint64>(1, (qint64(1) << 20) / rowSize);
+    QByteArray block(rowsPerBlock * rowSize, '\0'); // the padding bytes stay zero
+    for (qint64 first = 0; first < height; first += rowsPerBlock) {
+        const qint64 end = std::min(height, first + rowsPerBlock);
+        if (prepareRows && !prepareRows(int(first), int(end))) {
+            file.cancel();
+            return RuntimeError::DeviceIo;
+        }
+        uchar* d = reinterpret_cast<uchar*>(block.data());
+        for (qint64 y = end - 1; y >= first; --y, d += rowSize) {
+            const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
+            // Each pixel is stored as four bytes, blue, green, red and a
+            // fourth that the next pixel overwrites: one store a pixel.
+            qint64 x = 0;
+            for (; x + 1 < width; ++x) {
+                const quint32 bgrx = qToLittleEndian(quint32(s[x]));
+                std::memcpy(d + 3 * x, &bgrx, 4);
             }
-            return true;
-        },
-        SafeFile::Kind::Scratch);
+            d[3 * x] = uchar(s[x]);
+            d[3 * x + 1] = uchar(s[x] >> 8);
+            d[3 * x + 2] = uchar(s[x] >> 16);
+        }
+        const qint64 bytes = (end - first) * rowSize;
+        errno = 0;
+        if (!file.seek(BmpHeaders + (height - end) * rowSize) ||
+            out.write(block.constData(), bytes) != bytes)
+            return file.fail();
+    }
+    return file.commit();
 }

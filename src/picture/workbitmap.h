@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QImage;
 
 // The working bitmap of this run in a data folder. The working bitmap belongs
@@ -14,5 +16,10 @@ QString WorkBitmapPath(const QString& folder);
 
 // Writes an RGB32 picture as a 24-bit bottom-up BMP through the safe-write
 // routine, as a scratch file (nothing waits for the disk); 0, or the error
-// number (the old file then stays).
-int WriteWorkBitmap(const QImage& image, const QString& path);
+// number (the old file then stays). The rows are taken from the top down, a
+// band at a time; prepareRows(first, end), when given, is called before rows
+// first to end − 1 are taken (to wait for them to be decoded, to recolour
+// them), and false from it drops the file (the error number then tells
+// nothing).
+int WriteWorkBitmap(const QImage& image, const QString& path,
+                    const std::function<bool(int first, int end)>& prepareRows = {});

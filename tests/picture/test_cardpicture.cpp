@@ -165,6 +165,10 @@ QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(6
             qFatal("cannot write a turned JPEG");
         return file("turned.jpg", bytes);
     }
+    if (kind == "jpg progressive")
+        return file("progressive.jpg", encode(picture, "jpg", true));
+    if (kind == "jpg grey")
+        return file("grey.jpg", encode(picture.convertToFormat(QImage::Format_Grayscale8), "jpg"));
     if (kind == "png")
         return file("photo.png", encode(picture, "png"));
     if (kind == "tif")
@@ -210,6 +214,16 @@ QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(6
             qFatal("no baseline frame header");
         bytes.replace(sof + 5, 4, QByteArray("\xFF\xDC\xFF\xDC", 4));
         return file("claims.jpg", bytes);
+    }
+    if (kind == "jpg without its table") {
+        // The first component's quantisation table is one the file never
+        // defines: the headers read, the decoding fails at its start.
+        QByteArray bytes = encode(testPicture(400, 300), "jpg");
+        const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+        if (sof < 0)
+            qFatal("no baseline frame header");
+        bytes[sof + 12] = 3;
+        return file("untabled.jpg", bytes);
     }
     if (kind == "bmp claiming 2^31-1") { // headers of a 24-bit BMP of 2^31-1 squared
         QByteArray bytes = encode(picture, "bmp");
@@ -288,6 +302,8 @@ private slots:
     void colourModes();
     void largePictureDecodedScaled_data();
     void largePictureDecodedScaled();
+    void recolouredWhileDecoding_data();
+    void recolouredWhileDecoding();
     void decodedAsTheReaderDecodes_data();
     void decodedAsTheReaderDecodes();
     void decodeMemoryLimit_data();
@@ -377,6 +393,10 @@ void TestCardPicture::unreadablePicture_data() {
     QTest::newRow("JPEG claiming 65500 x 65500") << "jpg claiming 65500" << 0 << 481 << Truncated;
     QTest::newRow("JPEG claiming 65500 x 65500, sepia")
         << "jpg claiming 65500" << 1 << 481 << Truncated;
+    QTest::newRow("JPEG without its quantisation table")
+        << "jpg without its table" << 0 << 481 << invalid;
+    QTest::newRow("JPEG without its quantisation table, sepia")
+        << "jpg without its table" << 1 << 481 << invalid;
     QTest::newRow("BMP claiming 2^31-1 squared") << "bmp claiming 2^31-1" << 0 << 481 << invalid;
     QTest::newRow("BMP claiming 2^31-1 squared, black and white")
         << "bmp claiming 2^31-1" << 5 << 481 << invalid;
@@ -738,6 +758,51 @@ void TestCardPicture::largePictureDecodedScaled() {
 
 // A JPEG within the size limit is the decoder's own picture, pixel for
 // pixel and upright, however large it is and wherever its pixels are kept.
+// A camera-sized JPEG is recoloured and written a band at a time while it is
+// decoded: every row is recoloured exactly once, and Image1 and the working
+// bitmap are what recolouring the whole decoded picture gives.
+void TestCardPicture::recolouredWhileDecoding_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("sepia") << QSize(1600, 1200) << 1;
+    QTest::newRow("tint, odd size") << QSize(1201, 997) << 6;
+    QTest::newRow("black and white, tall") << QSize(300, 2500) << 5;
+    QTest::newRow("no colour mode") << QSize(1600, 1200) << 0;
+}
+
+void TestCardPicture::recolouredWhileDecoding() {
+    QFETCH(QSize, size);
+    QFETCH(int, mode);
+    TestContext t;
+    const QString src = makeSource(t.dir.path(), "jpg", size);
+    QImage expected = QImage(src).convertToFormat(QImage::Format_RGB32);
+    if (mode != 0)
+        QCOMPARE(MonocroPixels(expected.bits(), expected.width(), expected.height(),
+                               expected.bytesPerLine(), 4, mode, 11, 22, 33),
+                 int(TAVOR_OK));
+    libraryCalls.clear();
+    t.m->card.PicPath = src;
+    t.m->card.PicColorMode = mode;
+    t.m->card.PicTint = {11, 22, 33};
+
+    LoadCardPicture(*t.m);
+
+    QCOMPARE(t.ui.texts(), QStringList{});
+    QVERIFY(t.m->Image1 == expected);
+    QVERIFY(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32) == expected);
+    const qint64 rowSize = (size.width() * 3 + 3) / 4 * 4;
+    QCOMPARE(QFileInfo(workPath(t)).size(), 54 + rowSize * size.height());
+    int rows = 0;
+    for (const LibraryCall& call : libraryCalls) {
+        QCOMPARE(call.size.width(), size.width());
+        QCOMPARE(call.mode, mode);
+        rows += call.size.height();
+    }
+    QCOMPARE(rows, mode == 0 ? 0 : size.height());
+    if (mode != 0)
+        QVERIFY2(libraryCalls.size() > 1, "recoloured whole, not a band at a time");
+}
+
 void TestCardPicture::decodedAsTheReaderDecodes_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QSize>("size");
@@ -745,6 +810,8 @@ void TestCardPicture::decodedAsTheReaderDecodes_data() {
     QTest::newRow("camera-sized") << "jpg" << QSize(1600, 1200);
     QTest::newRow("odd width") << "jpg" << QSize(1201, 997);
     QTest::newRow("turned upright") << "jpg turned" << QSize(1600, 1200);
+    QTest::newRow("grey") << "jpg grey" << QSize(1600, 1200);
+    QTest::newRow("progressive") << "jpg progressive" << QSize(1201, 997);
 }
 
 void TestCardPicture::decodedAsTheReaderDecodes() {
