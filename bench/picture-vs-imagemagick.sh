@@ -110,7 +110,8 @@ echo
 # the working bitmap) and saves it as a card again, against ImageMagick's
 # whole process on the same photo.
 quillo_exe=$build/bin/quillo
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$work/run"
 "$quillo_exe" convert --new "$work/new.qcd" 2>/dev/null
 printf "$fmt" size mode "quillo ms" "quillo MB" "ImageMagick ms" "IM MB" ratio target ""
 for mp in 12 24 50; do
