@@ -83,9 +83,13 @@ void checkJpegComplete(const QString& path) {
 // it pick exactly that n. Camera sizes are multiples of 8 as a rule, and then
 // its output is the requested size and is not resampled; otherwise the
 // output, a pixel larger, is. Past 1/8 it is resampled down to the limit.
-QSize jpegDecodeSize(QSize full) {
+int jpegDecodeEighths(QSize full) {
     const int longSide = std::max(full.width(), full.height());
-    const int num = std::max(1, 8 * MaxPictureSide / longSide);
+    return std::clamp(8 * MaxPictureSide / longSide, 1, 8);
+}
+
+QSize jpegDecodeSize(QSize full) {
+    const int num = jpegDecodeEighths(full);
     const QSize step(std::max(1, full.width() * num / 8), std::max(1, full.height() * num / 8));
     if (std::max(step.width(), step.height()) > MaxPictureSide)
         return full.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio);
@@ -322,22 +326,27 @@ PictureDecode::PictureDecode(const QString& path) {
             return;
         }
     }
-    if (jpeg && !tooLarge) {
+    if (jpeg) {
         // The JPEG decoders fill an image of the right size and format that
-        // they are given.
-        m_image = imageOnHugePages(size);
+        // they are given. The band decoder takes the picture upright, at a
+        // size the decoder's own n/8 scaling reaches exactly.
+        const QSize decoded = tooLarge ? jpegDecodeSize(size) : size;
+        m_image = imageOnHugePages(decoded);
         if (reader.transformation() == QImageIOHandler::TransformationNone) {
             if (m_image.isNull())
-                m_image = QImage(size, QImage::Format_RGB32);
+                m_image = QImage(decoded, QImage::Format_RGB32);
             if (m_image.isNull())
                 throw RuntimeError(RuntimeError::OutOfMemory);
             holdPixels();
-            m_bands = JpegBands::start(path, size, m_pixels, m_bytesPerLine);
+            m_bands = JpegBands::start(path, decoded, tooLarge ? jpegDecodeEighths(size) : 8,
+                                       m_pixels, m_bytesPerLine);
             if (m_bands) {
                 populateLowerHalf();
                 return;
             }
         }
+        if (tooLarge)
+            m_image = QImage();
     }
     if (tooLarge)
         reader.setScaledSize(

@@ -34,11 +34,12 @@ void quiet(j_common_ptr) {}
 constexpr int BandRows = 16;
 
 // Reads the headers and sets the decoder up for blue, green, red, 0xFF
-// pixels; false when the library gave up or the picture is of a colour
-// space that Qt's reader converts differently (CMYK, YCCK, two channels).
+// pixels at eighths/8 of the picture's size; false when the library gave
+// up, the picture is of a colour space that Qt's reader converts
+// differently (CMYK, YCCK, two channels) or it decodes to another size.
 // No object with a destructor lives between setjmp and a longjmp.
 bool readHeader(jpeg_decompress_struct* info, std::jmp_buf* failed, const uchar* data,
-                unsigned long size, QSize expected) {
+                unsigned long size, QSize expected, int eighths) {
     if (setjmp(*failed))
         return false;
     jpeg_mem_src(info, data, size);
@@ -47,11 +48,14 @@ bool readHeader(jpeg_decompress_struct* info, std::jmp_buf* failed, const uchar*
         (info->jpeg_color_space == JCS_GRAYSCALE && info->num_components == 1) ||
         ((info->jpeg_color_space == JCS_YCbCr || info->jpeg_color_space == JCS_RGB) &&
          info->num_components == 3);
-    if (!plain || int(info->image_width) != expected.width() ||
-        int(info->image_height) != expected.height())
+    if (!plain)
         return false;
     info->out_color_space = JCS_EXT_BGRX;
-    return true;
+    info->scale_num = unsigned(eighths);
+    info->scale_denom = 8;
+    jpeg_calc_output_dimensions(info);
+    return int(info->output_width) == expected.width() &&
+           int(info->output_height) == expected.height();
 }
 
 bool startDecompress(jpeg_decompress_struct* info, std::jmp_buf* failed) {
@@ -78,13 +82,14 @@ int readBand(jpeg_decompress_struct* info, std::jmp_buf* failed, JSAMPROW* rows,
 
 } // namespace
 
-std::unique_ptr<JpegBands> JpegBands::start(const QString& path, QSize expected, uchar* pixels,
-                                            qsizetype bytesPerLine) {
+std::unique_ptr<JpegBands> JpegBands::start(const QString& path, QSize expected, int eighths,
+                                            uchar* pixels, qsizetype bytesPerLine) {
     std::unique_ptr<JpegBands> bands(new JpegBands);
     // The file is mapped, not read: its pages are in the cache already (its
     // completeness was checked), and copying them would take fresh memory.
     bands->m_file.setFileName(path);
-    if (expected.isEmpty() || !bands->m_file.open(QIODevice::ReadOnly))
+    if (expected.isEmpty() || eighths < 1 || eighths > 8 ||
+        !bands->m_file.open(QIODevice::ReadOnly))
         return nullptr;
     const qint64 size = bands->m_file.size();
     const uchar* data = size > 0 ? bands->m_file.map(0, size) : nullptr;
@@ -100,7 +105,7 @@ std::unique_ptr<JpegBands> JpegBands::start(const QString& path, QSize expected,
     d.info.client_data = &d.failed;
     jpeg_create_decompress(&d.info);
     d.created = true;
-    if (!readHeader(&d.info, &d.failed, data, static_cast<unsigned long>(size), expected))
+    if (!readHeader(&d.info, &d.failed, data, static_cast<unsigned long>(size), expected, eighths))
         return nullptr;
     bands->m_thread = std::thread([b = bands.get()] { b->run(); });
     return bands;

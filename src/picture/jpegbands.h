@@ -19,11 +19,12 @@
 class JpegBands {
 public:
     // Starts decoding the file into pixels (bytesPerLine apart, room for the
-    // picture's rows) unless it is no JPEG this decoder takes: CMYK and
-    // other colour spaces, or a size other than expected (then nullptr, and
-    // the general reader decodes it).
-    static std::unique_ptr<JpegBands> start(const QString& path, QSize expected, uchar* pixels,
-                                            qsizetype bytesPerLine);
+    // decoded rows), scaled by eighths/8 as the decoder scales, unless it is
+    // no JPEG this decoder takes: CMYK and other colour spaces, or a decoded
+    // size other than expected (then nullptr, and the general reader decodes
+    // it).
+    static std::unique_ptr<JpegBands> start(const QString& path, QSize expected, int eighths,
+                                            uchar* pixels, qsizetype bytesPerLine);
     ~JpegBands(); // stops the decoder at its next row and waits for it
 
     JpegBands(const JpegBands&) = delete;

@@ -4,6 +4,7 @@
 
 #include "base/runtimeerror.h"
 #include "document/cardfile.h"
+#include "exifjpeg.h"
 #include "picture/cardpicture.h"
 #include "tavor.h"
 #include "testcontext.h"
@@ -155,16 +156,8 @@ QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(6
     };
     if (kind == "jpg")
         return file("photo.jpg", encode(picture, "jpg"));
-    if (kind == "jpg turned") { // stored lying down, an EXIF tag turns it upright
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "jpg");
-        writer.setTransformation(QImageIOHandler::TransformationRotate90);
-        if (!writer.write(picture))
-            qFatal("cannot write a turned JPEG");
-        return file("turned.jpg", bytes);
-    }
+    if (kind == "jpg turned") // stored lying down, an EXIF tag turns it upright
+        return file("turned.jpg", WithExifBlock(encode(picture, "jpg"), {}, 6));
     if (kind == "jpg progressive")
         return file("progressive.jpg", encode(picture, "jpg", true));
     if (kind == "jpg grey")
@@ -806,26 +799,35 @@ void TestCardPicture::recolouredWhileDecoding() {
 void TestCardPicture::decodedAsTheReaderDecodes_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("small") << "jpg" << QSize(300, 200);
-    QTest::newRow("camera-sized") << "jpg" << QSize(1600, 1200);
-    QTest::newRow("odd width") << "jpg" << QSize(1201, 997);
-    QTest::newRow("turned upright") << "jpg turned" << QSize(1600, 1200);
-    QTest::newRow("grey") << "jpg grey" << QSize(1600, 1200);
-    QTest::newRow("progressive") << "jpg progressive" << QSize(1201, 997);
+    QTest::addColumn<QSize>("decoded");
+    QTest::newRow("small") << "jpg" << QSize(300, 200) << QSize(300, 200);
+    QTest::newRow("camera-sized") << "jpg" << QSize(1600, 1200) << QSize(1600, 1200);
+    QTest::newRow("odd width") << "jpg" << QSize(1201, 997) << QSize(1201, 997);
+    QTest::newRow("turned upright") << "jpg turned" << QSize(1600, 1200) << QSize(1200, 1600);
+    QTest::newRow("grey") << "jpg grey" << QSize(1600, 1200) << QSize(1600, 1200);
+    QTest::newRow("progressive") << "jpg progressive" << QSize(1201, 997) << QSize(1201, 997);
+    QTest::newRow("scaled by 6/8") << "jpg" << QSize(5000, 2504) << QSize(3750, 1878);
+    QTest::newRow("scaled by 7/8, a pixel resampled")
+        << "jpg" << QSize(4100, 1000) << QSize(3587, 875);
+    QTest::newRow("scaled, progressive")
+        << "jpg progressive" << QSize(4800, 800) << QSize(3600, 600);
 }
 
 void TestCardPicture::decodedAsTheReaderDecodes() {
     QFETCH(QString, kind);
     QFETCH(QSize, size);
+    QFETCH(QSize, decoded);
     QTemporaryDir dir;
     const QString path = makeSource(dir.path(), kind, size);
     QImageReader reader(path);
     reader.setAutoTransform(true);
+    if (decoded != size && kind != "jpg turned")
+        reader.setScaledSize(decoded);
     const QImage expected = reader.read().convertToFormat(QImage::Format_RGB32);
     QVERIFY(!expected.isNull());
     const QImage image = ReadPicture(path);
     QCOMPARE(image.format(), QImage::Format_RGB32);
-    QCOMPARE(image.size(), kind == "jpg turned" ? size.transposed() : size);
+    QCOMPARE(image.size(), decoded);
     QVERIFY(image == expected);
     // A copy painted on is the copy's own: the picture read stays as it was.
     QImage copy = image;
