@@ -1,5 +1,6 @@
 // Drawing one line on the canvas, one drag step, and rendering the card image,
-// on a card with twelve filled lines with 3D text and a background picture.
+// on a card with twelve filled lines with 3D text and a background picture;
+// and what one change of a setting costs the window's thread.
 #include "app/mainform.h"
 #include "app/newcard.h"
 #include "base/consoleui.h"
@@ -10,6 +11,7 @@
 #include "print/pdfprinter.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -116,6 +118,28 @@ void RenderCardImage(benchmark::State& state) {
     }
 }
 BENCHMARK(RenderCardImage)->Arg(1)->Arg(4)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// One setting changed and the event loop turned, as the window does: the
+// settings store writes its private copy then. Argument 0: the copies in the
+// temporary folder (no session runtime folder); 1: in a runtime folder on a
+// memory file system, as a desktop session has it.
+void SettingChange(benchmark::State& state) {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime(QStringLiteral("/dev/shm/quillo-bench-XXXXXX"));
+    if (state.range(0) == 1 && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir home;
+    Settings settings(home.filePath(QStringLiteral("qvrs.ini")));
+    int n = 0;
+    for (auto _ : state) {
+        settings.setText(QStringLiteral("sti"), QStringLiteral("file"), QString::number(++n));
+        QCoreApplication::processEvents();
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+}
+BENCHMARK(SettingChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

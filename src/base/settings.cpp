@@ -40,6 +40,20 @@ bool sameContent(const QSettings& a, const QSettings& b) {
     return true;
 }
 
+// The folder of the store's private copies. Qt writes a copy after every
+// change, waiting for the disk each time; the session's runtime folder is
+// kept in memory on a desktop, so that nothing waits there. Elsewhere the
+// temporary folder serves.
+std::unique_ptr<QTemporaryDir> scratchFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
+        auto folder = std::make_unique<QTemporaryDir>(runtime + QStringLiteral("/qvrs-XXXXXX"));
+        if (folder->isValid())
+            return folder;
+    }
+    return std::make_unique<QTemporaryDir>();
+}
+
 } // namespace
 
 void Settings::DropCopy::operator()(QSettings* store) const {
@@ -51,8 +65,7 @@ void Settings::DropCopy::operator()(QSettings* store) const {
 
 Settings::Settings() : Settings(userIniPath()) {}
 
-Settings::Settings(const QString& iniPath)
-    : m_path(iniPath), m_scratch(std::make_unique<QTemporaryDir>()) {
+Settings::Settings(const QString& iniPath) : m_path(iniPath), m_scratch(scratchFolder()) {
     load(readIni(m_path), {}, &m_store);
 }
 

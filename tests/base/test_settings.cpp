@@ -26,6 +26,8 @@ private slots:
     void readBack_data();
     void readBack();
     void runsKeepEachOthersValues();
+    void copiesInTheRuntimeFolder_data();
+    void copiesInTheRuntimeFolder();
     void failedWriteKeepsTheFile_data();
     void failedWriteKeepsTheFile();
 };
@@ -57,6 +59,43 @@ void TestSettings::readBack() {
     Settings other(path);
     QCOMPARE(other.text("sti", "file", "unset"), text);
     QCOMPARE(other.text("opt", "gone", "unset"), QStringLiteral("unset"));
+}
+
+// The store's private copies live in the session's runtime folder when there
+// is one, and go with the store.
+void TestSettings::copiesInTheRuntimeFolder_data() {
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<bool>("used");
+    QTest::newRow("runtime folder") << "run" << true;
+    QTest::newRow("runtime folder missing") << "run/gone" << false;
+    QTest::newRow("no runtime folder") << "" << false;
+}
+
+void TestSettings::copiesInTheRuntimeFolder() {
+    QFETCH(QString, runtime);
+    QFETCH(bool, used);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("run")));
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", saved); });
+    if (runtime.isEmpty())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath(runtime)));
+    const QString path = dir.filePath(QStringLiteral("qvrs.ini"));
+    const QDir run(dir.filePath(QStringLiteral("run")));
+    {
+        Settings s(path);
+        s.setText("sti", "file", "a.qcd");
+        QCoreApplication::processEvents(); // the store writes its copy
+        const QStringList folders = run.entryList({QStringLiteral("qvrs-*")}, QDir::Dirs);
+        QCOMPARE(folders.size(), used ? 1 : 0);
+        if (used)
+            QVERIFY(!QDir(run.filePath(folders.first())).entryList({"*.ini"}).isEmpty());
+        QCOMPARE(s.sync(), 0);
+    }
+    QCOMPARE(run.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+    QCOMPARE(Settings(path).text("sti", "file", "unset"), QStringLiteral("a.qcd"));
 }
 
 void TestSettings::runsKeepEachOthersValues() {
