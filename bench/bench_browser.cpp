@@ -273,6 +273,7 @@ void decodedInLine(const QString& folder, int runs) {
 // window with text, a tree and buttons.
 void warmUp() {
     LoadPictureReadersInBackground();
+    LoadFileOrderInBackground();
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(new QLabel(QStringLiteral("名刺 1 : a.jpg")));

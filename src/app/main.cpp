@@ -4,6 +4,7 @@
 #include "app/qtui.h"
 #include "base/settings.h"
 #include "base/startup.h"
+#include "browser/browserfiles.h"
 #include "document/tavormain.h"
 #include "print/systemprinter.h"
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     if (command.exitStatus >= 0)
         return command.exitStatus;
     LoadPictureReadersInBackground();
+    LoadFileOrderInBackground();
     QCoreApplication::setApplicationName(QStringLiteral("qvrs"));
     // Standard dialogs and buttons in the session's language; the program's
     // own texts are Japanese whatever it is.

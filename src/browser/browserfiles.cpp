@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QStorageInfo>
+#include <QThreadPool>
 #include <QTransform>
 
 #include <libexif/exif-data.h>
@@ -42,6 +43,26 @@ QString DriveOf(const QString& folder) {
     return volume.isValid() ? volume.rootPath() : QStringLiteral("/");
 }
 
+namespace {
+
+// Natural order in the session's language. The C locale's collation
+// compares code points only, numbers too.
+QCollator fileNameCollator() {
+    const QLocale locale =
+        QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+} // namespace
+
+void LoadFileOrderInBackground() {
+    QThreadPool::globalInstance()->start(
+        [] { fileNameCollator().compare(QStringLiteral("a1"), QStringLiteral("a2")); });
+}
+
 QStringList MatchingFiles(const QString& folder, const QString& patterns) {
     QStringList filters = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     for (QString& f : filters) {
@@ -51,12 +72,7 @@ QStringList MatchingFiles(const QString& folder, const QString& patterns) {
     }
     const QDir dir(folder);
     QStringList names = dir.entryList(filters, QDir::Files | QDir::Readable, QDir::Unsorted);
-    // The C locale's collation compares code points only, numbers too.
-    const QLocale locale =
-        QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator collator = fileNameCollator();
     // Names the collation holds equal (photo_01, photo_1) keep one order.
     std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {
         const int order = collator.compare(a, b);

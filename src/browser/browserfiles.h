@@ -23,6 +23,11 @@ QString DriveOf(const QString& folder);
 // numbers by their value (photo_2 before photo_10).
 QStringList MatchingFiles(const QString& folder, const QString& patterns);
 
+// Loads the collation MatchingFiles sorts by on a thread of the global pool
+// (the language's data is read once per run, and reading it takes a good
+// part of opening the image browser). Called as the program starts.
+void LoadFileOrderInBackground();
+
 // A file's path in a folder, with a single "/" also in the root folder.
 QString FolderFilePath(const QString& folder, const QString& name);
 

@@ -31,6 +31,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -329,27 +330,46 @@ void ViewForm::loadThumbnails() {
         BImage[slot]->setProperty("placeholder", false);
         showThumbnail(slot);
     };
-    // The slots left to the pool, and their files.
+    // The slots not shown a moment ago are looked up in the shared cache,
+    // half of them on this thread and half on the global pool's.
+    QList<int> unknown;
+    QStringList unknownPaths;
+    for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
+        const QString path = FolderFilePath(m_folder, File1->item(first + i)->text());
+        if (const QImage* known = recentThumbnails().object(memoryKey(path, edge))) {
+            fill(i, *known);
+            continue;
+        }
+        unknown << i;
+        unknownPaths << path;
+    }
+    const ThumbnailCache cache = m_cache;
+    QList<QImage> kept(unknownPaths.size());
+    const auto lookUp = [&kept, &unknownPaths, cache, edge](qsizetype from, qsizetype to) {
+        for (qsizetype n = from; n < to; ++n)
+            kept[n] = KeptThumbnail(unknownPaths[n], QSize(edge, edge), cache);
+    };
+    const qsizetype half = unknownPaths.size() / 2;
+    QFuture<void> other =
+        QtConcurrent::run(QThreadPool::globalInstance(), lookUp, half, unknownPaths.size());
+    lookUp(0, half);
+    other.waitForFinished();
+    // The slots left to the pool, and their files; the slots shown a moment
+    // ago are checked against their files there all the same.
     QList<int> pending;
     QStringList paths;
     for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
-        const QString path = FolderFilePath(m_folder, File1->item(first + i)->text());
-        const QString key = memoryKey(path, edge);
-        if (const QImage* known = recentThumbnails().object(key)) {
-            fill(i, *known);
-        } else if (const QImage kept = KeptThumbnail(path, QSize(edge, edge), m_cache);
-                   !kept.isNull()) {
-            recentThumbnails().insert(key, new QImage(kept));
-            fill(i, kept);
+        if (const qsizetype n = unknown.indexOf(i); n >= 0 && !kept[n].isNull()) {
+            recentThumbnails().insert(memoryKey(unknownPaths[n], edge), new QImage(kept[n]));
+            fill(i, kept[n]);
             continue;
         }
         pending << i;
-        paths << path;
+        paths << FolderFilePath(m_folder, File1->item(first + i)->text());
     }
     announceFilled();
     if (paths.isEmpty())
         return;
-    const ThumbnailCache cache = m_cache;
     auto* watcher = new QFutureWatcher<QImage>(this);
     m_loading = watcher;
     connect(watcher, &QFutureWatcherBase::resultReadyAt, this,
