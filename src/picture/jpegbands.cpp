@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
 #include <jpeglib.h>
+#include <system_error>
 
 struct JpegBands::Decompress {
     jpeg_decompress_struct info{};
@@ -107,7 +108,11 @@ std::unique_ptr<JpegBands> JpegBands::start(const QString& path, QSize expected,
     d.created = true;
     if (!readHeader(&d.info, &d.failed, data, static_cast<unsigned long>(size), expected, eighths))
         return nullptr;
-    bands->m_thread = std::thread([b = bands.get()] { b->run(); });
+    try {
+        bands->m_thread = std::thread([b = bands.get()] { b->run(); });
+    } catch (const std::system_error&) {
+        return nullptr; // no thread to be had: the general reader decodes it
+    }
     return bands;
 }
 
