@@ -34,6 +34,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -332,26 +333,24 @@ void ViewForm::loadThumbnails() {
     };
     // The slots not shown a moment ago are looked up in the shared cache,
     // half of them on this thread and half on the global pool's.
+    std::array<QString, PageSize> slotPath;
+    std::array<QImage, PageSize> kept;
     QList<int> unknown;
-    QStringList unknownPaths;
     for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
-        const QString path = FolderFilePath(m_folder, File1->item(first + i)->text());
-        if (const QImage* known = recentThumbnails().object(memoryKey(path, edge))) {
+        slotPath[i] = FolderFilePath(m_folder, File1->item(first + i)->text());
+        if (const QImage* known = recentThumbnails().object(memoryKey(slotPath[i], edge)))
             fill(i, *known);
-            continue;
-        }
-        unknown << i;
-        unknownPaths << path;
+        else
+            unknown << i;
     }
     const ThumbnailCache cache = m_cache;
-    QList<QImage> kept(unknownPaths.size());
-    const auto lookUp = [&kept, &unknownPaths, cache, edge](qsizetype from, qsizetype to) {
+    const auto lookUp = [&](qsizetype from, qsizetype to) {
         for (qsizetype n = from; n < to; ++n)
-            kept[n] = KeptThumbnail(unknownPaths[n], QSize(edge, edge), cache);
+            kept[unknown[n]] = KeptThumbnail(slotPath[unknown[n]], QSize(edge, edge), cache);
     };
-    const qsizetype half = unknownPaths.size() / 2;
+    const qsizetype half = unknown.size() / 2;
     QFuture<void> other =
-        QtConcurrent::run(QThreadPool::globalInstance(), lookUp, half, unknownPaths.size());
+        QtConcurrent::run(QThreadPool::globalInstance(), lookUp, half, unknown.size());
     lookUp(0, half);
     other.waitForFinished();
     // The slots left to the pool, and their files; the slots shown a moment
@@ -359,13 +358,13 @@ void ViewForm::loadThumbnails() {
     QList<int> pending;
     QStringList paths;
     for (int i = 0; i < PageSize && first + i <= FileCnt - 1; ++i) {
-        if (const qsizetype n = unknown.indexOf(i); n >= 0 && !kept[n].isNull()) {
-            recentThumbnails().insert(memoryKey(unknownPaths[n], edge), new QImage(kept[n]));
-            fill(i, kept[n]);
+        if (!kept[i].isNull()) {
+            recentThumbnails().insert(memoryKey(slotPath[i], edge), new QImage(kept[i]));
+            fill(i, kept[i]);
             continue;
         }
         pending << i;
-        paths << FolderFilePath(m_folder, File1->item(first + i)->text());
+        paths << slotPath[i];
     }
     announceFilled();
     if (paths.isEmpty())
