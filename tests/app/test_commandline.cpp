@@ -1,8 +1,8 @@
 // The command line as a user types it: the real quillo executable, its exit
 // status and what it writes.
 
-#include "../print/pdfcheck.h"
-#include "../print/testcard.h"
+#include "pdfcheck.h"
+#include "testcard.h"
 
 #include <QImageReader>
 #include <QProcess>

@@ -1,6 +1,4 @@
-#include "app/cardsession.h"
 #include "document/qrcode.h"
-#include "testcontext.h"
 
 #include <QtTest>
 
@@ -17,10 +15,6 @@ private slots:
     void lineText();
     void fitRule_data();
     void fitRule();
-    void fileRoundTrip();
-    void reservedValuesRead_data();
-    void reservedValuesRead();
-    void format20DropsTheCode();
     void keptOnCard_data();
     void keptOnCard();
 };
@@ -131,69 +125,6 @@ void TestQrCode::fitRule() {
     if (!drawable && modules > 0)
         QVERIFY2(r.problem.contains(QString::number((modules + 8) * 0.25 + 0.04, 'f', 1)),
                  qPrintable(r.problem));
-}
-
-void TestQrCode::fileRoundTrip() {
-    TestContext t;
-    t.m->card.TextItems[0].Text = u"山田 太郎"_s;
-    t.m->card.Qr = QrCode{true, 1, 10, 62.5, 3.2, 25.4, 3, 0x336699};
-    t.m->CardPath = t.path(u"qr.qcd"_s);
-    QVERIFY(SaveCardFile(*t.m));
-    QFile f(t.m->CardPath);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    // 0x336699 is red 0x99, green 0x66, blue 0x33.
-    QCOMPARE(lines.value(4),
-             "1,1,10,625,32,254,3,153,102,51,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r");
-
-    TestContext u;
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
-    QCOMPARE(u.m->card.Qr, t.m->card.Qr);
-    QCOMPARE(u.m->card, t.m->card);
-}
-
-void TestQrCode::reservedValuesRead_data() {
-    QTest::addColumn<QByteArray>("reserved");
-    QTest::addColumn<QrCode>("expected");
-    QTest::newRow("zeros: no code") << QByteArray("0,0,0,0,0,0,0,0,0,0") << QrCode{};
-    QTest::newRow("a code") << QByteArray("1,0,0,700,20,190,1,0,0,0")
-                            << QrCode{true, 0, 0, 70, 2, 19, 1, 0};
-    QTest::newRow("out of range: defaults")
-        << QByteArray("-1,7,12,-5,10,-20,9,300,-4,128")
-        << QrCode{true, 0, 0, -0.5, 1, 0, 1, std::int32_t(255 | 128 << 16)};
-}
-
-void TestQrCode::reservedValuesRead() {
-    QFETCH(QByteArray, reserved);
-    QFETCH(QrCode, expected);
-    TestContext t;
-    t.m->CardPath = t.path(u"r.qcd"_s);
-    QVERIFY(SaveCardFile(*t.m));
-    QFile f(t.m->CardPath);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QList<QByteArray> lines = f.readAll().split('\n');
-    f.close();
-    lines[4] = reserved + QByteArray(",0").repeated(18) + '\r';
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(lines.join('\n'));
-    f.close();
-    TestContext u;
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
-    QCOMPARE(u.m->card.Qr, expected);
-}
-
-void TestQrCode::format20DropsTheCode() {
-    TestContext t;
-    t.m->card.Qr = QrCode{true, 0, 0, 60, 20, 25, 1, 0};
-    t.m->CardPath = t.path(u"old.qmd"_s);
-    QVERIFY(SaveCardFile(*t.m));
-    QCOMPARE(t.ui.messages.size(), 1);
-    QVERIFY(t.ui.messages[0].text.contains(u"QRコード"_s));
-
-    TestContext u;
-    u.m->card.Qr = QrCode{true, 1, 3, 10, 10, 20, 2, 0};
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
-    QCOMPARE(u.m->card.Qr, QrCode{});
 }
 
 void TestQrCode::keptOnCard_data() {

@@ -1,16 +1,10 @@
 // Fonts named by any of their names, in a Japanese session: the font is
-// found, drawn, shown in the font list, and its name kept in the card.
+// found, listed once and drawn.
 
-#include "app/cardsession.h"
-#include "app/mainform.h"
-#include "app/newcard.h"
-#include "app/startup.h"
 #include "base/fonts.h"
 #include "editor/cardimage.h"
-#include "editor/linetab.h"
 #include "testcontext.h"
 
-#include <QComboBox>
 #include <QFontDatabase>
 #include <QtTest>
 
@@ -46,8 +40,6 @@ private slots:
     void familyByAnyName();
     void listShowsEachFontOnce();
     void minchoDrawnByItsEnglishName();
-    void nameKeptThroughSave();
-    void fontListSelectsTheFont();
 };
 
 void TestFontNames::initTestCase() {
@@ -91,38 +83,6 @@ void TestFontNames::minchoDrawnByItsEnglishName() {
     const QImage english = lineImage(QStringLiteral("IPAMincho"));
     QCOMPARE(english, lineImage(QStringLiteral("IPA明朝")));
     QVERIFY(english != lineImage(QStringLiteral("IPAゴシック")));
-}
-
-void TestFontNames::nameKeptThroughSave() {
-    TestContext t;
-    ListPrinterFonts(*t.m);
-    t.m->card.TextItems[0].FontName = QStringLiteral("IPAMincho");
-    t.m->card.TextItems[1].FontName = QStringLiteral("ipaゴシック");
-    t.m->card.TextItems[2].FontName = QStringLiteral("ＭＳ 明朝");
-    const QString first = t.path(QStringLiteral("first.qcd"));
-    t.m->CardPath = first;
-    QVERIFY(SaveCardFile(*t.m));
-    QVERIFY(OpenCardFile(*t.m, first));
-    t.m->CardPath = t.path(QStringLiteral("second.qcd"));
-    QVERIFY(SaveCardFile(*t.m));
-    QVERIFY(OpenCardFile(*t.m, t.m->CardPath));
-    QCOMPARE(t.m->card.TextItems[0].FontName, QStringLiteral("IPAMincho"));
-    QCOMPARE(t.m->card.TextItems[1].FontName, QStringLiteral("ipaゴシック"));
-    // A font absent under every name gives way to the default font.
-    QCOMPARE(t.m->card.TextItems[2].FontName, DefaultJapaneseFont());
-}
-
-void TestFontNames::fontListSelectsTheFont() {
-    TestContext t;
-    MainForm form(*t.m);
-    t.m->setView(&form);
-    ListPrinterFonts(*t.m);
-    NewCard(*t.m);
-    t.m->card.TextItems[0].FontName = QStringLiteral("IPAMincho");
-    ShowCardData(*t.m);
-    QCOMPARE(form.Lines[0]->ComboFN->currentText(), QStringLiteral("IPA明朝"));
-    QCOMPARE(t.m->card.TextItems[0].FontName, QStringLiteral("IPAMincho"));
-    t.m->setView(nullptr);
 }
 
 QTEST_MAIN(TestFontNames)

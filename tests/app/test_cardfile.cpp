@@ -4,6 +4,8 @@
 #include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cp932.h"
+#include "editor/cardimage.h"
+#include "picture/cardpicture.h"
 #include "testcontext.h"
 
 #include <QFileInfo>
@@ -17,8 +19,6 @@
 class TestCardFile : public QObject {
     Q_OBJECT
 private slots:
-    void newCardLines_data();
-    void newCardLines();
     void roundTripEveryField();
     void newCardFileText();
     void readFormat20();
@@ -44,8 +44,7 @@ private slots:
     void missingFontReplacedEmptyKept();
     void directionOutOfRangeReadAsDefault_data();
     void directionOutOfRangeReadAsDefault();
-    void pathHelpers_data();
-    void pathHelpers();
+    void colourModeFourReadAsColour();
 
 private:
     static Card sampleCard();
@@ -625,43 +624,6 @@ void TestCardFile::missingFontReplacedEmptyKept() {
     QCOMPARE(t.m->card.TextItems[2].FontName, QStringLiteral("IPAGothic"));
 }
 
-void TestCardFile::pathHelpers_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("stripped");
-    QTest::addColumn<QString>("ext");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("plain") << "/a/b/c.jpg"
-                           << "/a/b/c"
-                           << "jpg"
-                           << "c.jpg";
-    QTest::newRow("no dot") << "/a/b/c"
-                            << "/a/b/c"
-                            << ""
-                            << "c";
-    QTest::newRow("dot in folder") << "/a.d/b"
-                                   << "/a"
-                                   << "d/b"
-                                   << "b";
-    QTest::newRow("no slash") << "c.bmp"
-                              << "c"
-                              << "bmp"
-                              << "";
-    QTest::newRow("two dots") << "x.tar.gz"
-                              << "x.tar"
-                              << "gz"
-                              << "";
-}
-
-void TestCardFile::pathHelpers() {
-    QFETCH(QString, path);
-    QFETCH(QString, stripped);
-    QFETCH(QString, ext);
-    QFETCH(QString, title);
-    QCOMPARE(StripExt(path), stripped);
-    QCOMPARE(GetExt(path), ext);
-    QCOMPARE(GetFileTitle(path), title);
-}
-
 void TestCardFile::directionOutOfRangeReadAsDefault_data() {
     QTest::addColumn<int>("stored");
     QTest::addColumn<int>("read");
@@ -685,46 +647,40 @@ void TestCardFile::directionOutOfRangeReadAsDefault() {
     QCOMPARE(int(t.m->card.TextItems[4].KageHoukou), read);
 }
 
-// The twelve lines of a new card: the roles' positions and sizes.
-void TestCardFile::newCardLines_data() {
-    QTest::addColumn<int>("line");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<double>("left");
-    QTest::addColumn<double>("top");
-    QTest::addColumn<float>("size");
-    QTest::newRow("name") << 0 << "名前" << 27.0 << 22.0 << 18.0f;
-    QTest::newRow("company") << 1 << "会社・団体" << 3.0 << 4.0 << 12.0f;
-    QTest::newRow("department") << 2 << "部課" << 16.0 << 16.0 << 10.0f;
-    QTest::newRow("position") << 3 << "役職" << 16.0 << 22.0 << 10.0f;
-    QTest::newRow("address") << 4 << "住所" << 26.0 << 40.0 << 10.0f;
-    QTest::newRow("telephone") << 5 << "電話番号" << 26.0 << 45.0 << 10.0f;
-    QTest::newRow("fax") << 6 << "FAX" << 26.0 << 48.0 << 10.0f;
-    QTest::newRow("mobile") << 7 << "携帯電話" << 60.0 << 45.0 << 10.0f;
-    QTest::newRow("pager") << 8 << "ﾎﾟｹﾍﾞﾙ" << 60.0 << 48.0 << 10.0f;
-    QTest::newRow("e-mail") << 9 << "E-Mail" << 26.0 << 51.0 << 10.0f;
-    QTest::newRow("other 1") << 10 << "その他1" << 0.0 << 0.0 << 12.0f;
-    QTest::newRow("other 2") << 11 << "その他2" << 0.0 << 0.0 << 12.0f;
+namespace {
+
+constexpr QRgb Red = 0xFF0000;
+
+QString writePicture(const TestContext& t, const QString& name, QRgb colour) {
+    QImage picture(64, 40, QImage::Format_RGB32);
+    picture.fill(colour);
+    const QString path = t.path(name);
+    return picture.save(path, "PNG") ? path : QString();
 }
 
-void TestCardFile::newCardLines() {
-    QFETCH(int, line);
-    QFETCH(QString, caption);
-    QFETCH(double, left);
-    QFETCH(double, top);
-    QFETCH(float, size);
+// The colour in the middle of the card image with its picture.
+QRgb exportedColour(TavorMain& m) {
+    const QImage image = RenderCardImage(m, true, false);
+    return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
+}
+
+} // namespace
+
+// Colour mode 4, which only a card file can hold, is the picture's own
+// colours, as the picture settings show it.
+void TestCardFile::colourModeFourReadAsColour() {
+    TestContext t;
     Card card;
-    card.TextItems[line].Text = QStringLiteral("x");
-    card.TextItems[line].KageHoukou = 0;
     ResetLines(card, QStringLiteral("IPAGothic"));
-    const TextItem& t = card.TextItems[line];
-    QCOMPARE(TabCaption(line), caption);
-    QCOMPARE(t.Left, left);
-    QCOMPARE(t.Top, top);
-    QCOMPARE(t.FontSize, size);
-    QVERIFY(t.Text.isEmpty());
-    QCOMPARE(t.FontName, QStringLiteral("IPAGothic"));
-    QCOMPARE(t.KageHoukou, std::int16_t(3));
-    QCOMPARE(t.KageTakasa, 0.5);
+    card.PicPath = writePicture(t, QStringLiteral("red.png"), qRgb(255, 0, 0));
+    card.PicColorMode = 4;
+    const QString path = t.path(QStringLiteral("mode4.qcd"));
+    QCOMPARE(WriteCardFile(path, card), 0);
+    QVERIFY(OpenCardFile(*t.m, path));
+    QCOMPARE(t.m->card.PicColorMode, 0);
+    LoadCardPicture(*t.m);
+    QVERIFY(t.ui.messages.isEmpty());
+    QCOMPARE(exportedColour(*t.m), Red);
 }
 
 // Saving as format 2.0 measures lines, which needs the fonts.

@@ -1,8 +1,6 @@
 // The card picture that exports and prints use: never another card's, and
 // the card's own even with the background picture switched off.
 
-#include "app/cardsession.h"
-#include "document/cardfile.h"
 #include "editor/cardimage.h"
 #include "picture/cardpicture.h"
 #include "testcontext.h"
@@ -36,7 +34,6 @@ private slots:
     void nextCardWithBackgroundOff_data();
     void nextCardWithBackgroundOff();
     void startedWithBackgroundOff();
-    void colourModeFourReadAsColour();
 };
 
 void TestPictureForPrint::nextCardWithBackgroundOff_data() {
@@ -93,23 +90,6 @@ void TestPictureForPrint::startedWithBackgroundOff() {
     QCOMPARE(exportedColour(*t.m), White);
     QCOMPARE(exportedColour(*t.m), White);
     QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("画像ファイルが見つかりません")});
-}
-
-// Colour mode 4, which only a card file can hold, is the picture's own
-// colours, as the picture settings show it.
-void TestPictureForPrint::colourModeFourReadAsColour() {
-    TestContext t;
-    Card card;
-    ResetLines(card, QStringLiteral("IPAGothic"));
-    card.PicPath = writePicture(t, QStringLiteral("red.png"), qRgb(255, 0, 0));
-    card.PicColorMode = 4;
-    const QString path = t.path(QStringLiteral("mode4.qcd"));
-    QCOMPARE(WriteCardFile(path, card), 0);
-    QVERIFY(OpenCardFile(*t.m, path));
-    QCOMPARE(t.m->card.PicColorMode, 0);
-    LoadCardPicture(*t.m);
-    QVERIFY(t.ui.messages.isEmpty());
-    QCOMPARE(exportedColour(*t.m), Red);
 }
 
 QTEST_MAIN(TestPictureForPrint)
