@@ -7,12 +7,13 @@
 // one are measured apart.
 //
 //   bench_browser [--runs N] [--dir DIR]
+#include "base/appstate.h"
 #include "base/consoleui.h"
 #include "base/settings.h"
 #include "base/startup.h"
 #include "browser/browserfiles.h"
 #include "browser/viewform.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 #include "exifjpeg.h"
 #include "print/pdfprinter.h"
 
@@ -113,9 +114,10 @@ struct Browser {
     ConsoleUi ui;
     Settings settings{settingsDir.filePath(QStringLiteral("qvrs.ini"))};
     PdfOnlyPrinterHost host;
-    TavorMain m{ui, settings, host};
+    AppState app;
+    CardDocument doc;
     explicit Browser(const QString& folder) {
-        m.setDataFolder(settingsDir.path());
+        app.DataFolder = settingsDir.path();
         settings.setText(QStringLiteral("sti"), QStringLiteral("BDir"), folder);
         settings.setText(QStringLiteral("sti"), QStringLiteral("KKCS"), QStringLiteral("2"));
     }
@@ -189,14 +191,14 @@ void session(const QString& folder) {
     QApplication::processEvents();
     ViewForm* form = nullptr;
     print(measure(form, [&] {
-        form = new ViewForm(b.m);
+        form = new ViewForm(b.doc, b.ui, b.settings, b.app);
         form->show();
     }));
     print(measure(form, [&] { form->BMPLoad(); }));
     form->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     print(measure(form, [&] {
-        form = new ViewForm(b.m);
+        form = new ViewForm(b.doc, b.ui, b.settings, b.app);
         form->show();
     }));
     form->close();

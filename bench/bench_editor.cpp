@@ -1,11 +1,12 @@
 // Drawing one line on the canvas, one drag step, and rendering the card image,
 // on a card with twelve filled lines with 3D text and a background picture;
 // and what one change of a setting costs the window's thread.
+#include "app/cardsession.h"
 #include "app/mainform.h"
 #include "app/newcard.h"
+#include "app/session.h"
 #include "base/consoleui.h"
 #include "base/settings.h"
-#include "document/tavormain.h"
 #include "editor/cardcanvas.h"
 #include "editor/cardimage.h"
 #include "print/pdfprinter.h"
@@ -24,12 +25,11 @@ struct Editor {
     ConsoleUi ui;
     Settings settings{dir.filePath(QStringLiteral("qvrs.ini"))};
     PdfOnlyPrinterHost host;
-    TavorMain m{ui, settings, host};
+    Session m{ui, settings, host};
     MainForm form{m};
 
     Editor() {
-        m.setDataFolder(dir.path());
-        m.setView(&form);
+        m.app.DataFolder = dir.path();
         NewCard(m);
         const char16_t* texts[] = {u"山田　太郎",
                                    u"㈱クイロ商会",
@@ -44,7 +44,7 @@ struct Editor {
                                    u"受付 9:00～17:00",
                                    u"https://example.jp"};
         for (int i = 0; i < LineCount; ++i) {
-            TextItem& t = m.card.TextItems[i];
+            TextItem& t = m.doc.card.TextItems[i];
             t.Text = QString::fromUtf16(texts[i]);
             t.FontName = QStringLiteral("IPAGothic");
             t.KageOn = true;
@@ -52,14 +52,14 @@ struct Editor {
             t.KageTakasa = 0.5;
         }
         // A photo-sized background picture on the canvas.
-        m.Image1 = QImage(4000, 3000, QImage::Format_RGB32);
-        m.Image1.fill(QColor(200, 220, 240));
-        form.showCardPicture();
+        QImage photo(4000, 3000, QImage::Format_RGB32);
+        photo.fill(QColor(200, 220, 240));
+        m.doc.picture.set(m.doc.card, photo);
+        m.doc.announcePicture(true);
         form.show();
         form.redrawCard();
         QApplication::processEvents();
     }
-    ~Editor() { m.setView(nullptr); }
 };
 
 // The one editor of the run: made on first use, destroyed in main while the
@@ -76,8 +76,9 @@ void DrawTextItem(benchmark::State& state) {
     Editor& e = editor();
     int n = 0;
     for (auto _ : state) {
-        e.m.card.TextItems[4].Text = (n++ % 2) ? QStringLiteral("東京都千代田区丸の内１－２－３")
-                                               : QStringLiteral("東京都千代田区丸の内１－２－４");
+        e.m.doc.card.TextItems[4].Text = (n++ % 2)
+                                             ? QStringLiteral("東京都千代田区丸の内１－２－３")
+                                             : QStringLiteral("東京都千代田区丸の内１－２－４");
         e.form.Picture1->DrawTextItem(4);
     }
 }
@@ -88,8 +89,9 @@ void DrawTextItemPainted(benchmark::State& state) {
     Editor& e = editor();
     int n = 0;
     for (auto _ : state) {
-        e.m.card.TextItems[4].Text = (n++ % 2) ? QStringLiteral("東京都千代田区丸の内１－２－３")
-                                               : QStringLiteral("東京都千代田区丸の内１－２－４");
+        e.m.doc.card.TextItems[4].Text = (n++ % 2)
+                                             ? QStringLiteral("東京都千代田区丸の内１－２－３")
+                                             : QStringLiteral("東京都千代田区丸の内１－２－４");
         e.form.Picture1->DrawTextItem(4);
         e.form.Picture1->repaint();
     }
@@ -113,7 +115,8 @@ void RenderCardImage(benchmark::State& state) {
     Editor& e = editor();
     for (auto _ : state) {
         e.m.app.ImgScale = int(state.range(0));
-        const QImage image = RenderCardImage(e.m, true, true);
+        const QImage image =
+            RenderCardImage(e.m.doc.card, e.m.doc.pictureImage(), CardImageLook(e.m), e.m.ui());
         benchmark::DoNotOptimize(image.constBits());
     }
 }

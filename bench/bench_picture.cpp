@@ -10,9 +10,10 @@
 // (the peak_MB counter, VmHWM) is that of loading alone; run one benchmark per
 // process (--benchmark_filter) to read it per case.
 
+#include "base/appstate.h"
 #include "base/consoleui.h"
 #include "base/settings.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 #include "picture/cardpicture.h"
 #include "print/pdfprinter.h"
 
@@ -137,31 +138,31 @@ void LoadPhoto(benchmark::State& state, PhotoSize size, int mode) {
     QTemporaryDir dir;
     ConsoleUi ui;
     Settings settings(dir.filePath(QStringLiteral("qvrs.ini")));
-    PdfOnlyPrinterHost host;
-    TavorMain m(ui, settings, host);
-    m.setDataFolder(dir.path());
-    m.card.PicPath = photoPath(size);
-    m.card.PicColorMode = mode;
-    m.card.PicTint = {63, 0, 0};
-    if (!QFileInfo::exists(m.card.PicPath)) {
+    AppState app;
+    app.DataFolder = dir.path();
+    CardDocument doc;
+    doc.card.PicPath = photoPath(size);
+    doc.card.PicColorMode = mode;
+    doc.card.PicTint = {63, 0, 0};
+    if (!QFileInfo::exists(doc.card.PicPath)) {
         state.SkipWithError("photo missing: run bench_picture --make-photos first");
         return;
     }
     QSize loaded;
     for (auto _ : state) {
-        LoadCardPicture(m);
-        if (ui.messageCount() != 0 || m.Image1.isNull()) {
+        LoadCardPicture(doc, ui, app);
+        if (ui.messageCount() != 0 || doc.pictureImage().isNull()) {
             state.SkipWithError("the picture was not loaded");
             return;
         }
-        loaded = m.Image1.size();
+        loaded = doc.pictureImage().size();
         // Each round starts without a picture, as a new card does, and with
         // the previous round's working bitmap on disk: a user loads one
         // picture, not one every few hundred milliseconds, and the file
         // system's write-back of one round would otherwise be charged to
         // the next.
         state.PauseTiming();
-        m.Image1 = QImage();
+        doc.picture.clear();
         ::sync();
         state.ResumeTiming();
     }

@@ -1,28 +1,28 @@
 #include "cardsession.h"
 
 #include "app/newcard.h"
+#include "app/session.h"
 #include "base/runtimeerror.h"
 #include "base/safewrite.h"
 #include "base/uiservices.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
-#include "document/cardview.h"
-#include "document/tavormain.h"
 #include "editor/cardimage.h"
 #include "editor/cardrenderer.h"
 #include "editor/itemlayout.h"
+#include "picture/cardpicture.h"
 
 namespace {
 
 // The card a new card starts as, without any of NewCard's effects on the
 // printer or the editor: what a 1.1 file does not carry keeps these values.
-Card freshCardFor(TavorMain& m) {
+Card freshCardFor(Session& s) {
     Card card;
-    card.PrnScaleH = m.card.PrnScaleH;
-    card.PrnScaleW = m.card.PrnScaleW;
-    card.PrnPaperH = m.card.PrnPaperH;
-    card.PrnPaperW = m.card.PrnPaperW;
-    ResetLines(card, CurrentFontName(m));
+    card.PrnScaleH = s.doc.card.PrnScaleH;
+    card.PrnScaleW = s.doc.card.PrnScaleW;
+    card.PrnPaperH = s.doc.card.PrnPaperH;
+    card.PrnPaperW = s.doc.card.PrnPaperW;
+    ResetLines(card, CurrentFontName(s));
     return card;
 }
 
@@ -48,19 +48,19 @@ Card horizontalCard(const Card& card) {
     return horizontal;
 }
 
-void reportReadError(TavorMain& m, const RuntimeError& e, const QString& path) {
+void reportReadError(Session& s, const RuntimeError& e, const QString& path) {
     const bool missing =
         e.number() == RuntimeError::FileNotFound || e.number() == RuntimeError::PathNotFound;
     const QString detail = UiServices::fileDetail(path, ReadFailureHint(e.number()));
     if (missing)
-        m.ui().message(QStringLiteral("ファイルが見つかりませんでした。"), detail);
+        s.ui().message(QStringLiteral("ファイルが見つかりませんでした。"), detail);
     else
-        m.ui().message(e.message(), detail);
+        s.ui().message(e.message(), detail);
 }
 
-void reportWriteError(TavorMain& m, int number, const QString& path) {
-    m.ui().beep();
-    m.ui().message(WriteErrorMessage(number), UiServices::fileDetail(path, QString()));
+void reportWriteError(Session& s, int number, const QString& path) {
+    s.ui().beep();
+    s.ui().message(WriteErrorMessage(number), UiServices::fileDetail(path, QString()));
 }
 
 } // namespace
@@ -81,87 +81,110 @@ QString ReadFailureHint(int number) {
     }
 }
 
+CardImageOptions CardImageLook(Session& s) {
+    s.app.ImgScale = std::clamp(s.app.ImgScale, 1, MaxImgScale);
+    CardImageOptions o;
+    o.scale = s.app.ImgScale;
+    o.twipsPerPixelX = s.app.TppX;
+    o.twipsPerPixelY = s.app.TppY;
+    return o;
+}
+
+QImage RenderOpenCard(Session& s, bool withPicture, bool withText) {
+    if (withPicture)
+        PrepareCardPicture(s.doc, s.ui(), s.app);
+    CardImageOptions look = CardImageLook(s);
+    look.withPicture = withPicture;
+    look.withText = withText;
+    return RenderCardImage(s.doc.card, s.doc.pictureImage(), look, s.ui());
+}
+
+bool ExportOpenCard(Session& s, const QString& path) {
+    PrepareCardPicture(s.doc, s.ui(), s.app);
+    return ExportCardImage(s.doc.card, s.doc.pictureImage(), CardImageLook(s), s.ui(), path);
+}
+
 QString CaptionFor(const QString& path) {
     return QStringLiteral("Quillo 2.40   ") + path;
 }
 
-void SetCaption(TavorMain& m, const QString& path) {
-    m.view().setCaption(CaptionFor(path));
+void SetCaption(Session& s) {
+    s.doc.announcePath();
 }
 
-bool OpenCardFile(TavorMain& m, const QString& path) {
+bool OpenCardFile(Session& s, const QString& path) {
     const CardFormat format = CardFormatOf(path);
     try {
         if (format != CardFormat::V22 && format != CardFormat::V20 && format != CardFormat::V11) {
-            m.ui().message(
+            s.ui().message(
                 QStringLiteral("「%1」は名刺ファイルではありません。\r\n"
                                "名刺ファイル (.qcd、.qmd、.qms) を選んでください。")
                     .arg(path),
                 UiServices::fileDetail(path, QStringLiteral("名刺ファイルとして読めません")));
             return false;
         }
-        Card card = format == CardFormat::V11 ? freshCardFor(m) : m.card;
+        Card card = format == CardFormat::V11 ? freshCardFor(s) : s.doc.card;
         ReadCardFile(path, card);
 
         QString newPath = path;
         if (format == CardFormat::V11) {
             // A 1.1 card starts from a whole new card; what the file carries
             // is then laid over it.
-            NewCard(m);
-            card.PrnScaleH = m.card.PrnScaleH;
-            card.PrnScaleW = m.card.PrnScaleW;
-            card.PrnPaperH = m.card.PrnPaperH;
-            card.PrnPaperW = m.card.PrnPaperW;
+            NewCard(s);
+            card.PrnScaleH = s.doc.card.PrnScaleH;
+            card.PrnScaleW = s.doc.card.PrnScaleW;
+            card.PrnPaperH = s.doc.card.PrnPaperH;
+            card.PrnPaperW = s.doc.card.PrnPaperW;
         }
         if (format != CardFormat::V22)
             newPath = path.left(path.size() - 3) + QStringLiteral("qcd");
-        card.TextItems[LineCount] = m.card.TextItems[LineCount];
-        m.card = card;
-        m.CardPath = newPath;
-        m.CardPathFromExport = false;
-        SetCaption(m, m.CardPath);
-        ShowCardData(m);
-        m.history().reset();
+        card.TextItems[LineCount] = s.doc.card.TextItems[LineCount];
+        s.doc.card = card;
+        s.doc.CardPath = newPath;
+        s.doc.CardPathFromExport = false;
+        SetCaption(s);
+        ShowCardData(s);
+        s.doc.history().reset();
         return true;
     } catch (const RuntimeError& e) {
         const bool missing =
             e.number() == RuntimeError::FileNotFound || e.number() == RuntimeError::PathNotFound;
-        if (missing && m.app.StartupFlg == 1) {
-            NewCard(m);
+        if (missing && s.app.StartupFlg == 1) {
+            NewCard(s);
             return false;
         }
-        reportReadError(m, e, path);
+        reportReadError(s, e, path);
         return false;
     }
 }
 
-bool SaveCardFile(TavorMain& m) {
-    const QString path = m.CardPath;
+bool SaveCardFile(Session& s) {
+    const QString path = s.doc.CardPath;
     const CardFormat format = CardFormatOf(path);
     switch (format) {
     case CardFormat::V22:
     case CardFormat::V20: {
-        const QString problem = UnstorableCard(m.card);
+        const QString problem = UnstorableCard(s.doc.card);
         if (!problem.isEmpty()) {
-            m.ui().beep();
-            m.ui().message(problem + QStringLiteral("\r\n何も保存していません。"));
+            s.ui().beep();
+            s.ui().message(problem + QStringLiteral("\r\n何も保存していません。"));
             return false;
         }
         // Format 2.0 has no place for the writing direction: vertical lines are written as
         // horizontal ones, if the user agrees; the card itself keeps them.
-        const bool flatten = format == CardFormat::V20 && hasVerticalLines(m.card);
+        const bool flatten = format == CardFormat::V20 && hasVerticalLines(s.doc.card);
         if (flatten &&
-            m.ui().messageBox(QStringLiteral("縦書きの行は横書きで保存されます。よろしいですか？"),
+            s.ui().messageBox(QStringLiteral("縦書きの行は横書きで保存されます。よろしいですか？"),
                               UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
             return false;
         // Nor for the QR code: the file is written without it, and the user
         // is told so before.
-        if (format == CardFormat::V20 && m.card.Qr.On)
-            m.ui().message(QStringLiteral("名刺ﾌｧｲﾙ2.0 (.qmd) にはQRコードを保存できません。"
+        if (format == CardFormat::V20 && s.doc.card.Qr.On)
+            s.ui().message(QStringLiteral("名刺ﾌｧｲﾙ2.0 (.qmd) にはQRコードを保存できません。"
                                           "QRコードを除いて保存します。"));
-        const int error = WriteCardFile(path, flatten ? horizontalCard(m.card) : m.card);
+        const int error = WriteCardFile(path, flatten ? horizontalCard(s.doc.card) : s.doc.card);
         if (error != 0) {
-            reportWriteError(m, error, path);
+            reportWriteError(s, error, path);
             return false;
         }
         break;
@@ -169,21 +192,21 @@ bool SaveCardFile(TavorMain& m) {
     case CardFormat::ImageBmp:
     case CardFormat::ImageJpg:
     case CardFormat::ImagePng:
-        if (!ExportCardImage(m, path))
+        if (!ExportOpenCard(s, path))
             return false;
-        m.CardPath = StripExt(path) + QStringLiteral(".qcd");
-        SetCaption(m, m.CardPath);
-        m.history().markSaved();
-        m.CardPathFromExport = true;
+        s.doc.CardPath = StripExt(path) + QStringLiteral(".qcd");
+        SetCaption(s);
+        s.doc.history().markSaved();
+        s.doc.CardPathFromExport = true;
         return true;
     default:
-        m.ui().message(QStringLiteral("「%1」には保存できません。名前の末尾を .qcd、.qmd、.jpg、"
+        s.ui().message(QStringLiteral("「%1」には保存できません。名前の末尾を .qcd、.qmd、.jpg、"
                                       ".bmp のいずれかにしてください。\r\n何も保存していません。")
                            .arg(path));
         return false;
     }
-    SetCaption(m, m.CardPath);
-    m.history().markSaved();
-    m.CardPathFromExport = false;
+    SetCaption(s);
+    s.doc.history().markSaved();
+    s.doc.CardPathFromExport = false;
     return true;
 }

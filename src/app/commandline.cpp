@@ -3,10 +3,10 @@
 #include "app/cardsession.h"
 #include "app/newcard.h"
 #include "app/printcommand.h"
+#include "app/session.h"
 #include "app/startup.h"
 #include "base/consoleui.h"
 #include "base/settings.h"
-#include "document/tavormain.h"
 #include "editor/cardimage.h"
 #include "editor/itemlayout.h"
 #include "picture/cardpicture.h"
@@ -134,27 +134,26 @@ int runConvert(const QStringList& args, PrinterHost& printers) {
 
     ConsoleUi ui;
     Settings settings;
-    TavorMain m(ui, settings, printers);
-    HeadlessCardView view(m.card);
-    m.setView(&view);
-    m.app.ImgScale = quality;
-    ListPrinterFonts(m);
-    NewCard(m);
+    Session s(ui, settings, printers);
+    PlaceLinesOnChange(s.doc);
+    s.app.ImgScale = quality;
+    ListPrinterFonts(s);
+    NewCard(s);
     bool pictureUsable = true;
     if (!fresh) {
-        if (!OpenCardFile(m, files.first()))
+        if (!OpenCardFile(s, files.first()))
             return 1;
         // As the open command does in the window.
-        pictureUsable = LoadCardPicture(m);
-        m.view().redrawCard();
+        pictureUsable = LoadCardPicture(s.doc, s.ui(), s.app);
+        PlaceCardLines(s.doc.card);
     }
-    m.CardPath = files.last();
-    if (!SaveCardFile(m))
+    s.doc.CardPath = files.last();
+    if (!SaveCardFile(s))
         return 1;
     return pictureUsable ? 0 : PictureUnusableStatus;
 }
 
-// quillo print CARD ...: the options become PrintOptions.
+// quillo print CARD ...: the options become PrintCommandOptions.
 int runPrint(const QStringList& args, PrinterHost& printers) {
     const QString pdf = QStringLiteral("pdf"), printer = QStringLiteral("printer"),
                   sheets = QStringLiteral("sheets"), kind = QStringLiteral("kind"),
@@ -178,7 +177,7 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
     if (const auto status = p.parse(args))
         return *status;
 
-    PrintOptions o;
+    PrintCommandOptions o;
     if (const auto status = p.wholeNumber(sheets, 1, MaxSheets, &o.sheets))
         return *status;
     if (const auto status = p.wholeNumber(quality, 1, MaxImgScale, &o.quality))

@@ -1,12 +1,11 @@
 #include "commands.h"
 
 #include "app/cardsession.h"
+#include "app/session.h"
 #include "base/safewrite.h"
 #include "base/settings.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
-#include "document/cardview.h"
-#include "document/tavormain.h"
 #include "newcard.h"
 #include "picture/cardpicture.h"
 #include "recentcards.h"
@@ -19,29 +18,29 @@ const char16_t* const SaveFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲ�
 namespace {
 
 // Saves the card under CardPath; a card file written goes on the recent list.
-bool saveCard(TavorMain& m) {
-    if (!SaveCardFile(m))
+bool saveCard(Session& s) {
+    if (!SaveCardFile(s))
         return false;
-    if (!m.CardPathFromExport)
-        RememberCard(m.settings(), m.CardPath);
+    if (!s.doc.CardPathFromExport)
+        RememberCard(s.settings(), s.doc.CardPath);
     return true;
 }
 
 } // namespace
 
-UiServices::Answer AskSaveChanges(TavorMain& m) {
-    return m.ui().messageBox(
+UiServices::Answer AskSaveChanges(Session& s) {
+    return s.ui().messageBox(
         QStringLiteral("このデータは変更されています。\rデータを保存しますか？\r"),
         UiServices::title(), UiServices::YesNoCancel);
 }
 
-bool SaveBeforeDiscarding(TavorMain& m) {
-    if (m.ChangedFlg != 1)
+bool SaveBeforeDiscarding(Session& s) {
+    if (s.doc.ChangedFlg != 1)
         return true;
-    switch (AskSaveChanges(m)) {
+    switch (AskSaveChanges(s)) {
     case UiServices::AnswerYes:
         // The card is discarded only once it is safely stored.
-        return m.CardPath.isEmpty() ? ShowSaveDialog(m) : saveCard(m);
+        return s.doc.CardPath.isEmpty() ? ShowSaveDialog(s) : saveCard(s);
     case UiServices::AnswerNo:
         return true;
     default:
@@ -49,83 +48,82 @@ bool SaveBeforeDiscarding(TavorMain& m) {
     }
 }
 
-bool ShowOpenDialog(TavorMain& m) {
-    const auto name = m.ui().openFileName(m.CardPath, QString::fromUtf16(OpenFilter));
+bool ShowOpenDialog(Session& s) {
+    const auto name = s.ui().openFileName(s.doc.CardPath, QString::fromUtf16(OpenFilter));
     if (!name)
         return false;
-    if (!OpenCardFile(m, *name))
+    if (!OpenCardFile(s, *name))
         return false;
-    RememberCard(m.settings(), *name);
+    RememberCard(s.settings(), *name);
     return true;
 }
 
-void ShowOpenedCard(TavorMain& m) {
-    LoadCardPicture(m);
-    m.view().redrawCard();
+void ShowOpenedCard(Session& s) {
+    LoadCardPicture(s.doc, s.ui(), s.app);
     // Undo goes back no further than the card as it was opened and drawn.
-    m.history().reset();
+    s.doc.history().reset();
 }
 
-bool ShowSaveDialog(TavorMain& m) {
+bool ShowSaveDialog(Session& s) {
     const auto name =
-        m.ui().saveFileName(m.CardPath, QString::fromUtf16(SaveFilter), QStringLiteral("qcd"));
+        s.ui().saveFileName(s.doc.CardPath, QString::fromUtf16(SaveFilter), QStringLiteral("qcd"));
     if (!name)
         return false;
-    const QString previous = m.CardPath;
-    m.CardPath = *name;
-    if (saveCard(m))
+    const QString previous = s.doc.CardPath;
+    s.doc.CardPath = *name;
+    if (saveCard(s))
         return true;
     // Nothing was written: the card keeps the name it had.
-    m.CardPath = previous;
+    s.doc.CardPath = previous;
     return false;
 }
 
-bool Sinki(TavorMain& m) {
-    if (!SaveBeforeDiscarding(m))
+bool Sinki(Session& s) {
+    if (!SaveBeforeDiscarding(s))
         return false;
-    NewCard(m);
+    NewCard(s);
     return true;
 }
 
-bool LoadHiraku(TavorMain& m) {
-    if (!SaveBeforeDiscarding(m))
+bool LoadHiraku(Session& s) {
+    if (!SaveBeforeDiscarding(s))
         return false;
-    const bool opened = ShowOpenDialog(m);
+    const bool opened = ShowOpenDialog(s);
     if (opened)
-        ShowOpenedCard(m);
+        ShowOpenedCard(s);
     return opened;
 }
 
-bool SaveUwagaki(TavorMain& m) {
-    if (CardFormatOf(m.CardPath) != CardFormat::V22)
-        return ShowSaveDialog(m);
+bool SaveUwagaki(Session& s) {
+    if (CardFormatOf(s.doc.CardPath) != CardFormat::V22)
+        return ShowSaveDialog(s);
     // After an image export the card carries a card file's name it was never
     // saved under; a file of that name may be another card.
-    if (m.CardPathFromExport && QFileInfo::exists(m.CardPath) &&
-        m.ui().messageBox(
-            QStringLiteral("「%1」は既にあります。\r上書きしますか？").arg(m.CardPath),
+    if (s.doc.CardPathFromExport && QFileInfo::exists(s.doc.CardPath) &&
+        s.ui().messageBox(
+            QStringLiteral("「%1」は既にあります。\r上書きしますか？").arg(s.doc.CardPath),
             UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
         return false;
-    return saveCard(m);
+    return saveCard(s);
 }
 
-bool SaveName(TavorMain& m) {
-    return ShowSaveDialog(m);
+bool SaveName(Session& s) {
+    return ShowSaveDialog(s);
 }
 
-bool FormUnload(TavorMain& m) {
-    if (!SaveBeforeDiscarding(m))
+bool FormUnload(Session& s) {
+    if (!SaveBeforeDiscarding(s))
         return false;
-    Settings& s = m.settings();
-    s.setText(QStringLiteral("sti"), QStringLiteral("file"), m.CardPath);
-    s.setNumber(QStringLiteral("sti"), QStringLiteral("ify"), m.app.IsfkY);
-    s.setNumber(QStringLiteral("sti"), QStringLiteral("ifx"), m.app.IsfkX);
+    Settings& settings = s.settings();
+    settings.setText(QStringLiteral("sti"), QStringLiteral("file"), s.doc.CardPath);
+    settings.setNumber(QStringLiteral("sti"), QStringLiteral("ify"), s.app.IsfkY);
+    settings.setNumber(QStringLiteral("sti"), QStringLiteral("ifx"), s.app.IsfkX);
     // The window closes all the same; the settings file keeps what it held.
-    if (const int error = s.sync())
-        m.ui().message(WriteErrorMessage(error), UiServices::fileDetail(s.fileName()));
+    if (const int error = settings.sync())
+        s.ui().message(WriteErrorMessage(error), UiServices::fileDetail(settings.fileName()));
     return true;
 }
 
-bool CanOverwriteSave(const TavorMain& m) {
-    return !m.CardPath.isEmpty();
+bool CanOverwriteSave(const Session& s) {
+    return !s.doc.CardPath.isEmpty();
 }

@@ -2,7 +2,7 @@
 
 #include "base/uiservices.h"
 
-class TavorMain;
+class Session;
 
 // The commands of the File menu, on the one card. Each returns whether it
 // went through; a command the user cancelled, or whose save failed, leaves
@@ -12,29 +12,29 @@ extern const char16_t* const OpenFilter; // "名刺ﾌｧｲﾙ2.2|*.qcd|名刺�
 extern const char16_t* const SaveFilter; // "名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|"
 
 // "このデータは変更されています。" / "データを保存しますか？", Yes, No, Cancel.
-UiServices::Answer AskSaveChanges(TavorMain& m);
+UiServices::Answer AskSaveChanges(Session& s);
 
 // Saving before a modified card is discarded (new, open, exit). True when the
 // command may go on: the card was unchanged, the user said No, or the save
 // succeeded. Cancel, a cancelled save dialog or a failed save give false.
-bool SaveBeforeDiscarding(TavorMain& m);
+bool SaveBeforeDiscarding(Session& s);
 
 // The open dialog; unless cancelled, reads the chosen file.
-bool ShowOpenDialog(TavorMain& m);
+bool ShowOpenDialog(Session& s);
 // After a card was read: its picture loaded, its lines drawn, and the card
 // as shown is where the undo history starts.
-void ShowOpenedCard(TavorMain& m);
+void ShowOpenedCard(Session& s);
 // The save dialog; unless cancelled, writes (or exports) the chosen file.
-bool ShowSaveDialog(TavorMain& m);
+bool ShowSaveDialog(Session& s);
 
-bool Sinki(TavorMain& m);       // new
-bool LoadHiraku(TavorMain& m);  // open
-bool SaveUwagaki(TavorMain& m); // overwrite-save
-bool SaveName(TavorMain& m);    // save as, also the image export
+bool Sinki(Session& s);       // new
+bool LoadHiraku(Session& s);  // open
+bool SaveUwagaki(Session& s); // overwrite-save
+bool SaveName(Session& s);    // save as, also the image export
 
 // The exit logic: asks about a modified card (false: stay open), then stores
 // "file", "ify" and "ifx".
-bool FormUnload(TavorMain& m);
+bool FormUnload(Session& s);
 
 // The overwrite-save entry is enabled exactly when the card has a path.
-bool CanOverwriteSave(const TavorMain& m);
+bool CanOverwriteSave(const Session& s);

@@ -2,10 +2,10 @@
 #include "app/mainform.h"
 #include "app/mainprogram.h"
 #include "app/qtui.h"
+#include "app/session.h"
 #include "base/settings.h"
 #include "base/startup.h"
 #include "browser/browserfiles.h"
-#include "document/tavormain.h"
 #include "print/systemprinter.h"
 
 #include <QApplication>
@@ -48,14 +48,13 @@ int main(int argc, char** argv) {
     QtUi ui;
     Settings settings;
     SystemPrinterHost printers;
-    TavorMain m(ui, settings, printers);
-    MainForm form(m);
+    Session s(ui, settings, printers);
+    MainForm form(s);
     ui.setParent(&form);
-    m.setView(&form);
     // A card named on the command line keeps its folder whatever the
     // program's working folder is later.
     const QString card =
         command.card.isEmpty() ? QString() : QFileInfo(command.card).absoluteFilePath();
-    MainProgram::Main(m, form, card);
+    MainProgram::Main(s, form, card);
     return app.exec();
 }

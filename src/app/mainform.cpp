@@ -1,12 +1,13 @@
 #include "mainform.h"
 
+#include "app/cardsession.h"
 #include "app/commands.h"
 #include "app/recentcards.h"
+#include "app/session.h"
 #include "base/datafiles.h"
 #include "base/printer.h"
 #include "browser/viewform.h"
 #include "document/card.h"
-#include "document/tavormain.h"
 #include "editor/canvaszoom.h"
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
@@ -104,7 +105,7 @@ void closeOnEscape(QWidget* window) {
 }
 } // namespace
 
-MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(tavor) {
+MainForm::MainForm(Session& session, QWidget* parent) : QMainWindow(parent), s(session) {
     setObjectName(QStringLiteral("MainForm"));
     const QString appIcon = FindDataFile(QStringLiteral("icons/quillo.svg"));
     if (!appIcon.isEmpty())
@@ -122,7 +123,7 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
     Frame1->viewport()->installEventFilter(this);
     m_desk = new QWidget;
     m_desk->setObjectName(QStringLiteral("CanvasDesk"));
-    Picture1 = new CardCanvas(m, m_desk);
+    Picture1 = new CardCanvas(s.doc, s.ui(), s.app, m_desk);
     Frame1->setWidget(m_desk);
     layout->addWidget(Frame1, 1);
 
@@ -141,11 +142,14 @@ MainForm::MainForm(TavorMain& tavor, QWidget* parent) : QMainWindow(parent), m(t
     buildTabs();
     layout->addWidget(SSTab1);
     setCentralWidget(central);
-    resize(760, 6000 / qMax(1, m.app.TppY) + 200);
+    resize(760, 6000 / qMax(1, s.app.TppY) + 200);
 
-    connect(&m.history(), &CardHistory::restored, this, &MainForm::showRestoredCard);
-    connect(&m.history().stack(), &QUndoStack::canUndoChanged, mnu_Undo, &QAction::setEnabled);
-    connect(&m.history().stack(), &QUndoStack::canRedoChanged, mnu_Redo, &QAction::setEnabled);
+    connect(&s.doc, &CardDocument::changed, this, &MainForm::cardChanged);
+    connect(&s.doc, &CardDocument::pathChanged, this,
+            [this](const QString& path) { setWindowTitle(CaptionFor(path)); });
+    connect(&s.doc.history(), &CardHistory::restored, this, &MainForm::showRestoredCard);
+    connect(&s.doc.history().stack(), &QUndoStack::canUndoChanged, mnu_Undo, &QAction::setEnabled);
+    connect(&s.doc.history().stack(), &QUndoStack::canRedoChanged, mnu_Redo, &QAction::setEnabled);
     updateRecentCards();
     // The window opens ready for typing the name.
     Lines[0]->Text1->setFocus(Qt::OtherFocusReason);
@@ -288,10 +292,9 @@ void MainForm::buildTabs() {
     SSTab1->setUsesScrollButtons(false);
     SSTab1->tabBar()->setExpanding(false);
     for (int i = 0; i < LineCount; ++i) {
-        auto* page = new LineTab(m, i, SSTab1);
+        auto* page = new LineTab(s.doc, s.ui(), i, SSTab1);
         Lines[i] = page;
         SSTab1->addTab(page, TabCaption(i));
-        connect(page, &LineTab::redraw, Picture1, &CardCanvas::DrawTextItem);
     }
     Picture1->onPositionShown = [this](int i) { IcPrint(i); };
     connect(Picture1, &CardCanvas::itemGrabbed, this, [this](int i) {
@@ -349,22 +352,22 @@ void MainForm::Toolbar1_ButtonClick(int index) {
 }
 
 void MainForm::Sinki_Click() {
-    ::Sinki(m);
+    ::Sinki(s);
 }
 void MainForm::Load_Hiraku_Click() {
-    LoadHiraku(m);
+    LoadHiraku(s);
 }
 void MainForm::Save_Uwagaki_Click() {
-    SaveUwagaki(m);
+    SaveUwagaki(s);
 }
 void MainForm::Save_Name_Click() {
-    SaveName(m);
+    SaveName(s);
 }
 void MainForm::Shuryo_Click() {
     close();
 }
 void MainForm::MFile_Click() {
-    Save_Uwagaki->setEnabled(CanOverwriteSave(m));
+    Save_Uwagaki->setEnabled(CanOverwriteSave(s));
     updateRecentCards();
 }
 
@@ -373,7 +376,7 @@ void MainForm::updateRecentCards() {
         delete a;
     delete m_recentSeparator;
     m_recentSeparator = nullptr;
-    const QStringList cards = RecentCards(m.settings());
+    const QStringList cards = RecentCards(s.settings());
     if (cards.isEmpty())
         return;
     for (int i = 0; i < cards.size(); ++i) {
@@ -384,7 +387,7 @@ void MainForm::updateRecentCards() {
         a->setObjectName(QStringLiteral("Recent_%1").arg(i + 1));
         a->setToolTip(path);
         connect(a, &QAction::triggered, this, [this, path] {
-            OpenRecentCard(m, path);
+            OpenRecentCard(s, path);
             updateRecentCards();
         });
         MFile->insertAction(Shuryo, a);
@@ -395,11 +398,11 @@ void MainForm::updateRecentCards() {
 }
 
 void MainForm::Undo_Click() {
-    m.history().undo();
+    s.doc.history().undo();
 }
 
 void MainForm::Redo_Click() {
-    m.history().redo();
+    s.doc.history().redo();
 }
 
 void MainForm::showRestoredCard(bool pictureChanged, bool styleChanged, int line) {
@@ -407,12 +410,18 @@ void MainForm::showRestoredCard(bool pictureChanged, bool styleChanged, int line
     // user sees what was undone.
     if (line >= 0 && line < SSTab1->count())
         SSTab1->setCurrentIndex(line);
-    showCardData();
-    // A new print style resizes the canvas; the picture is reloaded by the
-    // same routine as after the picture dialogs.
+    // The picture is reloaded by the same routine as after the picture
+    // dialogs; the card itself is shown as the document announces it.
     if (pictureChanged || styleChanged)
-        LoadCardPicture(m);
-    redrawCard();
+        LoadCardPicture(s.doc, s.ui(), s.app);
+}
+
+void MainForm::cardChanged(CardPart part, int) {
+    if (part == CardPart::Whole)
+        showCardData();
+    // A new print style resizes the canvas.
+    if (part == CardPart::Whole || part == CardPart::PrintStyle)
+        layoutCanvas();
 }
 
 void MainForm::ZoomIn_Click() {
@@ -430,7 +439,7 @@ void MainForm::ZoomActual_Click() {
 void MainForm::ZoomFit_Click() {
     const double actualX = Picture1->pixelsPerMmX() / Picture1->zoom();
     const double actualY = Picture1->pixelsPerMmY() / Picture1->zoom();
-    setZoom(FitZoom(QSizeF(m.card.PrintStyle.MsX, m.card.PrintStyle.MsY),
+    setZoom(FitZoom(QSizeF(s.doc.card.PrintStyle.MsX, s.doc.card.PrintStyle.MsY),
                     Frame1->viewport()->size(), actualX, actualY, CanvasMargin));
 }
 
@@ -452,29 +461,29 @@ void MainForm::placeCanvas() {
 }
 
 void MainForm::HaikeiLoad_Click() {
-    m.ui().setBusy(true);
-    showToolWindow(new ViewForm(m));
+    s.ui().setBusy(true);
+    showToolWindow(new ViewForm(s.doc, s.ui(), s.settings(), s.app));
 }
 
 void MainForm::PrintS_Click() {
-    showToolWindow(new PrintsForm(m));
+    showToolWindow(new PrintsForm(s.doc, s.ui(), s.settings(), s.printers, s.app));
 }
 
 void MainForm::Insatu_Click() {
-    showToolWindow(new IsForm2(m));
+    showToolWindow(new IsForm2(s.doc, s.ui(), s.settings(), s.printers, s.app));
 }
 
 void MainForm::mnu_Haikei_Click() {
-    showModalDialog(new frmBackColor(m, this));
+    showModalDialog(new frmBackColor(s.doc, s.ui(), s.settings(), s.app, this));
 }
 
 void MainForm::Cmd_PictureSetting_Click() {
-    showModalDialog(new frmPictureSetting(m, this));
+    showModalDialog(new frmPictureSetting(s.doc, s.ui(), s.app, this));
 }
 
 void MainForm::Cmd_QrCode_Click() {
     if (!m_qrForm) {
-        m_qrForm = new QrForm(m, Picture1, this);
+        m_qrForm = new QrForm(s.doc, s.ui(), Picture1, this);
         m_qrForm->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_qrForm->show();
@@ -524,34 +533,23 @@ void MainForm::showModalDialog(QWidget* dialog) {
     dialog->show();
 }
 
-void MainForm::setCaption(const QString& caption) {
-    setWindowTitle(caption);
-}
-
 void MainForm::showCardData() {
-    const QString current = m.hasPrinter() ? m.printer().CurrentFontName() : QString();
+    const QString current =
+        s.printers.hasPrinter() ? s.printers.printer().CurrentFontName() : QString();
     for (LineTab* page : Lines) {
-        if (page->ComboFN->count() != m.FontList.size())
-            page->setFontList(m.FontList, current);
+        if (page->ComboFN->count() != s.FontList.size())
+            page->setFontList(s.FontList, current);
         page->showLine();
     }
 }
 
 void MainForm::layoutCanvas() {
-    m_canvasCentred = ScreenCheck(m);
+    m_canvasCentred = ScreenCheck(s);
     placeCanvas();
 }
 
 void MainForm::redrawCard() {
     Picture1->RedrawCard();
-}
-
-void MainForm::clearCardPicture() {
-    Picture1->setPictureShown(false);
-}
-
-void MainForm::showCardPicture() {
-    Picture1->setPictureShown(true);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -573,7 +571,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-    if (!FormUnload(m)) {
+    if (!FormUnload(s)) {
         event->ignore();
         return;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "document/card.h"
-#include "document/cardview.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -18,24 +17,25 @@ class QrForm;
 class QScrollArea;
 class QTabWidget;
 class QToolBar;
-class TavorMain;
+class Session;
+enum class CardPart;
 
 // The editor window: the card canvas in its frame, the twelve line tabs, the
-// menus and the toolbar. It is the card's view: the document routines reach
-// it through the CardView calls.
-class MainForm : public QMainWindow, public CardView {
+// menus and the toolbar. It follows the open card's announcements: the
+// caption shows its path, and a whole new card or print style is shown and
+// laid out again.
+class MainForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainForm(TavorMain& m, QWidget* parent = nullptr);
+    explicit MainForm(Session& s, QWidget* parent = nullptr);
     ~MainForm() override;
 
-    // CardView
-    void setCaption(const QString& caption) override;
-    void showCardData() override;
-    void layoutCanvas() override;
-    void redrawCard() override;
-    void clearCardPicture() override;
-    void showCardPicture() override;
+    // Copies the card into the line tabs, with the font list.
+    void showCardData();
+    // Places the canvas for the card's size.
+    void layoutCanvas();
+    // Draws every line of the card again.
+    void redrawCard();
 
     // Shows a tool window without blocking; the main window accepts no input
     // until it closes. The window belongs to the main window (it stays above
@@ -121,8 +121,9 @@ private:
     void setZoom(double zoom);
     void placeCanvas();
     void showRestoredCard(bool pictureChanged, bool styleChanged, int line);
+    void cardChanged(CardPart part, int line);
 
-    TavorMain& m;
+    Session& s;
     bool m_canvasCentred = true;
     QWidget* m_desk = nullptr;
     QAction* m_recentSeparator = nullptr;

@@ -3,7 +3,7 @@
 #include <QString>
 
 class MainForm;
-class TavorMain;
+class Session;
 class TtlForm;
 
 // The start-up sequence of the windowed program: the screen metrics, the
@@ -11,7 +11,7 @@ class TtlForm;
 class MainProgram {
 public:
     // Runs the start-up and leaves the main window shown.
-    static void Main(TavorMain& m, MainForm& form, const QString& cardOnCommandLine);
+    static void Main(Session& s, MainForm& form, const QString& cardOnCommandLine);
     // Screen size in twips and twips per pixel of the primary screen.
-    static void ReadScreenMetrics(TavorMain& m);
+    static void ReadScreenMetrics(Session& s);
 };

@@ -2,15 +2,16 @@
 
 #include "app/cardsession.h"
 #include "app/newcard.h"
+#include "app/session.h"
 #include "app/startup.h"
 #include "base/consoleui.h"
 #include "base/printer.h"
 #include "base/settings.h"
 #include "document/cardfile.h"
-#include "document/tavormain.h"
 #include "editor/cardimage.h"
 #include "editor/itemlayout.h"
 #include "picture/cardpicture.h"
+#include "print/cardsource.h"
 #include "print/printerpaper.h"
 #include "print/printjob.h"
 
@@ -97,7 +98,7 @@ private:
 
 } // namespace
 
-int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
+int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
     std::unique_ptr<Printer> printer =
         printers.open(o.pdf.isEmpty() ? o.printer : PrinterHost::BuiltInPdfName());
     if (!printer) {
@@ -123,36 +124,33 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
         return 1;
     }
     Settings settings(scratch.filePath(QStringLiteral("qvrs.ini")));
-    settings.setText(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"),
-                     o.bottomMarks ? QStringLiteral("1") : QStringLiteral("0"));
     InterruptHandlers interrupts;
     PrintConsoleUi ui;
-    TavorMain m(ui, settings, printers);
-    m.setDataFolder(scratch.filePath(QStringLiteral("data")));
-    m.setPrinter(std::move(printer));
-    m.app.ImgScale = o.quality;
-    ListPrinterFonts(m);
+    Session s(ui, settings, printers);
+    s.app.DataFolder = scratch.filePath(QStringLiteral("data"));
+    s.printers.setPrinter(std::move(printer));
+    s.app.ImgScale = o.quality;
+    ListPrinterFonts(s);
 
     // A new card reads the printer's unprintable area, as the program does
     // when it starts a card; the card file then brings its own layout.
-    HeadlessCardView view(m.card);
-    m.setView(&view);
-    NewCard(m);
+    PlaceLinesOnChange(s.doc);
+    NewCard(s);
     // As the open command does in the window.
-    if (!OpenCardFile(m, o.card))
+    if (!OpenCardFile(s, o.card))
         return 1;
     // The text print and the position print never show the picture: it is
     // neither decoded nor recoloured for them, and never missing from them.
-    const bool pictureUsable = !KindPrintsPicture(o.kind) || LoadCardPicture(m);
-    m.view().redrawCard();
+    const bool pictureUsable = !KindPrintsPicture(o.kind) || LoadCardPicture(s.doc, s.ui(), s.app);
+    PlaceCardLines(s.doc.card);
 
-    if (!PreparePrinter(m))
+    if (!PreparePrinter(s.printers, s.ui(), s.doc.card, s.app.IsfkX))
         return 1;
 
     if (interruptSignal)
         return InterruptHandlers::status();
 
-    Printer& device = m.printer();
+    Printer& device = s.printers.printer();
     ui.printer = &device;
     ProgressReport report;
     const SheetProgress progress = [&](int done, int total) {
@@ -166,7 +164,15 @@ int RunPrintCommand(const PrintOptions& o, PrinterHost& printers) {
         lastState = state;
         ui.discardIfInterrupted();
     });
-    const PrintOutcome outcome = PrintCard(m, o.kind, o.sheets, o.cutMarks, progress);
+    PrintOptions options;
+    options.kind = o.kind;
+    options.cutMarks = o.cutMarks;
+    options.bottomMarks = o.bottomMarks;
+    options.image = CardImageLook(s);
+    const SameCardSource cards(s.doc.card, s.doc.pictureImage(), o.sheets);
+    const PrintOutcome outcome =
+        PrintCard(s.printers, s.ui(), s.doc.card.PrintStyle,
+                  PrinterOffsets{s.app.IsfkY, s.app.IsfkX}, cards, options, progress);
     device.setJobWatch({});
     if (outcome == PrintOutcome::Printed && !device.JobRequestId().isEmpty())
         std::fprintf(stderr, "request id is %s (1 file(s))\n",

@@ -7,7 +7,7 @@
 class PrinterHost;
 
 // What `quillo print` was asked to do.
-struct PrintOptions {
+struct PrintCommandOptions {
     QString card;
     QString pdf;     // the built-in PDF printer writes this file, or
     QString printer; // this system printer prints
@@ -30,4 +30,4 @@ constexpr int PictureUnusableStatus = 3;
 // printed, 1 the card, the printer or the job failed, PictureUnusableStatus
 // printed without the card's picture. The user's settings and
 // data folder are left untouched.
-int RunPrintCommand(const PrintOptions& options, PrinterHost& printers);
+int RunPrintCommand(const PrintCommandOptions& options, PrinterHost& printers);

@@ -2,9 +2,9 @@
 
 #include "app/cardsession.h"
 #include "app/commands.h"
+#include "app/session.h"
 #include "base/settings.h"
 #include "base/uiservices.h"
-#include "document/tavormain.h"
 
 #include <QFileInfo>
 
@@ -55,19 +55,19 @@ void ForgetCard(Settings& settings, const QString& path) {
         store(settings, cards);
 }
 
-bool OpenRecentCard(TavorMain& m, const QString& path) {
+bool OpenRecentCard(Session& s, const QString& path) {
     if (!QFileInfo(path).isFile()) {
-        ForgetCard(m.settings(), path);
-        m.ui().message(
+        ForgetCard(s.settings(), path);
+        s.ui().message(
             QStringLiteral("ファイルが見つかりませんでした。"),
             UiServices::fileDetail(path, QStringLiteral("最近使った名刺の一覧から外しました")));
         return false;
     }
-    if (!SaveBeforeDiscarding(m))
+    if (!SaveBeforeDiscarding(s))
         return false;
-    if (!OpenCardFile(m, path))
+    if (!OpenCardFile(s, path))
         return false;
-    ShowOpenedCard(m);
-    RememberCard(m.settings(), path);
+    ShowOpenedCard(s);
+    RememberCard(s.settings(), path);
     return true;
 }

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 class Settings;
-class TavorMain;
+class Session;
 
 // The cards opened or saved last, newest first, at most RecentCardCount. They
 // are kept in the settings group "recent" (keys "file1" to "file8"), apart
@@ -17,4 +17,4 @@ void ForgetCard(Settings& settings, const QString& path);
 
 // Opens a card of the list as the open command does (asking about a modified
 // card first). A card that is gone is taken off the list with a message.
-bool OpenRecentCard(TavorMain& m, const QString& path);
+bool OpenRecentCard(Session& s, const QString& path);

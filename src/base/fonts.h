@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The font families installed on the system, in the font database's order,
-// each once, by the name of the session's language.
+// each once, by the name of the desktop's language.
 QStringList InstalledFontFamilies();
 
 // The family fontconfig chooses for Japanese sans-serif text: the font a new
@@ -14,7 +14,7 @@ QString DefaultJapaneseFont();
 // The installed family a card's font name stands for. Fontconfig gives most
 // Japanese fonts a name in each of several languages ("IPAMincho" and
 // "IPA明朝" are one font), and the font database knows each font by the name
-// of the session's language only: the card's name is looked up among every
+// of the desktop's language only: the card's name is looked up among every
 // name of every installed font, case-insensitively, and the font database's
 // name for that font is returned. Empty when no installed font has that name.
 QString InstalledFamilyFor(const QString& fontName);

@@ -323,3 +323,29 @@ QStringList Printer::FontNames() const {
 QString Printer::CurrentFontName() const {
     return DefaultJapaneseFont();
 }
+
+Printer& PrinterChoice::printer() {
+    if (!m_printer) {
+        const QStringList names = m_host.deviceNames();
+        if (!names.isEmpty())
+            m_printer = m_host.open(names.first());
+        // A printer that vanished since it was listed: the built-in one.
+        if (!m_printer)
+            m_printer = m_host.open(PrinterHost::BuiltInPdfName());
+        if (!m_printer)
+            throw RuntimeError(RuntimeError::DeviceIo);
+    }
+    return *m_printer;
+}
+
+bool PrinterChoice::selectPrinter(const QString& deviceName) {
+    auto p = m_host.open(deviceName);
+    if (!p)
+        return false;
+    m_printer = std::move(p);
+    return true;
+}
+
+void PrinterChoice::setPrinter(std::unique_ptr<Printer> printer) {
+    m_printer = std::move(printer);
+}

@@ -238,3 +238,28 @@ public:
     // Null when no printer of that name exists.
     virtual std::unique_ptr<Printer> open(const QString& deviceName) const = 0;
 };
+
+// The printers the program offers and the one in use: the list captured at
+// start-up and the current printer, opened on first use.
+class PrinterChoice {
+public:
+    explicit PrinterChoice(PrinterHost& host) : m_host(host) {}
+
+    PrinterHost& host() const { return m_host; }
+
+    // Device names of the printers captured at start-up.
+    QStringList PrinterList;
+
+    // The current printer; opened on first use (the first printer of the
+    // system, or the built-in PDF printer when the system has none). Throws
+    // RuntimeError when not even that can be opened.
+    Printer& printer();
+    bool hasPrinter() const { return m_printer != nullptr; }
+    // Makes the named printer current; false when it cannot be opened.
+    bool selectPrinter(const QString& deviceName);
+    void setPrinter(std::unique_ptr<Printer> printer);
+
+private:
+    PrinterHost& m_host;
+    std::unique_ptr<Printer> m_printer;
+};

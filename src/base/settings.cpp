@@ -41,7 +41,7 @@ bool sameContent(const QSettings& a, const QSettings& b) {
 }
 
 // The folder of the store's private copies. Qt writes a copy after every
-// change, waiting for the disk each time; the session's runtime folder is
+// change, waiting for the disk each time; the desktop's runtime folder is
 // kept in memory on a desktop, so that nothing waits there. Elsewhere the
 // temporary folder serves.
 std::unique_ptr<QTemporaryDir> scratchFolder() {

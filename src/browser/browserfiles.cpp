@@ -45,7 +45,7 @@ QString DriveOf(const QString& folder) {
 
 namespace {
 
-// Natural order in the session's language. The C locale's collation
+// Natural order in the desktop's language. The C locale's collation
 // compares code points only, numbers too.
 QCollator fileNameCollator() {
     const QLocale locale =

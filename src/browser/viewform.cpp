@@ -2,12 +2,12 @@
 
 #include "document/cardfile.h"
 
+#include "base/appstate.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
 #include "base/uiservices.h"
 #include "browserfiles.h"
-#include "document/cardview.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 #include "picture/cardpicture.h"
 
 #include <QCache>
@@ -135,7 +135,8 @@ const QStringList& ViewForm::Patterns() {
     return patterns;
 }
 
-ViewForm::ViewForm(TavorMain& m) : m(m), m_thumbSize(SmallestBox) {
+ViewForm::ViewForm(CardDocument& doc, UiServices& ui, Settings& settings, const AppState& app)
+    : m_doc(doc), m_ui(ui), m_settings(settings), m_app(app), m_thumbSize(SmallestBox) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("背景の読込"));
     buildControls();
@@ -243,7 +244,7 @@ void ViewForm::Form_Load() {
         move(area.left(), area.top() + std::max(0, (area.height() - height()) / 2));
     }
 
-    BDir = m.settings().text(Section, QStringLiteral("BDir"), QString());
+    BDir = m_settings.text(Section, QStringLiteral("BDir"), QString());
     if (BDir.isEmpty() || !QFileInfo(BDir).isDir())
         BDir = QDir::currentPath();
     showDrive(BDir);
@@ -252,7 +253,7 @@ void ViewForm::Form_Load() {
 
     int k = 0;
     try {
-        k = int(m.settings().number(Section, QStringLiteral("KKCS"), 0));
+        k = int(m_settings.number(Section, QStringLiteral("KKCS"), 0));
     } catch (const RuntimeError&) {
     }
     if (k < 0 || k > 6)
@@ -262,12 +263,12 @@ void ViewForm::Form_Load() {
     selectFirstFile();
 
     // The main window set the busy pointer when it opened this one.
-    m.ui().setBusy(false);
+    m_ui.setBusy(false);
     unsetCursor();
 }
 
 void ViewForm::BMPLoad() {
-    m.ui().setBusy(true);
+    m_ui.setBusy(true);
     cancelThumbnails();
     for (int i = 0; i < PageSize; ++i) {
         LabelPicNm[i]->clear();
@@ -299,7 +300,7 @@ void ViewForm::BMPLoad() {
     }
     // The empty frames stand for the thumbnails until they come.
     loadThumbnails();
-    m.ui().setBusy(false);
+    m_ui.setBusy(false);
 }
 
 // The caption, shortened in the middle to its slot's width (in bold, so
@@ -526,15 +527,14 @@ void ViewForm::VScroll1_Change() {
 }
 
 void ViewForm::Command1_Click() {
-    if (!CheckPicturePath(m, pBMPPath))
+    if (!CheckPicturePath(m_ui, pBMPPath))
         return;
-    m.card.PicColorMode = 0;
-    m.card.PicPath = pBMPPath;
-    m.settings().setText(Section, QStringLiteral("KKCS"), QString::number(cmbFptn->currentIndex()));
-    m.settings().setText(Section, QStringLiteral("BDir"), BDir);
-    LoadCardPicture(m);
-    m.view().redrawCard();
-    m.markChanged(CardChange::Picture);
+    m_doc.card.PicColorMode = 0;
+    m_doc.card.PicPath = pBMPPath;
+    m_settings.setText(Section, QStringLiteral("KKCS"), QString::number(cmbFptn->currentIndex()));
+    m_settings.setText(Section, QStringLiteral("BDir"), BDir);
+    LoadCardPicture(m_doc, m_ui, m_app);
+    m_doc.markChanged(CardChange::Picture);
     close();
 }
 
@@ -545,7 +545,6 @@ void ViewForm::Command2_Click() {
 void ViewForm::closeEvent(QCloseEvent* event) {
     cancelThumbnails();
     hide();
-    m.view().redrawCard();
     event->accept();
 }
 

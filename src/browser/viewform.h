@@ -14,7 +14,10 @@ class QListWidget;
 class QTreeWidget;
 class QPushButton;
 class QScrollBar;
-class TavorMain;
+class CardDocument;
+class Settings;
+class UiServices;
+struct AppState;
 template <typename T> class QFutureWatcher;
 
 // The image browser "背景の読込": the pictures of a folder as thumbnails, six
@@ -30,7 +33,7 @@ template <typename T> class QFutureWatcher;
 class ViewForm : public QWidget {
     Q_OBJECT
 public:
-    explicit ViewForm(TavorMain& m);
+    ViewForm(CardDocument& doc, UiServices& ui, Settings& settings, const AppState& app);
 
     static constexpr int PageSize = 6;
     // The file patterns of cmbFptn, by index ("sti"/"KKCS").
@@ -112,7 +115,10 @@ private:
     void setCaption(int slot);
     void announceFilled();
 
-    TavorMain& m;
+    CardDocument& m_doc;
+    UiServices& m_ui;
+    Settings& m_settings;
+    const AppState& m_app;
     QString m_folder;
     QSize m_thumbSize;
     int m_columns = 3;

@@ -6,7 +6,6 @@
 #include "cardformat.h"
 #include "cp932.h"
 #include "fields.h"
-#include "tavormain.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -83,12 +82,12 @@ QString UnstorableText(const QString& what, const QString& text) {
     return {};
 }
 
-bool CheckPicturePath(TavorMain& m, const QString& path) {
+bool CheckPicturePath(UiServices& ui, const QString& path) {
     const QString problem = UnstorableText(QStringLiteral("背景画像のファイル名"), path);
     if (problem.isEmpty())
         return true;
-    m.ui().beep();
-    m.ui().message(problem + QStringLiteral("\r\nこの画像は背景にできません。"));
+    ui.beep();
+    ui.message(problem + QStringLiteral("\r\nこの画像は背景にできません。"));
     return false;
 }
 

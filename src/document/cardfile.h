@@ -3,7 +3,7 @@
 #include <QString>
 
 struct Card;
-class TavorMain;
+class UiServices;
 
 // Reads the card file at path, by its ending (qcd, qmd, qms), over card:
 // the fields the file carries replace card's. Throws RuntimeError on the
@@ -25,4 +25,4 @@ QString UnstorableCard(const Card& card);
 
 // The picture path a card file can store; otherwise the reason is shown and
 // the answer is false, so that the card never holds what it cannot save.
-bool CheckPicturePath(TavorMain& m, const QString& path);
+bool CheckPicturePath(UiServices& ui, const QString& path);

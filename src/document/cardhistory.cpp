@@ -1,6 +1,6 @@
 #include "cardhistory.h"
 
-#include "tavormain.h"
+#include "carddocument.h"
 
 #include <QUndoCommand>
 
@@ -38,7 +38,7 @@ private:
     bool m_pushed = false;
 };
 
-CardHistory::CardHistory(TavorMain& tavor) : m(tavor) {
+CardHistory::CardHistory(CardDocument& doc) : m_doc(doc) {
     connect(&m_stack, &QUndoStack::indexChanged, this, &CardHistory::syncChanged);
     connect(&m_stack, &QUndoStack::cleanChanged, this, &CardHistory::syncChanged);
 }
@@ -74,47 +74,48 @@ QString CardHistory::stepName(CardChange what) {
 void CardHistory::reset() {
     m_stack.clear();
     m_stack.setClean();
-    m_committed = m.card;
+    m_committed = m_doc.card;
     ++m_generation;
     syncChanged();
 }
 
 void CardHistory::markSaved() {
     m_stack.setClean();
-    m_committed = m.card;
+    m_committed = m_doc.card;
     ++m_generation;
     syncChanged();
 }
 
 void CardHistory::record(CardChange what, int line, bool mergeable) {
-    if (m.card == m_committed)
+    if (m_doc.card == m_committed)
         return;
     // Only typing merges; every other change is a step of its own.
     const int key = mergeable ? int(what) * 100 + line + 1 : -1;
-    auto* step = new CardStep(*this, m_committed, m.card, key, m_generation);
+    auto* step = new CardStep(*this, m_committed, m_doc.card, key, m_generation);
     step->setText(stepName(what));
-    m_committed = m.card;
+    m_committed = m_doc.card;
     m_stack.push(step);
     syncChanged();
 }
 
 void CardHistory::apply(const Card& card) {
-    const bool pictureChanged = card.PicPath != m.card.PicPath ||
-                                card.PicColorMode != m.card.PicColorMode ||
-                                card.PicTint != m.card.PicTint;
-    const bool styleChanged = !(card.PrintStyle == m.card.PrintStyle);
+    const bool pictureChanged = card.PicPath != m_doc.card.PicPath ||
+                                card.PicColorMode != m_doc.card.PicColorMode ||
+                                card.PicTint != m_doc.card.PicTint;
+    const bool styleChanged = !(card.PrintStyle == m_doc.card.PrintStyle);
     int line = -1;
     for (int k = 0; k < LineCount && line < 0; ++k)
-        if (!(card.TextItems[k] == m.card.TextItems[k]))
+        if (!(card.TextItems[k] == m_doc.card.TextItems[k]))
             line = k;
-    m.card = card;
+    m_doc.card = card;
     m_committed = card;
     ++m_generation;
     emit restored(pictureChanged, styleChanged, line);
+    m_doc.announce(CardPart::Whole, line);
     // What the editor measured while showing the card is part of it now.
-    m_committed = m.card;
+    m_committed = m_doc.card;
 }
 
 void CardHistory::syncChanged() {
-    m.ChangedFlg = m_stack.isClean() ? 0 : 1;
+    m_doc.ChangedFlg = m_stack.isClean() ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QUndoStack>
 
-class TavorMain;
+class CardDocument;
 
 // What a step changed, for its name in the edit menu and for merging: the
 // keystrokes typed into one field become one step.
@@ -23,13 +23,13 @@ enum class CardChange {
     QrCode,
 };
 
-// The undo history of the one card. Each step holds the card before and after
+// The undo history of a card document. Each step holds the card before and after
 // one change the user made; ChangedFlg follows the stack: the card counts as
 // changed exactly when it is not at the state last opened or saved.
 class CardHistory : public QObject {
     Q_OBJECT
 public:
-    explicit CardHistory(TavorMain& m);
+    explicit CardHistory(CardDocument& doc);
 
     QUndoStack& stack() { return m_stack; }
 
@@ -64,7 +64,7 @@ private:
     void apply(const Card& card);
     void syncChanged();
 
-    TavorMain& m;
+    CardDocument& m_doc;
     QUndoStack m_stack;
     Card m_committed;
     int m_generation = 0;

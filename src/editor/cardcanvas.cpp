@@ -1,9 +1,10 @@
 #include "cardcanvas.h"
 
+#include "base/appstate.h"
 #include "base/units.h"
 #include "canvaszoom.h"
 #include "cardrenderer.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 #include "itemlayout.h"
 #include "picture/cardpicture.h"
 #include "qritem.h"
@@ -63,13 +64,14 @@ constexpr int InkRoomPixels = 2;
 
 } // namespace
 
-CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(tavor) {
+CardCanvas::CardCanvas(CardDocument& doc, UiServices& ui, const AppState& app, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_ui(ui), m_app(app) {
     setObjectName(QStringLiteral("Picture1"));
     setCursor(Qt::CrossCursor);
     setAcceptDrops(true);
     // The 3D labels come first so that each text label lies above them.
     auto makeLabel = [this](const QString& name, int line) {
-        auto* label = new LineLabel(this, m.card.TextItems[line]);
+        auto* label = new LineLabel(this, m_doc.card.TextItems[line]);
         label->setObjectName(name);
         label->setMargin(0);
         label->setIndent(0);
@@ -88,14 +90,38 @@ CardCanvas::CardCanvas(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
         MJLabel[i]->setCursor(Qt::SizeAllCursor);
         MJLabel[i]->installEventFilter(this);
     }
-    m_qrItem = new QrItem(m, this);
+    m_qrItem = new QrItem(doc, this);
+    connect(&doc, &CardDocument::changed, this, &CardCanvas::cardChanged);
+    connect(&doc, &CardDocument::pictureChanged, this, &CardCanvas::setPictureShown);
+}
+
+void CardCanvas::cardChanged(CardPart part, int line) {
+    switch (part) {
+    case CardPart::Line:
+        DrawTextItem(line);
+        break;
+    case CardPart::QrCode:
+        m_qrItem->refresh();
+        break;
+    case CardPart::Picture:
+        // The picture shown until the new one is made is none.
+        update();
+        break;
+    case CardPart::PrintStyle:
+    case CardPart::Whole:
+        // The window places the canvas for the card's new size.
+        m_qrItem->refresh();
+        RedrawCard();
+        update();
+        break;
+    }
 }
 
 double CardCanvas::actualPixelsPerMmX() const {
-    return TwipsPerMm / std::max(1, m.app.TppX);
+    return TwipsPerMm / std::max(1, m_app.TppX);
 }
 double CardCanvas::actualPixelsPerMmY() const {
-    return TwipsPerMm / std::max(1, m.app.TppY);
+    return TwipsPerMm / std::max(1, m_app.TppY);
 }
 double CardCanvas::pixelsPerMmX() const {
     return actualPixelsPerMmX() * m_zoom;
@@ -112,21 +138,21 @@ void CardCanvas::setZoom(double zoom) {
 }
 
 QSize CardCanvas::cardPixelSize() const {
-    const int tppX = std::max(1, m.app.TppX);
-    const int tppY = std::max(1, m.app.TppY);
-    return {int(std::lround(m.card.PrintStyle.MsX * TwipsPerMm * m_zoom) / tppX),
-            int(std::lround(m.card.PrintStyle.MsY * TwipsPerMm * m_zoom) / tppY)};
+    const int tppX = std::max(1, m_app.TppX);
+    const int tppY = std::max(1, m_app.TppY);
+    return {int(std::lround(m_doc.card.PrintStyle.MsX * TwipsPerMm * m_zoom) / tppX),
+            int(std::lround(m_doc.card.PrintStyle.MsY * TwipsPerMm * m_zoom) / tppY)};
 }
 
 void CardCanvas::measure(int i) {
-    TextItem& t = m.card.TextItems[i];
+    TextItem& t = m_doc.card.TextItems[i];
     const QSizeF size = CardRenderer::measureText(t);
     StoreMeasuredSize(t, size.width(), size.height());
 }
 
 void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
                             const QString& caption) {
-    const TextItem& t = m.card.TextItems[i];
+    const TextItem& t = m_doc.card.TextItems[i];
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
     label->setPalette(pal);
@@ -138,9 +164,9 @@ void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QCol
 }
 
 void CardCanvas::DrawShadowItem(int i) {
-    TextItem& t = m.card.TextItems[i];
+    TextItem& t = m_doc.card.TextItems[i];
     measure(i);
-    KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+    KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(i);
     const QPointF offset = CardRenderer::kageOffset(t);
@@ -153,12 +179,12 @@ void CardCanvas::DrawTextItem(int i) {
         return;
     // The QR code may hold the line's text.
     m_qrItem->refresh();
-    TextItem& t = m.card.TextItems[i];
+    TextItem& t = m_doc.card.TextItems[i];
     if (t.FontName.isEmpty())
         return;
     DrawShadowItem(i);
     measure(i);
-    KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+    KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(i);
     placeLabel(MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)), t.Text);
@@ -181,10 +207,10 @@ void CardCanvas::MJLabel_MouseMove(double x, double y) {
     if (DragFlg == 0)
         return;
     const int k = DragIdx;
-    TextItem& t = m.card.TextItems[k];
+    TextItem& t = m_doc.card.TextItems[k];
     t.Top = y / TwipsPerMm + t.Top - DragY;
     t.Left = x / TwipsPerMm + t.Left - DragX;
-    KeepItemOnCard(t, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+    KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(k);
     DrawTextItem(k);
@@ -193,7 +219,7 @@ void CardCanvas::MJLabel_MouseMove(double x, double y) {
 void CardCanvas::MJLabel_MouseUp() {
     DragFlg = 0;
     // The whole drag is one step; a click that moved nothing is none.
-    m.markChanged(CardChange::Position, DragIdx);
+    m_doc.markChanged(CardChange::Position, DragIdx);
 }
 
 bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
@@ -209,7 +235,7 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
         const int i = int(std::find(MJLabel.begin(), MJLabel.end(), watched) - MJLabel.begin());
         if (i >= LineCount)
             return false;
-        const TextItem& t = m.card.TextItems[i];
+        const TextItem& t = m_doc.card.TextItems[i];
         MJLabel_MouseDown(i, (onCanvas.x() / pixelsPerMmX() - t.Left) * TwipsPerMm,
                           (onCanvas.y() / pixelsPerMmY() - t.Top) * TwipsPerMm);
         return true;
@@ -217,7 +243,7 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseMove) {
         if (DragFlg == 0)
             return false;
-        const TextItem& t = m.card.TextItems[DragIdx];
+        const TextItem& t = m_doc.card.TextItems[DragIdx];
         MJLabel_MouseMove((onCanvas.x() / pixelsPerMmX() - t.Left) * TwipsPerMm,
                           (onCanvas.y() / pixelsPerMmY() - t.Top) * TwipsPerMm);
         return true;
@@ -228,10 +254,10 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CardCanvas::placeIn(const QSize& frameSize, bool centred) {
-    const int tppX = std::max(1, m.app.TppX);
-    const int tppY = std::max(1, m.app.TppY);
-    const double W = m.card.PrintStyle.MsX;
-    const double H = m.card.PrintStyle.MsY;
+    const int tppX = std::max(1, m_app.TppX);
+    const int tppY = std::max(1, m_app.TppY);
+    const double W = m_doc.card.PrintStyle.MsX;
+    const double H = m_doc.card.PrintStyle.MsY;
     const long widthTwips = std::lround(W * TwipsPerMm * m_zoom);
     const long heightTwips = std::lround(H * TwipsPerMm * m_zoom);
     const long left = centred ? (frameSize.width() * tppX - widthTwips) / 2 : 3 * tppX;
@@ -249,14 +275,15 @@ void CardCanvas::setPictureShown(bool shown) {
 
 void CardCanvas::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), ColorFromRgb(m.app.BackColor));
-    if (m_pictureShown && !m.Image1.isNull()) {
+    p.fillRect(rect(), ColorFromRgb(m_app.BackColor));
+    const QImage picture = m_pictureShown ? m_doc.pictureImage() : QImage();
+    if (!picture.isNull()) {
         // The picture is scaled to the canvas once; each repaint of a moved
         // line then copies only its part of the scaled picture.
-        if (m_scaled.size() != size() || m_scaledFrom != m.Image1.cacheKey()) {
+        if (m_scaled.size() != size() || m_scaledFrom != picture.cacheKey()) {
             m_scaled = QPixmap::fromImage(
-                m.Image1.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-            m_scaledFrom = m.Image1.cacheKey();
+                picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            m_scaledFrom = picture.cacheKey();
         }
         p.drawPixmap(0, 0, m_scaled);
     }
@@ -292,7 +319,7 @@ void CardCanvas::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CardCanvas::dropEvent(QDropEvent* event) {
-    if (DropPictureFiles(m, localFiles(event->mimeData()))) {
+    if (DropPictureFiles(m_doc, m_ui, m_app, localFiles(event->mimeData()))) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
         emit pictureDropped();

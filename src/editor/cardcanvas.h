@@ -9,8 +9,11 @@
 
 class QLabel;
 class QMimeData;
+class CardDocument;
 class QrItem;
-class TavorMain;
+class UiServices;
+enum class CardPart;
+struct AppState;
 
 // The on-screen card: the card picture under twelve text labels and their
 // twelve 3D labels, in a millimetre scale of 56.7 twips per millimetre. The
@@ -21,7 +24,7 @@ class TavorMain;
 class CardCanvas : public QWidget {
     Q_OBJECT
 public:
-    explicit CardCanvas(TavorMain& m, QWidget* parent = nullptr);
+    CardCanvas(CardDocument& doc, UiServices& ui, const AppState& app, QWidget* parent = nullptr);
 
     std::array<QLabel*, LineCount> MJLabel{};
     std::array<QLabel*, LineCount> MJLabel_Kage{};
@@ -85,7 +88,12 @@ private:
                     const QString& caption);
     static QStringList localFiles(const QMimeData* data);
 
-    TavorMain& m;
+    // Redraws what the document announced as changed.
+    void cardChanged(CardPart part, int line);
+
+    CardDocument& m_doc;
+    UiServices& m_ui;
+    const AppState& m_app;
     QrItem* m_qrItem = nullptr;
     double actualPixelsPerMmX() const;
     double actualPixelsPerMmY() const;

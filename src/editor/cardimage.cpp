@@ -6,9 +6,8 @@
 #include "base/safewrite.h"
 #include "base/uiservices.h"
 #include "base/units.h"
+#include "document/card.h"
 #include "document/cardfile.h"
-#include "document/tavormain.h"
-#include "picture/cardpicture.h"
 #include "qrdraw.h"
 
 #include <QImageWriter>
@@ -48,26 +47,25 @@ int CardImageScaleFor(double W, double H, int requested, int tppX, int tppY) {
     return 0;
 }
 
-QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
-    if (m.app.ImgScale < 1)
-        m.app.ImgScale = 1;
-    if (m.app.ImgScale > MaxImgScale)
-        m.app.ImgScale = MaxImgScale;
-    const double W = m.card.PrintStyle.MsX;
-    const double H = m.card.PrintStyle.MsY;
-    const int s = CardImageScaleFor(W, H, m.app.ImgScale, m.app.TppX, m.app.TppY);
+QImage RenderCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
+                       UiServices& ui) {
+    const int tppX = options.twipsPerPixelX;
+    const int tppY = options.twipsPerPixelY;
+    const double W = card.PrintStyle.MsX;
+    const double H = card.PrintStyle.MsY;
+    const int s = CardImageScaleFor(W, H, options.scale, tppX, tppY);
     if (s == 0) {
-        m.ui().message(QStringLiteral("名刺が大きすぎて画像にできません（%1 × %2 mm）。")
-                           .arg(W, 0, 'g', 6)
-                           .arg(H, 0, 'g', 6));
+        ui.message(QStringLiteral("名刺が大きすぎて画像にできません（%1 × %2 mm）。")
+                       .arg(W, 0, 'g', 6)
+                       .arg(H, 0, 'g', 6));
         return {};
     }
-    const CardImageGeometry g = CardImageGeometryFor(W, H, s, m.app.TppX, m.app.TppY);
+    const CardImageGeometry g = CardImageGeometryFor(W, H, s, tppX, tppY);
 
     QImage image(g.widthPixels, g.heightPixels, QImage::Format_RGB32);
     if (image.isNull()) {
         // A render scale too large for memory.
-        m.ui().message(RuntimeError(RuntimeError::OutOfMemory).message());
+        ui.message(RuntimeError(RuntimeError::OutOfMemory).message());
         return image;
     }
     image.fill(Qt::white);
@@ -75,10 +73,6 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
     image.setDotsPerMeterX(int(std::lround(g.widthPixels / (W > 0 ? W : 1) * 1000)));
     image.setDotsPerMeterY(int(std::lround(g.heightPixels / (H > 0 ? H : 1) * 1000)));
 
-    // The background setting acts on the screen only: the image has the
-    // card's picture whenever it asks for one.
-    if (withPicture)
-        PrepareCardPicture(m);
     try {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
@@ -86,20 +80,22 @@ QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText) {
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         // Card millimetres: the bitmap stands for the W × H mm card.
         p.scale(g.widthPixels / (W > 0 ? W : 1), g.heightPixels / (H > 0 ? H : 1));
-        CardRenderer(m.card).paint(p, m.Image1, CardLayers{withPicture, withText}, [&](int) {
-            m.ui().processEvents();
-            return true;
-        });
+        CardRenderer(card).paint(p, picture, CardLayers{options.withPicture, options.withText},
+                                 [&](int) {
+                                     ui.processEvents();
+                                     return true;
+                                 });
     } catch (const RuntimeError& e) {
-        m.ui().message(e.message());
+        ui.message(e.message());
     }
     return image;
 }
 
-bool ExportCardImage(TavorMain& m, const QString& path) {
-    if (!QrCodePrintable(m))
+bool ExportCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
+                     UiServices& ui, const QString& path) {
+    if (!QrCodePrintable(card, ui))
         return false;
-    const QImage image = RenderCardImage(m, true, true);
+    const QImage image = RenderCardImage(card, picture, options, ui);
     if (image.isNull())
         return false;
     const QString ending = path.right(3).toLower();
@@ -113,7 +109,7 @@ bool ExportCardImage(TavorMain& m, const QString& path) {
     });
     if (error == 0)
         return true;
-    m.ui().beep();
-    m.ui().message(WriteErrorMessage(error));
+    ui.beep();
+    ui.message(WriteErrorMessage(error));
     return false;
 }

@@ -2,7 +2,8 @@
 
 #include <QImage>
 
-class TavorMain;
+class UiServices;
+struct Card;
 
 // The card image: one bitmap of the whole card, which printing, the preview
 // and the export paint or save. Its outer size is that of a card 10 mm
@@ -40,14 +41,26 @@ int CardImageScaleFor(double cardWidth, double cardHeight, int requested, int tw
 CardImageGeometry CardImageGeometryFor(double cardWidth, double cardHeight, int scale,
                                        int twipsPerPixelX, int twipsPerPixelY);
 
-// Renders the card at the render scale ImgScale (raised to at least 1 and
-// stored back; drawn lower where CardImageScaleFor says so, and refused with
-// a message, giving a null image, for a card too large for any): the card picture (Image1)
-// stretched over the whole surface when withPicture, then each line's 3D copy and the line itself
-// when withText. Text has on the finished card (the bitmap painted into W × H mm) the size and
-// shape it has on the canvas. Yields after each line.
-QImage RenderCardImage(TavorMain& m, bool withPicture, bool withText);
+// How a card image is made: the render scale (1 to MaxImgScale; drawn lower
+// where CardImageScaleFor says so), the screen's twips per pixel, and the
+// layers drawn.
+struct CardImageOptions {
+    int scale = 1;
+    int twipsPerPixelX = 15;
+    int twipsPerPixelY = 15;
+    bool withPicture = true;
+    bool withText = true;
+};
+
+// Renders the card: its picture stretched over the whole surface when
+// withPicture, then each line's 3D copy and the line itself when withText.
+// Text has on the finished card (the bitmap painted into W × H mm) the size
+// and shape it has on the canvas. Lets events run after each line. A card
+// too large for any scale is refused with a message, giving a null image.
+QImage RenderCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
+                       UiServices& ui);
 
 // Exports the rendered card to path: a Windows bitmap for ".bmp", a JPEG for
 // ".jpg", a PNG for ".png". The old file stays intact on failure.
-bool ExportCardImage(TavorMain& m, const QString& path);
+bool ExportCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
+                     UiServices& ui, const QString& path);

@@ -2,6 +2,7 @@
 
 #include "cardrenderer.h"
 #include "document/card.h"
+#include "document/carddocument.h"
 
 #include <cmath>
 
@@ -35,6 +36,11 @@ void KeepItemOnCard(TextItem& t, double W, double H) {
         if (t.Top + dy * s < 1)
             t.Top = 1 - dy * s;
     }
+}
+
+void PlaceLinesOnChange(CardDocument& doc) {
+    QObject::connect(&doc, &CardDocument::changed, &doc,
+                     [&doc](CardPart, int) { PlaceCardLines(doc.card); });
 }
 
 void StoreMeasuredSize(TextItem& t, double width, double height) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/cardview.h"
+#include "document/card.h"
 
 #include <QString>
 
@@ -24,17 +24,12 @@ void StoreMeasuredSize(TextItem& item, double width, double height);
 // font name stay as they are.
 void PlaceCardLines(Card& card);
 
-// The card without a window (the command line): redrawing the card places
-// its lines as the canvas would, so that what is saved or printed is what
-// the window shows.
-class HeadlessCardView : public CardView {
-public:
-    explicit HeadlessCardView(Card& card) : m_card(card) {}
-    void redrawCard() override { PlaceCardLines(m_card); }
+class CardDocument;
 
-private:
-    Card& m_card;
-};
+// The card without a window (the command line): whenever the document
+// announces a change, its lines are placed as the canvas would place them,
+// so that what is saved or printed is what the window shows.
+void PlaceLinesOnChange(CardDocument& doc);
 
 // A position as the X and Y boxes show it: "###0.0", at least one integer
 // digit and exactly one decimal, halves rounded away from zero.

@@ -3,7 +3,7 @@
 #include "base/fonts.h"
 #include "base/uiservices.h"
 #include "document/card.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 #include "lineedits.h"
 
 #include <QCheckBox>
@@ -19,8 +19,9 @@
 #include <QScrollBar>
 #include <QTimer>
 
-LineTab::LineTab(TavorMain& tavor, int index, QWidget* parent)
-    : QWidget(parent), m(tavor), m_index(index) {
+LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_ui(ui), m_index(index) {
+    connect(&doc, &CardDocument::changed, this, &LineTab::cardChanged);
     setObjectName(QStringLiteral("LineTab_%1").arg(index));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 6);
@@ -229,7 +230,7 @@ bool LineTab::eventFilter(QObject* watched, QEvent* event) {
             return true;
     }
     if (field == Text1 && event->type() == QEvent::FocusOut)
-        m.history().endMerging();
+        m_doc.history().endMerging();
     if (field && event->type() == QEvent::FocusIn) {
         QTimer::singleShot(0, field, &QLineEdit::selectAll);
     } else if (field && event->type() == QEvent::FocusOut && field != Text1 &&
@@ -256,9 +257,13 @@ void LineTab::fillSwatch(QFrame* swatch, std::int32_t rgb) {
 }
 
 void LineTab::changed(CardChange what, bool mergeable) {
-    emit redraw(m_index);
-    // After the redraw, so that the step holds the line where it was drawn.
-    m.markChanged(what, m_index, mergeable);
+    m_doc.markChanged(what, m_index, mergeable);
+}
+
+void LineTab::cardChanged(CardPart part, int line) {
+    // Drawing keeps the line on the card, which may move it.
+    if (part == CardPart::Line && line == m_index)
+        IcPrint();
 }
 
 void LineTab::rest(QScrollBar* spin) {
@@ -271,35 +276,35 @@ void LineTab::Text1_Change(const QString& text) {
         const int cursor = Text1->cursorPosition() - int(text.size() - clean.size());
         Text1->setText(clean);
         Text1->setCursorPosition(std::max(0, cursor));
-        m.ui().beep();
+        m_ui.beep();
     }
-    m.card.TextItems[m_index].Text = clean;
+    m_doc.card.TextItems[m_index].Text = clean;
     changed(CardChange::Text, true);
 }
 
 void LineTab::ComboFN_Click(int row) {
     if (row >= 0)
-        m.card.TextItems[m_index].FontName = ComboFN->itemText(row);
+        m_doc.card.TextItems[m_index].FontName = ComboFN->itemText(row);
     changed(CardChange::FontName);
 }
 
 void LineTab::TextFsize_Commit() {
-    TextItem& t = m.card.TextItems[m_index];
+    TextItem& t = m_doc.card.TextItems[m_index];
     if (const auto size = TypedFontSize(TextFsize->text()))
         t.FontSize = *size;
     else
-        m.ui().beep();
+        m_ui.beep();
     TextFsize->setText(FormatOneDecimal(t.FontSize));
     changed(CardChange::FontSize);
 }
 
 void LineTab::VScroll1_Change(int value) {
-    TextItem& t = m.card.TextItems[m_index];
+    TextItem& t = m_doc.card.TextItems[m_index];
     if (value != 1) {
         bool limited = false;
         t.FontSize = FontSizeStep(t.FontSize, value < 1, &limited);
         if (limited)
-            m.ui().beep();
+            m_ui.beep();
     }
     TextFsize->setText(FormatOneDecimal(t.FontSize));
     changed(CardChange::FontSize);
@@ -307,7 +312,7 @@ void LineTab::VScroll1_Change(int value) {
 }
 
 void LineTab::Check_Click() {
-    TextItem& t = m.card.TextItems[m_index];
+    TextItem& t = m_doc.card.TextItems[m_index];
     t.Bold = Check1->isChecked();
     t.Italic = Check2->isChecked();
     t.Underline = Check3->isChecked();
@@ -317,8 +322,8 @@ void LineTab::Check_Click() {
 }
 
 void LineTab::CmdC_Click() {
-    TextItem& t = m.card.TextItems[m_index];
-    const auto color = m.ui().chooseColor(quint32(t.ForeColor));
+    TextItem& t = m_doc.card.TextItems[m_index];
+    const auto color = m_ui.chooseColor(quint32(t.ForeColor));
     if (!color)
         return;
     t.ForeColor = std::int32_t(*color);
@@ -327,17 +332,17 @@ void LineTab::CmdC_Click() {
 }
 
 void LineTab::TextX_Commit() {
-    m.card.TextItems[m_index].Left = TruncateToTenth(TextX->text());
+    m_doc.card.TextItems[m_index].Left = TruncateToTenth(TextX->text());
     changed(CardChange::Position);
 }
 
 void LineTab::TextY_Commit() {
-    m.card.TextItems[m_index].Top = TruncateToTenth(TextY->text());
+    m_doc.card.TextItems[m_index].Top = TruncateToTenth(TextY->text());
     changed(CardChange::Position);
 }
 
 void LineTab::HScroll1_Change(int value) {
-    TextItem& t = m.card.TextItems[m_index];
+    TextItem& t = m_doc.card.TextItems[m_index];
     if (value < 1)
         t.Left -= 0.1;
     else if (value > 1)
@@ -347,7 +352,7 @@ void LineTab::HScroll1_Change(int value) {
 }
 
 void LineTab::VScroll3_Change(int value) {
-    TextItem& t = m.card.TextItems[m_index];
+    TextItem& t = m_doc.card.TextItems[m_index];
     if (value < 1)
         t.Top -= 0.1;
     else if (value > 1)
@@ -357,20 +362,20 @@ void LineTab::VScroll3_Change(int value) {
 }
 
 void LineTab::chk_Kage_Click() {
-    TextItem& t = m.card.TextItems[m_index];
+    TextItem& t = m_doc.card.TextItems[m_index];
     t.KageOn = chk_Kage->isChecked();
     EnableKageControls(t.KageOn);
     changed(CardChange::Kage);
 }
 
 void LineTab::cmb_Houkou_Click(int row) {
-    m.card.TextItems[m_index].KageHoukou = std::int16_t(row >= 0 && row < 8 ? row : 3);
+    m_doc.card.TextItems[m_index].KageHoukou = std::int16_t(row >= 0 && row < 8 ? row : 3);
     changed(CardChange::Kage);
 }
 
 void LineTab::Cmd_Kage_Click() {
-    TextItem& t = m.card.TextItems[m_index];
-    const auto color = m.ui().chooseColor(quint32(t.KageColor));
+    TextItem& t = m_doc.card.TextItems[m_index];
+    const auto color = m_ui.chooseColor(quint32(t.KageColor));
     if (!color)
         return;
     t.KageColor = std::int32_t(*color);
@@ -380,17 +385,17 @@ void LineTab::Cmd_Kage_Click() {
 
 void LineTab::txt_Takasa_Commit() {
     // No limit on a typed height, and the box keeps what was typed.
-    m.card.TextItems[m_index].KageTakasa = TruncateToTenth(txt_Takasa->text());
+    m_doc.card.TextItems[m_index].KageTakasa = TruncateToTenth(txt_Takasa->text());
     changed(CardChange::KageHeight);
 }
 
 void LineTab::VSc_Takasa_Change(int value) {
-    TextItem& t = m.card.TextItems[m_index];
+    TextItem& t = m_doc.card.TextItems[m_index];
     if (value != 1) {
         bool limited = false;
         t.KageTakasa = TakasaStep(t.KageTakasa, value < 1, &limited);
         if (limited)
-            m.ui().beep();
+            m_ui.beep();
     }
     txt_Takasa->setText(FormatOneDecimal(t.KageTakasa));
     changed(CardChange::KageHeight);
@@ -417,13 +422,13 @@ void LineTab::setFontList(const QStringList& fonts, const QString& current) {
 }
 
 void LineTab::IcPrint() {
-    const TextItem& t = m.card.TextItems[m_index];
+    const TextItem& t = m_doc.card.TextItems[m_index];
     TextX->setText(FormatOneDecimal(t.Left));
     TextY->setText(FormatOneDecimal(t.Top));
 }
 
 void LineTab::showLine() {
-    const TextItem& t = m.card.TextItems[m_index];
+    const TextItem& t = m_doc.card.TextItems[m_index];
     const QSignalBlocker b1(Text1), b2(ComboFN), b3(cmb_Houkou);
     Text1->setText(t.Text);
     // A card may name the font by another of its names than the list's.

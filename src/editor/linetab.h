@@ -12,15 +12,18 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
-class TavorMain;
+class CardDocument;
+class UiServices;
+enum class CardPart;
 
 // The controls of one line on its tab: the text, the font group, the
-// position group and the 3D group. Every edit stores the value in the line,
-// marks the card changed and asks for the line to be redrawn.
+// position group and the 3D group. Every edit stores the value in the line
+// and announces it to the document, which records it for undo; the tab
+// shows the line's position again whenever the line changed.
 class LineTab : public QWidget {
     Q_OBJECT
 public:
-    LineTab(TavorMain& m, int index, QWidget* parent = nullptr);
+    LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent = nullptr);
 
     int index() const { return m_index; }
 
@@ -68,10 +71,6 @@ public:
     QLabel* lbl_Kage3;
     QComboBox* cmb_Houkou;
 
-signals:
-    // The line changed and must be drawn again.
-    void redraw(int index);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -92,13 +91,16 @@ private:
     void txt_Takasa_Commit();
     void VSc_Takasa_Change(int value);
 
-    // The line was edited: it is drawn again and the change recorded.
+    // The line was edited: the document announces and records it.
     void changed(CardChange what, bool mergeable = false);
     void rest(QScrollBar* spin);
     static void fillSwatch(QFrame* swatch, std::int32_t rgb);
     QScrollBar* makeSpin(Qt::Orientation orientation, const char* name);
     QLineEdit* makeNumberField(const char* name, int width);
 
-    TavorMain& m;
+    void cardChanged(CardPart part, int line);
+
+    CardDocument& m_doc;
+    UiServices& m_ui;
     int m_index;
 };

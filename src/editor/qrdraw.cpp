@@ -2,7 +2,6 @@
 
 #include "base/uiservices.h"
 #include "document/qrcode.h"
-#include "document/tavormain.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -65,15 +64,15 @@ bool DrawQrCode(QPainter& p, const Card& card) {
     return true;
 }
 
-bool QrCodePrintable(TavorMain& m) {
-    if (!m.card.Qr.On)
+bool QrCodePrintable(const Card& card, UiServices& ui) {
+    if (!card.Qr.On)
         return true;
     QrCode q;
-    const QrResult code = placedCode(m.card, q);
+    const QrResult code = placedCode(card, q);
     if (code.drawable())
         return true;
-    m.ui().beep();
-    m.ui().message(code.problem +
-                   QStringLiteral("\r\nQRコードを読み取れないため、印刷も画像の保存もしません。"));
+    ui.beep();
+    ui.message(code.problem +
+               QStringLiteral("\r\nQRコードを読み取れないため、印刷も画像の保存もしません。"));
     return false;
 }

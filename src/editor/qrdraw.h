@@ -4,7 +4,7 @@
 #include <QRectF>
 
 class QPainter;
-class TavorMain;
+class UiServices;
 struct Card;
 struct QrSymbol;
 
@@ -23,4 +23,4 @@ bool DrawQrCode(QPainter& p, const Card& card);
 // Before the card goes to paper or a file: false, after telling the user
 // why, when the card's code is switched on but refused. Nothing is then
 // printed or exported, so that no card leaves without the code it shows.
-bool QrCodePrintable(TavorMain& m);
+bool QrCodePrintable(const Card& card, UiServices& ui);

@@ -2,8 +2,8 @@
 
 #include "base/uiservices.h"
 #include "cardcanvas.h"
+#include "document/carddocument.h"
 #include "document/qrcode.h"
-#include "document/tavormain.h"
 #include "qritem.h"
 
 #include <QCheckBox>
@@ -35,8 +35,8 @@ QDoubleSpinBox* makeMmField(QWidget* parent, const char* name) {
 
 } // namespace
 
-QrForm::QrForm(TavorMain& tavor, CardCanvas* canvas, QWidget* parent)
-    : QDialog(parent, Qt::Tool), m(tavor), m_canvas(canvas) {
+QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* parent)
+    : QDialog(parent, Qt::Tool), m_doc(doc), m_ui(ui), m_canvas(canvas) {
     setObjectName(QStringLiteral("frmQrCode"));
     setWindowTitle(QStringLiteral("QRコード"));
     auto* outer = new QVBoxLayout(this);
@@ -117,7 +117,7 @@ QrForm::QrForm(TavorMain& tavor, CardCanvas* canvas, QWidget* parent)
 
 void QrForm::showQr() {
     m_showing = true;
-    const QrCode& q = m.card.Qr;
+    const QrCode& q = m_doc.card.Qr;
     chk_Qr->setChecked(q.On);
     (q.Content == std::int16_t(QrContent::LineText) ? opt_Line : opt_VCard)->setChecked(true);
     cmb_Line->setCurrentIndex(q.Line);
@@ -131,13 +131,13 @@ void QrForm::showQr() {
     for (QWidget* w : std::initializer_list<QWidget*>{opt_VCard, opt_Line, cmb_Line, cmb_Level,
                                                       cmd_Color, txt_X, txt_Y, txt_Side})
         w->setEnabled(q.On);
-    const QString text = QrText(m.card);
+    const QString text = QrText(m_doc.card);
     if (txt_Content->toPlainText() != text)
         txt_Content->setPlainText(text);
     if (!q.On) {
         lbl_State->setText(QString());
     } else {
-        const QrResult code = MakeQrCode(m.card);
+        const QrResult code = MakeQrCode(m_doc.card);
         if (code.drawable()) {
             lbl_State->setStyleSheet(QString());
             lbl_State->setText(QStringLiteral("%1 × %1 モジュール、1 モジュール %2 mm")
@@ -155,31 +155,31 @@ void QrForm::showQr() {
 void QrForm::apply() {
     if (m_showing)
         return;
-    QrCode& q = m.card.Qr;
+    QrCode& q = m_doc.card.Qr;
     q.Content = std::int16_t(opt_Line->isChecked() ? QrContent::LineText : QrContent::VCard);
     q.Line = std::int16_t(std::max(0, cmb_Line->currentIndex()));
     q.Level = std::int16_t(std::max(0, cmb_Level->currentIndex()));
     q.Left = txt_X->value();
     q.Top = txt_Y->value();
     q.Side = txt_Side->value();
-    m.markChanged(CardChange::QrCode);
-    m_canvas->qrItem()->refresh();
+    // The canvas keeps the code on the card, and the window shows it.
+    m_doc.markChanged(CardChange::QrCode);
 }
 
 void QrForm::chk_Qr_Click() {
-    QrCode& q = m.card.Qr;
+    QrCode& q = m_doc.card.Qr;
     if (chk_Qr->isChecked() && q.Side <= 0)
-        q = DefaultQrCode(m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+        q = DefaultQrCode(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
     q.On = chk_Qr->isChecked();
-    m.markChanged(CardChange::QrCode);
-    m_canvas->qrItem()->refresh();
+    // The canvas keeps the code on the card, and the window shows it.
+    m_doc.markChanged(CardChange::QrCode);
 }
 
 void QrForm::cmd_Color_Click() {
-    const auto chosen = m.ui().chooseColor(quint32(m.card.Qr.Color));
+    const auto chosen = m_ui.chooseColor(quint32(m_doc.card.Qr.Color));
     if (!chosen)
         return;
-    m.card.Qr.Color = std::int32_t(*chosen);
-    m.markChanged(CardChange::QrCode);
-    m_canvas->qrItem()->refresh();
+    m_doc.card.Qr.Color = std::int32_t(*chosen);
+    // The canvas keeps the code on the card, and the window shows it.
+    m_doc.markChanged(CardChange::QrCode);
 }

@@ -11,7 +11,8 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class TavorMain;
+class CardDocument;
+class UiServices;
 
 // The QR code window: switches the card's code on or off and sets what it
 // holds (a vCard of the card or one line's text), its error-correction
@@ -21,7 +22,7 @@ class TavorMain;
 class QrForm : public QDialog {
     Q_OBJECT
 public:
-    QrForm(TavorMain& m, CardCanvas* canvas, QWidget* parent = nullptr);
+    QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* parent = nullptr);
 
     // Shows the card's settings, the encoded text and the code's state.
     void showQr();
@@ -44,7 +45,8 @@ private:
     void chk_Qr_Click();
     void cmd_Color_Click();
 
-    TavorMain& m;
+    CardDocument& m_doc;
+    UiServices& m_ui;
     CardCanvas* m_canvas;
     bool m_showing = false;
 };

@@ -1,8 +1,8 @@
 #include "qritem.h"
 
 #include "cardcanvas.h"
+#include "document/carddocument.h"
 #include "document/qrcode.h"
-#include "document/tavormain.h"
 #include "qrdraw.h"
 
 #include <QMouseEvent>
@@ -10,7 +10,8 @@
 
 #include <cmath>
 
-QrItem::QrItem(TavorMain& tavor, CardCanvas* canvas) : QWidget(canvas), m(tavor), m_canvas(canvas) {
+QrItem::QrItem(CardDocument& doc, CardCanvas* canvas)
+    : QWidget(canvas), m_doc(doc), m_canvas(canvas) {
     setObjectName(QStringLiteral("QrItem"));
     setCursor(Qt::SizeAllCursor);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -18,13 +19,13 @@ QrItem::QrItem(TavorMain& tavor, CardCanvas* canvas) : QWidget(canvas), m(tavor)
 }
 
 void QrItem::refresh() {
-    QrCode& q = m.card.Qr;
+    QrCode& q = m_doc.card.Qr;
     if (!q.On) {
         setVisible(false);
         emit shown();
         return;
     }
-    KeepQrOnCard(q, m.card.PrintStyle.MsX, m.card.PrintStyle.MsY);
+    KeepQrOnCard(q, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
     const double ppmX = m_canvas->pixelsPerMmX();
     const double ppmY = m_canvas->pixelsPerMmY();
     const int left = int(std::floor(q.Left * ppmX));
@@ -39,10 +40,10 @@ void QrItem::refresh() {
 
 void QrItem::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QrResult code = MakeQrCode(m.card);
+    const QrResult code = MakeQrCode(m_doc.card);
     const QRectF square(0, 0, width(), height());
     if (code.drawable()) {
-        DrawQrSymbol(p, square, code.symbol, ColorFromRgb(quint32(m.card.Qr.Color)));
+        DrawQrSymbol(p, square, code.symbol, ColorFromRgb(quint32(m_doc.card.Qr.Color)));
         return;
     }
     // Refused: the place it takes, crossed out, so that the window's reason
@@ -59,8 +60,8 @@ void QrItem::mousePressEvent(QMouseEvent* event) {
     // From the code's own corner, which the widget's whole pixels only
     // approach.
     const QPointF onCanvas = mapToParent(event->position());
-    m_grab = QPointF(onCanvas.x() / m_canvas->pixelsPerMmX() - m.card.Qr.Left,
-                     onCanvas.y() / m_canvas->pixelsPerMmY() - m.card.Qr.Top);
+    m_grab = QPointF(onCanvas.x() / m_canvas->pixelsPerMmX() - m_doc.card.Qr.Left,
+                     onCanvas.y() / m_canvas->pixelsPerMmY() - m_doc.card.Qr.Top);
     emit grabbed();
 }
 
@@ -68,7 +69,7 @@ void QrItem::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragging)
         return;
     const QPointF onCanvas = mapToParent(event->position());
-    QrCode& q = m.card.Qr;
+    QrCode& q = m_doc.card.Qr;
     // The card file holds tenths of a millimetre.
     q.Left = std::round((onCanvas.x() / m_canvas->pixelsPerMmX() - m_grab.x()) * 10) / 10;
     q.Top = std::round((onCanvas.y() / m_canvas->pixelsPerMmY() - m_grab.y()) * 10) / 10;
@@ -79,5 +80,5 @@ void QrItem::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_dragging || event->buttons() != Qt::NoButton)
         return;
     m_dragging = false;
-    m.markChanged(CardChange::QrCode);
+    m_doc.markChanged(CardChange::QrCode);
 }

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 class CardCanvas;
-class TavorMain;
+class CardDocument;
 
 // The card's QR code on the canvas: drawn as the card image draws it, at
 // its place and size in millimetres, and dragged like a line (kept on the
@@ -12,7 +12,7 @@ class TavorMain;
 class QrItem : public QWidget {
     Q_OBJECT
 public:
-    QrItem(TavorMain& m, CardCanvas* canvas);
+    QrItem(CardDocument& doc, CardCanvas* canvas);
 
     // Keeps the code on the card, places and repaints it, and tells the
     // QR code window (shown) that it may have changed.
@@ -29,7 +29,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    TavorMain& m;
+    CardDocument& m_doc;
     CardCanvas* m_canvas;
     bool m_dragging = false;
     QPointF m_grab; // mm from the code's corner to the grabbed point

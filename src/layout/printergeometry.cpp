@@ -1,19 +1,20 @@
 #include "printergeometry.h"
 
 #include "base/printer.h"
-#include "document/tavormain.h"
+#include "document/card.h"
 #include "print/printerpaper.h"
 
-void ReadPrinterOffsets(TavorMain& m) {
-    Printer& printer = m.printer();
+PrinterOffsets ReadPrinterOffsets(Printer& printer) {
     const int offX = printer.PhysicalOffsetX();
     const int offY = printer.PhysicalOffsetY();
-    m.app.IsfkX = (double(printer.TwipsPerPixelX()) * offX / 0.567) / 100;
-    m.app.IsfkY = (double(printer.TwipsPerPixelY()) * offY / 0.567) / 100;
+    PrinterOffsets o;
+    o.IsfkX = (double(printer.TwipsPerPixelX()) * offX / 0.567) / 100;
+    o.IsfkY = (double(printer.TwipsPerPixelY()) * offY / 0.567) / 100;
+    return o;
 }
 
-void FitPrinterPaper(TavorMain& m, double paperHeight, double paperWidth, PaperFit& fit) {
-    Printer& printer = m.printer();
+void FitPrinterPaper(Printer& printer, Card& card, double paperHeight, double paperWidth,
+                     PaperFit& fit) {
     const double H = paperHeight;
     double h = H;
     printer.setScaleMode(Printer::ScaleMillimetres);
@@ -40,8 +41,8 @@ void FitPrinterPaper(TavorMain& m, double paperHeight, double paperWidth, PaperF
     fit.Ikx = ikx;
     fit.Iky = iky;
     fit.KYsY = h;
-    m.card.PrnPaperH = h;
-    m.card.PrnPaperW = ikx;
-    m.card.PrnScaleH = iky;
-    m.card.PrnScaleW = ikx;
+    card.PrnPaperH = h;
+    card.PrnPaperW = ikx;
+    card.PrnScaleH = iky;
+    card.PrnScaleW = ikx;
 }

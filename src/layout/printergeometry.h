@@ -1,10 +1,13 @@
 #pragma once
 
-class TavorMain;
+#include "print/sheetprint.h"
 
-// Reads the current printer's physical offsets into the application values
-// IsfkX and IsfkY, in millimetres (twips ÷ 56.7, not rounded).
-void ReadPrinterOffsets(TavorMain& m);
+class Printer;
+struct Card;
+
+// The printer's physical offsets as the unprintable area IsfkX and IsfkY, in
+// millimetres (twips ÷ 56.7, not rounded).
+PrinterOffsets ReadPrinterOffsets(Printer& printer);
 
 // The print style editor's values that FitPrinterPaper reads (Yhktop, IsfkY
 // of the working copy) and the ones it measures.
@@ -23,4 +26,5 @@ struct PaperFit {
 // paper size number is not touched.
 //
 // A failing printer call throws RuntimeError with fit and the card unchanged.
-void FitPrinterPaper(TavorMain& m, double paperHeight, double paperWidth, PaperFit& fit);
+void FitPrinterPaper(Printer& printer, Card& card, double paperHeight, double paperWidth,
+                     PaperFit& fit);

@@ -1,9 +1,10 @@
 #include "printstyleform.h"
 
+#include "base/appstate.h"
 #include "base/datafiles.h"
+#include "base/printer.h"
 #include "base/uiservices.h"
-#include "document/cardview.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 #include "editor/lineedits.h"
 #include "templateform.h"
 #include "templates.h"
@@ -120,7 +121,10 @@ void SheetDiagram::paintEvent(QPaintEvent*) {
     p.drawRect(paper);
 }
 
-PrintsForm::PrintsForm(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(tavor) {
+PrintsForm::PrintsForm(CardDocument& doc, UiServices& ui, Settings& settings,
+                       PrinterChoice& printers, AppState& app, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_ui(ui), m_settings(settings), m_printers(printers),
+      m_app(app) {
     setObjectName(QStringLiteral("PrintsForm"));
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -186,7 +190,7 @@ PrintsForm::PrintsForm(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
 
     Frame1 = new QGroupBox(QStringLiteral("印刷ｲﾒｰｼﾞ"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    pic_back = new SheetDiagram(m.Image1, m.app.TppX, Frame1);
+    pic_back = new SheetDiagram(m_doc.pictureImage(), m_app.TppX, Frame1);
     auto* diagram = new QVBoxLayout(Frame1);
     diagram->setContentsMargins(4, 2, 4, 4);
     diagram->addWidget(pic_back, 0, Qt::AlignCenter);
@@ -223,7 +227,7 @@ PrintsForm::PrintsForm(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
     // list showing its first entry whatever the paper is.
     if (QWidget* owner = parent ? parent->window() : QApplication::activeWindow())
         move(owner->pos() + QPoint(18, 18));
-    sheet.Load(m);
+    sheet.Load(m_printers, m_doc.card, m_app);
     {
         // Filling the list is no choice of paper.
         const QSignalBlocker quiet(Combo1);
@@ -231,7 +235,7 @@ PrintsForm::PrintsForm(TavorMain& tavor, QWidget* parent) : QWidget(parent), m(t
             Combo1->addItem(paper.name);
         Combo1->setCurrentIndex(0);
     }
-    sheet.LoadIsfkAuto(m);
+    sheet.LoadIsfkAuto(m_settings, m_printers, m_app);
     Chk_Isfk->setChecked(sheet.IsfkAuto);
     lockIsfk();
     AllPrint(1);
@@ -330,9 +334,10 @@ void PrintsForm::Text_LostFocus(SheetField f) {
     // The automatic unprintable area is shown, not typed.
     if (field->isReadOnly())
         return;
-    const EntryResult result = sheet.TypeValue(m, f, LeadingNumber(field->text()));
+    const EntryResult result =
+        sheet.TypeValue(m_printers, m_doc.card, f, LeadingNumber(field->text()));
     if (result == EntryResult::Refused)
-        m.ui().beep();
+        m_ui.beep();
     showAfterEdit(f);
 }
 
@@ -350,8 +355,8 @@ void PrintsForm::VScroll_Change(SheetField f, int value) {
     if (value == 1)
         return;
     // The upper arrow leaves the bar below 1: one step up.
-    if (sheet.StepValue(m, f, value < 1))
-        m.ui().beep();
+    if (sheet.StepValue(m_printers, m_doc.card, f, value < 1))
+        m_ui.beep();
     showAfterEdit(f);
     m_spins[int(f)]->setValue(1);
 }
@@ -361,7 +366,7 @@ void PrintsForm::Combo1_Click(int index) {
         return;
     sheet.YsY = PaperList[index].YsY;
     sheet.YsX = PaperList[index].YsX;
-    sheet.AfterPaperEdit(m);
+    sheet.AfterPaperEdit(m_printers, m_doc.card);
     AllPrint(1);
     AllPrint(2);
 }
@@ -374,7 +379,7 @@ void PrintsForm::lockIsfk() {
 }
 
 void PrintsForm::Chk_Isfk_Click() {
-    sheet.setIsfkAuto(m, Chk_Isfk->isChecked());
+    sheet.setIsfkAuto(m_printers, m_app, Chk_Isfk->isChecked());
     lockIsfk();
     if (sheet.IsfkAuto)
         IsfkPrint();
@@ -385,29 +390,28 @@ void PrintsForm::CmdYomiKomi_Click() {
                              ? FindDataFile(QStringLiteral("Format.qfd"))
                              : (QFileInfo(m_templateFile).isFile() ? m_templateFile : QString());
     if (path.isEmpty()) {
-        m.ui().messageBox(QStringLiteral("テンプレートファイルがありません。"),
-                          QStringLiteral("Quillo"), UiServices::Ok);
+        m_ui.messageBox(QStringLiteral("テンプレートファイルがありません。"),
+                        QStringLiteral("Quillo"), UiServices::Ok);
         return;
     }
-    frmFormat chooser(m.ui(), path, this);
+    frmFormat chooser(m_ui, path, this);
     chooser.exec();
     if (chooser.TKFormatIdx >= 0 && chooser.TKFormatIdx < chooser.TKFormats.size())
         Set_TKFormat(chooser.TKFormats[chooser.TKFormatIdx]);
 }
 
 void PrintsForm::Set_TKFormat(const TKFormat& t) {
-    ApplyTemplate(m, sheet, t);
+    ApplyTemplate(m_printers, m_doc.card, sheet, t);
     AllPrint(1);
     IMGPrint_P(2);
     IsfkPrint();
 }
 
 void PrintsForm::Command1_Click() {
-    sheet.Commit(m);
-    m.view().layoutCanvas();
-    // The lines are kept on the card as it is now before the step is taken.
-    m.view().redrawCard();
-    m.markChanged(CardChange::PrintStyle);
+    sheet.Commit(m_doc.card, m_app, m_settings);
+    // The canvas takes the new size and keeps the lines on the card before
+    // the step is taken.
+    m_doc.markChanged(CardChange::PrintStyle);
     close();
 }
 
@@ -417,7 +421,6 @@ void PrintsForm::Command2_Click() {
 
 void PrintsForm::closeEvent(QCloseEvent* event) {
     hide();
-    m.view().redrawCard();
     QWidget::closeEvent(event);
 }
 

@@ -15,7 +15,11 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class QTabWidget;
-class TavorMain;
+class CardDocument;
+class PrinterChoice;
+class Settings;
+class UiServices;
+struct AppState;
 struct TKFormat;
 
 // The diagram of the sheet: the paper, its printable area centred on it and
@@ -53,7 +57,8 @@ private:
 class PrintsForm : public QWidget {
     Q_OBJECT
 public:
-    explicit PrintsForm(TavorMain& m, QWidget* parent = nullptr);
+    PrintsForm(CardDocument& doc, UiServices& ui, Settings& settings, PrinterChoice& printers,
+               AppState& app, QWidget* parent = nullptr);
     ~PrintsForm() override;
 
     // The template file to use instead of the shipped Format.qfd.
@@ -108,7 +113,11 @@ private:
     void moveFocus(SheetField from, bool down);
     void Set_TKFormat(const TKFormat& t);
 
-    TavorMain& m;
+    CardDocument& m_doc;
+    UiServices& m_ui;
+    Settings& m_settings;
+    PrinterChoice& m_printers;
+    AppState& m_app;
     std::array<QLineEdit*, SheetFieldCount> m_fields{};
     std::array<QScrollBar*, SheetFieldCount> m_spins{};
     QString m_templateFile;

@@ -1,8 +1,10 @@
 #include "sheetlayout.h"
 
+#include "base/appstate.h"
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
-#include "document/tavormain.h"
+#include "document/card.h"
 #include "printergeometry.h"
 
 #include <cmath>
@@ -211,12 +213,12 @@ void SheetLayout::KsnYs() {
     F4();
 }
 
-void SheetLayout::FitPaper(TavorMain& m) {
+void SheetLayout::FitPaper(PrinterChoice& printers, Card& card) {
     PaperFit fit;
     fit.Yhktop = Yhktop;
     fit.IsfkY = IsfkY;
     try {
-        FitPrinterPaper(m, YsY, YsX, fit);
+        FitPrinterPaper(printers.printer(), card, YsY, YsX, fit);
     } catch (const RuntimeError&) {
         return; // no usable printer: the editor goes on with the old values
     }
@@ -246,8 +248,8 @@ void SheetLayout::AfterGapStep(bool decreased) {
     KsnKk();
 }
 
-void SheetLayout::AfterPaperEdit(TavorMain& m) {
-    FitPaper(m);
+void SheetLayout::AfterPaperEdit(PrinterChoice& printers, Card& card) {
+    FitPaper(printers, card);
     KsnYsS();
     KsnYs();
 }
@@ -266,8 +268,8 @@ void SheetLayout::AfterCountEdit() {
     KsnSz();
 }
 
-void SheetLayout::Load(TavorMain& m) {
-    const PrintStyle& s = m.card.PrintStyle;
+void SheetLayout::Load(PrinterChoice& printers, Card& card, const AppState& app) {
+    const PrintStyle& s = card.PrintStyle;
     YsY = s.YsY;
     YsX = s.YsX;
     MsY = s.MsY;
@@ -278,14 +280,14 @@ void SheetLayout::Load(TavorMain& m) {
     KkLeft = s.KkLeft;
     MaisuY = s.MaisuY;
     MaisuX = s.MaisuX;
-    IsfkY = m.app.IsfkY;
-    IsfkX = m.app.IsfkX;
-    Iky = m.card.PrnScaleH;
-    Ikx = m.card.PrnScaleW;
+    IsfkY = app.IsfkY;
+    IsfkX = app.IsfkX;
+    Iky = card.PrnScaleH;
+    Ikx = card.PrnScaleW;
     Yhkbtm = 0;
     YhkRgt = 0;
 
-    FitPaper(m);
+    FitPaper(printers, card);
 
     MsYMin = 50;
     MsXMin = 86;
@@ -301,33 +303,35 @@ void SheetLayout::Load(TavorMain& m) {
     YhkRgt = 0;
 }
 
-void SheetLayout::LoadIsfkAuto(TavorMain& m) {
+void SheetLayout::LoadIsfkAuto(Settings& settings, PrinterChoice& printers, AppState& app) {
     double stored = 1;
     try {
-        stored = m.settings().number(QStringLiteral("sti"), QStringLiteral("ifkc"), 1);
+        stored = settings.number(QStringLiteral("sti"), QStringLiteral("ifkc"), 1);
     } catch (const RuntimeError&) {
         // Not a number: the check box keeps its state, as the editor skips
         // a failing statement.
         return;
     }
-    setIsfkAuto(m, std::nearbyint(stored) == 1);
+    setIsfkAuto(printers, app, std::nearbyint(stored) == 1);
 }
 
-void SheetLayout::setIsfkAuto(TavorMain& m, bool ticked) {
+void SheetLayout::setIsfkAuto(PrinterChoice& printers, AppState& app, bool ticked) {
     IsfkAuto = ticked;
     if (!ticked)
         return;
     try {
-        ReadPrinterOffsets(m);
+        const PrinterOffsets offsets = ReadPrinterOffsets(printers.printer());
+        app.IsfkY = offsets.IsfkY;
+        app.IsfkX = offsets.IsfkX;
     } catch (const RuntimeError&) {
         // No usable printer: the unprintable area stays as it was.
     }
-    IsfkY = m.app.IsfkY;
-    IsfkX = m.app.IsfkX;
+    IsfkY = app.IsfkY;
+    IsfkX = app.IsfkX;
 }
 
-void SheetLayout::Commit(TavorMain& m) const {
-    PrintStyle& s = m.card.PrintStyle;
+void SheetLayout::Commit(Card& card, AppState& app, Settings& settings) const {
+    PrintStyle& s = card.PrintStyle;
     s.YsY = YsY;
     s.YsX = YsX;
     s.MsY = MsY;
@@ -340,12 +344,12 @@ void SheetLayout::Commit(TavorMain& m) const {
     s.KkLeft = KkLeft;
     s.MaisuY = MaisuY;
     s.MaisuX = MaisuX;
-    m.app.IsfkY = IsfkY;
-    m.app.IsfkX = IsfkX;
-    m.card.PrnScaleH = Iky;
-    m.card.PrnScaleW = Ikx;
-    m.settings().setText(QStringLiteral("sti"), QStringLiteral("ifkc"),
-                         IsfkAuto ? QStringLiteral("1") : QStringLiteral("0"));
+    app.IsfkY = IsfkY;
+    app.IsfkX = IsfkX;
+    card.PrnScaleH = Iky;
+    card.PrnScaleW = Ikx;
+    settings.setText(QStringLiteral("sti"), QStringLiteral("ifkc"),
+                     IsfkAuto ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 double SheetLayout::value(SheetField f) const {
@@ -391,7 +395,8 @@ bool inRange(double v, double low, double high) {
 
 } // namespace
 
-EntryResult SheetLayout::TypeValue(TavorMain& m, SheetField f, double typed) {
+EntryResult SheetLayout::TypeValue(PrinterChoice& printers, Card& card, SheetField f,
+                                   double typed) {
     // Lengths go to the nearest half millimetre, halves up.
     const double half = std::floor(2 * typed + 0.5) / 2;
     bool stored = false;
@@ -427,7 +432,7 @@ EntryResult SheetLayout::TypeValue(TavorMain& m, SheetField f, double typed) {
             (across ? YsX : YsY) = half;
             stored = true;
         }
-        AfterPaperEdit(m);
+        AfterPaperEdit(printers, card);
         break;
     }
     case SheetField::MsY:
@@ -494,7 +499,7 @@ bool stepWithin(double& v, double step, bool up, double low, double high) {
 
 } // namespace
 
-bool SheetLayout::StepValue(TavorMain& m, SheetField f, bool up) {
+bool SheetLayout::StepValue(PrinterChoice& printers, Card& card, SheetField f, bool up) {
     bool limited = false;
     switch (f) {
     case SheetField::Yhktop:
@@ -517,11 +522,11 @@ bool SheetLayout::StepValue(TavorMain& m, SheetField f, bool up) {
         break;
     case SheetField::YsX:
         limited = stepWithin(YsX, 0.5, up, paperNeeded(MaisuX, MsX, KkLeft), YsXMax);
-        AfterPaperEdit(m);
+        AfterPaperEdit(printers, card);
         break;
     case SheetField::YsY:
         limited = stepWithin(YsY, 0.5, up, paperNeeded(MaisuY, MsY, Kktop), YsYMax);
-        AfterPaperEdit(m);
+        AfterPaperEdit(printers, card);
         break;
     case SheetField::MsY:
         limited = stepWithin(MsY, 0.5, up, MsYMin, MsYMax);

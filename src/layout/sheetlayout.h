@@ -6,7 +6,10 @@
 #include <array>
 #include <cstdint>
 
-class TavorMain;
+class PrinterChoice;
+class Settings;
+struct AppState;
+struct Card;
 
 // A paper the print style editor offers in its list: height × width, mm.
 struct PaperEntry {
@@ -104,33 +107,33 @@ struct SheetLayout {
     // The printer's page fitted to the paper (FitPrinterPaper with this copy's
     // Yhktop and IsfkY): Iky, Ikx and KYsY. A printer that fails leaves them
     // and the card's printer geometry as they were.
-    void FitPaper(TavorMain& m);
+    void FitPaper(PrinterChoice& printers, Card& card);
 
     // The recalculations after an edit of the editor, in their order.
-    void AfterMarginEdit();            // KsnKk, KsnSz, KsnMs
-    void AfterGapEntry();              // F3, KsnSz, KsnMs
-    void AfterGapStep(bool decreased); // (F3), KsnSz, KsnMs, KsnKk
-    void AfterPaperEdit(TavorMain& m); // FitPaper, KsnYsS, KsnYs
-    void AfterCardSizeEdit();          // KsnMs, KsnKk, KsnYhk
-    void AfterCountEdit();             // KsnYhk, KsnKk, KsnSz
+    void AfterMarginEdit();                                   // KsnKk, KsnSz, KsnMs
+    void AfterGapEntry();                                     // F3, KsnSz, KsnMs
+    void AfterGapStep(bool decreased);                        // (F3), KsnSz, KsnMs, KsnKk
+    void AfterPaperEdit(PrinterChoice& printers, Card& card); // FitPaper, KsnYsS, KsnYs
+    void AfterCardSizeEdit();                                 // KsnMs, KsnKk, KsnYhk
+    void AfterCountEdit();                                    // KsnYhk, KsnKk, KsnSz
 
     // Opening the editor: the card's PrintStyle, the unprintable area and the
     // printable area into this copy, the printer fitted, every limit derived.
     // The stored bottom and right margins are not loaded.
-    void Load(TavorMain& m);
+    void Load(PrinterChoice& printers, Card& card, const AppState& app);
     // The "自動" check box as the editor opens it: from setting "ifkc"
     // (default 1), performing the ticked steps when it is 1.
-    void LoadIsfkAuto(TavorMain& m);
+    void LoadIsfkAuto(Settings& settings, PrinterChoice& printers, AppState& app);
     // Chk_Isfk_Click. Ticked: the printer's offsets are read into the
     // application values at once (they stay even if the editor is then
     // cancelled) and copied into this copy. Cleared: the values stay.
-    void setIsfkAuto(TavorMain& m, bool ticked);
+    void setIsfkAuto(PrinterChoice& printers, AppState& app, bool ticked);
     // Whether the unprintable area can be typed or stepped.
     bool isfkEditable() const { return !IsfkAuto; }
     // "更新": this copy into the card's PrintStyle, the unprintable area and
     // the printable area into the values kept beside the card, and the check
     // box into setting "ifkc". The limits are not stored.
-    void Commit(TavorMain& m) const;
+    void Commit(Card& card, AppState& app, Settings& settings) const;
 
     double value(SheetField f) const;
     static bool isCount(SheetField f) { return f == SheetField::MaisuY || f == SheetField::MaisuX; }
@@ -140,10 +143,10 @@ struct SheetLayout {
     // the unprintable area down to 0.1 mm), stored when it lies in the
     // field's range, then the recalculations of that edit, which run even for
     // a refused value.
-    EntryResult TypeValue(TavorMain& m, SheetField f, double typed);
+    EntryResult TypeValue(PrinterChoice& printers, Card& card, SheetField f, double typed);
     // One spin step up or down (0.5 mm, one card or 0.1 mm) and the
     // recalculations of the edit. True when the step stopped at a limit.
-    bool StepValue(TavorMain& m, SheetField f, bool up);
+    bool StepValue(PrinterChoice& printers, Card& card, SheetField f, bool up);
 
     // The cards of the diagram, row by row, in millimetres from the corner of
     // the printable area (the sheet position less the unprintable area); at

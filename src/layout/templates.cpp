@@ -70,7 +70,7 @@ std::int16_t countOf(double v) {
 
 } // namespace
 
-void ApplyTemplate(TavorMain& m, SheetLayout& w, const TKFormat& t) {
+void ApplyTemplate(PrinterChoice& printers, Card& card, SheetLayout& w, const TKFormat& t) {
     w.YsY = t.value(TKFormat::YsY);
     w.YsX = t.value(TKFormat::YsX);
     w.MsY = t.value(TKFormat::MsY);
@@ -81,7 +81,7 @@ void ApplyTemplate(TavorMain& m, SheetLayout& w, const TKFormat& t) {
     w.KkLeft = t.value(TKFormat::KkLeft);
     w.MaisuY = countOf(t.value(TKFormat::MaisuY));
     w.MaisuX = countOf(t.value(TKFormat::MaisuX));
-    w.FitPaper(m);
+    w.FitPaper(printers, card);
     // The limits of the previous sheet would otherwise judge the next edit:
     // one step up of a template's 8 mm gap would end at the old sheet's
     // largest gap.

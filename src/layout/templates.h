@@ -4,7 +4,8 @@
 #include <QString>
 #include <array>
 
-class TavorMain;
+class PrinterChoice;
+struct Card;
 struct SheetLayout;
 
 // One line of the template file Format.qfd, cut at its fixed columns
@@ -43,4 +44,4 @@ TemplateFile ReadTemplateFile(const QString& path);
 // copy, unchecked; the printer's page fitted to the paper; the limits of the
 // working copy derived again for the new sheet. The unprintable area is not
 // touched.
-void ApplyTemplate(TavorMain& m, SheetLayout& w, const TKFormat& t);
+void ApplyTemplate(PrinterChoice& printers, Card& card, SheetLayout& w, const TKFormat& t);

@@ -1,10 +1,11 @@
 #include "backcolor.h"
 
+#include "base/appstate.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
 #include "base/uiservices.h"
 #include "cardpicture.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -22,9 +23,9 @@ namespace {
 const QString Section = QStringLiteral("opt");
 
 // A stored setting as a number; the default when it is missing or not one.
-double storedNumber(TavorMain& m, const QString& key, double defaultValue) {
+double storedNumber(Settings& settings, const QString& key, double defaultValue) {
     try {
-        return m.settings().number(Section, key, defaultValue);
+        return settings.number(Section, key, defaultValue);
     } catch (const RuntimeError&) {
         return defaultValue;
     }
@@ -32,7 +33,9 @@ double storedNumber(TavorMain& m, const QString& key, double defaultValue) {
 
 } // namespace
 
-frmBackColor::frmBackColor(TavorMain& m, QWidget* parent) : QDialog(parent), m(m) {
+frmBackColor::frmBackColor(CardDocument& doc, UiServices& ui, Settings& settings, AppState& app,
+                           QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_ui(ui), m_settings(settings), m_app(app) {
     setWindowTitle(QStringLiteral("背景色の設定"));
     setModal(true);
 
@@ -85,15 +88,15 @@ frmBackColor::frmBackColor(TavorMain& m, QWidget* parent) : QDialog(parent), m(m
 
 void frmBackColor::Form_Load() {
     if (QWidget* main = parentWidget()) {
-        const QPoint offset(360 / std::max(1, m.app.TppX), 360 / std::max(1, m.app.TppY));
+        const QPoint offset(360 / std::max(1, m_app.TppX), 360 / std::max(1, m_app.TppY));
         move(main->window()->frameGeometry().topLeft() + offset);
     }
     // What the dialog shows is what OK applies: any stored flag but 1 is
     // "使用しない", and is applied as 0.
-    m_flag = storedNumber(m, QStringLiteral("HaikeiFlg"), 1) == 1 ? 1 : 0;
+    m_flag = storedNumber(m_settings, QStringLiteral("HaikeiFlg"), 1) == 1 ? 1 : 0;
     optSelect(m_flag == 1 ? 0 : 1);
     cmdCDShow->setEnabled(m_flag != 1);
-    const double colour = storedNumber(m, QStringLiteral("BackColor"), 16777215);
+    const double colour = storedNumber(m_settings, QStringLiteral("BackColor"), 16777215);
     m_color = colour >= 0 && colour <= 0xFFFFFF ? quint32(colour) : 0xFFFFFFu;
     showSwatch();
 }
@@ -110,7 +113,7 @@ void frmBackColor::optHaikei_Click(int index) {
 
 void frmBackColor::cmdCDShow_Click() {
     // The colour dialog starts from the colour in the swatch.
-    if (const auto picked = m.ui().chooseColor(m_color)) {
+    if (const auto picked = m_ui.chooseColor(m_color)) {
         m_color = *picked & 0xFFFFFF;
         showSwatch();
     }
@@ -124,11 +127,11 @@ void frmBackColor::showSwatch() {
 }
 
 void frmBackColor::cmdOK_Click() {
-    m.app.BackColor = m_color;
-    m.app.HaikeiFlg = m_flag;
-    LoadCardPicture(m);
-    m.settings().setText(Section, QStringLiteral("BackColor"), QString::number(m_color));
-    m.settings().setText(Section, QStringLiteral("HaikeiFlg"), QString::number(m_flag));
+    m_app.BackColor = m_color;
+    m_app.HaikeiFlg = m_flag;
+    LoadCardPicture(m_doc, m_ui, m_app);
+    m_settings.setText(Section, QStringLiteral("BackColor"), QString::number(m_color));
+    m_settings.setText(Section, QStringLiteral("HaikeiFlg"), QString::number(m_flag));
     accept();
 }
 

@@ -8,7 +8,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class TavorMain;
+class CardDocument;
+class Settings;
+class UiServices;
+struct AppState;
 
 // The background settings dialog "背景色の設定": whether the canvas shows the
 // card's picture or only a plain colour, and that colour. Both are settings
@@ -17,7 +20,8 @@ class TavorMain;
 class frmBackColor : public QDialog {
     Q_OBJECT
 public:
-    explicit frmBackColor(TavorMain& m, QWidget* parent = nullptr);
+    frmBackColor(CardDocument& doc, UiServices& ui, Settings& settings, AppState& app,
+                 QWidget* parent = nullptr);
 
     void optSelect(int index);
     void optHaikei_Click(int index);
@@ -43,7 +47,10 @@ private:
     void Form_Load();
     void showSwatch();
 
-    TavorMain& m;
+    CardDocument& m_doc;
+    UiServices& m_ui;
+    Settings& m_settings;
+    AppState& m_app;
     quint32 m_color = 0xFFFFFF;
     int m_flag = 1;
 };

@@ -4,12 +4,12 @@
 #include "jpegcheck.h"
 #include "workbitmap.h"
 
+#include "base/appstate.h"
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
+#include "document/carddocument.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
-#include "document/cardview.h"
-#include "document/tavormain.h"
 #include "tavor.h"
 
 #include <QFile>
@@ -367,20 +367,20 @@ QImage ReadPicture(const QString& path) {
     return decode.take();
 }
 
-QString WorkPicturePath(TavorMain& m, const QString& sourcePath) {
+QString WorkPicturePath(const AppState& app, const QString& sourcePath) {
     if (GetFileTitle(sourcePath).isEmpty())
         return {};
-    return WorkBitmapPath(m.dataFolder());
+    return WorkBitmapPath(DataFolderPath(app));
 }
 
 namespace {
 
 // Decodes the picture, recolours it in memory and writes the working bitmap
-// once. Image1 takes the picture itself: nothing is read back from a file
+// once. The picture itself is handed back: nothing is read back from a file
 // that another run could have written in between. A JPEG is recoloured and
 // written a band at a time while the rest of it is still being decoded.
-void convertOrThrow(TavorMain& m, const QString& src, const QString& work, int mode, int red,
-                    int green, int blue) {
+QImage convertOrThrow(const QString& src, const QString& work, int mode, int red, int green,
+                      int blue) {
     if (mode != 0 && !isLibraryMode(mode))
         throw RuntimeError(RuntimeError::InvalidCall);
     PictureDecode picture(src);
@@ -406,99 +406,86 @@ void convertOrThrow(TavorMain& m, const QString& src, const QString& work, int m
         throw *failure;
     if (error)
         throw RuntimeError(error);
-    m.Image1 = picture.take();
+    return picture.take();
 }
 
 // Converts and reports the failure's description; the error itself is
 // handed back for the caller's second message.
-bool convertReporting(TavorMain& m, const QString& src, const QString& work, int mode, int red,
-                      int green, int blue, std::optional<RuntimeError>* failure) {
+std::optional<QImage> convertReporting(UiServices& ui, const QString& src, const QString& work,
+                                       int mode, int red, int green, int blue,
+                                       std::optional<RuntimeError>* failure) {
     if (work.isEmpty())
-        return false;
+        return std::nullopt;
     try {
-        convertOrThrow(m, src, work, mode, red, green, blue);
-        return true;
+        return convertOrThrow(src, work, mode, red, green, blue);
     } catch (const RuntimeError& e) {
-        m.ui().message(e.description());
+        ui.message(e.description());
         if (failure)
             failure->emplace(e);
-        return false;
     } catch (const std::bad_alloc&) {
         const RuntimeError e(RuntimeError::OutOfMemory);
-        m.ui().message(e.description());
+        ui.message(e.description());
         if (failure)
             failure->emplace(e);
-        return false;
     }
+    return std::nullopt;
 }
 
 } // namespace
 
-bool ConvertPicture(TavorMain& m, const QString& src, const QString& work, int mode, int red,
-                    int green, int blue) {
-    return convertReporting(m, src, work, mode, red, green, blue, nullptr);
-}
-
-QString CardPictureKey(const TavorMain& m) {
-    const Card& c = m.card;
-    return QStringLiteral("%1\n%2 %3 %4 %5")
-        .arg(c.PicPath)
-        .arg(c.PicColorMode)
-        .arg(c.PicTint[0])
-        .arg(c.PicTint[1])
-        .arg(c.PicTint[2]);
+std::optional<QImage> ConvertPicture(UiServices& ui, const QString& src, const QString& work,
+                                     int mode, int red, int green, int blue) {
+    return convertReporting(ui, src, work, mode, red, green, blue, nullptr);
 }
 
 namespace {
 
-// Converts the card's picture into Image1. False when the card names a
-// picture that could not be used (the messages were shown).
-bool convertCardPicture(TavorMain& m) {
-    m.Image1Key = CardPictureKey(m);
-    const QString path = m.card.PicPath;
+// Converts the card's picture into the document's picture. False when the
+// card names a picture that could not be used (the messages were shown).
+bool convertCardPicture(CardDocument& doc, UiServices& ui, const AppState& app) {
+    const Card& card = doc.card;
+    const QString path = card.PicPath;
     // A card without a picture, or whose picture is gone, prints without
-    // one: the picture of an earlier card must not stay behind in Image1.
+    // one: the picture of an earlier card must not stay behind.
     if (path.trimmed().isEmpty()) {
-        m.Image1 = QImage();
+        doc.picture.set(card, QImage());
         return true;
     }
     if (!QFile::exists(path)) {
-        m.Image1 = QImage();
-        m.ui().message(QStringLiteral("画像ファイルが見つかりません"),
-                       UiServices::fileDetail(path));
+        doc.picture.set(card, QImage());
+        ui.message(QStringLiteral("画像ファイルが見つかりません"), UiServices::fileDetail(path));
         return false;
     }
-    m.ui().setBusy(true);
+    ui.setBusy(true);
     std::optional<RuntimeError> failure;
-    const bool ok =
-        convertReporting(m, path, WorkPicturePath(m, path), m.card.PicColorMode, m.card.PicTint[0],
-                         m.card.PicTint[1], m.card.PicTint[2], &failure);
-    m.ui().setBusy(false);
-    if (!ok && failure)
-        m.ui().message(failure->description() + QString::number(failure->number()));
-    return ok;
+    std::optional<QImage> image =
+        convertReporting(ui, path, WorkPicturePath(app, path), card.PicColorMode, card.PicTint[0],
+                         card.PicTint[1], card.PicTint[2], &failure);
+    ui.setBusy(false);
+    // A failed conversion counts as made for these settings: it is not
+    // tried again until they change.
+    doc.picture.set(card, image ? std::move(*image) : QImage());
+    if (!image && failure)
+        ui.message(failure->description() + QString::number(failure->number()));
+    return image.has_value();
 }
 
 } // namespace
 
-bool LoadCardPicture(TavorMain& m) {
-    m.view().layoutCanvas();
-    m.view().clearCardPicture();
-    if (m.app.HaikeiFlg == 0) {
-        // The picture of the card shown before must not go with another.
-        if (m.Image1Key != CardPictureKey(m))
-            m.Image1 = QImage();
+bool LoadCardPicture(CardDocument& doc, UiServices& ui, const AppState& app) {
+    // The canvas shows no picture while the new one is made.
+    doc.announcePicture(false);
+    if (app.HaikeiFlg == 0)
         return true;
-    }
-    const bool ok = convertCardPicture(m);
-    if (ok && !m.Image1.isNull())
-        m.view().showCardPicture();
+    const bool ok = convertCardPicture(doc, ui, app);
+    if (ok && !doc.pictureImage().isNull())
+        doc.announcePicture(true);
     return ok;
 }
 
-void PrepareCardPicture(TavorMain& m) {
-    if (m.app.HaikeiFlg == 0 && m.Image1Key != CardPictureKey(m))
-        convertCardPicture(m);
+void PrepareCardPicture(CardDocument& doc, UiServices& ui, const AppState& app) {
+    if (app.HaikeiFlg == 0 && !doc.picture.isFor(doc.card))
+        convertCardPicture(doc, ui, app);
 }
 
 bool IsDroppablePicture(const QString& path) {
@@ -514,16 +501,17 @@ std::optional<QString> FirstDroppedPicture(const QStringList& paths) {
     return std::nullopt;
 }
 
-bool DropPictureFiles(TavorMain& m, const QStringList& paths) {
+bool DropPictureFiles(CardDocument& doc, UiServices& ui, const AppState& app,
+                      const QStringList& paths) {
     const auto picture = FirstDroppedPicture(paths);
     if (!picture)
         return false;
-    if (!CheckPicturePath(m, *picture))
+    if (!CheckPicturePath(ui, *picture))
         return true;
-    m.card.PicColorMode = 0;
-    m.card.PicPath = *picture;
-    LoadCardPicture(m);
+    doc.card.PicColorMode = 0;
+    doc.card.PicPath = *picture;
+    LoadCardPicture(doc, ui, app);
     // The same picture again with its colour kept is no change.
-    m.markChanged(CardChange::Picture);
+    doc.markChanged(CardChange::Picture);
     return true;
 }

@@ -1,8 +1,9 @@
 #include "picturesettings.h"
 
+#include "base/appstate.h"
 #include "base/uiservices.h"
 #include "cardpicture.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -43,7 +44,9 @@ const ModeRow& rowOf(int mode) {
 
 } // namespace
 
-frmPictureSetting::frmPictureSetting(TavorMain& m, QWidget* parent) : QDialog(parent), m(m) {
+frmPictureSetting::frmPictureSetting(CardDocument& doc, UiServices& ui, const AppState& app,
+                                     QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_ui(ui), m_app(app) {
     setWindowTitle(QStringLiteral("画像設定"));
     setModal(true);
 
@@ -127,14 +130,14 @@ void frmPictureSetting::setPosition(int k, int p) {
 void frmPictureSetting::Form_Load() {
     if (QWidget* main = parentWidget())
         move(main->window()->frameGeometry().topLeft() + QPoint(18, 18));
-    const int stored = m.card.PicColorMode;
+    const int stored = m_doc.card.PicColorMode;
     // Mode 4 (only a card file can hold it) and modes out of range have no
     // button; they show as the picture's own colours.
     const int mode = stored >= 0 && stored <= 6 && optColor[stored] ? stored : 0;
     optColor[mode]->setChecked(true); // runs optColor_Click
     for (int k = 0; k < 3; ++k) {
-        setPosition(k, FF200(m.card.PicTint[k]));
-        lblRGB[k]->setText(QString::number(m.card.PicTint[k]));
+        setPosition(k, FF200(m_doc.card.PicTint[k]));
+        lblRGB[k]->setText(QString::number(m_doc.card.PicTint[k]));
     }
 }
 
@@ -161,16 +164,16 @@ void frmPictureSetting::sldRGB_Change(int k) {
 }
 
 void frmPictureSetting::cmdOK_Click() {
-    m.card.PicColorMode = m_mode;
+    m_doc.card.PicColorMode = m_mode;
     for (int k = 0; k < 3; ++k)
-        m.card.PicTint[k] = m_mode == 5 ? 0 : FF200(position(k));
+        m_doc.card.PicTint[k] = m_mode == 5 ? 0 : FF200(position(k));
     // The notice shows before the conversion starts.
     lblDisp->setVisible(true);
-    m.ui().processEvents();
-    LoadCardPicture(m);
+    m_ui.processEvents();
+    LoadCardPicture(m_doc, m_ui, m_app);
     lblDisp->setVisible(false);
-    m.ui().processEvents();
-    m.markChanged(CardChange::Picture);
+    m_ui.processEvents();
+    m_doc.markChanged(CardChange::Picture);
     accept();
 }
 

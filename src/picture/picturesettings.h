@@ -8,7 +8,9 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSlider;
-class TavorMain;
+class CardDocument;
+class UiServices;
+struct AppState;
 
 // The picture settings dialog "画像設定": the colour mode of the card's
 // background picture and the strength of red, green and blue for the modes
@@ -16,7 +18,8 @@ class TavorMain;
 class frmPictureSetting : public QDialog {
     Q_OBJECT
 public:
-    explicit frmPictureSetting(TavorMain& m, QWidget* parent = nullptr);
+    frmPictureSetting(CardDocument& doc, UiServices& ui, const AppState& app,
+                      QWidget* parent = nullptr);
 
     // Slider position and value are each other's FF200: |x - 255| limited to
     // 0..255. Position 0 is the full value 255.
@@ -45,6 +48,8 @@ public:
 private:
     void Form_Load();
 
-    TavorMain& m;
+    CardDocument& m_doc;
+    UiServices& m_ui;
+    const AppState& m_app;
     int m_mode = 0;
 };

@@ -3,8 +3,8 @@
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
 #include "base/units.h"
+#include "cardsource.h"
 #include "document/card.h"
-#include "document/tavormain.h"
 #include "editor/cardimage.h"
 #include "sheetprint.h"
 
@@ -32,8 +32,9 @@ constexpr int PaperBorder = 8;
 
 const std::array<double, 5> frmPREVIEW::PreviewRatios{0, 1, std::numbers::sqrt2, 2, 0};
 
-frmPREVIEW::frmPREVIEW(TavorMain& tavor, PrintKind printKind, bool cutMarks, QWidget* parent)
-    : QDialog(parent), m(tavor), m_cutMarks(cutMarks) {
+frmPREVIEW::frmPREVIEW(const PrintStyle& style, const CardSource& cards,
+                       const PrintOptions& options, UiServices& ui, QWidget* parent)
+    : QDialog(parent), m_style(style), m_cards(cards), m_options(options), m_ui(ui) {
     setObjectName(QStringLiteral("frmPREVIEW"));
     setWindowTitle(QStringLiteral("プレビュー"));
     setModal(true);
@@ -69,10 +70,24 @@ frmPREVIEW::frmPREVIEW(TavorMain& tavor, PrintKind printKind, bool cutMarks, QWi
     layout->setMenuBar(menuBar);
     layout->addWidget(m_scroll);
 
-    // The card as the print kind shows it: whole, its text, its picture.
-    m_cardImage =
-        RenderCardImage(m, printKind != PrintKind::Text, printKind != PrintKind::Background);
+    // Each card as the print kind shows it: whole, its text, its picture.
+    CardImageOptions look = options.image;
+    look.withPicture = options.kind != PrintKind::Text;
+    look.withText = options.kind != PrintKind::Background;
+    const int positions = int(PlanSheet(style, false, false).size());
+    for (int k = 0; k < positions && cards.sheetCount() > 0; ++k) {
+        const int index = cards.cardAt(0, k);
+        if (index >= 0 && !m_cardImages.count(index))
+            m_cardImages[index] =
+                RenderCardImage(cards.card(index), cards.pictureOf(index), look, ui);
+    }
     HyojiBairitu(PreviewRatios[2]);
+}
+
+QImage frmPREVIEW::cardImage() const {
+    const int first = m_cards.sheetCount() > 0 ? m_cards.cardAt(0, 0) : -1;
+    const auto it = m_cardImages.find(first);
+    return it == m_cardImages.end() ? QImage() : it->second;
 }
 
 void frmPREVIEW::mnuRitu_Click(int index) {
@@ -83,11 +98,11 @@ void frmPREVIEW::mnuRitu_Click(int index) {
 }
 
 void frmPREVIEW::HyojiBairitu(double d) {
-    m.ui().setBusy(true);
-    const PrintStyle& s = m.card.PrintStyle;
+    m_ui.setBusy(true);
+    const PrintStyle& s = m_style;
     // Screen pixels a millimetre at this size: 56.7 twips, TppX twips a pixel.
-    const double perMmX = TwipsPerMm / std::max(1, m.app.TppX) / d;
-    const double perMmY = TwipsPerMm / std::max(1, m.app.TppY) / d;
+    const double perMmX = TwipsPerMm / std::max(1, m_options.image.twipsPerPixelX) / d;
+    const double perMmY = TwipsPerMm / std::max(1, m_options.image.twipsPerPixelY) / d;
     const QSize size(std::max(1, int(std::lround(s.YsX * perMmX))),
                      std::max(1, int(std::lround(s.YsY * perMmY))));
     m_paper = QImage(size, QImage::Format_RGB32);
@@ -96,11 +111,11 @@ void frmPREVIEW::HyojiBairitu(double d) {
     picPaper->setPixmap(QPixmap::fromImage(m_paper));
     picPaper->adjustSize();
     fitAndCentre();
-    m.ui().setBusy(false);
+    m_ui.setBusy(false);
 }
 
 void frmPREVIEW::DrawPreviewSheet() {
-    const PrintStyle& s = m.card.PrintStyle;
+    const PrintStyle& s = m_style;
     if (s.YsX <= 0 || s.YsY <= 0)
         return;
     QPainter p(&m_paper);
@@ -111,18 +126,24 @@ void frmPREVIEW::DrawPreviewSheet() {
     // drawn straight into a few hundred pixels loses its small text.
     const QSize cardPixels(std::max(1, int(std::lround(s.MsX * m_paper.width() / s.YsX))),
                            std::max(1, int(std::lround(s.MsY * m_paper.height() / s.YsY))));
-    const QImage card =
-        m_cardImage.scaled(cardPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    std::map<int, QImage> scaled;
+    for (const auto& [index, image] : m_cardImages)
+        scaled[index] = image.scaled(cardPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     try {
-        for (const SheetPlace& place : PlanSheet(s, m_cutMarks, BottomMarksWanted(m))) {
-            p.drawImage(QRectF(place.left, place.top, s.MsX, s.MsY), card);
+        const SheetPlan plan = PlanSheet(s, m_options.cutMarks, m_options.bottomMarks);
+        for (size_t k = 0; k < plan.size(); ++k) {
+            const int index = m_cards.sheetCount() > 0 ? m_cards.cardAt(0, int(k)) : -1;
+            if (index < 0)
+                continue;
+            const SheetPlace& place = plan[k];
+            p.drawImage(QRectF(place.left, place.top, s.MsX, s.MsY), scaled[index]);
             for (const CutMarkLine& l : CutMarkLines(s, place.top, place.left, place.marks)) {
                 p.setPen(QPen(ColorFromRgb(l.color), 0)); // one pixel, as a screen line
                 p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
             }
         }
     } catch (const RuntimeError& e) {
-        m.ui().message(e.message());
+        m_ui.message(e.message());
     }
 }
 

@@ -5,25 +5,30 @@
 #include <QDialog>
 #include <QImage>
 #include <array>
+#include <map>
 
 class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class CardSource;
 class QScrollArea;
-class TavorMain;
+class UiServices;
 
-// The print preview ("プレビュー"): one sheet of the card's print style with
-// the rendered card at every card position and the cut marks the print
-// routines draw, at 1/1, 1/2 or 1/4 of the paper's area. Positions are the
-// printed ones without the printer's unprintable area. Call SetupPreviewPaper
-// first; the card is rendered once, at ImgScale, when the window is made.
+// The print preview ("プレビュー"): the first sheet of the print style with
+// the rendered card of each position and the cut marks the print routines
+// draw, at 1/1, 1/2 or 1/4 of the paper's area. Positions are the printed
+// ones without the printer's unprintable area. Call SetupPreviewPaper first;
+// each card is rendered once, at the options' image scale, when the window
+// is made.
 class frmPREVIEW : public QDialog {
     Q_OBJECT
 public:
-    // printKind: the whole card, its text only or its picture only, as the
-    // print of that kind shows it. cutMarks: the dialog's "使用する".
-    frmPREVIEW(TavorMain& m, PrintKind printKind, bool cutMarks, QWidget* parent = nullptr);
+    // options.kind: the whole card, its text only or its picture only, as
+    // the print of that kind shows it; options.cutMarks: the dialog's
+    // "使用する". The style and the source must outlive the window.
+    frmPREVIEW(const PrintStyle& style, const CardSource& cards, const PrintOptions& options,
+               UiServices& ui, QWidget* parent = nullptr);
 
     // Display divisors by menu item, 1..3: the paper's size divided by 1, √2
     // and 2 halves and quarters its area. 0 and 4 are not offered.
@@ -36,7 +41,8 @@ public:
 
     // The sheet as shown, one pixel a screen pixel.
     QImage paperImage() const { return m_paper; }
-    const QImage& cardImage() const { return m_cardImage; }
+    // The rendered card of the first position.
+    QImage cardImage() const;
 
     QMenuBar* menuBar;
     QAction* mnuClose;
@@ -48,9 +54,12 @@ private:
     void DrawPreviewSheet();
     void fitAndCentre();
 
-    TavorMain& m;
-    bool m_cutMarks;
-    QImage m_cardImage;
+    const PrintStyle& m_style;
+    const CardSource& m_cards;
+    PrintOptions m_options;
+    UiServices& m_ui;
+    // The rendered cards of the sheet, by their number in the source.
+    std::map<int, QImage> m_cardImages;
     QImage m_paper;
     QScrollArea* m_scroll;
 };

@@ -1,10 +1,13 @@
 #include "printdialog.h"
 
+#include "base/appstate.h"
 #include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
 #include "base/uiservices.h"
-#include "document/tavormain.h"
+#include "cardsource.h"
+#include "document/carddocument.h"
+#include "picture/cardpicture.h"
 #include "preview.h"
 #include "printerpaper.h"
 #include "printjob.h"
@@ -51,9 +54,9 @@ QString flagText(bool on) {
 }
 
 // A check box from a setting that holds 0 or 1; any other value clears it.
-bool flagSetting(TavorMain& m, const QString& key) {
+bool flagSetting(Settings& settings, const QString& key) {
     try {
-        return std::nearbyint(m.settings().number(Opt, key, 0)) == 1;
+        return std::nearbyint(settings.number(Opt, key, 0)) == 1;
     } catch (const RuntimeError&) {
         return false;
     }
@@ -61,7 +64,10 @@ bool flagSetting(TavorMain& m, const QString& key) {
 
 } // namespace
 
-IsForm2::IsForm2(TavorMain& tavor, QWidget* parent) : QWidget(parent, Qt::Window), m(tavor) {
+IsForm2::IsForm2(CardDocument& doc, UiServices& ui, Settings& settings, PrinterChoice& printers,
+                 AppState& app, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_doc(doc), m_ui(ui), m_settings(settings), m_printers(printers),
+      m_app(app) {
     setObjectName(QStringLiteral("IsForm2"));
     setWindowTitle(QStringLiteral("印刷"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -207,23 +213,23 @@ void IsForm2::Form_Load() {
     showResolution();
     Command1->setEnabled(true);
     VScroll1->setValue(1);
-    sldScreen->setValue(m.app.ImgScale > 1 ? qBound(LowQuality, m.app.ImgScale, HighQuality)
+    sldScreen->setValue(m_app.ImgScale > 1 ? qBound(LowQuality, m_app.ImgScale, HighQuality)
                                            : DefaultQuality);
 
     // Text print when the card's picture is not in use; a setting that is
     // no number leaves the standard print.
     try {
-        const double haikei = m.settings().number(Opt, QStringLiteral("HaikeiFlg"), 1);
+        const double haikei = m_settings.number(Opt, QStringLiteral("HaikeiFlg"), 1);
         optPKBN[std::nearbyint(haikei) == 1 ? 0 : 1]->setChecked(true);
     } catch (const RuntimeError&) {
     }
-    chkKasen->setChecked(flagSetting(m, QStringLiteral("KiritoriFlag")));
-    Check1->setChecked(flagSetting(m, QStringLiteral("KiritoriFlag0")));
+    chkKasen->setChecked(flagSetting(m_settings, QStringLiteral("KiritoriFlag")));
+    Check1->setChecked(flagSetting(m_settings, QStringLiteral("KiritoriFlag0")));
     Check1_Click();
 
-    cmbPrinter->addItems(m.app.PrinterList);
+    cmbPrinter->addItems(m_printers.PrinterList);
     try {
-        const int current = cmbPrinter->findText(m.printer().DeviceName());
+        const int current = cmbPrinter->findText(m_printers.printer().DeviceName());
         if (current >= 0)
             cmbPrinter->setCurrentIndex(current);
     } catch (const RuntimeError&) {
@@ -232,9 +238,21 @@ void IsForm2::Form_Load() {
     setJobControlsEnabled(true);
 }
 
+PrintOptions IsForm2::printOptions(PrintKind kind, bool cutMarks) const {
+    PrintOptions o;
+    o.kind = kind;
+    o.cutMarks = cutMarks;
+    o.bottomMarks = flagSetting(m_settings, QStringLiteral("KiritoriFlag"));
+    o.image.scale = m_app.ImgScale;
+    o.image.twipsPerPixelX = m_app.TppX;
+    o.image.twipsPerPixelY = m_app.TppY;
+    return o;
+}
+
 void IsForm2::showResolution() {
     try {
-        Label1->setText(QString::number(m.printer().PrintQuality()) + QStringLiteral(" dpi"));
+        Label1->setText(QString::number(m_printers.printer().PrintQuality()) +
+                        QStringLiteral(" dpi"));
     } catch (const RuntimeError&) {
         Label1->setText(QStringLiteral("-"));
     }
@@ -242,7 +260,7 @@ void IsForm2::showResolution() {
 
 void IsForm2::setJobControlsEnabled(bool enabled) {
     bool systemPrinters = false;
-    for (const QString& name : m.app.PrinterList)
+    for (const QString& name : m_printers.PrinterList)
         systemPrinters = systemPrinters || name != PdfDevice;
     for (QWidget* w : std::initializer_list<QWidget*>{Command2, Text1, VScroll1, Check1, Command4,
                                                       Command5, cmbPrinter})
@@ -258,7 +276,7 @@ void IsForm2::Text1_LostFocus() {
     if (ok && n > 0 && n <= MaxSheets)
         Mais = int(n);
     else if (Text1->text() != QString::number(Mais))
-        m.ui().beep();
+        m_ui.beep();
     Text1->setText(QString::number(Mais));
 }
 
@@ -268,7 +286,7 @@ void IsForm2::VScroll1_Change(int value) {
     const int wanted = value < 1 ? Mais + 1 : Mais - 1;
     Mais = qBound(1, wanted, MaxSheets);
     if (Mais != wanted)
-        m.ui().beep();
+        m_ui.beep();
     Text1->setText(QString::number(Mais));
     const QSignalBlocker quiet(VScroll1);
     VScroll1->setValue(1);
@@ -284,7 +302,7 @@ void IsForm2::optPKBN_Click(int index) {
 }
 
 void IsForm2::chkKasen_Click() {
-    m.settings().setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
+    m_settings.setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
 }
 
 void IsForm2::Check1_Click() {
@@ -302,17 +320,17 @@ void IsForm2::useChosenPrinter() {
     if (name.isEmpty())
         return;
     try {
-        if (m.hasPrinter() && m.printer().DeviceName() == name)
+        if (m_printers.hasPrinter() && m_printers.printer().DeviceName() == name)
             return;
     } catch (const RuntimeError&) {
     }
-    m.selectPrinter(name); // a printer that cannot be opened leaves the one in use
+    m_printers.selectPrinter(name); // a printer that cannot be opened leaves the one in use
 }
 
 bool IsForm2::chooseOutputFile() {
     Printer* printer = nullptr;
     try {
-        printer = &m.printer();
+        printer = &m_printers.printer();
     } catch (const RuntimeError&) {
         return true; // PreparePrinter reports it
     }
@@ -320,15 +338,16 @@ bool IsForm2::chooseOutputFile() {
         return true;
     // Beside the card, under its name; a card not yet saved by the user
     // lives in the program's data folder, so its PDF goes to the home folder.
-    const QFileInfo card(m.CardPath);
+    const QFileInfo card(m_doc.CardPath);
     QString title = card.completeBaseName();
     if (title.isEmpty())
         title = QStringLiteral("Data00");
     const bool ownFolder =
-        m.CardPath.isEmpty() || card.absolutePath() == QFileInfo(m.dataFolder()).absoluteFilePath();
+        m_doc.CardPath.isEmpty() ||
+        card.absolutePath() == QFileInfo(DataFolderPath(m_app)).absoluteFilePath();
     const QDir folder(ownFolder ? QDir::homePath() : card.absolutePath());
-    const auto name = m.ui().saveFileName(folder.filePath(title + QStringLiteral(".pdf")),
-                                          QStringLiteral("PDF|*.pdf|"), QStringLiteral("pdf"));
+    const auto name = m_ui.saveFileName(folder.filePath(title + QStringLiteral(".pdf")),
+                                        QStringLiteral("PDF|*.pdf|"), QStringLiteral("pdf"));
     if (!name)
         return false;
     printer->setOutputFile(*name);
@@ -345,7 +364,7 @@ bool IsForm2::beginJob() {
         endHandler(false);
         return false;
     }
-    if (!PreparePrinter(m)) {
+    if (!PreparePrinter(m_printers, m_ui, m_doc.card, m_app.IsfkX)) {
         endHandler(true);
         return false;
     }
@@ -355,7 +374,7 @@ bool IsForm2::beginJob() {
 PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
     Printer* printer = nullptr;
     try {
-        printer = &m.printer();
+        printer = &m_printers.printer();
     } catch (const RuntimeError&) {
         return PrintOutcome::Failed; // no printer at all: PreparePrinter said so
     }
@@ -370,15 +389,20 @@ PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
     prgJob->setVisible(true);
     const auto progress = [&](int done, int total) {
         showSheets(done, total);
-        m.ui().processEvents(); // the close button may discard the job here
+        m_ui.processEvents(); // the close button may discard the job here
     };
     printer->setJobWatch([&](const QString& state) {
         prgJob->setFormat(sheetText + QStringLiteral("　") + state);
-        m.ui().processEvents();
+        m_ui.processEvents();
     });
     PrintOutcome outcome = PrintOutcome::Failed;
     try {
-        outcome = PrintCard(m, kind, sheets, cutMarks, progress);
+        if (KindPrintsPicture(kind))
+            PrepareCardPicture(m_doc, m_ui, m_app);
+        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), sheets);
+        outcome = PrintCard(m_printers, m_ui, m_doc.card.PrintStyle,
+                            PrinterOffsets{m_app.IsfkY, m_app.IsfkX}, cards,
+                            printOptions(kind, cutMarks), progress);
     } catch (const RuntimeError&) {
     }
     printer->setJobWatch({});
@@ -389,11 +413,11 @@ PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
 void IsForm2::Command2_Click() {
     if (!beginJob())
         return;
-    m.ui().setBusy(true);
+    m_ui.setBusy(true);
     if (PrintKind(mPKBN) == PrintKind::Standard)
-        m.app.ImgScale = sldScreen->value();
+        m_app.ImgScale = sldScreen->value();
     const PrintOutcome outcome = runJob(PrintKind(mPKBN), Mais, Check1->isChecked());
-    m.ui().setBusy(false);
+    m_ui.setBusy(false);
     // A failed print keeps the dialog and its choices, to try again or on
     // another printer; the failure was shown with its reason.
     endHandler(outcome != PrintOutcome::Failed);
@@ -417,20 +441,25 @@ bool IsForm2::eventFilter(QObject* watched, QEvent* event) {
 
 void IsForm2::Command5_Click() {
     m_handlerRunning = true;
-    if (!SetupPreviewPaper(m)) {
+    if (!SetupPreviewPaper(m_printers, m_ui, m_doc.card, m_app.IsfkX)) {
         endHandler(true);
         return;
     }
     // Rendering lets events run: no print may start meanwhile.
     setJobControlsEnabled(false);
-    m.ui().setBusy(true);
+    m_ui.setBusy(true);
     Label2->setText(QStringLiteral("プレビュー画面作成中・・・"));
-    m.ui().processEvents();
-    m.app.ImgScale = sldScreen->value();
+    m_ui.processEvents();
+    m_app.ImgScale = sldScreen->value();
     {
-        frmPREVIEW preview(m, PrintKind(mPKBN), Check1->isChecked(), this);
+        const PrintKind kind = PrintKind(mPKBN);
+        if (kind != PrintKind::Text)
+            PrepareCardPicture(m_doc, m_ui, m_app);
+        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), 1);
+        frmPREVIEW preview(m_doc.card.PrintStyle, cards, printOptions(kind, Check1->isChecked()),
+                           m_ui, this);
         Label2->clear();
-        m.ui().setBusy(false);
+        m_ui.setBusy(false);
         if (!m_closePending)
             preview.exec();
     }
@@ -441,7 +470,7 @@ void IsForm2::Command3_Click() {
     try {
         // Set up on a printer of its own: the one in use keeps its settings
         // when the dialog is cancelled.
-        QPrinterInfo info = QPrinterInfo::printerInfo(m.printer().DeviceName());
+        QPrinterInfo info = QPrinterInfo::printerInfo(m_printers.printer().DeviceName());
         if (info.isNull())
             info = QPrinterInfo::defaultPrinter();
         auto printer = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
@@ -456,7 +485,7 @@ void IsForm2::Command3_Click() {
         if (dialog.exec() != QDialog::Accepted || printer->outputFormat() != QPrinter::NativeFormat)
             return;
         const QString name = printer->printerName();
-        m.setPrinter(std::make_unique<SystemPrinter>(std::move(printer)));
+        m_printers.setPrinter(std::make_unique<SystemPrinter>(std::move(printer)));
         if (cmbPrinter->findText(name) < 0)
             cmbPrinter->insertItem(cmbPrinter->count() - 1, name);
         cmbPrinter->setCurrentIndex(cmbPrinter->findText(name));
@@ -469,7 +498,7 @@ void IsForm2::Command3_Click() {
 void IsForm2::discardRunningJob() {
     Command1->setEnabled(false);
     try {
-        Printer& printer = m.printer();
+        Printer& printer = m_printers.printer();
         printer.KillDoc();
         printer.EndDoc();
     } catch (const RuntimeError&) {
@@ -478,8 +507,8 @@ void IsForm2::discardRunningJob() {
 }
 
 void IsForm2::Command1_Click() {
-    m.settings().setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
-    m.settings().setText(Opt, QStringLiteral("KiritoriFlag0"), flagText(Check1->isChecked()));
+    m_settings.setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
+    m_settings.setText(Opt, QStringLiteral("KiritoriFlag0"), flagText(Check1->isChecked()));
     if (IjF == 1 && Command1->isEnabled())
         discardRunningJob();
     close();

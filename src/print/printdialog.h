@@ -12,10 +12,15 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class CardDocument;
+class PrinterChoice;
 class QSlider;
-class TavorMain;
+class Settings;
+class UiServices;
 enum class PrintKind;
 enum class PrintOutcome;
+struct AppState;
+struct PrintOptions;
 
 // The print dialog ("印刷"): printer, print kind, number of sheets, cut
 // lines and image quality; print, position print and preview. It holds no
@@ -27,7 +32,8 @@ enum class PrintOutcome;
 class IsForm2 : public QWidget {
     Q_OBJECT
 public:
-    explicit IsForm2(TavorMain& m, QWidget* parent = nullptr);
+    IsForm2(CardDocument& doc, UiServices& ui, Settings& settings, PrinterChoice& printers,
+            AppState& app, QWidget* parent = nullptr);
 
     int Mais = 1;  // sheets to print, 1..1000
     int IjF = 0;   // 1 while a print or position print from here runs
@@ -101,7 +107,14 @@ private:
     // or when a close came while it ran.
     void endHandler(bool unload);
 
-    TavorMain& m;
+    // What the print routines and the preview are told besides the card.
+    PrintOptions printOptions(PrintKind kind, bool cutMarks) const;
+
+    CardDocument& m_doc;
+    UiServices& m_ui;
+    Settings& m_settings;
+    PrinterChoice& m_printers;
+    AppState& m_app;
     bool m_handlerRunning = false;
     bool m_closePending = false;
 };

@@ -3,17 +3,16 @@
 #include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
-#include "document/tavormain.h"
+#include "document/card.h"
 
-void SetupPrinterPaper(TavorMain& m, double paperHeight, double paperWidth) {
-    Printer& printer = m.printer();
+void SetupPrinterPaper(Printer& printer, Card& card, double isfkX, double paperHeight,
+                       double paperWidth) {
     try {
         printer.setPaperSize(Printer::PaperUser);
     } catch (const RuntimeError&) {
         return; // the printer keeps its own paper; the recorded values stay
     }
 
-    Card& card = m.card;
     const double oldScaleH = card.PrnScaleH, oldScaleW = card.PrnScaleW;
     const double oldPaperH = card.PrnPaperH, oldPaperW = card.PrnPaperW;
     try {
@@ -27,7 +26,7 @@ void SetupPrinterPaper(TavorMain& m, double paperHeight, double paperWidth) {
         double h = paperHeight;
         double s = 0;
         int steps = 0;
-        while (paperHeight - 17 + 11 - m.app.IsfkX > s) {
+        while (paperHeight - 17 + 11 - isfkX > s) {
             h = h + 1;
             printer.setHeight(Printer::PageTwips(h));
             s = printer.ScaleHeight();
@@ -54,18 +53,19 @@ void SetupPrinterPaper(TavorMain& m, double paperHeight, double paperWidth) {
     }
 }
 
-bool PreparePrinter(TavorMain& m) {
+bool PreparePrinter(PrinterChoice& printers, UiServices& ui, Card& card, double isfkX) {
     try {
-        const PrintStyle& style = m.card.PrintStyle;
-        SetupPrinterPaper(m, style.YsY, style.YsX);
-        if (m.card.PrnScaleH != 0 && m.card.PrnScaleW != 0) {
-            m.printer().setScaleMode(Printer::ScaleMillimetres);
+        Printer& printer = printers.printer();
+        const PrintStyle& style = card.PrintStyle;
+        SetupPrinterPaper(printer, card, isfkX, style.YsY, style.YsX);
+        if (card.PrnScaleH != 0 && card.PrnScaleW != 0) {
+            printer.setScaleMode(Printer::ScaleMillimetres);
             return true;
         }
-        m.ui().message(QStringLiteral("印刷スタイルの設定を行ってください。"));
+        ui.message(QStringLiteral("印刷スタイルの設定を行ってください。"));
         return false;
     } catch (const RuntimeError& e) {
-        m.ui().message(e.message(), e.detail());
+        ui.message(e.message(), e.detail());
         return false;
     }
 }

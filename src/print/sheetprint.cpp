@@ -2,12 +2,10 @@
 
 #include "base/printer.h"
 #include "base/runtimeerror.h"
-#include "base/settings.h"
 #include "base/shapedtext.h"
 #include "base/uiservices.h"
-#include "document/tavormain.h"
+#include "cardsource.h"
 #include "editor/cardrenderer.h"
-#include "picture/cardpicture.h"
 
 #include <QImage>
 #include <QPainter>
@@ -40,28 +38,34 @@ void drawMarks(Printer& p, const PrintStyle& s, double T, double L, CutMarkSides
 // KillDoc count at its start, so that a discard during a yield is noticed.
 class SheetJob {
 public:
-    explicit SheetJob(TavorMain& m)
-        : m_m(m), m_printer(m.printer()), m_kills(m_printer.KillDocCount()) {}
+    SheetJob(PrinterChoice& printers, UiServices& ui)
+        : m_printers(printers), m_ui(ui), m_printer(printers.printer()),
+          m_kills(m_printer.KillDocCount()) {}
 
     Printer& printer() { return m_printer; }
+    UiServices& ui() { return m_ui; }
 
     // Lets events run. False when the job was discarded meanwhile, or the
     // printer in use was changed (the old one is gone then).
     bool yield() {
-        m_m.ui().processEvents();
+        m_ui.processEvents();
         return open();
     }
     // False when the job was discarded since it began.
     bool open() const {
-        return m_m.hasPrinter() && &m_m.printer() == &m_printer &&
+        return m_printers.hasPrinter() && &m_printers.printer() == &m_printer &&
                m_printer.KillDocCount() == m_kills;
     }
 
 private:
-    TavorMain& m_m;
+    PrinterChoice& m_printers;
+    UiServices& m_ui;
     Printer& m_printer;
     int m_kills;
 };
+
+// A card image the renderer refused, having said why: the job fails.
+struct CardImageRefused {};
 
 // Runs body (false: the job was discarded) and turns a printer error into the
 // standard message, after discarding what was already sent.
@@ -69,8 +73,8 @@ QString NothingToPrint() {
     return QStringLiteral("印刷するものがありません。印刷スタイルの設定を確かめてください。");
 }
 
-template <typename Body> PrintOutcome runJob(TavorMain& m, Body body) {
-    SheetJob job(m);
+template <typename Body> PrintOutcome runJob(PrinterChoice& printers, UiServices& ui, Body body) {
+    SheetJob job(printers, ui);
     RuntimeError failure(RuntimeError::DeviceIo);
     try {
         return body(job) ? PrintOutcome::Printed : PrintOutcome::Discarded;
@@ -78,29 +82,44 @@ template <typename Body> PrintOutcome runJob(TavorMain& m, Body body) {
         failure = e;
     } catch (const std::bad_alloc&) {
         failure = RuntimeError(RuntimeError::OutOfMemory);
+    } catch (const CardImageRefused&) {
+        try {
+            job.printer().KillDoc();
+        } catch (const RuntimeError&) {
+            // Failed either way.
+        }
+        return PrintOutcome::Failed;
     }
     try {
         job.printer().KillDoc();
     } catch (const RuntimeError&) {
         // The device is failing already; its job is lost either way.
     }
-    m.ui().message(failure.message(), failure.detail());
+    ui.message(failure.message(), failure.detail());
     return PrintOutcome::Failed;
 }
 
 // The frame of the three sheet routines: sheets of cards row by row, the
-// content of each card drawn by card(job, T, L, marks), which returns false
-// when the job was discarded.
-template <typename Card>
-PrintOutcome printSheets(TavorMain& m, int sheets, bool cutMarks, const SheetProgress& progress,
-                         Card card) {
-    return runJob(m, [&](SheetJob& job) {
+// content of each position drawn by draw(job, index, T, L, marks) for the
+// number of the card the source gives, which returns false when the job was
+// discarded.
+template <typename Draw>
+PrintOutcome printSheets(PrinterChoice& printers, UiServices& ui, const PrintStyle& style,
+                         PrinterOffsets offsets, const CardSource& cards,
+                         const PrintOptions& options, const SheetProgress& progress, Draw draw) {
+    return runJob(printers, ui, [&](SheetJob& job) {
         Printer& p = job.printer();
         p.FontTransparent = true;
-        const SheetPlan plan = PlanSheet(m.card.PrintStyle, cutMarks, BottomMarksWanted(m));
+        const SheetPlan plan = PlanSheet(style, options.cutMarks, options.bottomMarks);
+        const int sheets = cards.sheetCount();
         for (int sheet = 1; sheet <= sheets; ++sheet) {
-            for (const SheetPlace& place : plan) {
-                if (!card(job, place.top - m.app.IsfkY, place.left - m.app.IsfkX, place.marks))
+            for (size_t k = 0; k < plan.size(); ++k) {
+                const int index = cards.cardAt(sheet - 1, int(k));
+                if (index < 0)
+                    continue;
+                const SheetPlace& place = plan[k];
+                if (!draw(job, index, place.top - offsets.IsfkY, place.left - offsets.IsfkX,
+                          place.marks))
                     return false;
             }
             if (sheet < sheets)
@@ -209,12 +228,6 @@ int ColumnsOnPaper(const PrintStyle& s) {
     return cardsOnPaper(s.MaisuX, s.YhkLeft, s.MsX + s.KkLeft, s.YsX);
 }
 
-bool BottomMarksWanted(const TavorMain& m) {
-    const double flag =
-        m.settings().number(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"), 0);
-    return std::nearbyint(flag) == 1;
-}
-
 CutMarkSides SheetCutMarks(const PrintStyle& s, int row, int column, bool cutMarks,
                            bool bottomMarks) {
     // The bottom and right marks look at the margins really left on the
@@ -252,12 +265,22 @@ CutMarkLines::CutMarkLines(const PrintStyle& s, double T, double L, CutMarkSides
     }
 }
 
-PrintOutcome PrintCardImage(TavorMain& m, const QImage& cardImage, int sheets, bool cutMarks,
+PrintOutcome PrintCardImage(PrinterChoice& printers, UiServices& ui, const PrintStyle& s,
+                            PrinterOffsets offsets, const CardSource& cards,
+                            const CardImages& images, const PrintOptions& options,
                             const SheetProgress& progress) {
-    const PrintStyle& s = m.card.PrintStyle;
-    // The same QImage at every position: the device stores it once.
-    return printSheets(m, sheets, cutMarks, progress,
-                       [&](SheetJob& job, double T, double L, CutMarkSides marks) {
+    // The same QImage at every position of the same card: the device
+    // stores it once.
+    int imageOf = -1;
+    QImage cardImage;
+    return printSheets(printers, ui, s, offsets, cards, options, progress,
+                       [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
+                           if (index != imageOf) {
+                               cardImage = images(index);
+                               imageOf = index;
+                               if (cardImage.isNull())
+                                   throw CardImageRefused();
+                           }
                            Printer& p = job.printer();
                            p.PaintPicture(cardImage, L, T, s.MsX, s.MsY);
                            drawMarks(p, s, T, L, marks);
@@ -265,41 +288,44 @@ PrintOutcome PrintCardImage(TavorMain& m, const QImage& cardImage, int sheets, b
                        });
 }
 
-PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
-                                 const SheetProgress& progress) {
-    const PrintStyle& s = m.card.PrintStyle;
-    PrepareCardPicture(m);
-    return printSheets(m, sheets, cutMarks, progress,
-                       [&](SheetJob& job, double T, double L, CutMarkSides marks) {
+PrintOutcome PrintCardBackground(PrinterChoice& printers, UiServices& ui, const PrintStyle& s,
+                                 PrinterOffsets offsets, const CardSource& cards,
+                                 const PrintOptions& options, const SheetProgress& progress) {
+    return printSheets(printers, ui, s, offsets, cards, options, progress,
+                       [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
                            Printer& p = job.printer();
                            p.FontTransparent = true;
-                           p.PaintPicture(m.Image1, L, T, s.MsX, s.MsY);
+                           p.PaintPicture(cards.pictureOf(index), L, T, s.MsX, s.MsY);
                            drawMarks(p, s, T, L, marks);
                            return true;
                        });
 }
 
-PrintOutcome PrintCardText(TavorMain& m, int sheets, bool cutMarks, const SheetProgress& progress) {
-    const PrintStyle& s = m.card.PrintStyle;
-    // Every card of the job has the same lines: each is shaped once.
+PrintOutcome PrintCardText(PrinterChoice& printers, UiServices& ui, const PrintStyle& s,
+                           PrinterOffsets offsets, const CardSource& cards,
+                           const PrintOptions& options, const SheetProgress& progress) {
+    // The cards of a job share most of their lines: each text is shaped once
+    // for its font.
     ShapedTextCache shaped;
-    return printSheets(
-        m, sheets, cutMarks, progress, [&](SheetJob& job, double T, double L, CutMarkSides marks) {
-            Printer& p = job.printer();
-            p.FontTransparent = true;
-            drawMarks(p, s, T, L, marks);
-            for (int i = 0; i < LineCount; ++i) {
-                printLine(p, m.card.TextItems[i], T, L, shaped);
-                if (!job.yield())
-                    return false;
-            }
-            // The QR code, drawn by the card renderer in card
-            // millimetres from the card's corner.
-            if (m.card.Qr.On)
-                p.Paint(L, T, QString(),
-                        [&m](QPainter& painter) { CardRenderer(m.card).paintQrCode(painter); });
-            return true;
-        });
+    return printSheets(printers, ui, s, offsets, cards, options, progress,
+                       [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
+                           const Card& card = cards.card(index);
+                           Printer& p = job.printer();
+                           p.FontTransparent = true;
+                           drawMarks(p, s, T, L, marks);
+                           for (int i = 0; i < LineCount; ++i) {
+                               printLine(p, card.TextItems[i], T, L, shaped);
+                               if (!job.yield())
+                                   return false;
+                           }
+                           // The QR code, drawn by the card renderer in card
+                           // millimetres from the card's corner.
+                           if (card.Qr.On)
+                               p.Paint(L, T, QString(), [&card](QPainter& painter) {
+                                   CardRenderer(card).paintQrCode(painter);
+                               });
+                           return true;
+                       });
 }
 
 SheetPlan PlanSheet(const PrintStyle& s, bool cutMarks, bool bottomMarks) {
@@ -330,13 +356,13 @@ SheetPlan PlanPositionSheet(const PrintStyle& s, double isfkY, double isfkX) {
     return plan;
 }
 
-PrintOutcome PrintCardPositions(TavorMain& m) {
-    return runJob(m, [&](SheetJob& job) {
+PrintOutcome PrintCardPositions(PrinterChoice& printers, UiServices& ui, const PrintStyle& s,
+                                PrinterOffsets offsets) {
+    return runJob(printers, ui, [&](SheetJob& job) {
         Printer& p = job.printer();
-        const PrintStyle& s = m.card.PrintStyle;
         p.FontTransparent = true;
-        for (const SheetPlace& place : PlanPositionSheet(s, m.app.IsfkY, m.app.IsfkX)) {
-            drawMarks(p, s, place.top - m.app.IsfkY, place.left - m.app.IsfkX, place.marks);
+        for (const SheetPlace& place : PlanPositionSheet(s, offsets.IsfkY, offsets.IsfkX)) {
+            drawMarks(p, s, place.top - offsets.IsfkY, place.left - offsets.IsfkX, place.marks);
             if (!job.yield())
                 return false;
         }

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "editor/cardimage.h"
+
 #include <QtGlobal>
 
 #include <array>
 #include <functional>
 #include <vector>
 
+class CardSource;
+class PrinterChoice;
 class QImage;
-class TavorMain;
+class UiServices;
+struct Card;
 struct PrintStyle;
 
 // The most sheets one print may ask for.
@@ -22,6 +27,33 @@ enum class PrintOutcome {
 
 // Called after each sheet with the sheets done and the sheets asked for.
 using SheetProgress = std::function<void(int done, int total)>;
+
+// What a print puts on the sheet: the print dialog's print kinds in the
+// order of its option buttons, and the position print.
+enum class PrintKind {
+    Standard = 0,   // the rendered card image
+    Text = 1,       // the lines as printer text
+    Background = 2, // the card's picture
+    Positions = 3,  // one sheet of cut marks only
+};
+
+// How a job prints, besides its cards and its print style.
+struct PrintOptions {
+    PrintKind kind = PrintKind::Standard;
+    // The cut marks ("切取り線"), and with them the ones below the last row
+    // (setting "opt"/"KiritoriFlag" 1).
+    bool cutMarks = false;
+    bool bottomMarks = false;
+    // The standard print's card image: render scale and screen metrics.
+    CardImageOptions image;
+};
+
+// The printer's unprintable area at the top and at the left of the sheet, in
+// millimetres: a printer draws the sheet's positions less it.
+struct PrinterOffsets {
+    double IsfkY = 0;
+    double IsfkX = 0;
+};
 
 // The card position geometry of the sheet, in paper millimetres from its
 // top-left corner: row r starts (MsY + Kktop) × r + Yhktop down, column c
@@ -51,9 +83,6 @@ constexpr quint32 CutMarkGreen = 0x008000;
 struct CutMarkSides {
     bool top = false, bottom = false, left = false, right = false;
 };
-
-// Whether the bottom marks are wanted: setting "opt"/"KiritoriFlag" is 1.
-bool BottomMarksWanted(const TavorMain& m);
 
 // The sides of the card in row r, column c that get marks on a printed sheet
 // (and in the preview): with cutMarks, above the first row, beside the first
@@ -99,10 +128,13 @@ SheetPlan PlanSheet(const PrintStyle& s, bool cutMarks, bool bottomMarks);
 // top and left), is more than 1.5 mm.
 SheetPlan PlanPositionSheet(const PrintStyle& s, double isfkY, double isfkX);
 
-// The print routines. Each prints every card position of the card's print
-// style, row by row and each row left to right, on `sheets` sheets with a
-// NewPage between them, and ends the document with one EndDoc. Call them
-// after PreparePrinter returned true.
+// The print routines. Each prints every card position of the print style,
+// row by row and each row left to right, on the sheets of the card source
+// with a NewPage between them, and ends the document with one EndDoc. Each
+// position gets the card the source gives for it; a position it leaves
+// empty gets nothing. Call them after PreparePrinter returned true, with
+// the printer in use; the printer's unprintable area is taken off every
+// position.
 //
 // With cutMarks, marks 1.3 mm long are drawn on the extensions of the card
 // edges in the outer margins of the sheet: dark blue above the first row and
@@ -113,17 +145,28 @@ SheetPlan PlanPositionSheet(const PrintStyle& s, double isfkY, double isfkX);
 // A printer error discards the partly sent job, so that no half sheet comes
 // out, and shows the error's description and number.
 
-// The rendered card image (RenderCardImage) stretched over every card.
-PrintOutcome PrintCardImage(TavorMain& m, const QImage& cardImage, int sheets, bool cutMarks,
+// The card image of card number index of the source: the standard print
+// renders it (a null image stops the job as failed, the renderer having said
+// why).
+using CardImages = std::function<QImage(int index)>;
+
+// The card image of each position stretched over the card.
+PrintOutcome PrintCardImage(PrinterChoice& printers, UiServices& ui, const PrintStyle& style,
+                            PrinterOffsets offsets, const CardSource& cards,
+                            const CardImages& images, const PrintOptions& options,
                             const SheetProgress& progress = {});
-// The twelve lines as printer text, each after its 3D copy; lets events run
-// after every line and stops when the job was discarded meanwhile.
-PrintOutcome PrintCardText(TavorMain& m, int sheets, bool cutMarks,
-                           const SheetProgress& progress = {});
-// The card's picture (Image1) stretched over every card.
-PrintOutcome PrintCardBackground(TavorMain& m, int sheets, bool cutMarks,
-                                 const SheetProgress& progress = {});
+// The twelve lines as printer text, each after its 3D copy, then the QR
+// code; lets events run after every line and stops when the job was
+// discarded meanwhile.
+PrintOutcome PrintCardText(PrinterChoice& printers, UiServices& ui, const PrintStyle& style,
+                           PrinterOffsets offsets, const CardSource& cards,
+                           const PrintOptions& options, const SheetProgress& progress = {});
+// Each card's picture stretched over the card.
+PrintOutcome PrintCardBackground(PrinterChoice& printers, UiServices& ui, const PrintStyle& style,
+                                 PrinterOffsets offsets, const CardSource& cards,
+                                 const PrintOptions& options, const SheetProgress& progress = {});
 // One sheet of cut marks only, to check where the cards fall: every side
 // whose margin, less the printer's unprintable area, is more than 1.5 mm.
 // Lets events run after every card.
-PrintOutcome PrintCardPositions(TavorMain& m);
+PrintOutcome PrintCardPositions(PrinterChoice& printers, UiServices& ui, const PrintStyle& style,
+                                PrinterOffsets offsets);

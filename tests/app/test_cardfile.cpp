@@ -6,7 +6,7 @@
 #include "document/cp932.h"
 #include "editor/cardimage.h"
 #include "picture/cardpicture.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QFileInfo>
 #include <QtTest>
@@ -99,56 +99,56 @@ void TestCardFile::writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 void TestCardFile::roundTripEveryField() {
-    TestContext t;
+    SessionContext t;
     const Card card = sampleCard();
-    t.m->card = card;
-    t.m->CardPath = t.path(QStringLiteral("x.qcd"));
-    t.m->ChangedFlg = 1;
+    t.m->doc.card = card;
+    t.m->doc.CardPath = t.path(QStringLiteral("x.qcd"));
+    t.m->doc.ChangedFlg = 1;
     QVERIFY(SaveCardFile(*t.m));
-    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.m->doc.ChangedFlg, 0);
     QCOMPARE(t.view.caption, QStringLiteral("Quillo 2.40   ") + t.path(QStringLiteral("x.qcd")));
 
-    TestContext u;
-    u.m->card.TextItems[12].Text = QStringLiteral("never stored");
-    u.m->ChangedFlg = 1;
+    SessionContext u;
+    u.m->doc.card.TextItems[12].Text = QStringLiteral("never stored");
+    u.m->doc.ChangedFlg = 1;
     QVERIFY(OpenCardFile(*u.m, t.path(QStringLiteral("x.qcd"))));
     QVERIFY(u.ui.messages.isEmpty());
     for (int k = 0; k < LineCount; ++k)
-        QCOMPARE(u.m->card.TextItems[k], card.TextItems[k]);
-    QCOMPARE(u.m->card.TextItems[12].Text, QStringLiteral("never stored"));
-    QCOMPARE(u.m->card.PicPath, card.PicPath);
-    QCOMPARE(u.m->card.PicColorMode, card.PicColorMode);
-    QCOMPARE(u.m->card.PicTint, card.PicTint);
-    QCOMPARE(u.m->card.PrintStyle, card.PrintStyle);
-    QCOMPARE(u.m->card.PrnScaleH, card.PrnScaleH);
-    QCOMPARE(u.m->card.PrnPaperW, card.PrnPaperW);
-    QCOMPARE(u.m->ChangedFlg, 0);
-    QCOMPARE(u.m->CardPath, t.path(QStringLiteral("x.qcd")));
+        QCOMPARE(u.m->doc.card.TextItems[k], card.TextItems[k]);
+    QCOMPARE(u.m->doc.card.TextItems[12].Text, QStringLiteral("never stored"));
+    QCOMPARE(u.m->doc.card.PicPath, card.PicPath);
+    QCOMPARE(u.m->doc.card.PicColorMode, card.PicColorMode);
+    QCOMPARE(u.m->doc.card.PicTint, card.PicTint);
+    QCOMPARE(u.m->doc.card.PrintStyle, card.PrintStyle);
+    QCOMPARE(u.m->doc.card.PrnScaleH, card.PrnScaleH);
+    QCOMPARE(u.m->doc.card.PrnPaperW, card.PrnPaperW);
+    QCOMPARE(u.m->doc.ChangedFlg, 0);
+    QCOMPARE(u.m->doc.CardPath, t.path(QStringLiteral("x.qcd")));
     QCOMPARE(u.view.showCardDataCalls, 1);
     // Writing what was read gives the same bytes again.
-    u.m->CardPath = u.path(QStringLiteral("y.qcd"));
+    u.m->doc.CardPath = u.path(QStringLiteral("y.qcd"));
     QVERIFY(SaveCardFile(*u.m));
     QCOMPARE(readBytes(u.path(QStringLiteral("y.qcd"))),
              readBytes(t.path(QStringLiteral("x.qcd"))));
 }
 
 void TestCardFile::newCardFileText() {
-    TestContext t;
+    SessionContext t;
     NewCard(*t.m);
-    QCOMPARE(t.m->CardPath, t.m->dataFolder() + QStringLiteral("/Data00.qcd"));
-    t.m->card.TextItems[0].Height = 6.35;
-    t.m->card.TextItems[0].Width = 0;
-    t.m->card.PrnScaleH = 298;
-    t.m->card.PrnScaleW = 210;
-    t.m->card.PrnPaperH = 298;
-    t.m->card.PrnPaperW = 210;
+    QCOMPARE(t.m->doc.CardPath, DataFolderPath(t.m->app) + QStringLiteral("/Data00.qcd"));
+    t.m->doc.card.TextItems[0].Height = 6.35;
+    t.m->doc.card.TextItems[0].Width = 0;
+    t.m->doc.card.PrnScaleH = 298;
+    t.m->doc.card.PrnScaleW = 210;
+    t.m->doc.card.PrnPaperH = 298;
+    t.m->doc.card.PrnPaperW = 210;
     QVERIFY(SaveCardFile(*t.m));
-    const QByteArray bytes = readBytes(t.m->CardPath);
+    const QByteArray bytes = readBytes(t.m->doc.CardPath);
     QVERIFY(bytes.endsWith("\r\n"));
     QVERIFY(!bytes.contains("\n\n"));
     const QList<QByteArray> lines = bytes.split('\n');
     QCOMPARE(lines.size(), 67); // 66 lines and the empty rest after the last CR LF
-    const QByteArray font = *Cp932::encode(t.m->card.TextItems[0].FontName);
+    const QByteArray font = *Cp932::encode(t.m->doc.card.TextItems[0].FontName);
     const QList<QByteArray> expected{
         "\"\"\r",
         "55,91,297,210,11,11,14,14\r",
@@ -170,20 +170,20 @@ void TestCardFile::newCardFileText() {
 }
 
 void TestCardFile::readFormat20() {
-    TestContext t;
+    SessionContext t;
     QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card20.qmd"),
                         t.path(QStringLiteral("a.qmd"))));
-    t.m->card.PicColorMode = 2;
-    t.m->card.PicTint = {1, 2, 3};
-    t.m->card.PrnScaleH = 123.5;
+    t.m->doc.card.PicColorMode = 2;
+    t.m->doc.card.PicTint = {1, 2, 3};
+    t.m->doc.card.PrnScaleH = 123.5;
     for (int k = 0; k < LineCount; ++k) {
-        t.m->card.TextItems[k].KageOn = true;
-        t.m->card.TextItems[k].KageHoukou = 7;
+        t.m->doc.card.TextItems[k].KageOn = true;
+        t.m->doc.card.TextItems[k].KageHoukou = 7;
     }
     QVERIFY(OpenCardFile(*t.m, t.path(QStringLiteral("a.qmd"))));
     QVERIFY(t.ui.messages.isEmpty());
-    const Card& c = t.m->card;
-    QCOMPARE(t.m->CardPath, t.path(QStringLiteral("a.qcd")));
+    const Card& c = t.m->doc.card;
+    QCOMPARE(t.m->doc.CardPath, t.path(QStringLiteral("a.qcd")));
     QCOMPARE(t.view.caption, QStringLiteral("Quillo 2.40   ") + t.path(QStringLiteral("a.qcd")));
     QCOMPARE(c.PicPath, QStringLiteral("C:\\画像\\背景.jpg"));
     QCOMPARE(c.PrintStyle.Kktop, 2.0);
@@ -210,16 +210,16 @@ void TestCardFile::readFormat20() {
 }
 
 void TestCardFile::readFormat11() {
-    TestContext t;
+    SessionContext t;
     QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card11.qms"),
                         t.path(QStringLiteral("b.qms"))));
-    t.m->card.TextItems[2].Text = QStringLiteral("old department");
-    t.m->card.PrintStyle.MsX = 80;
-    t.m->card.PicColorMode = 5;
+    t.m->doc.card.TextItems[2].Text = QStringLiteral("old department");
+    t.m->doc.card.PrintStyle.MsX = 80;
+    t.m->doc.card.PicColorMode = 5;
     QVERIFY(OpenCardFile(*t.m, t.path(QStringLiteral("b.qms"))));
     QVERIFY(t.ui.messages.isEmpty());
-    const Card& c = t.m->card;
-    QCOMPARE(t.m->CardPath, t.path(QStringLiteral("b.qcd")));
+    const Card& c = t.m->doc.card;
+    QCOMPARE(t.m->doc.CardPath, t.path(QStringLiteral("b.qcd")));
     QCOMPARE(c.TextItems[0].Text, QStringLiteral("鈴木　花子"));
     QCOMPARE(c.TextItems[1].Text, QStringLiteral("㈱サンプル"));
     QCOMPARE(c.TextItems[4].Text, QStringLiteral("大阪市北区～梅田"));
@@ -246,7 +246,7 @@ void TestCardFile::readFormat11() {
     // What a 1.1 file does not carry is a new card's.
     QCOMPARE(c.PrintStyle, PrintStyle{});
     QCOMPARE(c.PicColorMode, 0);
-    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.m->doc.ChangedFlg, 0);
 }
 
 void TestCardFile::endingsIgnoreCase_data() {
@@ -261,18 +261,18 @@ void TestCardFile::endingsIgnoreCase_data() {
 void TestCardFile::endingsIgnoreCase() {
     QFETCH(QString, name);
     QFETCH(QString, cardPath);
-    TestContext t;
-    t.m->card = sampleCard();
-    t.m->CardPath = t.path(name);
+    SessionContext t;
+    t.m->doc.card = sampleCard();
+    t.m->doc.CardPath = t.path(name);
     t.ui.answers.enqueue(UiServices::AnswerYes); // a .qmd asks about the vertical lines
     QVERIFY(SaveCardFile(*t.m));
     QVERIFY(QFileInfo::exists(t.path(name)));
 
-    TestContext u;
+    SessionContext u;
     QVERIFY(OpenCardFile(*u.m, t.path(name)));
-    QCOMPARE(u.m->card.TextItems[4].Text, sampleCard().TextItems[4].Text);
-    QCOMPARE(u.m->card.TextItems[4].Left, sampleCard().TextItems[4].Left);
-    QCOMPARE(u.m->CardPath, t.path(cardPath));
+    QCOMPARE(u.m->doc.card.TextItems[4].Text, sampleCard().TextItems[4].Text);
+    QCOMPARE(u.m->doc.card.TextItems[4].Left, sampleCard().TextItems[4].Left);
+    QCOMPARE(u.m->doc.CardPath, t.path(cardPath));
 }
 
 void TestCardFile::failedReadKeepsCard_data() {
@@ -293,43 +293,43 @@ void TestCardFile::failedReadKeepsCard_data() {
 void TestCardFile::failedReadKeepsCard() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
-    TestContext t;
+    SessionContext t;
     writeBytes(t.path(QStringLiteral("bad.qcd")), bytes);
     const Card before = sampleCard();
-    t.m->card = before;
-    t.m->CardPath = t.path(QStringLiteral("old.qcd"));
-    t.m->ChangedFlg = 1;
+    t.m->doc.card = before;
+    t.m->doc.CardPath = t.path(QStringLiteral("old.qcd"));
+    t.m->doc.ChangedFlg = 1;
     t.view.caption = QStringLiteral("old caption");
     QVERIFY(!OpenCardFile(*t.m, t.path(QStringLiteral("bad.qcd"))));
     QCOMPARE(t.ui.texts(), QStringList{message});
     QCOMPARE(t.ui.messages.first().title, QStringLiteral("Quillo 2.40"));
-    QVERIFY(t.m->card == before);
-    QCOMPARE(t.m->CardPath, t.path(QStringLiteral("old.qcd")));
-    QCOMPARE(t.m->ChangedFlg, 1);
+    QVERIFY(t.m->doc.card == before);
+    QCOMPARE(t.m->doc.CardPath, t.path(QStringLiteral("old.qcd")));
+    QCOMPARE(t.m->doc.ChangedFlg, 1);
     QCOMPARE(t.view.caption, QStringLiteral("old caption"));
 }
 
 void TestCardFile::missingFileAtStartupGivesNewCard() {
-    TestContext t;
-    t.m->card = sampleCard();
+    SessionContext t;
+    t.m->doc.card = sampleCard();
     // Later: the message, nothing else changes.
     QVERIFY(!OpenCardFile(*t.m, t.path(QStringLiteral("gone.qcd"))));
     QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("ファイルが見つかりませんでした。")});
     QVERIFY(!OpenCardFile(*t.m, t.path(QStringLiteral("no/such/folder/x.qcd"))));
     QCOMPARE(t.ui.messages.size(), 2);
     QCOMPARE(t.ui.messages.last().text, QStringLiteral("ファイルが見つかりませんでした。"));
-    QVERIFY(t.m->card == sampleCard());
+    QVERIFY(t.m->doc.card == sampleCard());
 
     // During start-up: silently a new card.
     t.m->app.StartupFlg = 1;
     QVERIFY(!OpenCardFile(*t.m, t.path(QStringLiteral("gone.qcd"))));
     QCOMPARE(t.ui.messages.size(), 2);
-    QVERIFY(t.m->card.TextItems[0].Text.isEmpty());
-    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
+    QVERIFY(t.m->doc.card.TextItems[0].Text.isEmpty());
+    QCOMPARE(t.m->doc.CardPath, DefaultCardPath(t.m->app));
 }
 
 void TestCardFile::invalidBytesReadAsReplacement() {
-    TestContext t;
+    SessionContext t;
     QByteArray bytes = Cp932::encode(WriteCard22(sampleCard())).value();
     const qsizetype at = bytes.indexOf("\"\x8d\x73"
                                        "0"); // "行0
@@ -338,11 +338,11 @@ void TestCardFile::invalidBytesReadAsReplacement() {
     bytes[at + 2] = char(0xFD);
     writeBytes(t.path(QStringLiteral("odd.qcd")), bytes);
     QVERIFY(OpenCardFile(*t.m, t.path(QStringLiteral("odd.qcd"))));
-    QVERIFY(t.m->card.TextItems[0].Text.startsWith(QStringLiteral("\uFFFD\uFFFD0 ㈱")));
+    QVERIFY(t.m->doc.card.TextItems[0].Text.startsWith(QStringLiteral("\uFFFD\uFFFD0 ㈱")));
 }
 
 void TestCardFile::hugeFileReadsOnlyTheCard() {
-    TestContext t;
+    SessionContext t;
     const QString path = t.path(QStringLiteral("huge.qcd"));
     {
         QFile f(path);
@@ -356,7 +356,7 @@ void TestCardFile::hugeFileReadsOnlyTheCard() {
     timer.start();
     QVERIFY(OpenCardFile(*t.m, path));
     QVERIFY(timer.elapsed() < 5000);
-    QCOMPARE(t.m->card.TextItems[11], sampleCard().TextItems[11]);
+    QCOMPARE(t.m->doc.card.TextItems[11], sampleCard().TextItems[11]);
 
     // A 100 MB file of no card: a message, no hang.
     const QString junk = t.path(QStringLiteral("junk.qcd"));
@@ -372,14 +372,14 @@ void TestCardFile::hugeFileReadsOnlyTheCard() {
 }
 
 void TestCardFile::unknownEndingSavesNothing() {
-    TestContext t;
-    t.m->CardPath = t.path(QStringLiteral("card.txt"));
-    t.m->ChangedFlg = 1;
+    SessionContext t;
+    t.m->doc.CardPath = t.path(QStringLiteral("card.txt"));
+    t.m->doc.ChangedFlg = 1;
     t.view.caption = QStringLiteral("before");
     QVERIFY(!SaveCardFile(*t.m));
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY(t.ui.messages.first().text.contains(QStringLiteral("何も保存していません")));
-    QCOMPARE(t.m->ChangedFlg, 1);
+    QCOMPARE(t.m->doc.ChangedFlg, 1);
     QCOMPARE(t.view.caption, QStringLiteral("before"));
     QVERIFY(!QFileInfo::exists(t.path(QStringLiteral("card.txt"))));
 
@@ -387,7 +387,7 @@ void TestCardFile::unknownEndingSavesNothing() {
     writeBytes(t.path(QStringLiteral("note.txt")), "hello");
     QVERIFY(!OpenCardFile(*t.m, t.path(QStringLiteral("note.txt"))));
     QCOMPARE(t.ui.messages.size(), 2);
-    QCOMPARE(t.m->CardPath, t.path(QStringLiteral("card.txt")));
+    QCOMPARE(t.m->doc.CardPath, t.path(QStringLiteral("card.txt")));
 }
 
 void TestCardFile::refusedCardWritesNothing_data() {
@@ -408,18 +408,18 @@ void TestCardFile::refusedCardWritesNothing() {
     QFETCH(int, line);
     QFETCH(QString, text);
     QFETCH(QString, named);
-    TestContext t;
+    SessionContext t;
     const QString path = t.path(QStringLiteral("keep.qcd"));
     writeBytes(path, "old contents");
-    t.m->card = sampleCard();
-    t.m->card.TextItems[line].Text = text;
-    t.m->CardPath = path;
-    t.m->ChangedFlg = 1;
+    t.m->doc.card = sampleCard();
+    t.m->doc.card.TextItems[line].Text = text;
+    t.m->doc.CardPath = path;
+    t.m->doc.ChangedFlg = 1;
     QVERIFY(!SaveCardFile(*t.m));
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY2(t.ui.messages.first().text.contains(named), qPrintable(t.ui.messages.first().text));
     QCOMPARE(readBytes(path), QByteArray("old contents"));
-    QCOMPARE(t.m->ChangedFlg, 1);
+    QCOMPARE(t.m->doc.ChangedFlg, 1);
 }
 
 namespace {
@@ -454,7 +454,7 @@ private:
 } // namespace
 
 void TestCardFile::writeErrorKeepsOldFile() {
-    TestContext t;
+    SessionContext t;
     const QString folder = t.path(QStringLiteral("locked"));
     SmallDisk disk(folder, "size=64k");
     if (!disk.mounted())
@@ -462,27 +462,27 @@ void TestCardFile::writeErrorKeepsOldFile() {
     const QString path = folder + QStringLiteral("/a.qcd");
     writeBytes(path, "old");
     QVERIFY(disk.remountReadOnly());
-    t.m->CardPath = path;
-    t.m->ChangedFlg = 1;
+    t.m->doc.CardPath = path;
+    t.m->doc.ChangedFlg = 1;
     QVERIFY(!SaveCardFile(*t.m));
     QCOMPARE(t.ui.beeps, 1);
     QVERIFY2(t.ui.messages.first().text.startsWith(QStringLiteral("書き込みエラーです。 # 70\r")),
              qPrintable(t.ui.messages.first().text));
     QCOMPARE(readBytes(path), QByteArray("old"));
-    QCOMPARE(t.m->ChangedFlg, 1);
+    QCOMPARE(t.m->doc.ChangedFlg, 1);
 }
 
 void TestCardFile::fullDisk() {
     // A missing folder cannot be written to: path not found.
-    TestContext t;
-    t.m->CardPath = t.path(QStringLiteral("none/a.qcd"));
-    t.m->ChangedFlg = 1;
+    SessionContext t;
+    t.m->doc.CardPath = t.path(QStringLiteral("none/a.qcd"));
+    t.m->doc.ChangedFlg = 1;
     QVERIFY(!SaveCardFile(*t.m));
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY2(t.ui.messages.first().text.startsWith(QStringLiteral("書き込みエラーです。 # 76\r")),
              qPrintable(t.ui.messages.first().text));
 
-    TestContext u;
+    SessionContext u;
     const QString folder = u.path(QStringLiteral("small"));
     SmallDisk disk(folder, "size=16k");
     if (!disk.mounted())
@@ -490,44 +490,44 @@ void TestCardFile::fullDisk() {
     const QString path = folder + QStringLiteral("/a.qcd");
     writeBytes(path, "old");
     writeBytes(folder + QStringLiteral("/filler"), QByteArray(12 * 1024, 'f'));
-    u.m->card = sampleCard();
-    u.m->CardPath = path;
-    u.m->ChangedFlg = 1;
+    u.m->doc.card = sampleCard();
+    u.m->doc.CardPath = path;
+    u.m->doc.ChangedFlg = 1;
     QVERIFY(!SaveCardFile(*u.m));
     QVERIFY2(u.ui.messages.first().text.startsWith(QStringLiteral("書き込みエラーです。 # 61\r")),
              qPrintable(u.ui.messages.first().text));
     QCOMPARE(readBytes(path), QByteArray("old"));
-    QCOMPARE(u.m->ChangedFlg, 1);
+    QCOMPARE(u.m->doc.ChangedFlg, 1);
 }
 
 void TestCardFile::notAFile() {
-    TestContext t;
+    SessionContext t;
     const QString folder = t.path(QStringLiteral("folder.qcd"));
     QVERIFY(QDir().mkpath(folder));
     const QString fifo = t.path(QStringLiteral("pipe.qcd"));
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    t.m->card = sampleCard();
+    t.m->doc.card = sampleCard();
     QVERIFY(!OpenCardFile(*t.m, folder));
     QVERIFY(!OpenCardFile(*t.m, fifo));
     const QString expected = RuntimeError(RuntimeError::PathFileAccess).message();
     QCOMPARE(t.ui.texts(), (QStringList{expected, expected}));
-    QVERIFY(t.m->card == sampleCard());
+    QVERIFY(t.m->doc.card == sampleCard());
 }
 
 void TestCardFile::saveFormat20() {
-    TestContext t;
-    t.m->card = sampleCard();
-    t.m->CardPath = t.path(QStringLiteral("old.qmd"));
+    SessionContext t;
+    t.m->doc.card = sampleCard();
+    t.m->doc.CardPath = t.path(QStringLiteral("old.qmd"));
     t.ui.answers.enqueue(UiServices::AnswerYes); // vertical lines written horizontal
     QVERIFY(SaveCardFile(*t.m));
-    QCOMPARE(t.m->CardPath, t.path(QStringLiteral("old.qmd")));
-    const QByteArray bytes = readBytes(t.m->CardPath);
+    QCOMPARE(t.m->doc.CardPath, t.path(QStringLiteral("old.qmd")));
+    const QByteArray bytes = readBytes(t.m->doc.CardPath);
     QCOMPARE(bytes.count("\r\n"), 27);
-    TestContext u;
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
-    QCOMPARE(u.m->card.TextItems[2].Text, sampleCard().TextItems[2].Text);
-    QCOMPARE(u.m->card.TextItems[2].KageOn, false);
-    QCOMPARE(u.m->card.PrintStyle, sampleCard().PrintStyle);
+    SessionContext u;
+    QVERIFY(OpenCardFile(*u.m, t.m->doc.CardPath));
+    QCOMPARE(u.m->doc.card.TextItems[2].Text, sampleCard().TextItems[2].Text);
+    QCOMPARE(u.m->doc.card.TextItems[2].KageOn, false);
+    QCOMPARE(u.m->doc.card.PrintStyle, sampleCard().PrintStyle);
 }
 
 void TestCardFile::format20AsksBeforeVerticalLines_data() {
@@ -543,31 +543,31 @@ void TestCardFile::format20AsksBeforeVerticalLines_data() {
 void TestCardFile::format20AsksBeforeVerticalLines() {
     QFETCH(int, answer);
     QFETCH(bool, written);
-    TestContext t;
-    t.m->card = sampleCard();
-    t.m->card.Qr = QrCode{};
-    t.m->CardPath = t.path(QStringLiteral("old.qmd"));
-    t.m->ChangedFlg = 1;
+    SessionContext t;
+    t.m->doc.card = sampleCard();
+    t.m->doc.card.Qr = QrCode{};
+    t.m->doc.CardPath = t.path(QStringLiteral("old.qmd"));
+    t.m->doc.ChangedFlg = 1;
     t.ui.answers.enqueue(UiServices::Answer(answer));
     QCOMPARE(SaveCardFile(*t.m), written);
     QCOMPARE(t.ui.texts(), QStringList{"縦書きの行は横書きで保存されます。よろしいですか？"});
     QCOMPARE(t.ui.messages[0].buttons, UiServices::YesNo);
-    QCOMPARE(QFileInfo::exists(t.m->CardPath), written);
-    QCOMPARE(t.m->ChangedFlg, written ? 0 : 1);
-    QVERIFY(t.m->card.TextItems[1].Tategaki);
+    QCOMPARE(QFileInfo::exists(t.m->doc.CardPath), written);
+    QCOMPARE(t.m->doc.ChangedFlg, written ? 0 : 1);
+    QVERIFY(t.m->doc.card.TextItems[1].Tategaki);
     if (!written)
         return;
-    TestContext u;
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
+    SessionContext u;
+    QVERIFY(OpenCardFile(*u.m, t.m->doc.CardPath));
     for (int k = 0; k < LineCount; ++k)
-        QVERIFY(!u.m->card.TextItems[k].Tategaki);
+        QVERIFY(!u.m->doc.card.TextItems[k].Tategaki);
     // The vertical line was written with a horizontal line's measured size:
     // wider than high.
-    QVERIFY(u.m->card.TextItems[1].Width > u.m->card.TextItems[1].Height);
+    QVERIFY(u.m->doc.card.TextItems[1].Width > u.m->doc.card.TextItems[1].Height);
     // A card without vertical lines is saved without the question.
     t.ui.messages.clear();
     for (int k = 0; k < LineCount; ++k)
-        t.m->card.TextItems[k].Tategaki = false;
+        t.m->doc.card.TextItems[k].Tategaki = false;
     QVERIFY(SaveCardFile(*t.m));
     QVERIFY(t.ui.messages.isEmpty());
 }
@@ -587,7 +587,7 @@ void TestCardFile::writingDirectionInFirstReservedInteger_data() {
 void TestCardFile::writingDirectionInFirstReservedInteger() {
     QFETCH(QByteArray, stored);
     QFETCH(bool, vertical);
-    TestContext t;
+    SessionContext t;
     Card card = sampleCard();
     for (int k = 0; k < LineCount; ++k)
         card.TextItems[k].Tategaki = false;
@@ -607,21 +607,21 @@ void TestCardFile::writingDirectionInFirstReservedInteger() {
     const QString path = t.path(QStringLiteral("stored.qcd"));
     writeBytes(path, lines.join('\n'));
     QVERIFY(OpenCardFile(*t.m, path));
-    QCOMPARE(t.m->card.TextItems[4].Tategaki, vertical);
-    QVERIFY(!t.m->card.TextItems[3].Tategaki);
+    QCOMPARE(t.m->doc.card.TextItems[4].Tategaki, vertical);
+    QVERIFY(!t.m->doc.card.TextItems[3].Tategaki);
 }
 
 void TestCardFile::missingFontReplacedEmptyKept() {
-    TestContext t;
+    SessionContext t;
     t.m->FontList = QStringList{QStringLiteral("IPAGothic")};
-    t.m->card.TextItems[0].FontName = QStringLiteral("ＭＳ Ｐゴシック");
-    t.m->card.TextItems[1].FontName.clear();
-    t.m->card.TextItems[2].FontName = QStringLiteral("IPAGothic");
+    t.m->doc.card.TextItems[0].FontName = QStringLiteral("ＭＳ Ｐゴシック");
+    t.m->doc.card.TextItems[1].FontName.clear();
+    t.m->doc.card.TextItems[2].FontName = QStringLiteral("IPAGothic");
     ShowCardData(*t.m);
-    QVERIFY(!t.m->card.TextItems[0].FontName.isEmpty());
-    QVERIFY(t.m->card.TextItems[0].FontName != QStringLiteral("ＭＳ Ｐゴシック"));
-    QVERIFY(t.m->card.TextItems[1].FontName.isEmpty()); // never drawn, stays so
-    QCOMPARE(t.m->card.TextItems[2].FontName, QStringLiteral("IPAGothic"));
+    QVERIFY(!t.m->doc.card.TextItems[0].FontName.isEmpty());
+    QVERIFY(t.m->doc.card.TextItems[0].FontName != QStringLiteral("ＭＳ Ｐゴシック"));
+    QVERIFY(t.m->doc.card.TextItems[1].FontName.isEmpty()); // never drawn, stays so
+    QCOMPARE(t.m->doc.card.TextItems[2].FontName, QStringLiteral("IPAGothic"));
 }
 
 void TestCardFile::directionOutOfRangeReadAsDefault_data() {
@@ -638,20 +638,20 @@ void TestCardFile::directionOutOfRangeReadAsDefault_data() {
 void TestCardFile::directionOutOfRangeReadAsDefault() {
     QFETCH(int, stored);
     QFETCH(int, read);
-    TestContext t;
+    SessionContext t;
     Card card = sampleCard();
     card.TextItems[4].KageHoukou = std::int16_t(stored);
     const QString path = t.path(QStringLiteral("direction.qcd"));
     QCOMPARE(WriteCardFile(path, card), 0);
     QVERIFY(OpenCardFile(*t.m, path));
-    QCOMPARE(int(t.m->card.TextItems[4].KageHoukou), read);
+    QCOMPARE(int(t.m->doc.card.TextItems[4].KageHoukou), read);
 }
 
 namespace {
 
 constexpr QRgb Red = 0xFF0000;
 
-QString writePicture(const TestContext& t, const QString& name, QRgb colour) {
+QString writePicture(const SessionContext& t, const QString& name, QRgb colour) {
     QImage picture(64, 40, QImage::Format_RGB32);
     picture.fill(colour);
     const QString path = t.path(name);
@@ -659,8 +659,8 @@ QString writePicture(const TestContext& t, const QString& name, QRgb colour) {
 }
 
 // The colour in the middle of the card image with its picture.
-QRgb exportedColour(TavorMain& m) {
-    const QImage image = RenderCardImage(m, true, false);
+QRgb exportedColour(Session& m) {
+    const QImage image = RenderOpenCard(m, true, false);
     return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
 }
 
@@ -669,7 +669,7 @@ QRgb exportedColour(TavorMain& m) {
 // Colour mode 4, which only a card file can hold, is the picture's own
 // colours, as the picture settings show it.
 void TestCardFile::colourModeFourReadAsColour() {
-    TestContext t;
+    SessionContext t;
     Card card;
     ResetLines(card, QStringLiteral("IPAGothic"));
     card.PicPath = writePicture(t, QStringLiteral("red.png"), qRgb(255, 0, 0));
@@ -677,8 +677,8 @@ void TestCardFile::colourModeFourReadAsColour() {
     const QString path = t.path(QStringLiteral("mode4.qcd"));
     QCOMPARE(WriteCardFile(path, card), 0);
     QVERIFY(OpenCardFile(*t.m, path));
-    QCOMPARE(t.m->card.PicColorMode, 0);
-    LoadCardPicture(*t.m);
+    QCOMPARE(t.m->doc.card.PicColorMode, 0);
+    LoadCardPicture(t.m->doc, t.m->ui(), t.m->app);
     QVERIFY(t.ui.messages.isEmpty());
     QCOMPARE(exportedColour(*t.m), Red);
 }

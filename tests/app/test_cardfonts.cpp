@@ -8,7 +8,7 @@
 #include "app/startup.h"
 #include "base/fonts.h"
 #include "editor/linetab.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -41,35 +41,33 @@ void TestCardFonts::initTestCase() {
 }
 
 void TestCardFonts::nameKeptThroughSave() {
-    TestContext t;
+    SessionContext t;
     ListPrinterFonts(*t.m);
-    t.m->card.TextItems[0].FontName = QStringLiteral("IPAMincho");
-    t.m->card.TextItems[1].FontName = QStringLiteral("ipaゴシック");
-    t.m->card.TextItems[2].FontName = QStringLiteral("ＭＳ 明朝");
+    t.m->doc.card.TextItems[0].FontName = QStringLiteral("IPAMincho");
+    t.m->doc.card.TextItems[1].FontName = QStringLiteral("ipaゴシック");
+    t.m->doc.card.TextItems[2].FontName = QStringLiteral("ＭＳ 明朝");
     const QString first = t.path(QStringLiteral("first.qcd"));
-    t.m->CardPath = first;
+    t.m->doc.CardPath = first;
     QVERIFY(SaveCardFile(*t.m));
     QVERIFY(OpenCardFile(*t.m, first));
-    t.m->CardPath = t.path(QStringLiteral("second.qcd"));
+    t.m->doc.CardPath = t.path(QStringLiteral("second.qcd"));
     QVERIFY(SaveCardFile(*t.m));
-    QVERIFY(OpenCardFile(*t.m, t.m->CardPath));
-    QCOMPARE(t.m->card.TextItems[0].FontName, QStringLiteral("IPAMincho"));
-    QCOMPARE(t.m->card.TextItems[1].FontName, QStringLiteral("ipaゴシック"));
+    QVERIFY(OpenCardFile(*t.m, t.m->doc.CardPath));
+    QCOMPARE(t.m->doc.card.TextItems[0].FontName, QStringLiteral("IPAMincho"));
+    QCOMPARE(t.m->doc.card.TextItems[1].FontName, QStringLiteral("ipaゴシック"));
     // A font absent under every name gives way to the default font.
-    QCOMPARE(t.m->card.TextItems[2].FontName, DefaultJapaneseFont());
+    QCOMPARE(t.m->doc.card.TextItems[2].FontName, DefaultJapaneseFont());
 }
 
 void TestCardFonts::fontListSelectsTheFont() {
-    TestContext t;
+    SessionContext t;
     MainForm form(*t.m);
-    t.m->setView(&form);
     ListPrinterFonts(*t.m);
     NewCard(*t.m);
-    t.m->card.TextItems[0].FontName = QStringLiteral("IPAMincho");
+    t.m->doc.card.TextItems[0].FontName = QStringLiteral("IPAMincho");
     ShowCardData(*t.m);
     QCOMPARE(form.Lines[0]->ComboFN->currentText(), QStringLiteral("IPA明朝"));
-    QCOMPARE(t.m->card.TextItems[0].FontName, QStringLiteral("IPAMincho"));
-    t.m->setView(nullptr);
+    QCOMPARE(t.m->doc.card.TextItems[0].FontName, QStringLiteral("IPAMincho"));
 }
 
 QTEST_MAIN(TestCardFonts)

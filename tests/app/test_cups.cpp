@@ -10,8 +10,8 @@
 #include "pdfcheck.h"
 #include "print/printerpaper.h"
 #include "print/systemprinter.h"
+#include "sessioncontext.h"
 #include "testcard.h"
-#include "testcontext.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -36,15 +36,18 @@ struct QueueGeometry {
 };
 
 QueueGeometry geometryOf(const QString& queue) {
-    TestContext t;
+    SessionContext t;
     auto printer = SystemPrinterHost().open(queue);
     if (!printer)
         return {};
-    t.m->setPrinter(std::move(printer));
-    SetupPrinterPaper(*t.m, 297, 210);
-    ReadPrinterOffsets(*t.m);
-    SetupPrinterPaper(*t.m, 297, 210);
-    return {t.m->app.IsfkY, t.m->app.IsfkX, t.m->card.PrnPaperH, t.m->card.PrnPaperW};
+    t.m->printers.setPrinter(std::move(printer));
+    Printer& p = t.m->printers.printer();
+    SetupPrinterPaper(p, t.m->doc.card, t.m->app.IsfkX, 297, 210);
+    const PrinterOffsets offsets = ReadPrinterOffsets(p);
+    t.m->app.IsfkY = offsets.IsfkY;
+    t.m->app.IsfkX = offsets.IsfkX;
+    SetupPrinterPaper(p, t.m->doc.card, t.m->app.IsfkX, 297, 210);
+    return {t.m->app.IsfkY, t.m->app.IsfkX, t.m->doc.card.PrnPaperH, t.m->doc.card.PrnPaperW};
 }
 
 // Waits until the queue has no job left and its output file stopped growing.

@@ -10,7 +10,7 @@
 #include "layout/printstyleform.h"
 #include "picture/cardpicture.h"
 #include "picture/picturesettings.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -57,26 +57,24 @@ private slots:
 
 private:
     struct Fixture {
-        TestContext t;
+        SessionContext t;
         MainForm form{*t.m};
         Fixture() {
             t.m->app.ScrHeight = 1080 * t.m->app.TppY;
             t.m->app.ScrWidth = 1920 * t.m->app.TppX;
-            t.m->setView(&form);
             t.m->FontList = QStringList{QStringLiteral("IPAGothic"), QStringLiteral("IPAMincho")};
             NewCard(*t.m);
             for (int i = 0; i < LineCount; ++i)
-                t.m->card.TextItems[i].FontName = QStringLiteral("IPAGothic");
-            t.m->card.TextItems[0].Text = QStringLiteral("山田太郎");
+                t.m->doc.card.TextItems[i].FontName = QStringLiteral("IPAGothic");
+            t.m->doc.card.TextItems[0].Text = QStringLiteral("山田太郎");
             ShowCardData(*t.m);
             form.redrawCard();
             form.resize(900, 700);
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            t.m->history().reset();
+            t.m->doc.history().reset();
             t.ui.messages.clear();
         }
-        ~Fixture() { t.m->setView(nullptr); }
         QAction* action(const char* name) { return form.findChild<QAction*>(name); }
         LineTab* line(int i) { return form.Lines[i]; }
         void type(QLineEdit* field, const QString& text, bool enter) {
@@ -198,7 +196,7 @@ void TestDesktop::undoRedo() {
     QFETCH(QString, change);
     QFETCH(int, steps);
     Fixture f;
-    const Card before = f.t.m->card;
+    const Card before = f.t.m->doc.card;
     LineTab* l = f.line(0);
     if (change == u"type") {
         f.type(l->Text1, QStringLiteral("x"), false);
@@ -248,27 +246,27 @@ void TestDesktop::undoRedo() {
         QTest::keyClick(style->field(SheetField::YhkLeft), Qt::Key_Tab);
         style->Command1->click();
         QTRY_VERIFY(f.form.isEnabled());
-        QCOMPARE(f.t.m->card.PrintStyle.YhkLeft, 10.0);
+        QCOMPARE(f.t.m->doc.card.PrintStyle.YhkLeft, 10.0);
     }
-    const Card after = f.t.m->card;
+    const Card after = f.t.m->doc.card;
     QVERIFY(!(after == before));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 
     for (int k = 0; k < steps; ++k) {
         QVERIFY(f.action("mnu_Undo")->isEnabled());
         f.action("mnu_Undo")->trigger();
     }
-    QVERIFY(f.t.m->card == before);
+    QVERIFY(f.t.m->doc.card == before);
     QVERIFY(!f.action("mnu_Undo")->isEnabled());
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
     QCOMPARE(l->Text1->text(), before.TextItems[0].Text);
     QCOMPARE(l->TextX->text(), FormatPosition(before.TextItems[0].Left));
 
     for (int k = 0; k < steps; ++k)
         f.action("mnu_Redo")->trigger();
-    QVERIFY(f.t.m->card == after);
+    QVERIFY(f.t.m->doc.card == after);
     QVERIFY(!f.action("mnu_Redo")->isEnabled());
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     QCOMPARE(l->Text1->text(), after.TextItems[0].Text);
     QCOMPARE(l->Check1->isChecked(), after.TextItems[0].Bold);
     QCOMPARE(l->Check5->isChecked(), after.TextItems[0].Tategaki);
@@ -311,7 +309,7 @@ void TestDesktop::changedFollowsSavePoint() {
     QFETCH(QString, steps);
     QFETCH(int, changed);
     Fixture f;
-    f.t.m->CardPath = f.t.path("card.qcd");
+    f.t.m->doc.CardPath = f.t.path("card.qcd");
     LineTab* l = f.line(0);
     for (const QChar c : steps) {
         switch (c.unicode()) {
@@ -339,7 +337,7 @@ void TestDesktop::changedFollowsSavePoint() {
             break;
         }
     }
-    QCOMPARE(f.t.m->ChangedFlg, changed);
+    QCOMPARE(f.t.m->doc.ChangedFlg, changed);
     f.t.ui.messages.clear();
     f.t.ui.answers.enqueue(UiServices::AnswerCancel);
     f.action("Sinki")->trigger();
@@ -378,7 +376,7 @@ void TestDesktop::zoom() {
     CardCanvas* canvas = f.form.Picture1;
     const int actualWidth = int(std::lround(91 * 56.7)) / f.t.m->app.TppX;
     QCOMPARE(canvas->width(), actualWidth);
-    const Card before = f.t.m->card;
+    const Card before = f.t.m->doc.card;
     for (const QChar c : steps) {
         switch (c.unicode()) {
         case '+':
@@ -406,8 +404,8 @@ void TestDesktop::zoom() {
         }
         }
     }
-    QVERIFY(f.t.m->card == before);
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QVERIFY(f.t.m->doc.card == before);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
     const QSize view = f.form.Frame1->viewport()->size();
     if (expected == u"larger")
         QVERIFY(canvas->width() > actualWidth);
@@ -422,8 +420,8 @@ void TestDesktop::zoom() {
     }
     // The lines sit at their millimetres at the zoom shown.
     const double perMm = canvas->width() / 91.0;
-    QVERIFY(qAbs(canvas->MJLabel[0]->x() - f.t.m->card.TextItems[0].Left * perMm) <= 1.5);
-    QVERIFY(qAbs(canvas->MJLabel[0]->y() - f.t.m->card.TextItems[0].Top * perMm) <= 1.5);
+    QVERIFY(qAbs(canvas->MJLabel[0]->x() - f.t.m->doc.card.TextItems[0].Left * perMm) <= 1.5);
+    QVERIFY(qAbs(canvas->MJLabel[0]->y() - f.t.m->doc.card.TextItems[0].Top * perMm) <= 1.5);
 }
 
 // Tab walks a line's tab as it reads: the text, the font group, the position
@@ -498,7 +496,7 @@ void TestDesktop::recentCards() {
             QVERIFY(chooseFromList(path));
         } else if (step[0] == u'c') {
             QVERIFY(chooseFromList(path));
-            QCOMPARE(f.t.m->CardPath, path);
+            QCOMPARE(f.t.m->doc.CardPath, path);
         }
     }
     QCOMPARE(f.t.ui.messages.size(), messages);
@@ -659,8 +657,8 @@ void TestDesktop::messagesNameTheFile() {
     QString path = f.t.path(name);
     if (name == u"picture") {
         path = f.t.path("gone.jpg");
-        f.t.m->card.PicPath = path;
-        LoadCardPicture(*f.t.m);
+        f.t.m->doc.card.PicPath = path;
+        LoadCardPicture(f.t.m->doc, f.t.m->ui(), f.t.m->app);
     } else {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));

@@ -3,7 +3,7 @@
 #include "editor/cardcanvas.h"
 #include "editor/itemlayout.h"
 #include "editor/linetab.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,27 +48,25 @@ private slots:
 
 private:
     struct Fixture {
-        TestContext t;
+        SessionContext t;
         MainForm form{*t.m};
         Fixture() {
-            t.m->setView(&form);
             t.m->FontList = QStringList{QStringLiteral("IPAGothic"), QStringLiteral("IPAMincho")};
             NewCard(*t.m);
             for (int i = 0; i < 12; ++i)
-                t.m->card.TextItems[i].FontName = QStringLiteral("IPAGothic");
-            t.m->card.TextItems[0].Text = QStringLiteral("山田太郎");
-            t.m->card.TextItems[1].Text = QStringLiteral("㈱クイロ");
+                t.m->doc.card.TextItems[i].FontName = QStringLiteral("IPAGothic");
+            t.m->doc.card.TextItems[0].Text = QStringLiteral("山田太郎");
+            t.m->doc.card.TextItems[1].Text = QStringLiteral("㈱クイロ");
             ShowCardData(*t.m);
             form.redrawCard();
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             t.ui.messages.clear();
             // The card as set up is where undo stops: unchanged.
-            t.m->history().reset();
+            t.m->doc.history().reset();
         }
-        ~Fixture() { t.m->setView(nullptr); }
         LineTab* line(int i) { return form.Lines[i]; }
-        TextItem& item(int i) { return t.m->card.TextItems[i]; }
+        TextItem& item(int i) { return t.m->doc.card.TextItems[i]; }
         void type(QLineEdit* field, const QString& text) {
             field->setFocus();
             field->selectAll();
@@ -112,7 +110,7 @@ void TestLineEditing::typedFontSize() {
     QCOMPARE(f.line(0)->TextFsize->text(), shown);
     QCOMPARE(f.item(0).FontSize, shown.toFloat());
     QCOMPARE(f.t.ui.beeps, beeps);
-    QCOMPARE(f.t.m->ChangedFlg, changed);
+    QCOMPARE(f.t.m->doc.ChangedFlg, changed);
 }
 
 void TestLineEditing::typedPosition_data() {
@@ -134,7 +132,7 @@ void TestLineEditing::typedPosition() {
     f.type(isX ? f.line(0)->TextX : f.line(0)->TextY, typed);
     QCOMPARE(isX ? f.item(0).Left : f.item(0).Top, stored);
     QCOMPARE((isX ? f.line(0)->TextX : f.line(0)->TextY)->text(), FormatPosition(stored));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestLineEditing::fontSizeSpinLimits() {
@@ -210,7 +208,7 @@ void TestLineEditing::positionSpins() {
     QCOMPARE((isX ? f.line(0)->TextX : f.line(0)->TextY)->text(), FormatPosition(expected));
     QCOMPARE(spin->value(), 1);
     QCOMPARE(f.t.ui.beeps, 0);
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 // 0.1 stepped down reaches 0 without a beep; the next step down beeps.
@@ -239,7 +237,7 @@ void TestLineEditing::textKeystrokesRedrawOneLine() {
     QCOMPARE(f.item(1).Text, QStringLiteral("㈱クイロ商会"));
     QCOMPARE(f.form.Picture1->MJLabel[1]->text(), QStringLiteral("㈱クイロ商会"));
     QCOMPARE(f.form.Picture1->MJLabel[0]->text(), other);
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     QTest::keyClick(f.line(1)->Text1, Qt::Key_Return);
     QCOMPARE(f.item(1).Text, QStringLiteral("㈱クイロ商会"));
 }
@@ -300,12 +298,12 @@ void TestLineEditing::colourCancelledChangesNothing() {
     Fixture f;
     QTest::mouseClick(f.line(0)->CmdC, Qt::LeftButton); // the scripted dialog cancels
     QCOMPARE(f.item(0).ForeColor, 0);
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
     f.t.ui.colors.enqueue(quint32(0x0000FF));
     QTest::mouseClick(f.line(0)->CmdC, Qt::LeftButton);
     QCOMPARE(f.item(0).ForeColor, 0x0000FF);
     QCOMPARE(f.form.Picture1->MJLabel[0]->palette().color(QPalette::WindowText), QColor(Qt::red));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestLineEditing::shadowLabelWhenOff() {
@@ -403,7 +401,7 @@ void TestLineEditing::clickWithoutMoveSelectsLine() {
     QVERIFY(f.line(0)->Text1->hasFocus());
     QCOMPARE(f.item(0).Left, left);
     // Nothing moved: the card is as it was and counts as unchanged.
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
 }
 
 void TestLineEditing::nothingMovesAfterRelease() {
@@ -455,7 +453,7 @@ void TestLineEditing::dragKeepsGrabbedPointUnderPointer() {
     QTest::mouseRelease(label, Qt::RightButton, {}, grab);
     QVERIFY(qAbs(f.item(1).Left - (left + 40 / perMmX)) < 1e-4);
     QVERIFY(qAbs(f.item(1).Top - (top + 20 / perMmY)) < 1e-4);
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     const double dragged = f.item(1).Left;
     f.spin(f.line(1)->HScroll1, false);
     QCOMPARE(f.item(1).Left, dragged + 0.1);

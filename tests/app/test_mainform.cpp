@@ -2,7 +2,7 @@
 #include "app/mainform.h"
 #include "app/newcard.h"
 #include "document/cardfile.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QAction>
 #include <QDir>
@@ -46,14 +46,12 @@ private slots:
 
 private:
     struct Fixture {
-        TestContext t;
+        SessionContext t;
         MainForm form{*t.m};
         Fixture() {
-            t.m->setView(&form);
             NewCard(*t.m);
             t.ui.messages.clear();
         }
-        ~Fixture() { t.m->setView(nullptr); }
         QAction* action(const char* name) { return form.findChild<QAction*>(name); }
     };
 };
@@ -114,14 +112,14 @@ void TestMainForm::toolbarButtons() {
 
 void TestMainForm::toolbarSeparatorsDoNothing() {
     Fixture f;
-    f.t.m->card.TextItems[0].Text = QStringLiteral("山田");
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[0].Text = QStringLiteral("山田");
+    f.t.m->doc.ChangedFlg = 1;
     for (int index : {0, 1, 5, 7, 10, 12})
         f.form.Toolbar1_ButtonClick(index);
     QVERIFY(f.t.ui.messages.isEmpty());
     QVERIFY(f.t.ui.openFilters.isEmpty() && f.t.ui.saveFilters.isEmpty());
-    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("山田"));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.card.TextItems[0].Text, QStringLiteral("山田"));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     // Button 2 is New: it asks about the modified card.
     f.form.Toolbar1_ButtonClick(2);
     QCOMPARE(f.t.ui.messages.size(), 1);
@@ -141,15 +139,15 @@ void TestMainForm::overwriteSaveEnabling() {
     Fixture f;
     emit f.form.MFile->aboutToShow();
     QVERIFY(f.action("Save_Uwagaki")->isEnabled());
-    f.t.m->CardPath.clear();
+    f.t.m->doc.CardPath.clear();
     emit f.form.MFile->aboutToShow();
     QVERIFY(!f.action("Save_Uwagaki")->isEnabled());
 }
 
 void TestMainForm::newAnswerCancelKeepsCard() {
     Fixture f;
-    f.t.m->card.TextItems[1].Text = QStringLiteral("㈱テスト");
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[1].Text = QStringLiteral("㈱テスト");
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerCancel);
     f.action("Sinki")->trigger();
     QCOMPARE(f.t.ui.messages.size(), 1);
@@ -157,34 +155,34 @@ void TestMainForm::newAnswerCancelKeepsCard() {
     QCOMPARE(ask.text, QStringLiteral("このデータは変更されています。\rデータを保存しますか？\r"));
     QCOMPARE(ask.title, QStringLiteral("Quillo 2.40"));
     QCOMPARE(ask.buttons, UiServices::YesNoCancel);
-    QCOMPARE(f.t.m->card.TextItems[1].Text, QStringLiteral("㈱テスト"));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.card.TextItems[1].Text, QStringLiteral("㈱テスト"));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestMainForm::newAnswerNoDiscards() {
     Fixture f;
-    f.t.m->card.TextItems[1].Text = QStringLiteral("㈱テスト");
-    f.t.m->CardPath = f.t.path("mine.qcd");
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[1].Text = QStringLiteral("㈱テスト");
+    f.t.m->doc.CardPath = f.t.path("mine.qcd");
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerNo);
     f.action("Sinki")->trigger();
-    QVERIFY(f.t.m->card.TextItems[1].Text.isEmpty());
-    QCOMPARE(f.t.m->CardPath, f.t.m->defaultCardPath());
-    QCOMPARE(f.form.windowTitle(), CaptionFor(f.t.m->defaultCardPath()));
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QVERIFY(f.t.m->doc.card.TextItems[1].Text.isEmpty());
+    QCOMPARE(f.t.m->doc.CardPath, DefaultCardPath(f.t.m->app));
+    QCOMPARE(f.form.windowTitle(), CaptionFor(DefaultCardPath(f.t.m->app)));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
     QVERIFY(!QFileInfo::exists(f.t.path("mine.qcd")));
 }
 
 void TestMainForm::newAnswerYesSavesFirst() {
     Fixture f;
-    f.t.m->card.TextItems[1].Text = QStringLiteral("㈱テスト");
-    f.t.m->CardPath = f.t.path("mine.qcd");
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[1].Text = QStringLiteral("㈱テスト");
+    f.t.m->doc.CardPath = f.t.path("mine.qcd");
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerYes);
     f.action("Sinki")->trigger();
     QVERIFY(f.t.ui.saveFilters.isEmpty()); // the card had a path: no dialog
     QVERIFY(QFileInfo::exists(f.t.path("mine.qcd")));
-    QVERIFY(f.t.m->card.TextItems[1].Text.isEmpty());
+    QVERIFY(f.t.m->doc.card.TextItems[1].Text.isEmpty());
 }
 
 void TestMainForm::yesThenCancelledDialogStops_data() {
@@ -198,40 +196,40 @@ void TestMainForm::yesThenCancelledDialogStops() {
     QFETCH(QString, command);
     Fixture f;
     f.form.show();
-    f.t.m->card.TextItems[0].Text = QStringLiteral("未保存");
-    f.t.m->CardPath.clear();
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[0].Text = QStringLiteral("未保存");
+    f.t.m->doc.CardPath.clear();
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerYes);
     f.action(command.toLatin1().constData())->trigger();
     QCOMPARE(f.t.ui.saveFilters, QStringList{"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|"});
     QVERIFY(f.t.ui.openFilters.isEmpty());
-    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("未保存"));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.card.TextItems[0].Text, QStringLiteral("未保存"));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     QVERIFY(f.form.isVisible());
 }
 
 void TestMainForm::yesThenFailedSaveStops() {
     Fixture f;
-    f.t.m->card.TextItems[0].Text = QStringLiteral("引用符\"");
-    f.t.m->CardPath = f.t.path("x.qcd");
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[0].Text = QStringLiteral("引用符\"");
+    f.t.m->doc.CardPath = f.t.path("x.qcd");
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerYes);
     f.action("Sinki")->trigger();
     QCOMPARE(f.t.ui.messages.size(), 2); // the question, then why nothing was saved
-    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("引用符\""));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.card.TextItems[0].Text, QStringLiteral("引用符\""));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestMainForm::openAnswerNoThenCancel() {
     Fixture f;
-    f.t.m->card.TextItems[0].Text = QStringLiteral("古い");
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[0].Text = QStringLiteral("古い");
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerNo);
     f.action("Load_Hiraku")->trigger();
     QCOMPARE(f.t.ui.openFilters,
              QStringList{"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|"});
-    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("古い"));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.card.TextItems[0].Text, QStringLiteral("古い"));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestMainForm::openFormat20Caption() {
@@ -242,8 +240,8 @@ void TestMainForm::openFormat20Caption() {
     f.t.ui.openNames.enqueue(qmd);
     f.action("Load_Hiraku")->trigger();
     QCOMPARE(f.form.windowTitle(), QStringLiteral("Quillo 2.40   ") + f.t.path("cards/a.qcd"));
-    QCOMPARE(f.t.m->card.TextItems[0].Text, QStringLiteral("山田　太郎"));
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QCOMPARE(f.t.m->doc.card.TextItems[0].Text, QStringLiteral("山田　太郎"));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
 }
 
 void TestMainForm::overwriteSaveOfOtherEndingAsks_data() {
@@ -256,7 +254,7 @@ void TestMainForm::overwriteSaveOfOtherEndingAsks_data() {
 void TestMainForm::overwriteSaveOfOtherEndingAsks() {
     QFETCH(QString, name);
     Fixture f;
-    f.t.m->CardPath = f.t.path(name);
+    f.t.m->doc.CardPath = f.t.path(name);
     f.action("Save_Uwagaki")->trigger();
     QCOMPARE(f.t.ui.saveFilters.size(), 1);
     QVERIFY(!QFileInfo::exists(f.t.path(name)));
@@ -264,11 +262,11 @@ void TestMainForm::overwriteSaveOfOtherEndingAsks() {
 
 void TestMainForm::overwriteSaveOfNewCardWritesData00() {
     Fixture f;
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.ChangedFlg = 1;
     f.action("Save_Uwagaki")->trigger();
     QVERIFY(f.t.ui.saveFilters.isEmpty());
-    QVERIFY(QFileInfo::exists(f.t.m->dataFolder() + QStringLiteral("/Data00.qcd")));
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QVERIFY(QFileInfo::exists(DataFolderPath(f.t.m->app) + QStringLiteral("/Data00.qcd")));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
 }
 
 void TestMainForm::overwriteSaveAfterExportAsks() {
@@ -282,9 +280,9 @@ void TestMainForm::overwriteSaveAfterExportAsks() {
     f.t.ui.saveNames.enqueue(f.t.path("card.jpg"));
     f.action("Save_Name")->trigger();
     QVERIFY(QFileInfo::exists(f.t.path("card.jpg")));
-    QCOMPARE(f.t.m->CardPath, other);
+    QCOMPARE(f.t.m->doc.CardPath, other);
     QCOMPARE(f.form.windowTitle(), CaptionFor(other));
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
 
     f.t.ui.answers.enqueue(UiServices::AnswerNo);
     f.action("Save_Uwagaki")->trigger();
@@ -303,27 +301,27 @@ void TestMainForm::overwriteSaveAfterExportAsks() {
 
 void TestMainForm::saveAsWritesChosenFile() {
     Fixture f;
-    f.t.m->card.TextItems[0].Text = QStringLiteral("名刺");
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.card.TextItems[0].Text = QStringLiteral("名刺");
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.saveNames.enqueue(f.t.path("card.qcd"));
     f.action("Save_Name")->trigger();
     QVERIFY(QFileInfo::exists(f.t.path("card.qcd")));
-    QCOMPARE(f.t.m->CardPath, f.t.path("card.qcd"));
+    QCOMPARE(f.t.m->doc.CardPath, f.t.path("card.qcd"));
     QCOMPARE(f.form.windowTitle(), CaptionFor(f.t.path("card.qcd")));
-    QCOMPARE(f.t.m->ChangedFlg, 0);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
 
     // A name nothing can be saved under keeps the card's old name and state.
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.saveNames.enqueue(f.t.path("card.txt"));
     f.action("Save_Name")->trigger();
-    QCOMPARE(f.t.m->CardPath, f.t.path("card.qcd"));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.CardPath, f.t.path("card.qcd"));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestMainForm::exitCancelKeepsWindow() {
     Fixture f;
     f.form.show();
-    f.t.m->ChangedFlg = 1;
+    f.t.m->doc.ChangedFlg = 1;
     f.t.ui.answers.enqueue(UiServices::AnswerCancel);
     f.action("Shuryo")->trigger();
     QVERIFY(f.form.isVisible());
@@ -333,10 +331,10 @@ void TestMainForm::exitCancelKeepsWindow() {
 void TestMainForm::exitStoresSettings() {
     Fixture f;
     f.form.show();
-    f.t.m->CardPath = f.t.path("last.qcd");
+    f.t.m->doc.CardPath = f.t.path("last.qcd");
     f.t.m->app.IsfkY = 4.2328042328042326;
     f.t.m->app.IsfkX = 0;
-    f.t.m->ChangedFlg = 0;
+    f.t.m->doc.ChangedFlg = 0;
     QVERIFY(f.form.close());
     QVERIFY(!f.form.isVisible());
     Settings stored(f.t.path("qvrs.ini"));
@@ -350,7 +348,7 @@ void TestMainForm::exitStoresSettings() {
 void TestMainForm::exitReportsSettingsNotWritten() {
     Fixture f;
     f.form.show();
-    f.t.m->ChangedFlg = 0;
+    f.t.m->doc.ChangedFlg = 0;
     QVERIFY(QDir().mkdir(f.t.path("qvrs.ini")));
     QVERIFY(f.form.close());
     QVERIFY(!f.form.isVisible());

@@ -1,6 +1,6 @@
 #include "app/cardsession.h"
 #include "document/qrcode.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QtTest>
 
@@ -20,22 +20,22 @@ private slots:
 };
 
 void TestQrCodeFile::fileRoundTrip() {
-    TestContext t;
-    t.m->card.TextItems[0].Text = u"山田 太郎"_s;
-    t.m->card.Qr = QrCode{true, 1, 10, 62.5, 3.2, 25.4, 3, 0x336699};
-    t.m->CardPath = t.path(u"qr.qcd"_s);
+    SessionContext t;
+    t.m->doc.card.TextItems[0].Text = u"山田 太郎"_s;
+    t.m->doc.card.Qr = QrCode{true, 1, 10, 62.5, 3.2, 25.4, 3, 0x336699};
+    t.m->doc.CardPath = t.path(u"qr.qcd"_s);
     QVERIFY(SaveCardFile(*t.m));
-    QFile f(t.m->CardPath);
+    QFile f(t.m->doc.CardPath);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = f.readAll().split('\n');
     // 0x336699 is red 0x99, green 0x66, blue 0x33.
     QCOMPARE(lines.value(4),
              "1,1,10,625,32,254,3,153,102,51,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r");
 
-    TestContext u;
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
-    QCOMPARE(u.m->card.Qr, t.m->card.Qr);
-    QCOMPARE(u.m->card, t.m->card);
+    SessionContext u;
+    QVERIFY(OpenCardFile(*u.m, t.m->doc.CardPath));
+    QCOMPARE(u.m->doc.card.Qr, t.m->doc.card.Qr);
+    QCOMPARE(u.m->doc.card, t.m->doc.card);
 }
 
 void TestQrCodeFile::reservedValuesRead_data() {
@@ -52,10 +52,10 @@ void TestQrCodeFile::reservedValuesRead_data() {
 void TestQrCodeFile::reservedValuesRead() {
     QFETCH(QByteArray, reserved);
     QFETCH(QrCode, expected);
-    TestContext t;
-    t.m->CardPath = t.path(u"r.qcd"_s);
+    SessionContext t;
+    t.m->doc.CardPath = t.path(u"r.qcd"_s);
     QVERIFY(SaveCardFile(*t.m));
-    QFile f(t.m->CardPath);
+    QFile f(t.m->doc.CardPath);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QList<QByteArray> lines = f.readAll().split('\n');
     f.close();
@@ -63,23 +63,23 @@ void TestQrCodeFile::reservedValuesRead() {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(lines.join('\n'));
     f.close();
-    TestContext u;
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
-    QCOMPARE(u.m->card.Qr, expected);
+    SessionContext u;
+    QVERIFY(OpenCardFile(*u.m, t.m->doc.CardPath));
+    QCOMPARE(u.m->doc.card.Qr, expected);
 }
 
 void TestQrCodeFile::format20DropsTheCode() {
-    TestContext t;
-    t.m->card.Qr = QrCode{true, 0, 0, 60, 20, 25, 1, 0};
-    t.m->CardPath = t.path(u"old.qmd"_s);
+    SessionContext t;
+    t.m->doc.card.Qr = QrCode{true, 0, 0, 60, 20, 25, 1, 0};
+    t.m->doc.CardPath = t.path(u"old.qmd"_s);
     QVERIFY(SaveCardFile(*t.m));
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY(t.ui.messages[0].text.contains(u"QRコード"_s));
 
-    TestContext u;
-    u.m->card.Qr = QrCode{true, 1, 3, 10, 10, 20, 2, 0};
-    QVERIFY(OpenCardFile(*u.m, t.m->CardPath));
-    QCOMPARE(u.m->card.Qr, QrCode{});
+    SessionContext u;
+    u.m->doc.card.Qr = QrCode{true, 1, 3, 10, 10, 20, 2, 0};
+    QVERIFY(OpenCardFile(*u.m, t.m->doc.CardPath));
+    QCOMPARE(u.m->doc.card.Qr, QrCode{});
 }
 
 QTEST_GUILESS_MAIN(TestQrCodeFile)

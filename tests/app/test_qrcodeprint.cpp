@@ -1,14 +1,15 @@
 // The card's QR code as it leaves the program: decoded with a real reader
 // (ZBar's zbarimg) from the card image and from every card of a printed sheet.
 
+#include "app/cardsession.h"
 #include "app/commandline.h"
 #include "document/cardfile.h"
 #include "document/qrcode.h"
 #include "editor/cardimage.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
+#include "sessioncontext.h"
 #include "testcard.h"
-#include "testcontext.h"
 
 #include <QImageReader>
 #include <QProcess>
@@ -115,10 +116,10 @@ void TestQrCodePrint::cardImage() {
     QFETCH(QString, expected);
     const QrResult code = MakeQrCode(card);
     QVERIFY2(code.drawable(), qPrintable(code.problem));
-    TestContext t;
-    t.m->card = card;
+    SessionContext t;
+    t.m->doc.card = card;
     t.m->app.ImgScale = 3;
-    const QImage image = RenderCardImage(*t.m, true, true);
+    const QImage image = RenderOpenCard(*t.m, true, true);
     QVERIFY(!image.isNull());
     QCOMPARE(decode(image), expected);
 }
@@ -168,10 +169,10 @@ void TestQrCodePrint::refusedCodeIsNotPrinted() {
     QCOMPARE(RunCommandLine({u"print"_s, cardPath, u"--pdf"_s, out}, printers), 1);
     QVERIFY(!QFileInfo::exists(out));
 
-    TestContext t;
-    t.m->card = card;
+    SessionContext t;
+    t.m->doc.card = card;
     const QString image = t.path(u"big.png"_s);
-    QVERIFY(!ExportCardImage(*t.m, image));
+    QVERIFY(!ExportOpenCard(*t.m, image));
     QVERIFY(!QFileInfo::exists(image));
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY(t.ui.messages[0].text.contains(u"一辺 12.0 mm"_s));

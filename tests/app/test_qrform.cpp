@@ -5,7 +5,7 @@
 #include "editor/linetab.h"
 #include "editor/qrform.h"
 #include "editor/qritem.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -32,14 +32,13 @@ private slots:
 
 private:
     struct Fixture {
-        TestContext t;
+        SessionContext t;
         MainForm form{*t.m};
         QrForm* qr = nullptr;
         Fixture() {
-            t.m->setView(&form);
             t.m->FontList = QStringList{u"IPAGothic"_s};
             NewCard(*t.m);
-            t.m->card.TextItems[0].Text = u"山田 太郎"_s;
+            t.m->doc.card.TextItems[0].Text = u"山田 太郎"_s;
             ShowCardData(*t.m);
             form.redrawCard();
             form.show();
@@ -49,7 +48,7 @@ private:
             QVERIFY(qr);
             QTest::mouseClick(qr->chk_Qr, Qt::LeftButton, {}, QPoint(6, qr->chk_Qr->height() / 2));
         }
-        QrCode& code() { return t.m->card.Qr; }
+        QrCode& code() { return t.m->doc.card.Qr; }
         QrItem* item() { return form.Picture1->qrItem(); }
     };
 };
@@ -58,7 +57,7 @@ void TestQrForm::switchedOnAtTheTopRight() {
     Fixture f;
     // 20 mm, level M, black, 2 mm from the right edge of a 91 mm card.
     QCOMPARE(f.code(), (QrCode{true, 0, 0, 69, 1, 20, 1, 0}));
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     QVERIFY(f.item()->isVisible());
     QCOMPARE(f.qr->txt_X->value(), 69.0);
     QVERIFY(f.qr->txt_Content->toPlainText().contains(u"\nFN:山田 太郎\n"_s));
@@ -105,7 +104,7 @@ void TestQrForm::typedPlaceKeptOnCard() {
 
 void TestQrForm::draggedAndKeptOnCard() {
     Fixture f;
-    f.t.m->ChangedFlg = 0;
+    f.t.m->doc.ChangedFlg = 0;
     QrItem* item = f.item();
     const QPoint grab(5, 5);
     QTest::mousePress(item, Qt::LeftButton, {}, grab);
@@ -118,7 +117,7 @@ void TestQrForm::draggedAndKeptOnCard() {
     QVERIFY(qAbs(f.code().Left - (69 - 100 / f.form.Picture1->pixelsPerMmX())) < 0.2);
     QCOMPARE(f.code().Top, 33.0);
     QCOMPARE(f.qr->txt_Y->value(), 33.0);
-    QCOMPARE(f.t.m->ChangedFlg, 1);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestQrForm::tooSmallIsSaid() {

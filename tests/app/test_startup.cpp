@@ -5,7 +5,7 @@
 #include "document/cardfile.h"
 #include "document/cardformat.h"
 #include "document/cp932.h"
-#include "testcontext.h"
+#include "sessioncontext.h"
 
 #include <QtTest>
 
@@ -45,7 +45,7 @@ void TestStartup::writeCard(const QString& path, const QString& name) {
 }
 
 void TestStartup::settingsDefaults() {
-    TestContext t;
+    SessionContext t;
     Settings& s = *t.settings;
     QCOMPARE(s.text("sti", "file", QString()), QString());
     QCOMPARE(s.number("opt", "BackColor", 16777215), 16777215.0);
@@ -87,7 +87,7 @@ void TestStartup::badNumberSettings() {
     QFETCH(QString, key);
     QFETCH(QString, value);
     QFETCH(int, error);
-    TestContext t;
+    SessionContext t;
     t.settings->setText(section, key, value);
     InitApp(*t.m);
     QCOMPARE(t.ui.texts(), QStringList{RuntimeError(error).message()});
@@ -95,13 +95,13 @@ void TestStartup::badNumberSettings() {
     // Start-up went on with the default and ended with a card.
     QCOMPARE(t.m->app.BackColor, 0xFFFFFFu);
     QCOMPARE(t.m->app.HaikeiFlg, 1);
-    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
-    QCOMPARE(t.view.caption, CaptionFor(t.m->defaultCardPath()));
-    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.m->doc.CardPath, DefaultCardPath(t.m->app));
+    QCOMPARE(t.view.caption, CaptionFor(DefaultCardPath(t.m->app)));
+    QCOMPARE(t.m->doc.ChangedFlg, 0);
 }
 
 void TestStartup::storedSettingsAreRead() {
-    TestContext t;
+    SessionContext t;
     const QString card = t.path("mine.qcd");
     writeCard(card, QStringLiteral("佐藤"));
     t.settings->setText("sti", "file", card);
@@ -118,31 +118,31 @@ void TestStartup::storedSettingsAreRead() {
 }
 
 void TestStartup::firstStartGivesNewCard() {
-    TestContext t;
-    t.m->ChangedFlg = 1;
+    SessionContext t;
+    t.m->doc.ChangedFlg = 1;
     InitApp(*t.m);
     QVERIFY(t.ui.messages.isEmpty());
-    QCOMPARE(t.m->CardPath, t.m->dataFolder() + QStringLiteral("/Data00.qcd"));
+    QCOMPARE(t.m->doc.CardPath, DataFolderPath(t.m->app) + QStringLiteral("/Data00.qcd"));
     QVERIFY(t.view.caption.endsWith(QStringLiteral("Data00.qcd")));
-    QCOMPARE(t.m->ChangedFlg, 0);
-    QCOMPARE(t.m->card.TextItems[0].FontSize, 18.0f);
-    QCOMPARE(t.m->card.TextItems[0].Left, 27.0);
+    QCOMPARE(t.m->doc.ChangedFlg, 0);
+    QCOMPARE(t.m->doc.card.TextItems[0].FontSize, 18.0f);
+    QCOMPARE(t.m->doc.card.TextItems[0].Left, 27.0);
     QCOMPARE(t.m->app.StartupFlg, 0);
     // One new card, not one for each way of getting there.
     QCOMPARE(t.view.pictureClears, 1);
 }
 
 void TestStartup::reopensLastCard() {
-    TestContext t;
+    SessionContext t;
     const QString card = t.path("last.qcd");
     writeCard(card, QStringLiteral("山田"));
     t.settings->setText("sti", "file", card);
     InitApp(*t.m);
     QVERIFY(t.ui.messages.isEmpty());
-    QCOMPARE(t.m->card.TextItems[0].Text, QStringLiteral("山田"));
-    QCOMPARE(t.m->CardPath, card);
+    QCOMPARE(t.m->doc.card.TextItems[0].Text, QStringLiteral("山田"));
+    QCOMPARE(t.m->doc.CardPath, card);
     QCOMPARE(t.view.caption, CaptionFor(card));
-    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.m->doc.ChangedFlg, 0);
     QVERIFY(t.view.redrawCalls >= 1);
     QVERIFY(t.view.pictureClears >= 1);
 }
@@ -163,7 +163,7 @@ void TestStartup::lastCardGoneGivesNewCard() {
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, shown);
-    TestContext t;
+    SessionContext t;
     const QString path = t.path(name);
     if (!content.isEmpty()) {
         QFile f(path);
@@ -180,16 +180,16 @@ void TestStartup::lastCardGoneGivesNewCard() {
         QVERIFY(t.ui.messages[0].detail.contains(shown));
     }
     // A whole new card under the default name, never half of one.
-    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
-    QCOMPARE(t.view.caption, CaptionFor(t.m->defaultCardPath()));
-    QVERIFY(t.m->card.TextItems[0].Text.isEmpty());
-    QCOMPARE(t.m->card.TextItems[0].Left, 27.0);
-    QCOMPARE(t.m->card.TextItems[0].FontSize, 18.0f);
-    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.m->doc.CardPath, DefaultCardPath(t.m->app));
+    QCOMPARE(t.view.caption, CaptionFor(DefaultCardPath(t.m->app)));
+    QVERIFY(t.m->doc.card.TextItems[0].Text.isEmpty());
+    QCOMPARE(t.m->doc.card.TextItems[0].Left, 27.0);
+    QCOMPARE(t.m->doc.card.TextItems[0].FontSize, 18.0f);
+    QCOMPARE(t.m->doc.ChangedFlg, 0);
 }
 
 void TestStartup::unreadableLastCardGivesNewCard() {
-    TestContext t;
+    SessionContext t;
     const QString card = t.path("broken.qcd");
     {
         QFile f(card);
@@ -201,27 +201,27 @@ void TestStartup::unreadableLastCardGivesNewCard() {
     QCOMPARE(t.ui.texts(), QStringList{RuntimeError(RuntimeError::InputPastEnd).message()});
     // A new card under the default name: a later save cannot overwrite the
     // broken file with something else.
-    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
-    QCOMPARE(t.m->card.PrintStyle, PrintStyle{});
+    QCOMPARE(t.m->doc.CardPath, DefaultCardPath(t.m->app));
+    QCOMPARE(t.m->doc.card.PrintStyle, PrintStyle{});
 }
 
 void TestStartup::commandLineCard() {
-    TestContext t;
+    SessionContext t;
     const QString remembered = t.path("remembered.qcd");
     const QString named = t.path("named.qcd");
     writeCard(remembered, QStringLiteral("記憶"));
     writeCard(named, QStringLiteral("指定"));
     t.settings->setText("sti", "file", remembered);
     InitApp(*t.m, named);
-    QCOMPARE(t.m->card.TextItems[0].Text, QStringLiteral("指定"));
+    QCOMPARE(t.m->doc.card.TextItems[0].Text, QStringLiteral("指定"));
     QCOMPARE(t.view.caption, CaptionFor(named));
 }
 
 void TestStartup::commandLineCardMissing() {
-    TestContext t;
+    SessionContext t;
     InitApp(*t.m, t.path("typo.qcd"));
     QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("ファイルが見つかりませんでした。")});
-    QCOMPARE(t.m->CardPath, t.m->defaultCardPath());
+    QCOMPARE(t.m->doc.CardPath, DefaultCardPath(t.m->app));
 }
 
 void TestStartup::screenCheck_data() {
@@ -235,7 +235,7 @@ void TestStartup::screenCheck_data() {
 void TestStartup::screenCheck() {
     QFETCH(int, heightPixels);
     QFETCH(bool, enough);
-    TestContext t;
+    SessionContext t;
     t.m->app.TppY = 15;
     t.m->app.ScrHeight = heightPixels * 15;
     QCOMPARE(ScreenCheck(*t.m), enough);
@@ -247,39 +247,39 @@ void TestStartup::screenCheck() {
 }
 
 void TestStartup::capturePrinters() {
-    TestContext t;
+    SessionContext t;
     TestPrinterHost withPdf({QStringLiteral("Recorder"), QStringLiteral("PDF")},
                             [&](const QString& n) { return t.host->open(n); });
-    TavorMain m(t.ui, *t.settings, withPdf);
+    Session m(t.ui, *t.settings, withPdf);
     CapturePrinters(m);
-    QCOMPARE(m.app.PrinterList, (QStringList{"Recorder", "PDF"}));
+    QCOMPARE(m.printers.PrinterList, (QStringList{"Recorder", "PDF"}));
     QVERIFY(t.ui.eventRuns >= 2);
 
     // The built-in PDF printer alone still prints: no message.
     TestPrinterHost pdfOnly({QStringLiteral("PDF")},
                             [&](const QString& n) { return t.host->open(n); });
-    TavorMain lonely(t.ui, *t.settings, pdfOnly);
+    Session lonely(t.ui, *t.settings, pdfOnly);
     CapturePrinters(lonely);
-    QCOMPARE(lonely.app.PrinterList, QStringList{"PDF"});
+    QCOMPARE(lonely.printers.PrinterList, QStringList{"PDF"});
     QVERIFY(t.ui.messages.isEmpty());
 
     TestPrinterHost none({}, [&](const QString& n) { return t.host->open(n); });
-    TavorMain without(t.ui, *t.settings, none);
+    Session without(t.ui, *t.settings, none);
     CapturePrinters(without);
-    QVERIFY(without.app.PrinterList.isEmpty());
+    QVERIFY(without.printers.PrinterList.isEmpty());
     QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("プリンタが設定されていません。\r\n"
                                                       "「Quillo」の印刷機能は使用できません。")});
 }
 
 void TestStartup::fontListAndLineFonts() {
-    TestContext t;
+    SessionContext t;
     InitApp(*t.m);
-    const QString current = t.m->printer().CurrentFontName();
+    const QString current = t.m->printers.printer().CurrentFontName();
     QVERIFY(!current.isEmpty());
-    QCOMPARE(t.m->FontList, t.m->printer().FontNames());
+    QCOMPARE(t.m->FontList, t.m->printers.printer().FontNames());
     QVERIFY(t.m->FontList.contains(current));
     for (int i = 0; i < LineCount; ++i)
-        QCOMPARE(t.m->card.TextItems[i].FontName, current);
+        QCOMPARE(t.m->doc.card.TextItems[i].FontName, current);
 }
 
 QTEST_MAIN(TestStartup)

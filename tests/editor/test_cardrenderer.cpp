@@ -61,9 +61,9 @@ void TestCardRenderer::boldIsHeavier_data() {
 void TestCardRenderer::boldIsHeavier() {
     QFETCH(QString, font);
     TestContext t;
-    t.m->app.ImgScale = 4;
+    t.app.ImgScale = 4;
     for (int i = 0; i < 2; ++i) {
-        TextItem& line = t.m->card.TextItems[i];
+        TextItem& line = t.doc.card.TextItems[i];
         line.Text = QStringLiteral("山田太郎 Quillo");
         line.FontName = font;
         line.FontSize = 14;
@@ -72,7 +72,7 @@ void TestCardRenderer::boldIsHeavier() {
         line.Bold = i == 1;
         line.Italic = QTest::currentDataTag() == QLatin1String("IPAPGothic italic");
     }
-    const QImage image = RenderCardImage(*t.m, false, true);
+    const QImage image = t.renderCard(false, true);
     const int middle = image.height() * 25 / 55;
     const int regular = inkIn(image, 0, middle);
     const int bold = inkIn(image, middle, image.height());
@@ -109,15 +109,15 @@ void TestCardRenderer::largeTextAtEveryScale() {
     const double capMm = metrics.capHeight() * mmPerPoint;
 
     TestContext t;
-    t.m->app.ImgScale = scale;
-    t.m->card.PrintStyle.MsY = 70; // room for a 256-point capital
-    TextItem& line = t.m->card.TextItems[0];
+    t.app.ImgScale = scale;
+    t.doc.card.PrintStyle.MsY = 70; // room for a 256-point capital
+    TextItem& line = t.doc.card.TextItems[0];
     line.Text = QStringLiteral("H");
     line.FontName = QStringLiteral("DejaVu Sans");
     line.FontSize = float(size);
     line.Left = 2;
     line.Top = 68 - metrics.ascent() * mmPerPoint; // the baseline 2 mm above the bottom
-    const QImage image = RenderCardImage(*t.m, false, true);
+    const QImage image = t.renderCard(false, true);
     QVERIFY(!image.isNull());
     const double pixelsPerMm = image.height() / 70.0;
     const auto [top, bottom] = inkRows(image);

@@ -20,14 +20,14 @@ const bool japaneseSession = [] {
 
 QImage lineImage(const QString& fontName) {
     TestContext t;
-    t.m->app.ImgScale = 2;
-    TextItem& line = t.m->card.TextItems[0];
+    t.app.ImgScale = 2;
+    TextItem& line = t.doc.card.TextItems[0];
     line.Text = QStringLiteral("永遠の名刺");
     line.FontName = fontName;
     line.FontSize = 24;
     line.Left = 5;
     line.Top = 10;
-    return RenderCardImage(*t.m, false, true);
+    return t.renderCard(false, true);
 }
 
 } // namespace

@@ -237,9 +237,9 @@ void TestItemLayout::imageGeometry() {
 
 void TestItemLayout::renderRaisesScale() {
     TestContext t;
-    t.m->app.ImgScale = 0;
-    const QImage image = RenderCardImage(*t.m, true, true);
-    QCOMPARE(t.m->app.ImgScale, 1);
+    t.app.ImgScale = 0;
+    const QImage image = t.renderCard(true, true);
+    QCOMPARE(t.app.ImgScale, 1);
     QCOMPARE(image.size(), QSize(382, 246));
 }
 
@@ -291,8 +291,8 @@ void TestItemLayout::renderShadowLiesInItsDirection() {
     QFETCH(int, dy);
     QCOMPARE(HoukouName[direction], name);
     TestContext t;
-    t.m->app.ImgScale = 4;
-    TextItem& line = t.m->card.TextItems[0];
+    t.app.ImgScale = 4;
+    TextItem& line = t.doc.card.TextItems[0];
     line.Text = QStringLiteral("■");
     line.FontName = QStringLiteral("IPAGothic");
     line.FontSize = 24;
@@ -303,7 +303,7 @@ void TestItemLayout::renderShadowLiesInItsDirection() {
     line.KageColor = 0xFF0000; // blue
     line.KageTakasa = 2;
     line.KageHoukou = std::int16_t(direction);
-    const QImage image = RenderCardImage(*t.m, true, true);
+    const QImage image = t.renderCard(true, true);
     const QRect text = inkOf(image, isRed);
     const QRect shadow = inkOf(image, isBlue);
     QVERIFY(!text.isEmpty());
@@ -321,15 +321,15 @@ void TestItemLayout::renderTextHasCanvasSize() {
     // A line on the finished card (the image stretched over W × H mm) must be
     // as wide and as tall as the canvas measures it.
     TestContext t;
-    t.m->app.ImgScale = 4;
-    TextItem& line = t.m->card.TextItems[0];
+    t.app.ImgScale = 4;
+    TextItem& line = t.doc.card.TextItems[0];
     line.Text = QStringLiteral("■■■■■■■■");
     line.FontName = QStringLiteral("IPAGothic");
     line.FontSize = 14;
     line.Left = 10;
     line.Top = 20;
     line.ForeColor = 0x0000FF;
-    const QImage image = RenderCardImage(*t.m, false, true);
+    const QImage image = t.renderCard(false, true);
     const QRect ink = inkOf(image, isRed);
     QVERIFY(!ink.isEmpty());
     const double mmPerPixelX = 91.0 / image.width();
@@ -354,18 +354,19 @@ void TestItemLayout::renderTextHasCanvasSize() {
 
 void TestItemLayout::renderFlags() {
     TestContext t;
-    t.m->Image1 = QImage(10, 10, QImage::Format_RGB32);
-    t.m->Image1.fill(QColor(0, 200, 0));
-    TextItem& line = t.m->card.TextItems[0];
+    QImage filled(10, 10, QImage::Format_RGB32);
+    filled.fill(QColor(0, 200, 0));
+    t.doc.picture.set(t.doc.card, filled);
+    TextItem& line = t.doc.card.TextItems[0];
     line.Text = QStringLiteral("■■■");
     line.FontName = QStringLiteral("IPAGothic");
     line.FontSize = 30;
     line.Left = 5;
     line.Top = 5;
     line.ForeColor = 0x0000FF;
-    const QImage both = RenderCardImage(*t.m, true, true);
-    const QImage pictureOnly = RenderCardImage(*t.m, true, false);
-    const QImage textOnly = RenderCardImage(*t.m, false, true);
+    const QImage both = t.renderCard(true, true);
+    const QImage pictureOnly = t.renderCard(true, false);
+    const QImage textOnly = t.renderCard(false, true);
     QCOMPARE(QColor(pictureOnly.pixel(pictureOnly.width() - 2, pictureOnly.height() - 2)),
              QColor(0, 200, 0));
     QVERIFY(inkOf(pictureOnly, isRed).isEmpty());
@@ -377,7 +378,7 @@ void TestItemLayout::renderFlags() {
     line.Text.clear();
     line.KageOn = true;
     line.KageColor = 0xFF0000;
-    QVERIFY(inkOf(RenderCardImage(*t.m, false, true), isBlue).isEmpty());
+    QVERIFY(inkOf(t.renderCard(false, true), isBlue).isEmpty());
 }
 
 QTEST_MAIN(TestItemLayout)

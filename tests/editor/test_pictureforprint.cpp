@@ -17,8 +17,8 @@ QString writePicture(const TestContext& t, const QString& name, QRgb colour) {
 }
 
 // The colour in the middle of the card image with its picture.
-QRgb exportedColour(TavorMain& m) {
-    const QImage image = RenderCardImage(m, true, false);
+QRgb exportedColour(TestContext& t) {
+    const QImage image = t.renderCard(true, false);
     return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
 }
 
@@ -57,17 +57,17 @@ void TestPictureForPrint::nextCardWithBackgroundOff() {
     TestContext t;
     const QString red = writePicture(t, QStringLiteral("red.png"), qRgb(255, 0, 0));
     const QString blue = writePicture(t, QStringLiteral("blue.png"), qRgb(0, 0, 255));
-    t.m->card.PicPath = red;
-    LoadCardPicture(*t.m);
-    QVERIFY(!t.m->Image1.isNull());
+    t.doc.card.PicPath = red;
+    LoadCardPicture(t.doc, t.ui, t.app);
+    QVERIFY(!t.doc.pictureImage().isNull());
 
-    t.m->app.HaikeiFlg = 0;
-    t.m->card.PicPath = next.isEmpty() ? QString() : next == u"red" ? red : blue;
-    t.m->card.PicColorMode = mode;
-    LoadCardPicture(*t.m);
-    QCOMPARE(!t.m->Image1.isNull(), keeps);
+    t.app.HaikeiFlg = 0;
+    t.doc.card.PicPath = next.isEmpty() ? QString() : next == u"red" ? red : blue;
+    t.doc.card.PicColorMode = mode;
+    LoadCardPicture(t.doc, t.ui, t.app);
+    QCOMPARE(!t.doc.pictureImage().isNull(), keeps);
     QCOMPARE(t.view.pictureShows, 1); // the canvas shows none of it
-    const QRgb colour = exportedColour(*t.m);
+    const QRgb colour = exportedColour(t);
     if (exported != 0)
         QCOMPARE(colour, exported);
     else // recoloured: neither the plain picture nor no picture
@@ -79,16 +79,16 @@ void TestPictureForPrint::nextCardWithBackgroundOff() {
 // off exports and prints the card's picture when asked for one.
 void TestPictureForPrint::startedWithBackgroundOff() {
     TestContext t;
-    t.m->app.HaikeiFlg = 0;
-    t.m->card.PicPath = writePicture(t, QStringLiteral("red.png"), qRgb(255, 0, 0));
-    LoadCardPicture(*t.m);
-    QVERIFY(t.m->Image1.isNull());
-    QCOMPARE(exportedColour(*t.m), Red);
+    t.app.HaikeiFlg = 0;
+    t.doc.card.PicPath = writePicture(t, QStringLiteral("red.png"), qRgb(255, 0, 0));
+    LoadCardPicture(t.doc, t.ui, t.app);
+    QVERIFY(t.doc.pictureImage().isNull());
+    QCOMPARE(exportedColour(t), Red);
     QCOMPARE(t.view.pictureShows, 0);
     // Without its file the card prints without it, with one message.
-    t.m->card.PicPath = t.path(QStringLiteral("gone.png"));
-    QCOMPARE(exportedColour(*t.m), White);
-    QCOMPARE(exportedColour(*t.m), White);
+    t.doc.card.PicPath = t.path(QStringLiteral("gone.png"));
+    QCOMPARE(exportedColour(t), White);
+    QCOMPARE(exportedColour(t), White);
     QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("画像ファイルが見つかりません")});
 }
 

@@ -1,9 +1,11 @@
 // ReadPrinterOffsets and the print style editor's FitPrinterPaper on a
 // recording printer.
 
+#include "base/appstate.h"
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
-#include "document/tavormain.h"
+#include "document/card.h"
 #include "layout/printergeometry.h"
 #include "print/printerpaper.h"
 #include "print/recordingprinter.h"
@@ -19,9 +21,11 @@ struct Env {
     ScriptedUi ui;
     Settings settings{dir.filePath(QStringLiteral("qvrs.ini"))};
     RecordingPrinterHost host;
-    TavorMain m{ui, settings, host};
+    PrinterChoice printers{host};
+    AppState app;
+    Card card;
 
-    RecordingPrinter& printer() { return static_cast<RecordingPrinter&>(m.printer()); }
+    RecordingPrinter& printer() { return static_cast<RecordingPrinter&>(printers.printer()); }
 };
 
 } // namespace
@@ -61,13 +65,15 @@ void TestPrinterGeometry::readPrinterOffsets() {
     Env env;
     env.printer().setResolution(dpi);
     env.printer().setMarginsTwips(leftTwips, topTwips, 0, 0);
-    env.m.app.IsfkX = 9;
-    env.m.app.IsfkY = 9;
+    env.app.IsfkX = 9;
+    env.app.IsfkY = 9;
 
-    ReadPrinterOffsets(env.m);
+    const PrinterOffsets offsets = ReadPrinterOffsets(env.printers.printer());
+    env.app.IsfkX = offsets.IsfkX;
+    env.app.IsfkY = offsets.IsfkY;
     // Single precision twips per pixel: exact to about 1e-7.
-    QVERIFY2(qAbs(env.m.app.IsfkX - isfkX) < 1e-6, qPrintable(QString::number(env.m.app.IsfkX)));
-    QVERIFY2(qAbs(env.m.app.IsfkY - isfkY) < 1e-6, qPrintable(QString::number(env.m.app.IsfkY)));
+    QVERIFY2(qAbs(env.app.IsfkX - isfkX) < 1e-6, qPrintable(QString::number(env.app.IsfkX)));
+    QVERIFY2(qAbs(env.app.IsfkY - isfkY) < 1e-6, qPrintable(QString::number(env.app.IsfkY)));
 }
 
 void TestPrinterGeometry::fitPrinterPaper_data() {
@@ -105,13 +111,13 @@ void TestPrinterGeometry::fitPrinterPaper() {
     p.setMarginsMillimetres(2, marginMm, 3, marginMm);
     if (maxHeightMm > 0)
         p.maxHeightTwips = Printer::PageTwips(maxHeightMm);
-    env.m.app.IsfkX = 50; // not FitPrinterPaper's business
+    env.app.IsfkX = 50; // not FitPrinterPaper's business
 
     PaperFit fit;
     fit.Yhktop = yhktop;
     fit.IsfkY = isfkY;
     fit.Iky = fit.Ikx = fit.KYsY = -1;
-    FitPrinterPaper(env.m, paperHeight, 210, fit);
+    FitPrinterPaper(env.printers.printer(), env.card, paperHeight, 210, fit);
 
     QCOMPARE(fit.Yhktop, yhktop);
     QCOMPARE(fit.IsfkY, isfkY);
@@ -140,10 +146,10 @@ void TestPrinterGeometry::fitPrinterPaper() {
     }
 
     // The shared geometry: PrnPaperW is the printable width, not the paper's.
-    QCOMPARE(env.m.card.PrnPaperH, fit.KYsY);
-    QCOMPARE(env.m.card.PrnPaperW, fit.Ikx);
-    QCOMPARE(env.m.card.PrnScaleH, fit.Iky);
-    QCOMPARE(env.m.card.PrnScaleW, fit.Ikx);
+    QCOMPARE(env.card.PrnPaperH, fit.KYsY);
+    QCOMPARE(env.card.PrnPaperW, fit.Ikx);
+    QCOMPARE(env.card.PrnScaleH, fit.Iky);
+    QCOMPARE(env.card.PrnScaleW, fit.Ikx);
 }
 
 void TestPrinterGeometry::fitFailureKeepsValues_data() {
@@ -157,20 +163,21 @@ void TestPrinterGeometry::fitFailureKeepsValues() {
     QFETCH(QString, failingCall);
     Env env;
     env.printer().failOn = failingCall;
-    env.m.card.PrnScaleH = 1;
-    env.m.card.PrnScaleW = 2;
-    env.m.card.PrnPaperH = 3;
-    env.m.card.PrnPaperW = 4;
+    env.card.PrnScaleH = 1;
+    env.card.PrnScaleW = 2;
+    env.card.PrnPaperH = 3;
+    env.card.PrnPaperW = 4;
     PaperFit fit{11, 0, 5, 6, 7};
 
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, FitPrinterPaper(env.m, 297, 210, fit));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             FitPrinterPaper(env.printers.printer(), env.card, 297, 210, fit));
     QCOMPARE(fit.Iky, 5.0);
     QCOMPARE(fit.Ikx, 6.0);
     QCOMPARE(fit.KYsY, 7.0);
-    QCOMPARE(env.m.card.PrnScaleH, 1.0);
-    QCOMPARE(env.m.card.PrnScaleW, 2.0);
-    QCOMPARE(env.m.card.PrnPaperH, 3.0);
-    QCOMPARE(env.m.card.PrnPaperW, 4.0);
+    QCOMPARE(env.card.PrnScaleH, 1.0);
+    QCOMPARE(env.card.PrnScaleW, 2.0);
+    QCOMPARE(env.card.PrnPaperH, 3.0);
+    QCOMPARE(env.card.PrnPaperW, 4.0);
 }
 
 QTEST_MAIN(TestPrinterGeometry)

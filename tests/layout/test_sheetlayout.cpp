@@ -41,7 +41,7 @@ QList<double> limitsOf(const SheetLayout& w) {
 RecordingPrinter& recorder(TestContext& t) {
     auto printer = std::make_unique<RecordingPrinter>();
     RecordingPrinter& p = *printer;
-    t.m->setPrinter(std::move(printer));
+    t.printers->setPrinter(std::move(printer));
     return p;
 }
 
@@ -186,13 +186,13 @@ void TestSheetLayout::loadAndCommit() {
     TestContext t;
     RecordingPrinter& p = recorder(t);
     p.setMarginsMillimetres(4, 4, 4, 4);
-    t.m->card.PrintStyle = PrintStyle{};
-    t.m->card.PrintStyle.Yhkbtm = 7; // stored remainders are not loaded
-    t.m->app.IsfkY = 1.5;
-    t.m->app.IsfkX = 2.5;
+    t.doc.card.PrintStyle = PrintStyle{};
+    t.doc.card.PrintStyle.Yhkbtm = 7; // stored remainders are not loaded
+    t.app.IsfkY = 1.5;
+    t.app.IsfkX = 2.5;
 
     SheetLayout w;
-    w.Load(*t.m);
+    w.Load(*t.printers, t.doc.card, t.app);
     QCOMPARE((QList<double>{w.YsY, w.YsX, w.MsY, w.MsX, w.Yhktop, w.YhkLeft, w.Yhkbtm}),
              (QList<double>{297, 210, 55, 91, 11, 14, 0}));
     QCOMPARE(w.IsfkY, 1.5);
@@ -202,7 +202,7 @@ void TestSheetLayout::loadAndCommit() {
     QCOMPARE(w.Iky, double(p.ScaleHeight()));
     QVERIFY(w.Iky >= 297 - 17 + 11 - 1.5);
     QVERIFY(w.Iky < 297 - 17 + 11 - 1.5 + 1);
-    QCOMPARE(w.KYsY, t.m->card.PrnPaperH);
+    QCOMPARE(w.KYsY, t.doc.card.PrnPaperH);
 
     w.Yhktop = 12;
     w.Yhkbtm = 10;
@@ -211,12 +211,12 @@ void TestSheetLayout::loadAndCommit() {
     w.Iky = 280;
     w.Ikx = 200;
     w.IsfkAuto = false;
-    w.Commit(*t.m);
-    const PrintStyle& s = t.m->card.PrintStyle;
+    w.Commit(t.doc.card, t.app, *t.settings);
+    const PrintStyle& s = t.doc.card.PrintStyle;
     QCOMPARE((QList<double>{s.Yhktop, s.Yhkbtm, double(s.MaisuX)}), (QList<double>{12, 10, 1}));
-    QCOMPARE(t.m->app.IsfkY, 0.7);
-    QCOMPARE(t.m->card.PrnScaleH, 280.0);
-    QCOMPARE(t.m->card.PrnScaleW, 200.0);
+    QCOMPARE(t.app.IsfkY, 0.7);
+    QCOMPARE(t.doc.card.PrnScaleH, 280.0);
+    QCOMPARE(t.doc.card.PrnScaleW, 200.0);
     QCOMPARE(t.settings->text(QStringLiteral("sti"), QStringLiteral("ifkc"), {}),
              QStringLiteral("0"));
 }
@@ -224,11 +224,11 @@ void TestSheetLayout::loadAndCommit() {
 void TestSheetLayout::loadKeepsGeometryOfAFailingPrinter() {
     TestContext t;
     recorder(t).failOn = QStringLiteral("Width");
-    t.m->card.PrnScaleH = 123;
-    t.m->card.PrnScaleW = 45;
+    t.doc.card.PrnScaleH = 123;
+    t.doc.card.PrnScaleW = 45;
     SheetLayout w;
     w.KYsY = 9;
-    w.Load(*t.m);
+    w.Load(*t.printers, t.doc.card, t.app);
     QCOMPARE(w.Iky, 123.0);
     QCOMPARE(w.Ikx, 45.0);
     QCOMPARE(w.KYsY, 9.0);
@@ -255,25 +255,25 @@ void TestSheetLayout::automaticOffsets() {
     p.setMarginsTwips(2 * 567, 567, 0, 0);
     if (!stored.isEmpty())
         t.settings->setText(QStringLiteral("sti"), QStringLiteral("ifkc"), stored);
-    t.m->app.IsfkY = 0.7;
-    t.m->app.IsfkX = 0.3;
+    t.app.IsfkY = 0.7;
+    t.app.IsfkX = 0.3;
     SheetLayout w;
-    w.Load(*t.m);
+    w.Load(*t.printers, t.doc.card, t.app);
 
-    w.LoadIsfkAuto(*t.m);
+    w.LoadIsfkAuto(*t.settings, *t.printers, t.app);
     QCOMPARE(w.IsfkAuto, automatic);
     QCOMPARE(w.isfkEditable(), !automatic);
     QCOMPARE(w.IsfkY, isfkY);
     // Reading the printer changes the application values at once: cancelling
     // the editor would keep them.
-    QCOMPARE(t.m->app.IsfkY, isfkY);
+    QCOMPARE(t.app.IsfkY, isfkY);
 
     // Clearing the box keeps the values; ticking it reads the printer.
     w.IsfkY = 1.2;
-    w.setIsfkAuto(*t.m, false);
+    w.setIsfkAuto(*t.printers, t.app, false);
     QCOMPARE(w.IsfkY, 1.2);
     QVERIFY(w.isfkEditable());
-    w.setIsfkAuto(*t.m, true);
+    w.setIsfkAuto(*t.printers, t.app, true);
     QCOMPARE(w.IsfkY, 10.0);
     QCOMPARE(w.IsfkX, 20.0);
     QVERIFY(!w.isfkEditable());
@@ -284,14 +284,14 @@ void TestSheetLayout::automaticOffsets() {
 void TestSheetLayout::countStepAtTheEdgeOfItsRange() {
     TestContext t;
     SheetLayout w;
-    w.Load(*t.m);
+    w.Load(*t.printers, t.doc.card, t.app);
     w.MaisuY = 32767;
     w.MaisuX = 0;
-    QVERIFY(w.StepValue(*t.m, SheetField::MaisuY, true)); // limited: a beep
+    QVERIFY(w.StepValue(*t.printers, t.doc.card, SheetField::MaisuY, true)); // limited: a beep
     QCOMPARE(w.MaisuY, w.MaisuYMax);
     QVERIFY(w.MaisuY > 0);
     w.MaisuY = -32768;
-    QVERIFY(w.StepValue(*t.m, SheetField::MaisuY, false));
+    QVERIFY(w.StepValue(*t.printers, t.doc.card, SheetField::MaisuY, false));
     QCOMPARE(w.MaisuY, std::int16_t(1));
 }
 

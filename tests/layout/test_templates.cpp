@@ -132,19 +132,20 @@ void TestTemplates::shippedFile() {
 void TestTemplates::applyTemplate() {
     TestContext t;
     SheetLayout w;
-    w.Load(*t.m); // the default A4 sheet: its largest row gap is 2.5
+    w.Load(*t.printers, t.doc.card, t.app); // the default A4 sheet: its largest row gap is 2.5
     w.IsfkY = 1.5;
     // A narrower sheet with an 8 mm row gap; 2.5 rows and 3.5 columns.
-    ApplyTemplate(*t.m, w, Get_TKFormat(line(" 297 182  51  91   5   7   8  14 2.5 3.5", {})));
+    ApplyTemplate(*t.printers, t.doc.card, w,
+                  Get_TKFormat(line(" 297 182  51  91   5   7   8  14 2.5 3.5", {})));
     QCOMPARE((QList<double>{w.YsY, w.YsX, w.MsY, w.MsX, w.Yhktop, w.YhkLeft, w.Kktop, w.KkLeft,
                             double(w.MaisuY), double(w.MaisuX), w.IsfkY}),
              (QList<double>{297, 182, 51, 91, 5, 7, 8, 14, 2, 4, 1.5}));
     // The printer's page was fitted to the new paper.
     QVERIFY(qAbs(w.Ikx - 182) < 0.1);
-    QCOMPARE(t.m->card.PrnScaleW, w.Ikx);
+    QCOMPARE(t.doc.card.PrnScaleW, w.Ikx);
     // The limits are the new sheet's: a step widens the gap by 0.5 mm
     // instead of cutting it to the old sheet's 2.5.
-    QVERIFY(!w.StepValue(*t.m, SheetField::Kktop, true));
+    QVERIFY(!w.StepValue(*t.printers, t.doc.card, SheetField::Kktop, true));
     QCOMPARE(w.Kktop, 8.5);
 }
 

@@ -259,11 +259,11 @@ QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(6
 // Whether the data folder holds exactly the given files (no leftovers of an
 // interrupted write).
 QStringList dataFiles(const TestContext& t) {
-    return QDir(t.m->dataFolder()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+    return QDir(DataFolderPath(t.app)).entryList(QDir::Files | QDir::System | QDir::Hidden);
 }
 
 QString workPath(const TestContext& t) {
-    return t.m->dataFolder() + QStringLiteral("/Tavor.bmp");
+    return DataFolderPath(t.app) + QStringLiteral("/Tavor.bmp");
 }
 
 QImage marker() {
@@ -342,29 +342,30 @@ void TestCardPicture::nothingToConvert() {
         path = t.path("link.jpg");
         QVERIFY(QFile::link(t.path("gone.jpg"), path));
     }
-    t.m->app.HaikeiFlg = haikei;
-    t.m->card.PicPath = path;
-    t.m->Image1 = marker();
-    t.m->Image1Key = CardPictureKey(*t.m); // the picture made for this card
+    t.app.HaikeiFlg = haikei;
+    t.doc.card.PicPath = path;
+    t.doc.picture.set(t.doc.card, marker()); // the picture made for this card
 
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     QCOMPARE(t.ui.texts(), messages);
     for (const auto& msg : t.ui.messages)
         QCOMPARE(msg.buttons, UiServices::Ok);
-    QCOMPARE(t.view.layoutCalls, 1);
+    // The picture leaves the canvas's size to the print style.
+    QCOMPARE(t.view.layoutCalls, 0);
     QCOMPARE(t.view.pictureClears, 1);
     QCOMPARE(t.view.pictureShows, 0);
-    QCOMPARE(t.m->Image1.isNull(), !keepsPicture);
+    QCOMPARE(t.doc.pictureImage().isNull(), !keepsPicture);
     if (keepsPicture)
-        QCOMPARE(t.m->Image1, marker());
+        QCOMPARE(t.doc.pictureImage(), marker());
     QVERIFY(libraryCalls.isEmpty());
     QCOMPARE(dataFiles(t), QStringList{});
 }
 
 // Files that cannot become the card picture: first the description, then
 // the description immediately followed by the number; promptly, with nothing
-// written and the previous picture kept.
+// written. The picture shown before is not kept for the new settings: the
+// card is shown and printed without a picture.
 void TestCardPicture::unreadablePicture_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("mode");
@@ -411,15 +412,15 @@ void TestCardPicture::unreadablePicture() {
     QFETCH(int, number);
     QFETCH(QString, description);
     TestContext t;
-    t.m->card.PicPath = makeSource(t.dir.path(), kind);
-    t.m->card.PicColorMode = mode;
-    t.m->Image1 = marker();
+    t.doc.card.PicPath = makeSource(t.dir.path(), kind);
+    t.doc.card.PicColorMode = mode;
+    t.doc.picture.set(t.doc.card, marker());
     const QByteArray before =
-        QFileInfo(t.m->card.PicPath).isFile() ? readFile(t.m->card.PicPath) : QByteArray();
+        QFileInfo(t.doc.card.PicPath).isFile() ? readFile(t.doc.card.PicPath) : QByteArray();
 
     QElapsedTimer clock;
     clock.start();
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
     QVERIFY2(clock.elapsed() < 10000, "took too long");
 
     QCOMPARE(t.ui.texts(), (QStringList{description, description + QString::number(number)}));
@@ -427,16 +428,16 @@ void TestCardPicture::unreadablePicture() {
     QCOMPARE(t.ui.messages[1].buttons, UiServices::Ok);
     QCOMPARE(t.view.pictureClears, 1);
     QCOMPARE(t.view.pictureShows, 0);
-    QCOMPARE(t.m->Image1, marker());
+    QVERIFY(t.doc.pictureImage().isNull());
     QCOMPARE(dataFiles(t), QStringList{});
     for (const LibraryCall& call : libraryCalls)
         QVERIFY(call.result != TAVOR_OK);
-    if (QFileInfo(t.m->card.PicPath).isFile())
-        QCOMPARE(readFile(t.m->card.PicPath), before);
+    if (QFileInfo(t.doc.card.PicPath).isFile())
+        QCOMPARE(readFile(t.doc.card.PicPath), before);
 }
 
 // The working bitmap cannot be written (its folder is a file): the failure is
-// reported the same way and Image1 keeps its picture.
+// reported the same way and the card is left without a picture.
 void TestCardPicture::workBitmapNotWritable_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("mode");
@@ -453,17 +454,17 @@ void TestCardPicture::workBitmapNotWritable() {
     QFETCH(int, number);
     TestContext t;
     QVERIFY(writeFile(t.path("plain-file"), "not a folder\n"));
-    t.m->setDataFolder(t.path("plain-file"));
-    t.m->card.PicPath = makeSource(t.dir.path(), kind);
-    t.m->card.PicColorMode = mode;
-    t.m->Image1 = marker();
+    t.app.DataFolder = t.path("plain-file");
+    t.doc.card.PicPath = makeSource(t.dir.path(), kind);
+    t.doc.card.PicColorMode = mode;
+    t.doc.picture.set(t.doc.card, marker());
 
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     const QString description = RuntimeError::describe(number);
     QCOMPARE(t.ui.texts(), (QStringList{description, description + QString::number(number)}));
     QCOMPARE(t.view.pictureShows, 0);
-    QCOMPARE(t.m->Image1, marker());
+    QVERIFY(t.doc.pictureImage().isNull());
     QCOMPARE(readFile(t.path("plain-file")), QByteArray("not a folder\n"));
 }
 
@@ -534,11 +535,11 @@ void TestCardPicture::plainCopyWithoutLibrary() {
     QFETCH(QString, kind);
     QFETCH(bool, lossless);
     TestContext t;
-    t.m->card.PicPath = makeSource(t.dir.path(), kind);
-    t.m->card.PicColorMode = 0;
-    t.m->card.PicTint = {63, 0, 0};
+    t.doc.card.PicPath = makeSource(t.dir.path(), kind);
+    t.doc.card.PicColorMode = 0;
+    t.doc.card.PicTint = {63, 0, 0};
 
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     QCOMPARE(t.ui.texts(), QStringList{});
     QCOMPARE(t.view.pictureShows, 1);
@@ -548,7 +549,7 @@ void TestCardPicture::plainCopyWithoutLibrary() {
     QVERIFY(bmp.startsWith("BM"));
     QCOMPARE(int(bmp[28]), 24);
 
-    QImage expected = QImage(t.m->card.PicPath);
+    QImage expected = QImage(t.doc.card.PicPath);
     if (kind == "png alpha") {
         QCOMPARE(expected.pixel(0, 0), qRgba(0, 0, 0, 0));
         for (int y = 0; y < expected.height(); ++y)
@@ -559,7 +560,7 @@ void TestCardPicture::plainCopyWithoutLibrary() {
     expected = expected.convertToFormat(QImage::Format_RGB32);
     if (lossless)
         QCOMPARE(expected, testPicture(64, 48));
-    QCOMPARE(t.m->Image1, expected);
+    QCOMPARE(t.doc.pictureImage(), expected);
     QCOMPARE(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32), expected);
 }
 
@@ -589,19 +590,20 @@ void TestCardPicture::libraryRouting() {
     TestContext t;
     const QString src = makeSource(t.dir.path(), kind, size);
     const QByteArray before = readFile(src);
-    t.m->card.PicPath = src;
-    t.m->card.PicColorMode = mode;
-    t.m->card.PicTint = {11, 22, 33};
+    t.doc.card.PicPath = src;
+    t.doc.card.PicColorMode = mode;
+    t.doc.card.PicTint = {11, 22, 33};
 
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     QCOMPARE(t.ui.texts(), QStringList{});
     QCOMPARE(t.view.pictureShows, 1);
     QCOMPARE(readFile(src), before);
     QCOMPARE(dataFiles(t), QStringList{"Tavor.bmp"});
     const QSize shown = size.width() > 4096 ? size.scaled(4096, 4096, Qt::KeepAspectRatio) : size;
-    QCOMPARE(t.m->Image1.size(), shown);
-    QCOMPARE(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32), t.m->Image1);
+    QCOMPARE(t.doc.pictureImage().size(), shown);
+    QCOMPARE(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32),
+             t.doc.pictureImage());
     if (mode == 0) {
         QVERIFY(libraryCalls.isEmpty());
         return;
@@ -645,18 +647,18 @@ void TestCardPicture::colourModes() {
     QFETCH(QList<int>, tint);
     QFETCH(QString, look);
     TestContext t;
-    t.m->card.PicPath = makeSource(t.dir.path(), kind);
-    t.m->card.PicColorMode = mode;
-    t.m->card.PicTint = {tint[0], tint[1], tint[2]};
+    t.doc.card.PicPath = makeSource(t.dir.path(), kind);
+    t.doc.card.PicColorMode = mode;
+    t.doc.card.PicTint = {tint[0], tint[1], tint[2]};
 
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     QCOMPARE(t.ui.texts(), QStringList{});
     QCOMPARE(t.view.pictureShows, 1);
-    const QImage& shown = t.m->Image1;
+    const QImage& shown = t.doc.pictureImage();
     QCOMPARE(shown.format(), QImage::Format_RGB32);
     QCOMPARE(shown, QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32));
-    const QImage source = QImage(t.m->card.PicPath).convertToFormat(QImage::Format_RGB32);
+    const QImage source = QImage(t.doc.card.PicPath).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), source.size());
 
     int checked = 0;
@@ -718,13 +720,13 @@ void TestCardPicture::largePictureDecodedScaled() {
     QFETCH(int, mode);
     QFETCH(QSize, decoded);
     TestContext t;
-    t.m->card.PicPath = makeSource(t.dir.path(), kind, size);
-    t.m->card.PicColorMode = mode;
+    t.doc.card.PicPath = makeSource(t.dir.path(), kind, size);
+    t.doc.card.PicColorMode = mode;
 
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     QCOMPARE(t.ui.texts(), QStringList{});
-    QCOMPARE(t.m->Image1.size(), decoded);
+    QCOMPARE(t.doc.pictureImage().size(), decoded);
     QCOMPARE(QImageReader(workPath(t)).size(), decoded);
     // The whole picture, in place: the same colours at the same relative spots.
     QImage reference = testPicture(size.width(), size.height());
@@ -735,7 +737,7 @@ void TestCardPicture::largePictureDecodedScaled() {
     for (double fy : {0.05, 0.5, 0.95}) {
         for (double fx : {0.05, 0.5, 0.95}) {
             const QRgb got =
-                t.m->Image1.pixel(int(fx * decoded.width()), int(fy * decoded.height()));
+                t.doc.pictureImage().pixel(int(fx * decoded.width()), int(fy * decoded.height()));
             const QRgb want = reference.pixel(int(fx * size.width()), int(fy * size.height()));
             const int tolerance = 12;
             if (mode == 0) {
@@ -774,14 +776,14 @@ void TestCardPicture::recolouredWhileDecoding() {
                                expected.bytesPerLine(), 4, mode, 11, 22, 33),
                  int(TAVOR_OK));
     libraryCalls.clear();
-    t.m->card.PicPath = src;
-    t.m->card.PicColorMode = mode;
-    t.m->card.PicTint = {11, 22, 33};
+    t.doc.card.PicPath = src;
+    t.doc.card.PicColorMode = mode;
+    t.doc.card.PicTint = {11, 22, 33};
 
-    LoadCardPicture(*t.m);
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     QCOMPARE(t.ui.texts(), QStringList{});
-    QVERIFY(t.m->Image1 == expected);
+    QVERIFY(t.doc.pictureImage() == expected);
     QVERIFY(QImage(workPath(t), "bmp").convertToFormat(QImage::Format_RGB32) == expected);
     const qint64 rowSize = (size.width() * 3 + 3) / 4 * 4;
     QCOMPARE(QFileInfo(workPath(t)).size(), 54 + rowSize * size.height());
@@ -881,15 +883,15 @@ void TestCardPicture::decodeMemoryLimit() {
 
 void TestCardPicture::noWorkPath() {
     TestContext t;
-    QCOMPARE(WorkPicturePath(*t.m, t.path("photo.jpg")), workPath(t));
-    QCOMPARE(WorkPicturePath(*t.m, t.dir.path() + "/"), QString());
+    QCOMPARE(WorkPicturePath(t.app, t.path("photo.jpg")), workPath(t));
+    QCOMPARE(WorkPicturePath(t.app, t.dir.path() + "/"), QString());
     const QString src = makeSource(t.dir.path(), "jpg");
-    t.m->Image1 = marker();
-    QVERIFY(!ConvertPicture(*t.m, src, QString(), 1, 63, 0, 0));
+    t.doc.picture.set(t.doc.card, marker());
+    QVERIFY(!ConvertPicture(t.ui, src, QString(), 1, 63, 0, 0));
     QCOMPARE(t.ui.texts(), QStringList{});
     QVERIFY(libraryCalls.isEmpty());
     QCOMPARE(dataFiles(t), QStringList{});
-    QCOMPARE(t.m->Image1, marker());
+    QCOMPARE(t.doc.pictureImage(), marker());
 }
 
 // Another run holds the data folder (its lock is taken here on a descriptor of
@@ -897,7 +899,7 @@ void TestCardPicture::noWorkPath() {
 // run's Tavor.bmp alone, and keeps to its file for every later load.
 void TestCardPicture::workBitmapBelongsToOneRun() {
     TestContext t;
-    const QString folder = t.m->dataFolder();
+    const QString folder = DataFolderPath(t.app);
     const int other = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     QVERIFY(other >= 0);
     QVERIFY(::flock(other, LOCK_EX | LOCK_NB) == 0);
@@ -905,13 +907,13 @@ void TestCardPicture::workBitmapBelongsToOneRun() {
 
     const QString own =
         folder + QStringLiteral("/Tavor-%1.bmp").arg(QCoreApplication::applicationPid());
-    QCOMPARE(WorkPicturePath(*t.m, t.path("photo.jpg")), own);
-    t.m->card.PicPath = makeSource(t.dir.path(), "png");
-    t.m->card.PicColorMode = 1;
-    LoadCardPicture(*t.m);
+    QCOMPARE(WorkPicturePath(t.app, t.path("photo.jpg")), own);
+    t.doc.card.PicPath = makeSource(t.dir.path(), "png");
+    t.doc.card.PicColorMode = 1;
+    LoadCardPicture(t.doc, t.ui, t.app);
     ::close(other); // the other run ends; this one keeps its own file
-    t.m->card.PicColorMode = 0;
-    LoadCardPicture(*t.m);
+    t.doc.card.PicColorMode = 0;
+    LoadCardPicture(t.doc, t.ui, t.app);
 
     QCOMPARE(t.ui.texts(), QStringList{});
     QCOMPARE(readFile(workPath(t)), QByteArray("the other run's picture"));
@@ -1017,54 +1019,54 @@ void TestCardPicture::dropTakesFirstPicture() {
         QVERIFY(writeFile(path, bytes));
         paths << path;
     }
-    t.m->card.PicPath = QString();
-    t.m->card.PicColorMode = 3;
-    t.m->card.PicTint = {10, 20, 30};
+    t.doc.card.PicPath = QString();
+    t.doc.card.PicColorMode = 3;
+    t.doc.card.PicTint = {10, 20, 30};
 
-    const bool dropped = DropPictureFiles(*t.m, paths);
+    const bool dropped = DropPictureFiles(t.doc, t.ui, t.app, paths);
 
     QCOMPARE(dropped, taken >= 0);
-    QCOMPARE(t.m->card.PicTint, (std::array<int, 3>{10, 20, 30}));
+    QCOMPARE(t.doc.card.PicTint, (std::array<int, 3>{10, 20, 30}));
     QCOMPARE(t.ui.texts(), QStringList{});
     if (taken < 0) {
-        QCOMPARE(t.m->card.PicPath, QString());
-        QCOMPARE(t.m->card.PicColorMode, 3);
-        QCOMPARE(t.m->ChangedFlg, 0);
+        QCOMPARE(t.doc.card.PicPath, QString());
+        QCOMPARE(t.doc.card.PicColorMode, 3);
+        QCOMPARE(t.doc.ChangedFlg, 0);
         QCOMPARE(t.view.layoutCalls, 0);
-        QVERIFY(t.m->Image1.isNull());
+        QVERIFY(t.doc.pictureImage().isNull());
         return;
     }
-    QCOMPARE(t.m->card.PicPath, paths[taken]);
-    QCOMPARE(t.m->card.PicColorMode, 0);
-    QCOMPARE(t.m->ChangedFlg, 1);
+    QCOMPARE(t.doc.card.PicPath, paths[taken]);
+    QCOMPARE(t.doc.card.PicColorMode, 0);
+    QCOMPARE(t.doc.ChangedFlg, 1);
     QCOMPARE(t.view.pictureShows, 1);
     QVERIFY(libraryCalls.isEmpty());
-    QCOMPARE(t.m->Image1.size(), sizes[files[taken]]);
+    QCOMPARE(t.doc.pictureImage().size(), sizes[files[taken]]);
 }
 
 void TestCardPicture::dropSameFileAgain() {
     TestContext t;
     const QString src = makeSource(t.dir.path(), "jpg");
-    t.m->card.PicPath = src;
-    t.m->card.PicColorMode = 5;
-    t.m->card.PicTint = {63, 0, 0};
-    LoadCardPicture(*t.m);
+    t.doc.card.PicPath = src;
+    t.doc.card.PicColorMode = 5;
+    t.doc.card.PicTint = {63, 0, 0};
+    LoadCardPicture(t.doc, t.ui, t.app);
     QCOMPARE(libraryCalls.size(), 1);
-    const QRgb grey = t.m->Image1.pixel(10, 10);
+    const QRgb grey = t.doc.pictureImage().pixel(10, 10);
     QVERIFY(qRed(grey) == qGreen(grey) && qGreen(grey) == qBlue(grey));
-    t.m->history().reset(); // this card as it was opened
+    t.doc.history().reset(); // this card as it was opened
 
-    QVERIFY(DropPictureFiles(*t.m, {src}));
+    QVERIFY(DropPictureFiles(t.doc, t.ui, t.app, {src}));
 
-    QCOMPARE(t.m->card.PicPath, src);
-    QCOMPARE(t.m->card.PicColorMode, 0);
-    QCOMPARE(t.m->card.PicTint, (std::array<int, 3>{63, 0, 0}));
+    QCOMPARE(t.doc.card.PicPath, src);
+    QCOMPARE(t.doc.card.PicColorMode, 0);
+    QCOMPARE(t.doc.card.PicTint, (std::array<int, 3>{63, 0, 0}));
     // The colour mode went back to 0: the card differs from the one opened.
-    QCOMPARE(t.m->ChangedFlg, 1);
-    QCOMPARE(t.view.layoutCalls, 2);
+    QCOMPARE(t.doc.ChangedFlg, 1);
+    QCOMPARE(t.view.pictureClears, 2);
     QCOMPARE(t.view.pictureShows, 2);
     QCOMPARE(libraryCalls.size(), 1); // the reload in mode 0 did not call it
-    QCOMPARE(t.m->Image1, QImage(src).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(t.doc.pictureImage(), QImage(src).convertToFormat(QImage::Format_RGB32));
     QCOMPARE(t.ui.texts(), QStringList{});
 }
 
@@ -1075,11 +1077,11 @@ void TestCardPicture::dropUnstorableName() {
     const QString src = makeSource(t.dir.path(), "jpg");
     const QString odd = t.path(QStringLiteral("写真😀.jpg"));
     QVERIFY(QFile::copy(src, odd));
-    t.m->card.PicPath = src;
-    t.m->ChangedFlg = 0;
-    QVERIFY(DropPictureFiles(*t.m, {odd}));
-    QCOMPARE(t.m->card.PicPath, src);
-    QCOMPARE(t.m->ChangedFlg, 0);
+    t.doc.card.PicPath = src;
+    t.doc.ChangedFlg = 0;
+    QVERIFY(DropPictureFiles(t.doc, t.ui, t.app, {odd}));
+    QCOMPARE(t.doc.card.PicPath, src);
+    QCOMPARE(t.doc.ChangedFlg, 0);
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY(t.ui.messages.first().text.contains(QStringLiteral("😀")));
     QVERIFY(libraryCalls.isEmpty());

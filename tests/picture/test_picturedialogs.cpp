@@ -35,8 +35,8 @@ namespace {
 void givePicture(TestContext& t) {
     QImage picture(40, 30, QImage::Format_RGB32);
     picture.fill(Qt::darkCyan);
-    t.m->card.PicPath = t.path(QStringLiteral("photo.png"));
-    QVERIFY(picture.save(t.m->card.PicPath));
+    t.doc.card.PicPath = t.path(QStringLiteral("photo.png"));
+    QVERIFY(picture.save(t.doc.card.PicPath));
 }
 
 QColor swatch(const frmBackColor& d) {
@@ -64,9 +64,9 @@ void TestPictureDialogs::pictureSettingsOpening() {
     QFETCH(int, shown);
     QFETCH(QString, channels);
     TestContext t;
-    t.m->card.PicColorMode = stored;
-    t.m->card.PicTint = tint;
-    frmPictureSetting d(*t.m);
+    t.doc.card.PicColorMode = stored;
+    t.doc.card.PicTint = tint;
+    frmPictureSetting d(t.doc, t.ui, t.app);
     QCOMPARE(d.selectedMode(), shown);
     QVERIFY(d.optColor[shown]->isChecked());
     for (int k = 0; k < 3; ++k) {
@@ -112,9 +112,9 @@ void TestPictureDialogs::pictureSettingsOk() {
     QFETCH(Tint, result);
     TestContext t;
     givePicture(t);
-    t.m->card.PicColorMode = stored;
-    t.m->card.PicTint = tint;
-    QPointer<frmPictureSetting> d = new frmPictureSetting(*t.m);
+    t.doc.card.PicColorMode = stored;
+    t.doc.card.PicTint = tint;
+    QPointer<frmPictureSetting> d = new frmPictureSetting(t.doc, t.ui, t.app);
     d->setAttribute(Qt::WA_DeleteOnClose);
     d->show();
     if (chosen >= 0)
@@ -123,9 +123,9 @@ void TestPictureDialogs::pictureSettingsOk() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     QVERIFY(d.isNull());
-    QCOMPARE(t.m->card.PicColorMode, mode);
-    QCOMPARE(t.m->card.PicTint, result);
-    QCOMPARE(t.m->ChangedFlg, ok ? 1 : 0);
+    QCOMPARE(t.doc.card.PicColorMode, mode);
+    QCOMPARE(t.doc.card.PicTint, result);
+    QCOMPARE(t.doc.ChangedFlg, ok ? 1 : 0);
     QCOMPARE(t.view.pictureShows, ok ? 1 : 0);
     QCOMPARE(t.ui.texts(), QStringList{});
 }
@@ -152,7 +152,7 @@ void TestPictureDialogs::backColorOpening() {
         t.settings->setText("opt", "HaikeiFlg", flag);
     if (color != "none")
         t.settings->setText("opt", "BackColor", color);
-    frmBackColor d(*t.m);
+    frmBackColor d(t.doc, t.ui, *t.settings, t.app);
     QVERIFY(d.optHaikei[option]->isChecked());
     QCOMPARE(d.cmdCDShow->isEnabled(), option == 1);
     QCOMPARE(d.chosenFlag(), option == 0 ? 1 : 0);
@@ -165,38 +165,38 @@ void TestPictureDialogs::backColorOkAppliesAndStores() {
     TestContext t;
     givePicture(t);
     {
-        frmBackColor d(*t.m);
+        frmBackColor d(t.doc, t.ui, *t.settings, t.app);
         d.optHaikei[1]->click();
         t.ui.colors.enqueue(0x0000FFu);
         d.cmdCDShow->click();
         QCOMPARE(swatch(d), QColor(Qt::red));
         d.cmdOK->click();
     }
-    QCOMPARE(t.m->app.BackColor, 0x0000FFu);
-    QCOMPARE(t.m->app.HaikeiFlg, 0);
+    QCOMPARE(t.app.BackColor, 0x0000FFu);
+    QCOMPARE(t.app.HaikeiFlg, 0);
     QCOMPARE(t.settings->text("opt", "BackColor", {}), QStringLiteral("255"));
     QCOMPARE(t.settings->text("opt", "HaikeiFlg", {}), QStringLiteral("0"));
     QCOMPARE(t.view.pictureClears, 1);
     QCOMPARE(t.view.pictureShows, 0);
     {
-        frmBackColor d(*t.m);
+        frmBackColor d(t.doc, t.ui, *t.settings, t.app);
         QCOMPARE(swatch(d), QColor(Qt::red));
         d.optHaikei[0]->click();
         d.cmdOK->click();
     }
-    QCOMPARE(t.m->app.BackColor, 0x0000FFu);
-    QCOMPARE(t.m->app.HaikeiFlg, 1);
+    QCOMPARE(t.app.BackColor, 0x0000FFu);
+    QCOMPARE(t.app.HaikeiFlg, 1);
     QCOMPARE(t.settings->text("opt", "HaikeiFlg", {}), QStringLiteral("1"));
     QCOMPARE(t.view.pictureShows, 1);
-    QCOMPARE(t.m->ChangedFlg, 0);
+    QCOMPARE(t.doc.ChangedFlg, 0);
 }
 
 void TestPictureDialogs::backColorCancel() {
     TestContext t;
-    frmBackColor d(*t.m);
+    frmBackColor d(t.doc, t.ui, *t.settings, t.app);
     d.optHaikei[1]->click();
     d.cmdCan->click();
-    QCOMPARE(t.m->app.HaikeiFlg, 1);
+    QCOMPARE(t.app.HaikeiFlg, 1);
     QCOMPARE(t.settings->text("opt", "HaikeiFlg", "unset"), QStringLiteral("unset"));
     QCOMPARE(t.view.pictureClears, 0);
 }

@@ -3,6 +3,7 @@
 
 #include "base/runtimeerror.h"
 #include "pdfcheck.h"
+#include "print/cardsource.h"
 #include "print/pdfprinter.h"
 #include "print/preview.h"
 #include "print/printdialog.h"
@@ -39,16 +40,17 @@ struct Fixture {
                                           return std::make_unique<PdfPrinter>();
                                       return std::make_unique<RecordingPrinter>(name);
                                   });
-        t.m->app.PrinterList = t.host->deviceNames();
-        t.m->Image1 = QImage(40, 24, QImage::Format_RGB32);
-        t.m->Image1.fill(Qt::red);
+        t.printers->PrinterList = t.host->deviceNames();
+        QImage filled(40, 24, QImage::Format_RGB32);
+        filled.fill(Qt::red);
+        t.doc.picture.set(t.doc.card, filled);
         for (const QString& pair : settings.split(u' ', Qt::SkipEmptyParts))
             t.settings->setText(Opt, pair.section(u'=', 0, 0), pair.section(u'=', 1));
-        form = new IsForm2(*t.m);
+        form = new IsForm2(t.doc, t.ui, *t.settings, *t.printers, t.app);
         form->show();
     }
     ~Fixture() { delete form; }
-    RecordingPrinter* recorder() { return dynamic_cast<RecordingPrinter*>(&t.m->printer()); }
+    RecordingPrinter* recorder() { return dynamic_cast<RecordingPrinter*>(&t.printers->printer()); }
     void choosePdf() {
         form->cmbPrinter->setCurrentIndex(1);
         form->cmbPrinter_Click(1);
@@ -129,7 +131,7 @@ void TestPrintDialog::loadsItsSettings() {
     QCOMPARE(f.form->Label1->text(), QStringLiteral("600 dpi"));
     // Choosing a printer makes it the one in use.
     f.choosePdf();
-    QCOMPARE(f.t.m->printer().DeviceName(), QStringLiteral("PDFファイル"));
+    QCOMPARE(f.t.printers->printer().DeviceName(), QStringLiteral("PDFファイル"));
     QCOMPARE(f.form->Label1->text(), QStringLiteral("1200 dpi"));
 }
 
@@ -168,7 +170,7 @@ void TestPrintDialog::printToPdf() {
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
     }
     if (button == u"Command2" && fileChosen)
-        QCOMPARE(f.t.m->app.ImgScale, 2);
+        QCOMPARE(f.t.app.ImgScale, 2);
     if (pages > 0 && pdfcheck::available())
         QCOMPARE(pdfcheck::pageSizes(out).value_or(QList<QSizeF>{}).size(), pages);
 }
@@ -267,11 +269,13 @@ void TestPrintDialog::previewShowsCards() {
     QFETCH(double, isfkY);
     QFETCH(QSize, paper);
     TestContext t;
-    t.m->Image1 = QImage(40, 24, QImage::Format_RGB32);
-    t.m->Image1.fill(Qt::red);
-    t.m->app.IsfkY = isfkY;
+    QImage filled(40, 24, QImage::Format_RGB32);
+    filled.fill(Qt::red);
+    t.doc.picture.set(t.doc.card, filled);
+    t.app.IsfkY = isfkY;
     t.settings->setText(Opt, "KiritoriFlag", "1");
-    frmPREVIEW preview(*t.m, PrintKind(kind), true);
+    const SameCardSource cards(t.doc.card, t.doc.pictureImage(), 1);
+    frmPREVIEW preview(t.doc.card.PrintStyle, cards, t.printOptions(PrintKind(kind), true), t.ui);
     QVERIFY(preview.mnuRitu[2]->isChecked());
     preview.mnuRitu[item]->trigger();
     QVERIFY(preview.mnuRitu[item]->isChecked());
@@ -280,7 +284,7 @@ void TestPrintDialog::previewShowsCards() {
     QCOMPARE(sheet.size(), paper);
     QCOMPARE(preview.picPaper->pixmap().size(), paper);
     const double perMm = paper.width() / 210.0;
-    const PrintStyle& s = t.m->card.PrintStyle;
+    const PrintStyle& s = t.doc.card.PrintStyle;
     const QColor card = kind == 1 ? QColor(Qt::white) : QColor(Qt::red);
     for (int r = 0; r < s.MaisuY; ++r) {
         for (int c = 0; c < s.MaisuX; ++c) {
@@ -314,7 +318,7 @@ void TestPrintDialog::previewButtonOpensAtHalfArea() {
     f.form->Command5->click();
 
     QCOMPARE(shown, QSize(561, 794));
-    QCOMPARE(f.t.m->app.ImgScale, 3);
+    QCOMPARE(f.t.app.ImgScale, 3);
     QVERIFY(!f.closed());
     QVERIFY(f.form->Command2->isEnabled());
     QVERIFY(f.form->Label2->text().isEmpty());

@@ -2,9 +2,11 @@
 // search, what is recorded in the card, and what happens when the printer
 // refuses or fails.
 
+#include "base/appstate.h"
+#include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/settings.h"
-#include "document/tavormain.h"
+#include "document/card.h"
 #include "print/printerpaper.h"
 #include "print/recordingprinter.h"
 #include "scriptedui.h"
@@ -21,18 +23,20 @@ struct Env {
     ScriptedUi ui;
     Settings settings{dir.filePath(QStringLiteral("qvrs.ini"))};
     RecordingPrinterHost host;
-    TavorMain m{ui, settings, host};
+    PrinterChoice printers{host};
+    AppState app;
+    Card card;
 
-    RecordingPrinter& printer() { return static_cast<RecordingPrinter&>(m.printer()); }
+    RecordingPrinter& printer() { return static_cast<RecordingPrinter&>(printers.printer()); }
     void presetRecorded() {
-        m.card.PrnScaleH = 1;
-        m.card.PrnScaleW = 2;
-        m.card.PrnPaperH = 3;
-        m.card.PrnPaperW = 4;
+        card.PrnScaleH = 1;
+        card.PrnScaleW = 2;
+        card.PrnPaperH = 3;
+        card.PrnPaperW = 4;
     }
     bool recordedArePreset() const {
-        return m.card.PrnScaleH == 1 && m.card.PrnScaleW == 2 && m.card.PrnPaperH == 3 &&
-               m.card.PrnPaperW == 4;
+        return card.PrnScaleH == 1 && card.PrnScaleW == 2 && card.PrnPaperH == 3 &&
+               card.PrnPaperW == 4;
     }
 };
 
@@ -90,11 +94,11 @@ void TestPrinterPaper::heightSearch() {
     QFETCH(double, pageHeight);
     QFETCH(int, heightSets);
     Env env;
-    env.m.app.IsfkX = isfkX;
+    env.app.IsfkX = isfkX;
     RecordingPrinter& p = env.printer();
     p.setMarginsMillimetres(0, marginMm, 0, marginMm);
 
-    SetupPrinterPaper(env.m, paperHeight, paperWidth);
+    SetupPrinterPaper(env.printers.printer(), env.card, env.app.IsfkX, paperHeight, paperWidth);
 
     QCOMPARE(p.PaperSize(), Printer::PaperUser);
     QCOMPARE(p.callsOf(QStringLiteral("Width")).first().args.first(),
@@ -102,20 +106,20 @@ void TestPrinterPaper::heightSearch() {
     const auto heights = p.callsOf(QStringLiteral("Height"));
     QCOMPARE(heights.size(), heightSets);
     const float scaleW = float(Printer::PageTwips(paperWidth) / Printer::TwipsPerMillimetre);
-    QCOMPARE(env.m.card.PrnScaleW, double(scaleW));
-    QCOMPARE(env.m.card.PrnPaperW, paperWidth);
-    QCOMPARE(env.m.card.PrnPaperH, pageHeight);
+    QCOMPARE(env.card.PrnScaleW, double(scaleW));
+    QCOMPARE(env.card.PrnPaperW, paperWidth);
+    QCOMPARE(env.card.PrnPaperH, pageHeight);
     if (heightSets > 0) {
         QCOMPARE(heights.last().args.first(), Printer::PageTwips(pageHeight));
-        QCOMPARE(env.m.card.PrnScaleH, double(printableMm(pageHeight, 2 * marginMm)));
+        QCOMPARE(env.card.PrnScaleH, double(printableMm(pageHeight, 2 * marginMm)));
     } else {
-        QCOMPARE(env.m.card.PrnScaleH, 0.0);
+        QCOMPARE(env.card.PrnScaleH, 0.0);
     }
 
     // The printer is left in a user scale of the recorded printable area.
     QCOMPARE(p.ScaleMode(), Printer::ScaleUser);
-    QCOMPARE(double(p.ScaleWidth()), env.m.card.PrnScaleW);
-    QCOMPARE(double(p.ScaleHeight()), env.m.card.PrnScaleH);
+    QCOMPARE(double(p.ScaleWidth()), env.card.PrnScaleW);
+    QCOMPARE(double(p.ScaleHeight()), env.card.PrnScaleH);
     QVERIFY(env.ui.messages.isEmpty());
     // What comes out is the paper itself, not the page the search tried.
     QCOMPARE(p.Sheet(), QSizeF(paperWidth, paperHeight));
@@ -139,7 +143,7 @@ void TestPrinterPaper::pageTwipsRoundHalfToEven() {
     QCOMPARE(Printer::PageTwips(millimetres), twips);
     // The paper setup asks the printer for exactly that width.
     Env env;
-    SetupPrinterPaper(env.m, 297, millimetres);
+    SetupPrinterPaper(env.printers.printer(), env.card, env.app.IsfkX, 297, millimetres);
     QCOMPARE(env.printer().Width(), twips);
 }
 
@@ -160,7 +164,7 @@ void TestPrinterPaper::refusedPaperChangesNothing() {
         env.presetRecorded();
     p.clear();
 
-    SetupPrinterPaper(env.m, 297, 210);
+    SetupPrinterPaper(env.printers.printer(), env.card, env.app.IsfkX, 297, 210);
     QCOMPARE(p.PaperSize(), 9);
     QCOMPARE(p.Width(), 11906.0);
     QCOMPARE(p.Height(), 16838.0);
@@ -169,9 +173,9 @@ void TestPrinterPaper::refusedPaperChangesNothing() {
     QCOMPARE(env.recordedArePreset(), recordedBefore);
     QVERIFY(env.ui.messages.isEmpty());
 
-    env.m.card.PrintStyle.YsY = 297;
-    env.m.card.PrintStyle.YsX = 210;
-    QCOMPARE(PreparePrinter(env.m), recordedBefore);
+    env.card.PrintStyle.YsY = 297;
+    env.card.PrintStyle.YsX = 210;
+    QCOMPARE(PreparePrinter(env.printers, env.ui, env.card, env.app.IsfkX), recordedBefore);
     if (recordedBefore) {
         QVERIFY(env.ui.messages.isEmpty());
         QCOMPARE(p.ScaleMode(), Printer::ScaleMillimetres);
@@ -185,7 +189,7 @@ void TestPrinterPaper::printerNeverLongEnough() {
     RecordingPrinter& p = env.printer();
     p.maxHeightTwips = Printer::PageTwips(250);
 
-    SetupPrinterPaper(env.m, 297, 210);
+    SetupPrinterPaper(env.printers.printer(), env.card, env.app.IsfkX, 297, 210);
 
     // The search gives up as the print style editor's does, after 51 pages,
     // and keeps what the printer really has.
@@ -193,12 +197,12 @@ void TestPrinterPaper::printerNeverLongEnough() {
     QCOMPARE(heights.size(), MaxPaperSearchSteps + 1);
     QCOMPARE(heights.last().args.first(), Printer::PageTwips(297 + 51));
     QCOMPARE(p.Height(), Printer::PageTwips(250));
-    QCOMPARE(env.m.card.PrnPaperH, 297.0 + 51);
-    QCOMPARE(env.m.card.PrnScaleH, double(printableMm(250, 0)));
+    QCOMPARE(env.card.PrnPaperH, 297.0 + 51);
+    QCOMPARE(env.card.PrnScaleH, double(printableMm(250, 0)));
 
-    env.m.card.PrintStyle.YsY = 297;
-    env.m.card.PrintStyle.YsX = 210;
-    QVERIFY(PreparePrinter(env.m));
+    env.card.PrintStyle.YsY = 297;
+    env.card.PrintStyle.YsX = 210;
+    QVERIFY(PreparePrinter(env.printers, env.ui, env.card, env.app.IsfkX));
 }
 
 void TestPrinterPaper::printerErrorKeepsRecordedValues_data() {
@@ -218,7 +222,7 @@ void TestPrinterPaper::printerErrorKeepsRecordedValues() {
     env.presetRecorded();
 
     try {
-        SetupPrinterPaper(env.m, 297, 210);
+        SetupPrinterPaper(env.printers.printer(), env.card, env.app.IsfkX, 297, 210);
         QFAIL("the printer error was swallowed");
     } catch (const RuntimeError& e) {
         QCOMPARE(e.number(), int(RuntimeError::DeviceIo));
@@ -226,9 +230,9 @@ void TestPrinterPaper::printerErrorKeepsRecordedValues() {
     QVERIFY(env.recordedArePreset());
     QVERIFY(env.ui.messages.isEmpty());
 
-    env.m.card.PrintStyle.YsY = 297;
-    env.m.card.PrintStyle.YsX = 210;
-    QVERIFY(!PreparePrinter(env.m));
+    env.card.PrintStyle.YsY = 297;
+    env.card.PrintStyle.YsX = 210;
+    QVERIFY(!PreparePrinter(env.printers, env.ui, env.card, env.app.IsfkX));
     QVERIFY(env.recordedArePreset());
     QCOMPARE(env.ui.texts(), QStringList{QStringLiteral("デバイス I/O エラーです。 57")});
     QCOMPARE(env.ui.messages.first().title, QStringLiteral("Quillo 2.40"));
@@ -253,11 +257,11 @@ void TestPrinterPaper::prepareNeedsAPrintStyle() {
     QFETCH(double, isfkX);
     QFETCH(bool, ready);
     Env env;
-    env.m.app.IsfkX = isfkX;
-    env.m.card.PrintStyle.YsY = paperHeight;
-    env.m.card.PrintStyle.YsX = paperWidth;
+    env.app.IsfkX = isfkX;
+    env.card.PrintStyle.YsY = paperHeight;
+    env.card.PrintStyle.YsX = paperWidth;
 
-    QCOMPARE(PreparePrinter(env.m), ready);
+    QCOMPARE(PreparePrinter(env.printers, env.ui, env.card, env.app.IsfkX), ready);
     if (ready) {
         QVERIFY(env.ui.messages.isEmpty());
         QCOMPARE(env.printer().ScaleMode(), Printer::ScaleMillimetres);

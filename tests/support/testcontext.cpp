@@ -1,8 +1,32 @@
 #include "testcontext.h"
 
+#include "editor/cardimage.h"
+#include "layout/printergeometry.h"
+#include "picture/cardpicture.h"
+#include "print/cardsource.h"
+#include "print/printerpaper.h"
+#include "print/printjob.h"
 #include "print/recordingprinter.h"
 
 #include <QDir>
+
+#include <algorithm>
+#include <cmath>
+
+SpyView::SpyView(CardDocument& doc) {
+    connect(&doc, &CardDocument::changed, this, [this](CardPart part, int) {
+        if (part == CardPart::Whole)
+            ++showCardDataCalls;
+        if (part == CardPart::Whole || part == CardPart::PrintStyle) {
+            ++layoutCalls;
+            ++redrawCalls;
+        }
+    });
+    connect(&doc, &CardDocument::pictureChanged, this,
+            [this](bool shown) { ++(shown ? pictureShows : pictureClears); });
+    connect(&doc, &CardDocument::pathChanged, this,
+            [this](const QString& path) { caption = QStringLiteral("Quillo 2.40   ") + path; });
+}
 
 TestContext::TestContext() {
     settings = std::make_unique<Settings>(dir.filePath(QStringLiteral("qvrs.ini")));
@@ -10,12 +34,75 @@ TestContext::TestContext() {
                                              [](const QString&) -> std::unique_ptr<Printer> {
                                                  return std::make_unique<RecordingPrinter>();
                                              });
-    m = std::make_unique<TavorMain>(ui, *settings, *host);
+    printers = std::make_unique<PrinterChoice>(*host);
     QDir(dir.path()).mkpath(QStringLiteral("data"));
-    m->setDataFolder(dir.filePath(QStringLiteral("data")));
-    m->setView(&view);
+    app.DataFolder = dir.filePath(QStringLiteral("data"));
 }
 
-TestContext::~TestContext() {
-    m->setView(nullptr);
+TestContext::~TestContext() = default;
+
+QImage TestContext::renderCard(bool withPicture, bool withText) {
+    app.ImgScale = std::clamp(app.ImgScale, 1, MaxImgScale);
+    if (withPicture)
+        PrepareCardPicture(doc, ui, app);
+    const PrintOptions o = printOptions(PrintKind::Standard, false);
+    CardImageOptions look = o.image;
+    look.withPicture = withPicture;
+    look.withText = withText;
+    return RenderCardImage(doc.card, doc.pictureImage(), look, ui);
+}
+
+PrintOptions TestContext::printOptions(PrintKind kind, bool cutMarks) {
+    PrintOptions o;
+    o.kind = kind;
+    o.cutMarks = cutMarks;
+    o.bottomMarks = std::nearbyint(settings->number(QStringLiteral("opt"),
+                                                    QStringLiteral("KiritoriFlag"), 0)) == 1;
+    o.image.scale = std::clamp(app.ImgScale, 1, MaxImgScale);
+    o.image.twipsPerPixelX = app.TppX;
+    o.image.twipsPerPixelY = app.TppY;
+    return o;
+}
+
+PrintOutcome TestContext::print(PrintKind kind, int sheets, bool cutMarks,
+                                const SheetProgress& progress) {
+    if (KindPrintsPicture(kind))
+        PrepareCardPicture(doc, ui, app);
+    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    return PrintCard(*printers, ui, doc.card.PrintStyle, offsets(), cards,
+                     printOptions(kind, cutMarks), progress);
+}
+
+PrintOutcome TestContext::printImage(const QImage& cardImage, int sheets, bool cutMarks) {
+    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    return PrintCardImage(
+        *printers, ui, doc.card.PrintStyle, offsets(), cards, [&](int) { return cardImage; },
+        printOptions(PrintKind::Standard, cutMarks));
+}
+
+PrintOutcome TestContext::printText(int sheets, bool cutMarks) {
+    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    return PrintCardText(*printers, ui, doc.card.PrintStyle, offsets(), cards,
+                         printOptions(PrintKind::Text, cutMarks));
+}
+
+PrintOutcome TestContext::printBackground(int sheets, bool cutMarks) {
+    PrepareCardPicture(doc, ui, app);
+    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    return PrintCardBackground(*printers, ui, doc.card.PrintStyle, offsets(), cards,
+                               printOptions(PrintKind::Background, cutMarks));
+}
+
+PrintOutcome TestContext::printPositions() {
+    return PrintCardPositions(*printers, ui, doc.card.PrintStyle, offsets());
+}
+
+bool TestContext::preparePrinter() {
+    return PreparePrinter(*printers, ui, doc.card, app.IsfkX);
+}
+
+void TestContext::readPrinterOffsets() {
+    const PrinterOffsets o = ReadPrinterOffsets(printers->printer());
+    app.IsfkY = o.IsfkY;
+    app.IsfkX = o.IsfkX;
 }

@@ -1,30 +1,29 @@
 #pragma once
 
+#include "base/appstate.h"
 #include "base/printer.h"
 #include "base/settings.h"
-#include "document/cardview.h"
-#include "document/tavormain.h"
+#include "document/carddocument.h"
+#include "print/sheetprint.h"
 #include "scriptedui.h"
 
+#include <QObject>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
-// An editor view that remembers what the document routines asked of it.
-class SpyView : public CardView {
+// What a window following the document was told: the document's
+// announcements, counted as the editor window acts on them.
+class SpyView : public QObject {
 public:
-    QString caption;
-    int showCardDataCalls = 0;
-    int layoutCalls = 0;
-    int redrawCalls = 0;
-    int pictureClears = 0;
-    int pictureShows = 0;
-    void setCaption(const QString& c) override { caption = c; }
-    void showCardData() override { ++showCardDataCalls; }
-    void layoutCanvas() override { ++layoutCalls; }
-    void redrawCard() override { ++redrawCalls; }
-    void clearCardPicture() override { ++pictureClears; }
-    void showCardPicture() override { ++pictureShows; }
+    explicit SpyView(CardDocument& doc);
+
+    QString caption;           // the caption for the last path announced
+    int showCardDataCalls = 0; // a whole card shown in the line tabs
+    int layoutCalls = 0;       // the canvas laid out for the card's size
+    int redrawCalls = 0;       // every line drawn again
+    int pictureClears = 0;     // the picture taken off the canvas
+    int pictureShows = 0;      // the picture shown on the canvas
 };
 
 // Printers made by a factory function, listed under the names given.
@@ -41,19 +40,40 @@ private:
     Factory m_factory;
 };
 
-// Everything a document routine needs, in a temporary folder: the settings
-// file, the data folder, a scripted user interface, a spy view and a
-// recording printer.
+// The pieces the windows and routines below the program take, in a temporary
+// folder: the settings file, the data folder, a scripted user interface, a
+// recording printer, the program's values and a card document with a spy
+// on its announcements.
 struct TestContext {
     TestContext();
     ~TestContext();
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
+    // The open card as the program hands it on: its card image (the picture
+    // converted first when asked for), and the print routines with the open
+    // card at every position, the bottom marks as setting "opt"/"KiritoriFlag"
+    // says, the card image at ImgScale.
+    QImage renderCard(bool withPicture, bool withText);
+    PrintOptions printOptions(PrintKind kind, bool cutMarks);
+    PrintOutcome print(PrintKind kind, int sheets, bool cutMarks,
+                       const SheetProgress& progress = {});
+    PrintOutcome printImage(const QImage& cardImage, int sheets, bool cutMarks);
+    PrintOutcome printText(int sheets, bool cutMarks);
+    PrintOutcome printBackground(int sheets, bool cutMarks);
+    PrintOutcome printPositions();
+    bool preparePrinter();
+    // The printer's offsets into the unprintable area, as the program reads
+    // them for a new card.
+    void readPrinterOffsets();
+    PrinterOffsets offsets() const { return {app.IsfkY, app.IsfkX}; }
+
     QTemporaryDir dir;
     ScriptedUi ui;
     std::unique_ptr<Settings> settings;
     std::unique_ptr<TestPrinterHost> host;
-    SpyView view;
-    std::unique_ptr<TavorMain> m;
+    std::unique_ptr<PrinterChoice> printers;
+    AppState app;
+    CardDocument doc;
+    SpyView view{doc};
 };

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "document/card.h"
+
+#include <QImage>
+
+// The cards of a print job: which card stands at each position of each
+// sheet, and the picture it is printed with. The print routines and the
+// preview take a source, so that a job can print the open card at every
+// position or another card at each.
+class CardSource {
+public:
+    virtual ~CardSource() = default;
+    // The sheets of the job.
+    virtual int sheetCount() const = 0;
+    // The cards the source holds, numbered from 0.
+    virtual int cardCount() const = 0;
+    // The number of the card at a position of a sheet, both counted from 0,
+    // the positions in the order of the sheet plan (row by row, each row
+    // left to right); -1 leaves the position empty: no card and no marks.
+    virtual int cardAt(int sheet, int position) const = 0;
+    // Card number index; the reference may only be used until the next call.
+    virtual const Card& card(int index) const = 0;
+    // The converted picture of card number index; null for none.
+    virtual QImage pictureOf(int index) const = 0;
+};
+
+// One card at every position of every sheet.
+class SameCardSource final : public CardSource {
+public:
+    SameCardSource(const Card& card, QImage picture, int sheets)
+        : m_card(card), m_picture(std::move(picture)), m_sheets(sheets) {}
+    int sheetCount() const override { return m_sheets; }
+    int cardCount() const override { return 1; }
+    int cardAt(int, int) const override { return 0; }
+    const Card& card(int) const override { return m_card; }
+    QImage pictureOf(int) const override { return m_picture; }
+
+private:
+    const Card& m_card;
+    QImage m_picture;
+    int m_sheets;
+};
