@@ -5,8 +5,10 @@
 #include "base/runtimeerror.h"
 #include "editor/cardimage.h"
 #include "pdfcheck.h"
+#include "print/cardsource.h"
 #include "print/pdfprinter.h"
 #include "print/printerpaper.h"
+#include "print/printjob.h"
 #include "print/recordingprinter.h"
 #include "print/sheetprint.h"
 #include "testcontext.h"
@@ -28,30 +30,31 @@ struct Sheet {
     Sheet() {
         auto printer = std::make_unique<RecordingPrinter>();
         p = printer.get();
-        t.m->setPrinter(std::move(printer));
-        t.m->Image1 = QImage(30, 20, QImage::Format_RGB32);
-        t.m->Image1.fill(Qt::red);
+        t.printers->setPrinter(std::move(printer));
+        QImage filled(30, 20, QImage::Format_RGB32);
+        filled.fill(Qt::red);
+        t.doc.picture.set(t.doc.card, filled);
         cardImage.fill(Qt::yellow);
     }
-    PrintStyle& style() { return t.m->card.PrintStyle; }
+    PrintStyle& style() { return t.doc.card.PrintStyle; }
     void bottomSwitch(const QString& value) {
         t.settings->setText(QStringLiteral("opt"), QStringLiteral("KiritoriFlag"), value);
     }
     PrintOutcome print(Kind kind, int sheets, bool cutMarks) {
-        if (!PreparePrinter(*t.m))
+        if (!t.preparePrinter())
             return PrintOutcome::Failed;
         p->clear();
         switch (kind) {
         case Image:
-            return PrintCardImage(*t.m, cardImage, sheets, cutMarks);
+            return t.printImage(cardImage, sheets, cutMarks);
         case Text:
-            return PrintCardText(*t.m, sheets, cutMarks);
+            return t.printText(sheets, cutMarks);
         case Background:
-            return PrintCardBackground(*t.m, sheets, cutMarks);
+            return t.printBackground(sheets, cutMarks);
         case Positions:
             break;
         }
-        return PrintCardPositions(*t.m);
+        return t.printPositions();
     }
     // Marks by the side of the card they lie on, each side's lines checked
     // for their colour: {top, bottom, left, right}.
@@ -68,6 +71,35 @@ struct Sheet {
     }
 };
 
+// Cards named by a letter each, placed by a table: order[sheet][position]
+// is the card's number, -1 an empty position.
+class TableSource final : public CardSource {
+public:
+    TableSource(const Card& base, const QStringList& names, QList<QList<int>> order)
+        : m_order(std::move(order)) {
+        for (const QString& name : names) {
+            Card c = base;
+            c.TextItems[0].Text = name;
+            m_cards.push_back(c);
+            QImage picture(8, 8, QImage::Format_RGB32);
+            picture.fill(QColor::fromHsv(int(m_pictures.size()) * 90, 255, 255));
+            m_pictures.push_back(picture);
+        }
+    }
+    int sheetCount() const override { return int(m_order.size()); }
+    int cardCount() const override { return int(m_cards.size()); }
+    int cardAt(int sheet, int position) const override {
+        return position < m_order[sheet].size() ? m_order[sheet][position] : -1;
+    }
+    const Card& card(int index) const override { return m_cards[size_t(index)]; }
+    QImage pictureOf(int index) const override { return m_pictures[size_t(index)]; }
+
+private:
+    QList<QList<int>> m_order;
+    std::vector<Card> m_cards;
+    std::vector<QImage> m_pictures;
+};
+
 } // namespace
 
 class TestSheetPrint : public QObject {
@@ -78,6 +110,8 @@ private slots:
     void countsFromAFile();
     void cardOrder_data();
     void cardOrder();
+    void cardPerPosition_data();
+    void cardPerPosition();
     void cutMarks_data();
     void cutMarks();
     void markPlaces();
@@ -121,8 +155,8 @@ void TestSheetPrint::cardOrder() {
     Sheet s;
     s.style().Kktop = gapsAndArea[0];
     s.style().KkLeft = gapsAndArea[1];
-    s.t.m->app.IsfkY = gapsAndArea[2];
-    s.t.m->app.IsfkX = gapsAndArea[3];
+    s.t.app.IsfkY = gapsAndArea[2];
+    s.t.app.IsfkX = gapsAndArea[3];
     QCOMPARE(s.print(Kind(kind), sheets, false), PrintOutcome::Printed);
 
     // Row by row, each row left to right, the same on every sheet, with a
@@ -136,7 +170,7 @@ void TestSheetPrint::cardOrder() {
             expected.append(QList<double>{-1});
     }
     QList<QList<double>> painted;
-    const qint64 key = kind == Image ? s.cardImage.cacheKey() : s.t.m->Image1.cacheKey();
+    const qint64 key = kind == Image ? s.cardImage.cacheKey() : s.t.doc.pictureImage().cacheKey();
     for (const auto& c : s.p->calls) {
         if (c.op == u"PaintPicture") {
             QCOMPARE(c.pictureKey, key);
@@ -150,6 +184,82 @@ void TestSheetPrint::cardOrder() {
     QCOMPARE(s.p->documents.size(), 1);
     QCOMPARE(s.p->documents.first().pages.size(), sheets);
     QCOMPARE(s.t.ui.eventRuns, 0); // these two never yield
+}
+
+// A source with another card at each position: every print kind puts each
+// card, and only it, at its own positions; an empty position gets neither
+// card nor marks; each card image is rendered once.
+void TestSheetPrint::cardPerPosition_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QList<QList<int>>>("order");
+    const QList<QList<int>> alternating{{0, 1, 0, 1, 0, 1, 0, 1, 0, 1},
+                                        {1, 0, 1, 0, 1, 0, 1, 0, 1, 0}};
+    const QList<QList<int>> runsOut{{0, 0, 1, 1, 2, 2, 2, 2, 2, 2}, {2, 1, -1, 0}};
+    for (int kind : {int(Image), int(Text), int(Background)}) {
+        QTest::addRow("kind %d, two cards alternating", kind) << kind << alternating;
+        QTest::addRow("kind %d, second sheet runs out", kind) << kind << runsOut;
+    }
+}
+
+void TestSheetPrint::cardPerPosition() {
+    QFETCH(int, kind);
+    QFETCH(QList<QList<int>>, order);
+    Sheet s;
+    s.t.app.IsfkX = 2; // every position moves with the unprintable area
+    const QStringList names{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")};
+    const TableSource cards(s.t.doc.card, names, order);
+    QVERIFY(s.t.preparePrinter());
+    s.p->clear();
+    // The card of each picture painted, by the picture's key.
+    QMap<qint64, int> cardOf;
+    for (int i = 0; i < cards.cardCount(); ++i)
+        cardOf[cards.pictureOf(i).cacheKey()] = i;
+    int renders = 0;
+    const CardImages images = [&](int index) {
+        ++renders;
+        QImage image(4, 4, QImage::Format_RGB32);
+        cardOf[image.cacheKey()] = index;
+        return image;
+    };
+    const PrintOptions o = s.t.printOptions(PrintKind::Standard, true);
+    const PrintStyle& style = s.style();
+    PrinterChoice& printers = *s.t.printers;
+    const PrintOutcome outcome =
+        kind == Image  ? PrintCardImage(printers, s.t.ui, style, s.t.offsets(), cards, images, o)
+        : kind == Text ? PrintCardText(printers, s.t.ui, style, s.t.offsets(), cards, o)
+                       : PrintCardBackground(printers, s.t.ui, style, s.t.offsets(), cards, o);
+    QCOMPARE(outcome, PrintOutcome::Printed);
+
+    // What each position of each sheet got, found from the name printed or
+    // the picture painted at the card's corner.
+    const TextItem& name = s.t.doc.card.TextItems[0];
+    QList<QList<int>> got(order.size(), QList<int>(10, -1));
+    int sheet = 0, marksOnLastSheet = 0;
+    for (const auto& c : s.p->calls) {
+        sheet += c.op == u"NewPage";
+        marksOnLastSheet += sheet == 1 && c.op == u"Line";
+        const bool named = c.op == u"Paint" && names.contains(c.text);
+        if (!named && c.op != u"PaintPicture")
+            continue;
+        const double x = c.args[0] - (named ? name.Left : 0) + 2;
+        const double y = c.args[1] - (named ? name.Top : 0);
+        for (int k = 0; k < 10; ++k)
+            if (qAbs(x - CardLeft(style, k % 2)) < 1e-9 && qAbs(y - CardTop(style, k / 2)) < 1e-9)
+                got[sheet][k] = named ? int(names.indexOf(c.text)) : cardOf.value(c.pictureKey, -9);
+    }
+    QList<QList<int>> expected = order;
+    for (QList<int>& row : expected)
+        row.resize(10, -1);
+    QCOMPARE(got, expected);
+    QCOMPARE(s.p->documents.first().pages.size(), order.size());
+    // Marks only beside cards: on the short second sheet the two cards of the
+    // first row (top 4, left 2, right 2) and the left card of the second row.
+    if (order[1].size() == 4)
+        QCOMPARE(marksOnLastSheet, 10);
+    // The card image is rendered once for each run of one card, a run going
+    // on from one sheet to the next.
+    if (kind == Image)
+        QCOMPARE(renders, order[1].size() == 4 ? 5 : 19);
 }
 
 void TestSheetPrint::cutMarks_data() {
@@ -195,8 +305,8 @@ void TestSheetPrint::cutMarks() {
 void TestSheetPrint::markPlaces() {
     Sheet s;
     s.bottomSwitch(QStringLiteral("1"));
-    s.t.m->app.IsfkY = 3;
-    s.t.m->app.IsfkX = 4;
+    s.t.app.IsfkY = 3;
+    s.t.app.IsfkX = 4;
     QCOMPARE(s.print(Image, 1, true), PrintOutcome::Printed);
     QList<QList<double>> lines;
     for (const auto& c : s.p->callsOf(QStringLiteral("Line")))
@@ -255,8 +365,8 @@ void TestSheetPrint::positions() {
     s.style().YsX = layout[1];
     s.style().Yhktop = layout[2];
     s.style().Yhkbtm = s.style().YhkRgt = 0; // stored remainders play no part
-    s.t.m->app.IsfkY = layout[3];
-    s.t.m->app.IsfkX = layout[4];
+    s.t.app.IsfkY = layout[3];
+    s.t.app.IsfkX = layout[4];
     QCOMPARE(s.print(Positions, 1, false), PrintOutcome::Printed);
     QCOMPARE(s.markCounts(), expected);
     QCOMPARE(s.p->count(QStringLiteral("NewPage")), 0);
@@ -269,7 +379,7 @@ void TestSheetPrint::textWithShadows() {
     Sheet s;
     s.style().MaisuY = 1;
     s.style().MaisuX = 2;
-    TextItem& raised = s.t.m->card.TextItems[0];
+    TextItem& raised = s.t.doc.card.TextItems[0];
     raised.Text = QStringLiteral("山田");
     raised.Left = 22;
     raised.Top = 27;
@@ -281,7 +391,7 @@ void TestSheetPrint::textWithShadows() {
     raised.KageColor = 0x0000FF;
     raised.KageTakasa = 0.5;
     raised.KageHoukou = 5; // lower left
-    TextItem& flat = s.t.m->card.TextItems[1];
+    TextItem& flat = s.t.doc.card.TextItems[1];
     flat.Text = QStringLiteral("x");
     flat.Left = 4;
     flat.Top = 3;
@@ -325,7 +435,7 @@ void TestSheetPrint::cancelDuringYield() {
     QFETCH(int, kind);
     QFETCH(int, cancelAt);
     Sheet s;
-    s.t.m->card.TextItems[0].Text = QStringLiteral("名前");
+    s.t.doc.card.TextItems[0].Text = QStringLiteral("名前");
     qsizetype callsAtCancel = -1;
     s.t.ui.onProcessEvents = [&] {
         if (s.t.ui.eventRuns != cancelAt)
@@ -365,7 +475,7 @@ void TestSheetPrint::errorDiscardsTheJob() {
     QFETCH(int, discarded);
     Sheet s;
     if (noPicture)
-        s.t.m->Image1 = QImage();
+        s.t.doc.picture.set(s.t.doc.card, QImage());
     s.p->failOn = failOn;
     s.p->failNumber = error;
     QCOMPARE(s.print(Kind(kind), 3, true), PrintOutcome::Failed);
@@ -384,17 +494,17 @@ void TestSheetPrint::pdfSheet() {
     auto pdf = std::make_unique<PdfPrinter>();
     const QString path = s.t.path(QStringLiteral("sheet.pdf"));
     pdf->setOutputFile(path);
-    s.t.m->setPrinter(std::move(pdf));
+    s.t.printers->setPrinter(std::move(pdf));
     s.bottomSwitch(QStringLiteral("1"));
-    QVERIFY(PreparePrinter(*s.t.m));
-    QCOMPARE(PrintCardImage(*s.t.m, s.cardImage, 2, true), PrintOutcome::Printed);
+    QVERIFY(s.t.preparePrinter());
+    QCOMPARE(s.t.printImage(s.cardImage, 2, true), PrintOutcome::Printed);
 
     // Two pages of the A4 paper, 595.28 × 841.89 points, though the paper
     // search lengthened the page it measured to 298 mm; the cards and marks
     // stay where the layout puts them.
     const auto pages = pdfcheck::pageSizes(path).value_or(QList<QSizeF>{});
     QCOMPARE(pages.size(), 2);
-    QCOMPARE(s.t.m->card.PrnPaperH, 298.0);
+    QCOMPARE(s.t.doc.card.PrnPaperH, 298.0);
     for (const QSizeF& size : pages) {
         QVERIFY2(qAbs(size.width() - 595.28) < 0.5, qPrintable(QString::number(size.width())));
         QVERIFY2(qAbs(size.height() - 841.89) < 0.5, qPrintable(QString::number(size.height())));
@@ -444,11 +554,11 @@ void TestSheetPrint::boldHeavierOnPaper() {
     auto pdf = std::make_unique<PdfPrinter>();
     const QString path = s.t.path(QStringLiteral("bold.pdf"));
     pdf->setOutputFile(path);
-    s.t.m->setPrinter(std::move(pdf));
+    s.t.printers->setPrinter(std::move(pdf));
     s.style().MaisuY = 1;
     s.style().MaisuX = 1;
     for (int i = 0; i < 2; ++i) {
-        TextItem& line = s.t.m->card.TextItems[i];
+        TextItem& line = s.t.doc.card.TextItems[i];
         line.Text = QStringLiteral("山田太郎 Quillo");
         line.FontName = font;
         line.FontSize = 14;
@@ -456,13 +566,13 @@ void TestSheetPrint::boldHeavierOnPaper() {
         line.Top = i == 0 ? 5 : 30;
         line.Bold = i == 1;
     }
-    QVERIFY(PreparePrinter(*s.t.m));
+    QVERIFY(s.t.preparePrinter());
     if (kind == Image) {
-        s.t.m->app.ImgScale = 4;
-        const QImage card = RenderCardImage(*s.t.m, false, true);
-        QCOMPARE(PrintCardImage(*s.t.m, card, 1, false), PrintOutcome::Printed);
+        s.t.app.ImgScale = 4;
+        const QImage card = s.t.renderCard(false, true);
+        QCOMPARE(s.t.printImage(card, 1, false), PrintOutcome::Printed);
     } else {
-        QCOMPARE(PrintCardText(*s.t.m, 1, false), PrintOutcome::Printed);
+        QCOMPARE(s.t.printText(1, false), PrintOutcome::Printed);
         QCOMPARE(pdfcheck::text(path).count(QStringLiteral("山田太郎")), 2);
     }
 
@@ -502,12 +612,12 @@ void TestSheetPrint::countsFromAFile() {
     QFETCH(int, rowsPrinted);
     QFETCH(int, columnsPrinted);
     TestContext t;
-    t.m->card.PrintStyle.MaisuY = std::int16_t(rows);
-    t.m->card.PrintStyle.MaisuX = std::int16_t(columns);
-    QCOMPARE(RowsOnPaper(t.m->card.PrintStyle), rowsPrinted);
-    QCOMPARE(ColumnsOnPaper(t.m->card.PrintStyle), columnsPrinted);
-    QVERIFY(PreparePrinter(*t.m));
-    const PrintOutcome outcome = PrintCardText(*t.m, 1, false);
+    t.doc.card.PrintStyle.MaisuY = std::int16_t(rows);
+    t.doc.card.PrintStyle.MaisuX = std::int16_t(columns);
+    QCOMPARE(RowsOnPaper(t.doc.card.PrintStyle), rowsPrinted);
+    QCOMPARE(ColumnsOnPaper(t.doc.card.PrintStyle), columnsPrinted);
+    QVERIFY(t.preparePrinter());
+    const PrintOutcome outcome = t.printText(1, false);
     QCOMPARE(outcome,
              rowsPrinted * columnsPrinted > 0 ? PrintOutcome::Printed : PrintOutcome::Failed);
     QCOMPARE(t.ui.messages.size(), rowsPrinted * columnsPrinted > 0 ? 0 : 1);
