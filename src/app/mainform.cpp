@@ -131,11 +131,11 @@ MainForm::MainForm(Session& session, QWidget* parent) : QMainWindow(parent), s(s
     Cmd_PictureSetting = new QPushButton(QStringLiteral("画像設定"), central);
     Cmd_PictureSetting->setObjectName(QStringLiteral("Cmd_PictureSetting"));
     connect(Cmd_PictureSetting, &QPushButton::clicked, this, &MainForm::Cmd_PictureSetting_Click);
-    Cmd_QrCode = new QPushButton(QStringLiteral("QRコード"), central);
-    Cmd_QrCode->setObjectName(QStringLiteral("Cmd_QrCode"));
-    connect(Cmd_QrCode, &QPushButton::clicked, this, &MainForm::Cmd_QrCode_Click);
+    qrCodeButton = new QPushButton(QStringLiteral("QRコード"), central);
+    qrCodeButton->setObjectName(QStringLiteral("qrCodeButton"));
+    connect(qrCodeButton, &QPushButton::clicked, this, &MainForm::showQrCodeWindow);
     buttons->addStretch(1);
-    buttons->addWidget(Cmd_QrCode);
+    buttons->addWidget(qrCodeButton);
     buttons->addWidget(Cmd_PictureSetting);
     layout->addLayout(buttons);
 
@@ -148,8 +148,10 @@ MainForm::MainForm(Session& session, QWidget* parent) : QMainWindow(parent), s(s
     connect(&s.doc, &CardDocument::pathChanged, this,
             [this](const QString& path) { setWindowTitle(CaptionFor(path)); });
     connect(&s.doc.history(), &CardHistory::restored, this, &MainForm::showRestoredCard);
-    connect(&s.doc.history().stack(), &QUndoStack::canUndoChanged, mnu_Undo, &QAction::setEnabled);
-    connect(&s.doc.history().stack(), &QUndoStack::canRedoChanged, mnu_Redo, &QAction::setEnabled);
+    connect(&s.doc.history().stack(), &QUndoStack::canUndoChanged, undoAction,
+            &QAction::setEnabled);
+    connect(&s.doc.history().stack(), &QUndoStack::canRedoChanged, redoAction,
+            &QAction::setEnabled);
     updateRecentCards();
     // The window opens ready for typing the name.
     Lines[0]->Text1->setFocus(Qt::OtherFocusReason);
@@ -213,8 +215,8 @@ void MainForm::buildMenus() {
         add(options, "mnu_Haikei", QStringLiteral("背景(&H)"), &MainForm::mnu_Haikei_Click);
     mnu_GazouSet = add(options, "mnu_GazouSet", QStringLiteral("画像設定(&G)"),
                        &MainForm::Cmd_PictureSetting_Click);
-    mnu_QrCode =
-        add(options, "mnu_QrCode", QStringLiteral("QRコード(&Q)"), &MainForm::Cmd_QrCode_Click);
+    qrCodeAction =
+        add(options, "qrCodeAction", QStringLiteral("QRコード(&Q)"), &MainForm::showQrCodeWindow);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("Hlp"));
@@ -231,26 +233,27 @@ void MainForm::buildEditMenus() {
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    MEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    MEdit->setObjectName(QStringLiteral("MEdit"));
-    mnu_Undo = add(MEdit, "mnu_Undo", QStringLiteral("元に戻す(&U)"), &MainForm::Undo_Click,
-                   QKeySequence::Undo);
-    mnu_Redo = add(MEdit, "mnu_Redo", QStringLiteral("やり直し(&R)"), &MainForm::Redo_Click,
-                   QKeySequence::Redo);
-    mnu_Undo->setEnabled(false);
-    mnu_Redo->setEnabled(false);
+    editMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    editMenu->setObjectName(QStringLiteral("editMenu"));
+    undoAction = add(editMenu, "undoAction", QStringLiteral("元に戻す(&U)"), &MainForm::undo,
+                     QKeySequence::Undo);
+    redoAction = add(editMenu, "redoAction", QStringLiteral("やり直し(&R)"), &MainForm::redo,
+                     QKeySequence::Redo);
+    undoAction->setEnabled(false);
+    redoAction->setEnabled(false);
 
-    MView = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    MView->setObjectName(QStringLiteral("MView"));
-    mnu_ZoomIn = add(MView, "mnu_ZoomIn", QStringLiteral("拡大(&I)"), &MainForm::ZoomIn_Click,
-                     QKeySequence::ZoomIn);
-    mnu_ZoomOut = add(MView, "mnu_ZoomOut", QStringLiteral("縮小(&O)"), &MainForm::ZoomOut_Click,
-                      QKeySequence::ZoomOut);
-    mnu_ZoomActual = add(MView, "mnu_ZoomActual", QStringLiteral("実際のサイズ(&A)"),
-                         &MainForm::ZoomActual_Click, QKeySequence::UnknownKey);
-    mnu_ZoomActual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    mnu_ZoomFit = add(MView, "mnu_ZoomFit", QStringLiteral("ウィンドウに合わせる(&W)"),
-                      &MainForm::ZoomFit_Click, QKeySequence::UnknownKey);
+    viewMenu = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    viewMenu->setObjectName(QStringLiteral("viewMenu"));
+    zoomInAction = add(viewMenu, "zoomInAction", QStringLiteral("拡大(&I)"), &MainForm::zoomIn,
+                       QKeySequence::ZoomIn);
+    zoomOutAction = add(viewMenu, "zoomOutAction", QStringLiteral("縮小(&O)"), &MainForm::zoomOut,
+                        QKeySequence::ZoomOut);
+    actualSizeAction = add(viewMenu, "actualSizeAction", QStringLiteral("実際のサイズ(&A)"),
+                           &MainForm::zoomToActualSize, QKeySequence::UnknownKey);
+    actualSizeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    fitToWindowAction =
+        add(viewMenu, "fitToWindowAction", QStringLiteral("ウィンドウに合わせる(&W)"),
+            &MainForm::zoomToFit, QKeySequence::UnknownKey);
 }
 
 void MainForm::buildToolbar() {
@@ -397,11 +400,11 @@ void MainForm::updateRecentCards() {
     m_recentSeparator->setObjectName(QStringLiteral("haifun_recent"));
 }
 
-void MainForm::Undo_Click() {
+void MainForm::undo() {
     s.doc.history().undo();
 }
 
-void MainForm::Redo_Click() {
+void MainForm::redo() {
     s.doc.history().redo();
 }
 
@@ -424,19 +427,19 @@ void MainForm::cardChanged(CardPart part, int) {
         layoutCanvas();
 }
 
-void MainForm::ZoomIn_Click() {
+void MainForm::zoomIn() {
     setZoom(NextZoom(Picture1->zoom(), true));
 }
 
-void MainForm::ZoomOut_Click() {
+void MainForm::zoomOut() {
     setZoom(NextZoom(Picture1->zoom(), false));
 }
 
-void MainForm::ZoomActual_Click() {
+void MainForm::zoomToActualSize() {
     setZoom(1.0);
 }
 
-void MainForm::ZoomFit_Click() {
+void MainForm::zoomToFit() {
     const double actualX = Picture1->pixelsPerMmX() / Picture1->zoom();
     const double actualY = Picture1->pixelsPerMmY() / Picture1->zoom();
     setZoom(FitZoom(QSizeF(s.doc.card.PrintStyle.MsX, s.doc.card.PrintStyle.MsY),
@@ -446,8 +449,8 @@ void MainForm::ZoomFit_Click() {
 void MainForm::setZoom(double zoom) {
     Picture1->setZoom(zoom);
     placeCanvas();
-    mnu_ZoomIn->setEnabled(Picture1->zoom() < MaxZoom);
-    mnu_ZoomOut->setEnabled(Picture1->zoom() > MinZoom);
+    zoomInAction->setEnabled(Picture1->zoom() < MaxZoom);
+    zoomOutAction->setEnabled(Picture1->zoom() > MinZoom);
 }
 
 void MainForm::placeCanvas() {
@@ -481,7 +484,7 @@ void MainForm::Cmd_PictureSetting_Click() {
     showModalDialog(new frmPictureSetting(s.doc, s.ui(), s.app, this));
 }
 
-void MainForm::Cmd_QrCode_Click() {
+void MainForm::showQrCodeWindow() {
     if (!m_qrForm) {
         m_qrForm = new QrForm(s.doc, s.ui(), Picture1, this);
         m_qrForm->setAttribute(Qt::WA_DeleteOnClose);
@@ -561,9 +564,9 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
         if (wheel->modifiers() & Qt::ControlModifier) {
             const int steps = wheel->angleDelta().y();
             if (steps > 0)
-                ZoomIn_Click();
+                zoomIn();
             else if (steps < 0)
-                ZoomOut_Click();
+                zoomOut();
             return true;
         }
     }

@@ -56,7 +56,7 @@ public:
     QScrollArea* Frame1;
     CardCanvas* Picture1;
     QPushButton* Cmd_PictureSetting;
-    QPushButton* Cmd_QrCode;
+    QPushButton* qrCodeButton;
     QTabWidget* SSTab1;
     std::array<LineTab*, LineCount> Lines{};
     QMenu* MFile;
@@ -70,16 +70,16 @@ public:
     QAction* Insatu;
     QAction* mnu_Haikei;
     QAction* mnu_GazouSet;
-    QAction* mnu_QrCode;
+    QAction* qrCodeAction;
     QAction* Houhou;
-    QMenu* MEdit;
-    QAction* mnu_Undo;
-    QAction* mnu_Redo;
-    QMenu* MView;
-    QAction* mnu_ZoomIn;
-    QAction* mnu_ZoomOut;
-    QAction* mnu_ZoomActual;
-    QAction* mnu_ZoomFit;
+    QMenu* editMenu;
+    QAction* undoAction;
+    QAction* redoAction;
+    QMenu* viewMenu;
+    QAction* zoomInAction;
+    QAction* zoomOutAction;
+    QAction* actualSizeAction;
+    QAction* fitToWindowAction;
     // The recent cards of the File menu, newest first.
     QList<QAction*> RecentActions;
 
@@ -96,15 +96,15 @@ public slots:
     void mnu_Haikei_Click();
     void Cmd_PictureSetting_Click();
     // Shows the QR code window (one, kept beside the editor).
-    void Cmd_QrCode_Click();
+    void showQrCodeWindow();
     void Houhou_Click();
     void SSTab1_Click();
-    void Undo_Click();
-    void Redo_Click();
-    void ZoomIn_Click();
-    void ZoomOut_Click();
-    void ZoomActual_Click();
-    void ZoomFit_Click();
+    void undo();
+    void redo();
+    void zoomIn();
+    void zoomOut();
+    void zoomToActualSize();
+    void zoomToFit();
     // Fills the recent cards into the File menu from the settings.
     void updateRecentCards();
 

@@ -41,75 +41,75 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
     setWindowTitle(QStringLiteral("QRコード"));
     auto* outer = new QVBoxLayout(this);
 
-    chk_Qr = new QCheckBox(QStringLiteral("名刺にQRコードを入れる"), this);
-    chk_Qr->setObjectName(QStringLiteral("chk_Qr"));
-    connect(chk_Qr, &QCheckBox::clicked, this, &QrForm::chk_Qr_Click);
-    outer->addWidget(chk_Qr);
+    enabledBox = new QCheckBox(QStringLiteral("名刺にQRコードを入れる"), this);
+    enabledBox->setObjectName(QStringLiteral("enabledBox"));
+    connect(enabledBox, &QCheckBox::clicked, this, &QrForm::switchCode);
+    outer->addWidget(enabledBox);
 
     auto* content = new QGroupBox(QStringLiteral("内容"), this);
     auto* contentLayout = new QVBoxLayout(content);
-    opt_VCard = new QRadioButton(QStringLiteral("名刺の連絡先 (vCard)"), content);
-    opt_VCard->setObjectName(QStringLiteral("opt_VCard"));
-    opt_Line = new QRadioButton(QStringLiteral("次の行の文字 (URL など) :"), content);
-    opt_Line->setObjectName(QStringLiteral("opt_Line"));
-    cmb_Line = new QComboBox(content);
-    cmb_Line->setObjectName(QStringLiteral("cmb_Line"));
+    vcardOption = new QRadioButton(QStringLiteral("名刺の連絡先 (vCard)"), content);
+    vcardOption->setObjectName(QStringLiteral("vcardOption"));
+    lineOption = new QRadioButton(QStringLiteral("次の行の文字 (URL など) :"), content);
+    lineOption->setObjectName(QStringLiteral("lineOption"));
+    lineChoice = new QComboBox(content);
+    lineChoice->setObjectName(QStringLiteral("lineChoice"));
     for (int i = 0; i < LineCount; ++i)
-        cmb_Line->addItem(TabCaption(i));
+        lineChoice->addItem(TabCaption(i));
     auto* lineRow = new QHBoxLayout;
-    lineRow->addWidget(opt_Line);
-    lineRow->addWidget(cmb_Line, 1);
-    contentLayout->addWidget(opt_VCard);
+    lineRow->addWidget(lineOption);
+    lineRow->addWidget(lineChoice, 1);
+    contentLayout->addWidget(vcardOption);
     contentLayout->addLayout(lineRow);
     outer->addWidget(content);
 
     auto* form = new QFormLayout;
-    cmb_Level = new QComboBox(this);
-    cmb_Level->setObjectName(QStringLiteral("cmb_Level"));
-    cmb_Level->addItems(QrLevelNames());
-    form->addRow(QStringLiteral("誤り訂正 :"), cmb_Level);
-    shp_Color = new QFrame(this);
-    shp_Color->setObjectName(QStringLiteral("shp_Color"));
-    shp_Color->setFrameShape(QFrame::Box);
-    shp_Color->setFixedSize(28, 18);
-    shp_Color->setAutoFillBackground(true);
-    cmd_Color = new QPushButton(QStringLiteral("設定"), this);
-    cmd_Color->setObjectName(QStringLiteral("cmd_Color"));
-    connect(cmd_Color, &QPushButton::clicked, this, &QrForm::cmd_Color_Click);
+    levelChoice = new QComboBox(this);
+    levelChoice->setObjectName(QStringLiteral("levelChoice"));
+    levelChoice->addItems(QrLevelNames());
+    form->addRow(QStringLiteral("誤り訂正 :"), levelChoice);
+    colourSwatch = new QFrame(this);
+    colourSwatch->setObjectName(QStringLiteral("colourSwatch"));
+    colourSwatch->setFrameShape(QFrame::Box);
+    colourSwatch->setFixedSize(28, 18);
+    colourSwatch->setAutoFillBackground(true);
+    colourButton = new QPushButton(QStringLiteral("設定"), this);
+    colourButton->setObjectName(QStringLiteral("colourButton"));
+    connect(colourButton, &QPushButton::clicked, this, &QrForm::chooseColour);
     auto* colorRow = new QHBoxLayout;
-    colorRow->addWidget(shp_Color);
-    colorRow->addWidget(cmd_Color);
+    colorRow->addWidget(colourSwatch);
+    colorRow->addWidget(colourButton);
     colorRow->addStretch(1);
     form->addRow(QStringLiteral("色 :"), colorRow);
-    txt_X = makeMmField(this, "txt_X");
-    txt_Y = makeMmField(this, "txt_Y");
-    txt_Side = makeMmField(this, "txt_Side");
-    form->addRow(QStringLiteral("X :"), txt_X);
-    form->addRow(QStringLiteral("Y :"), txt_Y);
-    form->addRow(QStringLiteral("一辺 :"), txt_Side);
+    leftField = makeMmField(this, "leftField");
+    topField = makeMmField(this, "topField");
+    sideField = makeMmField(this, "sideField");
+    form->addRow(QStringLiteral("X :"), leftField);
+    form->addRow(QStringLiteral("Y :"), topField);
+    form->addRow(QStringLiteral("一辺 :"), sideField);
     outer->addLayout(form);
 
-    txt_Content = new QPlainTextEdit(this);
-    txt_Content->setObjectName(QStringLiteral("txt_Content"));
-    txt_Content->setReadOnly(true);
-    txt_Content->setMinimumSize(320, 140);
+    contentView = new QPlainTextEdit(this);
+    contentView->setObjectName(QStringLiteral("contentView"));
+    contentView->setReadOnly(true);
+    contentView->setMinimumSize(320, 140);
     outer->addWidget(new QLabel(QStringLiteral("QRコードにする文字 :"), this));
-    outer->addWidget(txt_Content, 1);
-    lbl_State = new QLabel(this);
-    lbl_State->setObjectName(QStringLiteral("lbl_State"));
-    lbl_State->setWordWrap(true);
-    outer->addWidget(lbl_State);
+    outer->addWidget(contentView, 1);
+    stateLabel = new QLabel(this);
+    stateLabel->setObjectName(QStringLiteral("stateLabel"));
+    stateLabel->setWordWrap(true);
+    outer->addWidget(stateLabel);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     outer->addWidget(buttons);
 
-    for (QRadioButton* b : {opt_VCard, opt_Line})
+    for (QRadioButton* b : {vcardOption, lineOption})
         connect(b, &QRadioButton::toggled, this, &QrForm::apply);
-    for (QComboBox* c : {cmb_Line, cmb_Level})
+    for (QComboBox* c : {lineChoice, levelChoice})
         connect(c, &QComboBox::currentIndexChanged, this, &QrForm::apply);
-    for (QDoubleSpinBox* f : {txt_X, txt_Y, txt_Side})
+    for (QDoubleSpinBox* f : {leftField, topField, sideField})
         connect(f, &QDoubleSpinBox::valueChanged, this, &QrForm::apply);
     connect(m_canvas->qrItem(), &QrItem::shown, this, &QrForm::showQr);
     showQr();
@@ -118,35 +118,36 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
 void QrForm::showQr() {
     m_showing = true;
     const QrCode& q = m_doc.card.Qr;
-    chk_Qr->setChecked(q.On);
-    (q.Content == std::int16_t(QrContent::LineText) ? opt_Line : opt_VCard)->setChecked(true);
-    cmb_Line->setCurrentIndex(q.Line);
-    cmb_Level->setCurrentIndex(q.Level);
-    QPalette pal = shp_Color->palette();
+    enabledBox->setChecked(q.On);
+    (q.Content == std::int16_t(QrContent::LineText) ? lineOption : vcardOption)->setChecked(true);
+    lineChoice->setCurrentIndex(q.Line);
+    levelChoice->setCurrentIndex(q.Level);
+    QPalette pal = colourSwatch->palette();
     pal.setColor(QPalette::Window, ColorFromRgb(quint32(q.Color)));
-    shp_Color->setPalette(pal);
-    txt_X->setValue(q.Left);
-    txt_Y->setValue(q.Top);
-    txt_Side->setValue(q.Side);
-    for (QWidget* w : std::initializer_list<QWidget*>{opt_VCard, opt_Line, cmb_Line, cmb_Level,
-                                                      cmd_Color, txt_X, txt_Y, txt_Side})
+    colourSwatch->setPalette(pal);
+    leftField->setValue(q.Left);
+    topField->setValue(q.Top);
+    sideField->setValue(q.Side);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{vcardOption, lineOption, lineChoice, levelChoice,
+                                         colourButton, leftField, topField, sideField})
         w->setEnabled(q.On);
     const QString text = QrText(m_doc.card);
-    if (txt_Content->toPlainText() != text)
-        txt_Content->setPlainText(text);
+    if (contentView->toPlainText() != text)
+        contentView->setPlainText(text);
     if (!q.On) {
-        lbl_State->setText(QString());
+        stateLabel->setText(QString());
     } else {
         const QrResult code = MakeQrCode(m_doc.card);
         if (code.drawable()) {
-            lbl_State->setStyleSheet(QString());
-            lbl_State->setText(QStringLiteral("%1 × %1 モジュール、1 モジュール %2 mm")
-                                   .arg(code.symbol.width)
-                                   .arg(QString::number(code.moduleMm, 'f', 2)));
+            stateLabel->setStyleSheet(QString());
+            stateLabel->setText(QStringLiteral("%1 × %1 モジュール、1 モジュール %2 mm")
+                                    .arg(code.symbol.width)
+                                    .arg(QString::number(code.moduleMm, 'f', 2)));
         } else {
-            lbl_State->setStyleSheet(QStringLiteral("color: red"));
-            lbl_State->setText(code.problem +
-                               QStringLiteral("\nこのままではQRコードを印刷しません。"));
+            stateLabel->setStyleSheet(QStringLiteral("color: red"));
+            stateLabel->setText(code.problem +
+                                QStringLiteral("\nこのままではQRコードを印刷しません。"));
         }
     }
     m_showing = false;
@@ -156,26 +157,26 @@ void QrForm::apply() {
     if (m_showing)
         return;
     QrCode& q = m_doc.card.Qr;
-    q.Content = std::int16_t(opt_Line->isChecked() ? QrContent::LineText : QrContent::VCard);
-    q.Line = std::int16_t(std::max(0, cmb_Line->currentIndex()));
-    q.Level = std::int16_t(std::max(0, cmb_Level->currentIndex()));
-    q.Left = txt_X->value();
-    q.Top = txt_Y->value();
-    q.Side = txt_Side->value();
+    q.Content = std::int16_t(lineOption->isChecked() ? QrContent::LineText : QrContent::VCard);
+    q.Line = std::int16_t(std::max(0, lineChoice->currentIndex()));
+    q.Level = std::int16_t(std::max(0, levelChoice->currentIndex()));
+    q.Left = leftField->value();
+    q.Top = topField->value();
+    q.Side = sideField->value();
     // The canvas keeps the code on the card, and the window shows it.
     m_doc.markChanged(CardChange::QrCode);
 }
 
-void QrForm::chk_Qr_Click() {
+void QrForm::switchCode() {
     QrCode& q = m_doc.card.Qr;
-    if (chk_Qr->isChecked() && q.Side <= 0)
+    if (enabledBox->isChecked() && q.Side <= 0)
         q = DefaultQrCode(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
-    q.On = chk_Qr->isChecked();
+    q.On = enabledBox->isChecked();
     // The canvas keeps the code on the card, and the window shows it.
     m_doc.markChanged(CardChange::QrCode);
 }
 
-void QrForm::cmd_Color_Click() {
+void QrForm::chooseColour() {
     const auto chosen = m_ui.chooseColor(quint32(m_doc.card.Qr.Color));
     if (!chosen)
         return;

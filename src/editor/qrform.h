@@ -27,23 +27,23 @@ public:
     // Shows the card's settings, the encoded text and the code's state.
     void showQr();
 
-    QCheckBox* chk_Qr;
-    QRadioButton* opt_VCard;
-    QRadioButton* opt_Line;
-    QComboBox* cmb_Line;
-    QComboBox* cmb_Level;
-    QFrame* shp_Color;
-    QPushButton* cmd_Color;
-    QDoubleSpinBox* txt_X;
-    QDoubleSpinBox* txt_Y;
-    QDoubleSpinBox* txt_Side;
-    QPlainTextEdit* txt_Content;
-    QLabel* lbl_State;
+    QCheckBox* enabledBox;
+    QRadioButton* vcardOption;
+    QRadioButton* lineOption;
+    QComboBox* lineChoice;
+    QComboBox* levelChoice;
+    QFrame* colourSwatch;
+    QPushButton* colourButton;
+    QDoubleSpinBox* leftField;
+    QDoubleSpinBox* topField;
+    QDoubleSpinBox* sideField;
+    QPlainTextEdit* contentView;
+    QLabel* stateLabel;
 
 private:
     void apply();
-    void chk_Qr_Click();
-    void cmd_Color_Click();
+    void switchCode();
+    void chooseColour();
 
     CardDocument& m_doc;
     UiServices& m_ui;

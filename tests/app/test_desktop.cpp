@@ -148,10 +148,11 @@ void TestDesktop::standardShortcuts_data() {
     QTest::newRow("print") << "Insatu" << int(QKeySequence::Print) << QStringLiteral("");
     QTest::newRow("quit") << "Shuryo" << int(QKeySequence::Quit) << QStringLiteral("Ctrl+Q");
     QTest::newRow("help") << "Houhou" << int(QKeySequence::HelpContents) << QStringLiteral("");
-    QTest::newRow("undo") << "mnu_Undo" << int(QKeySequence::Undo) << QStringLiteral("");
-    QTest::newRow("redo") << "mnu_Redo" << int(QKeySequence::Redo) << QStringLiteral("");
-    QTest::newRow("zoom in") << "mnu_ZoomIn" << int(QKeySequence::ZoomIn) << QStringLiteral("");
-    QTest::newRow("zoom out") << "mnu_ZoomOut" << int(QKeySequence::ZoomOut) << QStringLiteral("");
+    QTest::newRow("undo") << "undoAction" << int(QKeySequence::Undo) << QStringLiteral("");
+    QTest::newRow("redo") << "redoAction" << int(QKeySequence::Redo) << QStringLiteral("");
+    QTest::newRow("zoom in") << "zoomInAction" << int(QKeySequence::ZoomIn) << QStringLiteral("");
+    QTest::newRow("zoom out") << "zoomOutAction" << int(QKeySequence::ZoomOut)
+                              << QStringLiteral("");
 }
 
 // The platform's standard keys on the menu entries, where the menus show
@@ -253,19 +254,19 @@ void TestDesktop::undoRedo() {
     QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 
     for (int k = 0; k < steps; ++k) {
-        QVERIFY(f.action("mnu_Undo")->isEnabled());
-        f.action("mnu_Undo")->trigger();
+        QVERIFY(f.action("undoAction")->isEnabled());
+        f.action("undoAction")->trigger();
     }
     QVERIFY(f.t.m->doc.card == before);
-    QVERIFY(!f.action("mnu_Undo")->isEnabled());
+    QVERIFY(!f.action("undoAction")->isEnabled());
     QCOMPARE(f.t.m->doc.ChangedFlg, 0);
     QCOMPARE(l->Text1->text(), before.TextItems[0].Text);
     QCOMPARE(l->TextX->text(), FormatPosition(before.TextItems[0].Left));
 
     for (int k = 0; k < steps; ++k)
-        f.action("mnu_Redo")->trigger();
+        f.action("redoAction")->trigger();
     QVERIFY(f.t.m->doc.card == after);
-    QVERIFY(!f.action("mnu_Redo")->isEnabled());
+    QVERIFY(!f.action("redoAction")->isEnabled());
     QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     QCOMPARE(l->Text1->text(), after.TextItems[0].Text);
     QCOMPARE(l->Check1->isChecked(), after.TextItems[0].Bold);
@@ -279,11 +280,11 @@ void TestDesktop::undoShowsTheChangedLine() {
     f.form.SSTab1->setCurrentIndex(4);
     f.tick(f.line(4)->Check5);
     f.form.SSTab1->setCurrentIndex(0);
-    f.action("mnu_Undo")->trigger();
+    f.action("undoAction")->trigger();
     QCOMPARE(f.form.SSTab1->currentIndex(), 4);
     QVERIFY(!f.line(4)->Check5->isChecked());
     f.form.SSTab1->setCurrentIndex(2);
-    f.action("mnu_Redo")->trigger();
+    f.action("redoAction")->trigger();
     QCOMPARE(f.form.SSTab1->currentIndex(), 4);
     QVERIFY(f.line(4)->Check5->isChecked());
 }
@@ -321,10 +322,10 @@ void TestDesktop::changedFollowsSavePoint() {
             QVERIFY(QFileInfo::exists(f.t.path("card.qcd")));
             break;
         case 'u':
-            f.action("mnu_Undo")->trigger();
+            f.action("undoAction")->trigger();
             break;
         case 'r':
-            f.action("mnu_Redo")->trigger();
+            f.action("redoAction")->trigger();
             break;
         case 't':
             l->Text1->setFocus();
@@ -380,16 +381,16 @@ void TestDesktop::zoom() {
     for (const QChar c : steps) {
         switch (c.unicode()) {
         case '+':
-            f.action("mnu_ZoomIn")->trigger();
+            f.action("zoomInAction")->trigger();
             break;
         case '-':
-            f.action("mnu_ZoomOut")->trigger();
+            f.action("zoomOutAction")->trigger();
             break;
         case '1':
-            f.action("mnu_ZoomActual")->trigger();
+            f.action("actualSizeAction")->trigger();
             break;
         case 'f':
-            f.action("mnu_ZoomFit")->trigger();
+            f.action("fitToWindowAction")->trigger();
             break;
         case 'w':
         case 'W': {

@@ -43,10 +43,11 @@ private:
             form.redrawCard();
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            QTest::mouseClick(form.Cmd_QrCode, Qt::LeftButton);
+            QTest::mouseClick(form.qrCodeButton, Qt::LeftButton);
             qr = form.findChild<QrForm*>();
             QVERIFY(qr);
-            QTest::mouseClick(qr->chk_Qr, Qt::LeftButton, {}, QPoint(6, qr->chk_Qr->height() / 2));
+            QTest::mouseClick(qr->enabledBox, Qt::LeftButton, {},
+                              QPoint(6, qr->enabledBox->height() / 2));
         }
         QrCode& code() { return t.m->doc.card.Qr; }
         QrItem* item() { return form.Picture1->qrItem(); }
@@ -59,10 +60,11 @@ void TestQrForm::switchedOnAtTheTopRight() {
     QCOMPARE(f.code(), (QrCode{true, 0, 0, 69, 1, 20, 1, 0}));
     QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     QVERIFY(f.item()->isVisible());
-    QCOMPARE(f.qr->txt_X->value(), 69.0);
-    QVERIFY(f.qr->txt_Content->toPlainText().contains(u"\nFN:山田 太郎\n"_s));
-    QVERIFY(f.qr->lbl_State->text().contains(u"モジュール"_s));
-    QTest::mouseClick(f.qr->chk_Qr, Qt::LeftButton, {}, QPoint(6, f.qr->chk_Qr->height() / 2));
+    QCOMPARE(f.qr->leftField->value(), 69.0);
+    QVERIFY(f.qr->contentView->toPlainText().contains(u"\nFN:山田 太郎\n"_s));
+    QVERIFY(f.qr->stateLabel->text().contains(u"モジュール"_s));
+    QTest::mouseClick(f.qr->enabledBox, Qt::LeftButton, {},
+                      QPoint(6, f.qr->enabledBox->height() / 2));
     QVERIFY(!f.code().On);
     QVERIFY(!f.item()->isVisible());
 }
@@ -73,20 +75,20 @@ void TestQrForm::followsTheLines() {
     f.form.SSTab1->setCurrentIndex(3);
     text->setFocus();
     QTest::keyClicks(text, "Manager");
-    QVERIFY(f.qr->txt_Content->toPlainText().contains(u"\nTITLE:Manager\n"_s));
+    QVERIFY(f.qr->contentView->toPlainText().contains(u"\nTITLE:Manager\n"_s));
 }
 
 void TestQrForm::typedPlaceKeptOnCard_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<double>("typed");
     QTest::addColumn<QrCode>("expected");
-    QTest::newRow("X inside") << u"txt_X"_s << 30.5 << QrCode{true, 0, 0, 30.5, 1, 20, 1, 0};
+    QTest::newRow("X inside") << u"leftField"_s << 30.5 << QrCode{true, 0, 0, 30.5, 1, 20, 1, 0};
     QTest::newRow("X past the right edge")
-        << u"txt_X"_s << 80.0 << QrCode{true, 0, 0, 69, 1, 20, 1, 0};
+        << u"leftField"_s << 80.0 << QrCode{true, 0, 0, 69, 1, 20, 1, 0};
     QTest::newRow("Y past the bottom")
-        << u"txt_Y"_s << 50.0 << QrCode{true, 0, 0, 69, 33, 20, 1, 0};
+        << u"topField"_s << 50.0 << QrCode{true, 0, 0, 69, 33, 20, 1, 0};
     QTest::newRow("side larger than the card")
-        << u"txt_Side"_s << 70.0 << QrCode{true, 0, 0, 37, 1, 52, 1, 0};
+        << u"sideField"_s << 70.0 << QrCode{true, 0, 0, 37, 1, 52, 1, 0};
 }
 
 void TestQrForm::typedPlaceKeptOnCard() {
@@ -98,8 +100,8 @@ void TestQrForm::typedPlaceKeptOnCard() {
     QVERIFY(box);
     box->setValue(typed);
     QCOMPARE(f.code(), expected);
-    QCOMPARE(f.qr->txt_X->value(), expected.Left);
-    QCOMPARE(f.qr->txt_Side->value(), expected.Side);
+    QCOMPARE(f.qr->leftField->value(), expected.Left);
+    QCOMPARE(f.qr->sideField->value(), expected.Side);
 }
 
 void TestQrForm::draggedAndKeptOnCard() {
@@ -116,15 +118,15 @@ void TestQrForm::draggedAndKeptOnCard() {
     // 100 pixels to the left of 69 mm, and stopped 2 mm above the bottom.
     QVERIFY(qAbs(f.code().Left - (69 - 100 / f.form.Picture1->pixelsPerMmX())) < 0.2);
     QCOMPARE(f.code().Top, 33.0);
-    QCOMPARE(f.qr->txt_Y->value(), 33.0);
+    QCOMPARE(f.qr->topField->value(), 33.0);
     QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 void TestQrForm::tooSmallIsSaid() {
     Fixture f;
-    f.qr->txt_Side->setValue(6);
-    QVERIFY(f.qr->lbl_State->text().contains(u"一辺 6.0 mm"_s));
-    QVERIFY(f.qr->lbl_State->text().contains(u"印刷しません"_s));
+    f.qr->sideField->setValue(6);
+    QVERIFY(f.qr->stateLabel->text().contains(u"一辺 6.0 mm"_s));
+    QVERIFY(f.qr->stateLabel->text().contains(u"印刷しません"_s));
 }
 
 QTEST_MAIN(TestQrForm)
