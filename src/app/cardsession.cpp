@@ -48,6 +48,13 @@ Card horizontalCard(const Card& card) {
     return horizontal;
 }
 
+QString Format20Question(const QStringList& lost) {
+    QString text = QStringLiteral("名刺ﾌｧｲﾙ2.0 (.qmd) には次のものを保存できません。");
+    for (const QString& what : lost)
+        text += QStringLiteral("\r\n・") + what;
+    return text + QStringLiteral("\r\nこれらを除いて保存します。よろしいですか？");
+}
+
 void reportReadError(Session& s, const RuntimeError& e, const QString& path) {
     const bool missing =
         e.number() == RuntimeError::FileNotFound || e.number() == RuntimeError::PathNotFound;
@@ -170,18 +177,16 @@ bool SaveCardFile(Session& s) {
             s.ui().message(problem + QStringLiteral("\r\n何も保存していません。"));
             return false;
         }
-        // Format 2.0 has no place for the writing direction: vertical lines are written as
-        // horizontal ones, if the user agrees; the card itself keeps them.
-        const bool flatten = format == CardFormat::V20 && hasVerticalLines(s.doc.card);
-        if (flatten &&
-            s.ui().messageBox(QStringLiteral("縦書きの行は横書きで保存されます。よろしいですか？"),
-                              UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
+        // Format 2.0 has no place for the writing direction, the QR code or
+        // the logo: the user is asked once, with everything that would be
+        // lost; vertical lines are then written as horizontal ones and the
+        // rest left out. The card itself keeps them all.
+        const QStringList lost =
+            format == CardFormat::V20 ? Format20Losses(s.doc.card) : QStringList();
+        if (!lost.isEmpty() && s.ui().messageBox(Format20Question(lost), UiServices::title(),
+                                                 UiServices::YesNo) != UiServices::AnswerYes)
             return false;
-        // Nor for the QR code: the file is written without it, and the user
-        // is told so before.
-        if (format == CardFormat::V20 && s.doc.card.Qr.On)
-            s.ui().message(QStringLiteral("名刺ﾌｧｲﾙ2.0 (.qmd) にはQRコードを保存できません。"
-                                          "QRコードを除いて保存します。"));
+        const bool flatten = format == CardFormat::V20 && hasVerticalLines(s.doc.card);
         const int error = WriteCardFile(path, flatten ? horizontalCard(s.doc.card) : s.doc.card);
         if (error != 0) {
             reportWriteError(s, error, path);

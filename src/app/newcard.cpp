@@ -25,6 +25,7 @@ void NewCard(Session& s) {
         s.doc.card.PicColorMode = 0;
         s.doc.card.PicTint = {0, 0, 0};
         s.doc.card.Qr = QrCode{};
+        s.doc.card.Logo = CardLogo{};
         // A printer that fails here must not leave half a new card: the
         // failure is shown and the card is made all the same.
         try {

@@ -65,9 +65,30 @@ struct QrCode {
     bool operator==(const QrCode&) const = default;
 };
 
+// Where the logo lies against the lines.
+enum class LogoLayer : std::int16_t {
+    UnderLines = 0,
+    OverLines = 1,
+};
+
+// The company's logo: a picture file (PNG, JPEG, BMP or SVG) drawn at its
+// place on the card, as wide as Width and as high as the picture's shape
+// makes it, under the lines or over them. A card without one has every field
+// empty or 0; a logo switched off keeps its file and place.
+struct CardLogo {
+    bool On = false;
+    QString Path;
+    double Left = 0;  // mm, its top-left corner
+    double Top = 0;   // mm
+    double Width = 0; // mm
+    LogoLayer Layer = LogoLayer::UnderLines;
+
+    bool operator==(const CardLogo&) const = default;
+};
+
 // The card document: twelve lines (index 12 exists and is never stored),
-// the background picture with its colour settings, the print style and the
-// printer geometry measured for it.
+// the background picture with its colour settings, the print style, the
+// printer geometry measured for it, the QR code and the logo.
 struct Card {
     std::array<TextItem, LineCount + 1> TextItems{};
     QString PicPath;
@@ -79,6 +100,7 @@ struct Card {
     double PrnPaperH = 0;
     double PrnPaperW = 0;
     QrCode Qr;
+    CardLogo Logo;
 
     bool operator==(const Card&) const = default;
 };

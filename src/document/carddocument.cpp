@@ -33,6 +33,8 @@ CardPart CardDocument::partOf(CardChange what) {
         return CardPart::PrintStyle;
     case CardChange::QrCode:
         return CardPart::QrCode;
+    case CardChange::Logo:
+        return CardPart::Logo;
     default:
         return CardPart::Line;
     }

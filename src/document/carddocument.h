@@ -2,6 +2,7 @@
 
 #include "card.h"
 #include "cardhistory.h"
+#include "cardlogo.h"
 
 #include <QImage>
 #include <QObject>
@@ -13,6 +14,7 @@ enum class CardPart {
     Picture,    // the picture settings: path, colour mode, tint
     PrintStyle, // the print style and the printer geometry measured for it
     QrCode,     // the QR code
+    Logo,       // the logo: its file, place, width or layer
     Whole,      // another card took its place (new, open, undo, redo)
 };
 
@@ -61,10 +63,14 @@ public:
     // was written under it, and one of that name may belong to another card.
     bool CardPathFromExport = false;
     ConvertedPicture picture;
+    LoadedLogo logo;
 
     // The card's picture as shown and printed; null when none was converted
     // for its current settings.
     QImage pictureImage() const { return picture.imageFor(card); }
+    // The card's logo as shown and printed; null when none was decoded from
+    // its file (whether it is switched on is the card's).
+    DecodedLogo logoImage() const { return logo.logoFor(card); }
 
     // The undo history of the card; ChangedFlg follows it.
     CardHistory& history() { return *m_history; }

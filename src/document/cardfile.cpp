@@ -54,6 +54,8 @@ QByteArray readCardBytes(const QString& path) {
 // a line break would split a record, and the file is CP932.
 QString UnstorableCard(const Card& card) {
     QString p = UnstorableText(QStringLiteral("背景画像のファイル名"), card.PicPath);
+    if (p.isEmpty())
+        p = UnstorableText(LogoPathName(), card.Logo.Path);
     if (!p.isEmpty())
         return p;
     for (int k = 0; k < LineCount; ++k) {
@@ -80,6 +82,10 @@ QString UnstorableText(const QString& what, const QString& text) {
         return QStringLiteral("「%1」にこの形式で保存できない文字「%2」(U+%3)があります。")
             .arg(what, bad, QString::number(bad.at(0).unicode(), 16).toUpper());
     return {};
+}
+
+QString LogoPathName() {
+    return QStringLiteral("ロゴのファイル名");
 }
 
 bool CheckPicturePath(UiServices& ui, const QString& path) {

@@ -23,6 +23,9 @@ QString UnstorableText(const QString& what, const QString& text);
 // whole card can be stored.
 QString UnstorableCard(const Card& card);
 
+// What the logo's file is called in messages: "ロゴのファイル名".
+QString LogoPathName();
+
 // The picture path a card file can store; otherwise the reason is shown and
 // the answer is false, so that the card never holds what it cannot save.
 bool CheckPicturePath(UiServices& ui, const QString& path);

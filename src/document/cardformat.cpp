@@ -97,6 +97,38 @@ static Reserved reservedFromQr(const QrCode& q) {
     return r;
 }
 
+// Card-level reserved integers 11-15 hold the logo: on, X, Y and width in
+// 0.1 mm, and its layer; reserved string 1 its picture file. A card without
+// one writes zeros and "A", as every older card did, so "A" reads as no file.
+constexpr int LogoReserved = 11;
+constexpr int LogoPathString = 1;
+constexpr int ReservedStrings = 8;
+const QString UnusedString = QStringLiteral("A");
+
+static CardLogo logoFromReserved(const Reserved& r, const QString& path) {
+    CardLogo logo;
+    logo.On = r[LogoReserved] != 0;
+    logo.Path = path == UnusedString ? QString() : path;
+    logo.Left = r[LogoReserved + 1] / 10.0;
+    logo.Top = r[LogoReserved + 2] / 10.0;
+    logo.Width = std::max<int>(0, r[LogoReserved + 3]) / 10.0;
+    logo.Layer = r[LogoReserved + 4] == 1 ? LogoLayer::OverLines : LogoLayer::UnderLines;
+    return logo;
+}
+
+static void addLogoToReserved(Reserved& r, const CardLogo& logo) {
+    if (logo == CardLogo{})
+        return;
+    const auto tenths = [](double mm) {
+        return std::int16_t(std::clamp<long>(std::lround(mm * 10), -32768, 32767));
+    };
+    r[LogoReserved] = logo.On ? 1 : 0;
+    r[LogoReserved + 1] = tenths(logo.Left);
+    r[LogoReserved + 2] = tenths(logo.Top);
+    r[LogoReserved + 3] = tenths(logo.Width);
+    r[LogoReserved + 4] = std::int16_t(logo.Layer);
+}
+
 void ReadCard22(FieldReader& in, Card& card) {
     card.PicPath = in.readString();
     readPrintStyle(in, card.PrintStyle);
@@ -116,8 +148,13 @@ void ReadCard22(FieldReader& in, Card& card) {
     for (auto& v : reserved)
         v = in.readInteger();
     card.Qr = qrFromReserved(reserved);
-    for (int i = 0; i < 8; ++i)
-        in.readString();
+    QString logoPath;
+    for (int i = 0; i < ReservedStrings; ++i) {
+        const QString text = in.readString();
+        if (i == LogoPathString)
+            logoPath = text;
+    }
+    card.Logo = logoFromReserved(reserved, logoPath);
     for (int k = 0; k < LineCount; ++k) {
         TextItem& t = card.TextItems[k];
         readLinePosition(in, t);
@@ -139,8 +176,9 @@ void ReadCard22(FieldReader& in, Card& card) {
 }
 
 void ReadCard20(FieldReader& in, Card& card) {
-    // Format 2.0 has no QR code: the card read has none.
+    // Format 2.0 has no QR code and no logo: the card read has neither.
     card.Qr = QrCode{};
+    card.Logo = CardLogo{};
     card.PicPath = in.readString();
     readPrintStyle(in, card.PrintStyle);
     for (int k = 0; k < LineCount; ++k) {
@@ -228,11 +266,14 @@ QString WriteCard22(const Card& card) {
     for (auto tint : card.PicTint)
         out.writeLong(tint);
     out.endLine();
-    for (auto v : reservedFromQr(card.Qr))
+    Reserved reserved = reservedFromQr(card.Qr);
+    addLogoToReserved(reserved, card.Logo);
+    for (auto v : reserved)
         out.writeInteger(v);
     out.endLine();
-    for (int i = 0; i < 8; ++i)
-        out.writeString(QStringLiteral("A"));
+    for (int i = 0; i < ReservedStrings; ++i)
+        out.writeString(i == LogoPathString && !card.Logo.Path.isEmpty() ? card.Logo.Path
+                                                                         : UnusedString);
     out.endLine();
     for (int k = 0; k < LineCount; ++k) {
         const TextItem& t = card.TextItems[k];
@@ -267,6 +308,21 @@ QString WriteCard20(const Card& card) {
     for (int k = 0; k < LineCount; ++k)
         writeLineRecords(out, card.TextItems[k]);
     return out.text();
+}
+
+QStringList Format20Losses(const Card& card) {
+    QStringList lost;
+    for (int k = 0; k < LineCount; ++k) {
+        if (card.TextItems[k].Tategaki) {
+            lost << QStringLiteral("縦書きの行 (横書きで保存されます)");
+            break;
+        }
+    }
+    if (card.Qr.On)
+        lost << QStringLiteral("QRコード");
+    if (card.Logo.On)
+        lost << QStringLiteral("ロゴ");
+    return lost;
 }
 
 QString StripExt(const QString& path) {

@@ -3,6 +3,7 @@
 #include "card.h"
 
 #include <QString>
+#include <QStringList>
 
 class FieldReader;
 
@@ -20,6 +21,11 @@ void ReadCard20(FieldReader& in, Card& card);
 void ReadCard11(FieldReader& in, Card& card);
 QString WriteCard22(const Card& card);
 QString WriteCard20(const Card& card);
+
+// What format 2.0 cannot hold of the card, as the save names it to the
+// user ("縦書きの行 (横書きで保存されます)", "QRコード", "ロゴ"); empty when the
+// card loses nothing.
+QStringList Format20Losses(const Card& card);
 
 // The part of path before its last "."; the whole path if it has none.
 QString StripExt(const QString& path);

@@ -67,6 +67,8 @@ QString CardHistory::stepName(CardChange what) {
         return QStringLiteral("印刷スタイル");
     case CardChange::QrCode:
         return QStringLiteral("QRコード");
+    case CardChange::Logo:
+        return QStringLiteral("ロゴ");
     }
     return {};
 }

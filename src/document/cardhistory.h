@@ -21,6 +21,7 @@ enum class CardChange {
     Picture,
     PrintStyle,
     QrCode,
+    Logo,
 };
 
 // The undo history of a card document. Each step holds the card before and after

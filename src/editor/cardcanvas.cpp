@@ -103,6 +103,8 @@ void CardCanvas::cardChanged(CardPart part, int line) {
     case CardPart::QrCode:
         m_qrItem->refresh();
         break;
+    case CardPart::Logo:
+        break;
     case CardPart::Picture:
         // The picture shown until the new one is made is none.
         update();

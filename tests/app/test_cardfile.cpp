@@ -550,7 +550,9 @@ void TestCardFile::format20AsksBeforeVerticalLines() {
     t.m->doc.ChangedFlg = 1;
     t.ui.answers.enqueue(UiServices::Answer(answer));
     QCOMPARE(SaveCardFile(*t.m), written);
-    QCOMPARE(t.ui.texts(), QStringList{"縦書きの行は横書きで保存されます。よろしいですか？"});
+    QCOMPARE(t.ui.texts(), QStringList{"名刺ﾌｧｲﾙ2.0 (.qmd) には次のものを保存できません。\r\n"
+                                       "・縦書きの行 (横書きで保存されます)\r\n"
+                                       "これらを除いて保存します。よろしいですか？"});
     QCOMPARE(t.ui.messages[0].buttons, UiServices::YesNo);
     QCOMPARE(QFileInfo::exists(t.m->doc.CardPath), written);
     QCOMPARE(t.m->doc.ChangedFlg, written ? 0 : 1);

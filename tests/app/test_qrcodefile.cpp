@@ -72,9 +72,11 @@ void TestQrCodeFile::format20DropsTheCode() {
     SessionContext t;
     t.m->doc.card.Qr = QrCode{true, 0, 0, 60, 20, 25, 1, 0};
     t.m->doc.CardPath = t.path(u"old.qmd"_s);
+    t.ui.answers.enqueue(UiServices::AnswerYes);
     QVERIFY(SaveCardFile(*t.m));
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY(t.ui.messages[0].text.contains(u"QRコード"_s));
+    QCOMPARE(t.ui.messages[0].buttons, UiServices::YesNo);
 
     SessionContext u;
     u.m->doc.card.Qr = QrCode{true, 1, 3, 10, 10, 20, 2, 0};
