@@ -194,9 +194,11 @@ void ReadCard20(FieldReader& in, Card& card) {
 }
 
 // Font fields of one line in a 1.1 file: name, size (a double), bold, italic, colour.
+// The size is stored as a single: one too large for that is an overflow, as
+// in the other formats, never an infinity.
 static void readFont11(FieldReader& in, TextItem& t) {
     t.FontName = in.readString();
-    t.FontSize = float(in.readDouble());
+    t.FontSize = in.readSingle();
     t.Bold = in.readBoolean();
     t.Italic = in.readBoolean();
     t.ForeColor = in.readLong();

@@ -276,31 +276,50 @@ void TestCardFile::endingsIgnoreCase() {
 }
 
 void TestCardFile::failedReadKeepsCard_data() {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
     const QByteArray good = Cp932::encode(WriteCard22(sampleCard())).value();
-    QTest::newRow("short file") << good.left(good.indexOf("#FALSE#,.5"))
+    QTest::newRow("short file") << "bad.qcd" << good.left(good.indexOf("#FALSE#,.5"))
                                 << RuntimeError(RuntimeError::InputPastEnd).message();
     QByteArray wrongType = good;
     wrongType.replace("51,91", "\"x\",91");
-    QTest::newRow("wrong type") << wrongType << RuntimeError(RuntimeError::TypeMismatch).message();
-    QTest::newRow("empty file") << QByteArray()
+    QTest::newRow("wrong type") << "bad.qcd" << wrongType
+                                << RuntimeError(RuntimeError::TypeMismatch).message();
+    QTest::newRow("empty file") << "bad.qcd" << QByteArray()
                                 << RuntimeError(RuntimeError::InputPastEnd).message();
-    QTest::newRow("count overflow") << QByteArray("\"\",1,1,1,1,1,1,1,1,0,0,99999,2")
+    QTest::newRow("count overflow") << "bad.qcd" << QByteArray("\"\",1,1,1,1,1,1,1,1,0,0,99999,2")
                                     << RuntimeError(RuntimeError::Overflow).message();
+    // A font size past the largest single is an overflow in every format.
+    const QString overflow = RuntimeError(RuntimeError::Overflow).message();
+    const auto sized = [](const char* file, const QByteArray& from, const QByteArray& to) {
+        QFile f(QStringLiteral(QUILLO_TEST_DATA "/") + QLatin1String(file));
+        QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return bytes.replace(from, to);
+    };
+    for (const char* size : {"1E300", "-1E+300", "3.5E38"}) {
+        QTest::addRow("format 1.1, size %s", size)
+            << "bad.qms" << sized("card11.qms", ",20.5,", QByteArray(",") + size + ",") << overflow;
+        QTest::addRow("format 2.0, size %s", size)
+            << "bad.qmd" << sized("card20.qmd", ",18,0,", QByteArray(",") + size + ",0,")
+            << overflow;
+    }
+    QTest::newRow("format 2.2, size 1E300")
+        << "bad.qcd" << sized("card22.qcd", ",18,0,", ",1E300,0,") << overflow;
 }
 
 void TestCardFile::failedReadKeepsCard() {
+    QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
     SessionContext t;
-    writeBytes(t.path(QStringLiteral("bad.qcd")), bytes);
+    writeBytes(t.path(name), bytes);
     const Card before = sampleCard();
     t.m->doc.card = before;
     t.m->doc.CardPath = t.path(QStringLiteral("old.qcd"));
     t.m->doc.ChangedFlg = 1;
     t.view.caption = QStringLiteral("old caption");
-    QVERIFY(!OpenCardFile(*t.m, t.path(QStringLiteral("bad.qcd"))));
+    QVERIFY(!OpenCardFile(*t.m, t.path(name)));
     QCOMPARE(t.ui.texts(), QStringList{message});
     QCOMPARE(t.ui.messages.first().title, QStringLiteral("Quillo 2.40"));
     QVERIFY(t.m->doc.card == before);
