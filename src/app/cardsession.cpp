@@ -42,7 +42,8 @@ Card horizontalCard(const Card& card) {
         if (!t.Tategaki)
             continue;
         t.Tategaki = false;
-        const QSizeF size = CardRenderer::measureText(t);
+        const QSizeF size = CardRenderer::measureText(
+            CardRenderer::drawnPart(t, QSizeF(card.PrintStyle.MsX, card.PrintStyle.MsY)));
         StoreMeasuredSize(t, size.width(), size.height());
     }
     return horizontal;
@@ -152,6 +153,11 @@ bool OpenCardFile(Session& s, const QString& path) {
         SetCaption(s);
         ShowCardData(s);
         s.doc.history().reset();
+        // A card file may hold what the renderer cannot draw as it stands:
+        // the user hears of it once, here, and not at every drawing.
+        const QString notice = DrawingLimitsNotice(s.doc.card);
+        if (!notice.isEmpty())
+            s.ui().message(notice);
         return true;
     } catch (const RuntimeError& e) {
         const bool missing =

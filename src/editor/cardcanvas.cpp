@@ -146,10 +146,13 @@ QSize CardCanvas::cardPixelSize() const {
             int(std::lround(m_doc.card.PrintStyle.MsY * TwipsPerMm * m_zoom) / tppY)};
 }
 
-void CardCanvas::measure(int i) {
+QString CardCanvas::measure(int i) {
     TextItem& t = m_doc.card.TextItems[i];
-    const QSizeF size = CardRenderer::measureText(t);
+    const TextItem drawn =
+        CardRenderer::drawnPart(t, QSizeF(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY));
+    const QSizeF size = CardRenderer::measureText(drawn);
     StoreMeasuredSize(t, size.width(), size.height());
+    return drawn.Text;
 }
 
 void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
@@ -167,13 +170,13 @@ void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QCol
 
 void CardCanvas::DrawShadowItem(int i) {
     TextItem& t = m_doc.card.TextItems[i];
-    measure(i);
+    const QString shown = measure(i);
     KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(i);
     const QPointF offset = CardRenderer::kageOffset(t);
     placeLabel(MJLabel_Kage[i], i, t.Left + offset.x(), t.Top + offset.y(),
-               ColorFromRgb(quint32(t.KageColor)), t.KageOn ? t.Text : QString());
+               ColorFromRgb(quint32(t.KageColor)), t.KageOn ? shown : QString());
 }
 
 void CardCanvas::DrawTextItem(int i) {
@@ -185,11 +188,11 @@ void CardCanvas::DrawTextItem(int i) {
     if (t.FontName.isEmpty())
         return;
     DrawShadowItem(i);
-    measure(i);
+    const QString shown = measure(i);
     KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
     if (onPositionShown)
         onPositionShown(i);
-    placeLabel(MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)), t.Text);
+    placeLabel(MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)), shown);
 }
 
 void CardCanvas::RedrawCard() {

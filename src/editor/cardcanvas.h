@@ -83,7 +83,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void measure(int i);
+    // Measures line i as far as it reaches the card; the text it shows.
+    QString measure(int i);
     void placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
                     const QString& caption);
     static QStringList localFiles(const QMimeData* data);

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <cmath>
@@ -67,7 +68,7 @@ struct LineFont {
 
 // A line's size in drawing units: ten to the point.
 double lineSize(const TextItem& t) {
-    return std::max(double(t.FontSize), 0.1) * UnitsPerPoint;
+    return CardRenderer::drawnFontSize(t) * UnitsPerPoint;
 }
 
 // The font for a device of dpi dots per inch: its size in drawing units is
@@ -211,13 +212,68 @@ void CardRenderer::paintPicture(QPainter& p, const QImage& picture) const {
 void CardRenderer::paintLine(QPainter& p, int i) const {
     if (i < 0 || i >= LineCount)
         return;
-    const TextItem& t = m_card.TextItems[i];
-    if (t.Text.isEmpty())
+    if (m_card.TextItems[i].Text.isEmpty())
         return;
+    const TextItem t = drawnPart(m_card.TextItems[i], cardSize());
     const QPointF at(t.Left, t.Top);
     if (t.KageOn)
         paintText(p, t, at + kageOffset(t), ColorFromRgb(quint32(t.KageColor)));
     paintText(p, t, at, ColorFromRgb(quint32(t.ForeColor)));
+}
+
+double CardRenderer::drawnFontSize(const TextItem& t) {
+    const double size = t.FontSize;
+    if (!(size >= 0.1)) // NaN as well
+        return 0.1;
+    return std::min(size, MaxDrawnFontSize);
+}
+
+TextItem CardRenderer::drawnPart(const TextItem& t, QSizeF card) {
+    // Lines as long as a card's are taken whole without a look.
+    constexpr qsizetype FirstStep = 64;
+    // No card needs more: at the smallest size a hundred millimetres take a
+    // few thousand characters.
+    constexpr qsizetype MostCharacters = 16384;
+    // The far edge of a card ten metres long is as far as anything is drawn.
+    constexpr double MostReach = 10000;
+    if (t.Text.size() <= FirstStep)
+        return t;
+    const double em = drawnFontSize(t) * MmPerPoint;
+    const QPointF kage = kageOffset(t);
+    double extent =
+        t.Tategaki ? card.height() + std::abs(kage.y()) : card.width() + std::abs(kage.x());
+    if (!(extent >= 0)) // NaN as well
+        extent = 0;
+    const double reach = std::min(extent, MostReach) + 2 * em;
+    // Every character but the marks that lean on another advances by a
+    // fiftieth of an em at least: past that many, none reaches the card.
+    const qsizetype most = qsizetype(
+        std::min(double(std::min(MostCharacters, t.Text.size())), std::ceil(reach / em * 50)));
+    TextItem part = t;
+    for (qsizetype n = FirstStep;; n *= 2) {
+        n = std::min(n, most);
+        // Cut between characters, never inside one that takes several
+        // code units or marks.
+        const qsizetype look = std::min(t.Text.size(), n + 32);
+        QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, t.Text.constData(), look);
+        characters.setPosition(n);
+        if (!characters.isAtBoundary())
+            characters.toPreviousBoundary();
+        // A cluster of more marks than that is cut where it must be.
+        qsizetype at = characters.position() > 0 ? characters.position() : n;
+        if (t.Text.at(at - 1).isHighSurrogate())
+            ++at;
+        part.Text = t.Text.left(at);
+        if (n >= most)
+            return part;
+        const QSizeF size = measureText(part);
+        if ((t.Tategaki ? size.height() : size.width()) > reach)
+            return part;
+    }
+}
+
+QSizeF CardRenderer::cardSize() const {
+    return QSizeF(m_card.PrintStyle.MsX, m_card.PrintStyle.MsY);
 }
 
 QPointF CardRenderer::kageOffset(const TextItem& t) {
@@ -266,7 +322,7 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
         outlineFont.setStrikeOut(false);
         QPainterPath outline;
         outline.addText(QPointF(0, 0), outlineFont, t.Text);
-        const double width = double(t.FontSize) * UnitsPerPoint * EmboldenPerEm;
+        const double width = lineSize(t) * EmboldenPerEm;
         p.strokePath(outline, QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     }
     p.setWorldTransform(transform);

@@ -13,6 +13,13 @@ class ShapedTextCache;
 struct Card;
 struct TextItem;
 
+// The largest font size the renderer draws, in points. Past some 1700
+// points the font engines' metrics overflow (the ascent turns negative, the
+// glyphs are dropped, a vertical line's font cannot be had at all); a line
+// whose size is larger, which only a card file can hold (the editor offers 1
+// to 256), is drawn at this size, glyphs of 35 cm, larger than any card.
+constexpr double MaxDrawnFontSize = 1000;
+
 // What of the card a drawing shows.
 struct CardLayers {
     bool picture = true;
@@ -61,6 +68,18 @@ public:
     static void paintText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color,
                           ShapedTextCache* shaped = nullptr);
 
+    // The size in points a line is drawn and measured at: its own, kept
+    // within 0.1 and MaxDrawnFontSize.
+    static double drawnFontSize(const TextItem& t);
+
+    // The line as far as it can reach a card of this size (millimetres),
+    // which is what is measured and drawn: its text cut, between characters,
+    // where it has run two ems past the card's far edge and its 3D offset
+    // (across for a line, down for 縦書き). A line of a hundred thousand
+    // characters costs no more than one the card can show; the card itself
+    // keeps every character.
+    static TextItem drawnPart(const TextItem& t, QSizeF card);
+
     // Where a line's 3D copy lies from the line, millimetres: the unit step
     // of its direction times its 3D height.
     static QPointF kageOffset(const TextItem& t);
@@ -71,5 +90,7 @@ public:
     static QSizeF measureText(const TextItem& t);
 
 private:
+    QSizeF cardSize() const;
+
     const Card& m_card;
 };

@@ -47,7 +47,7 @@ void StoreMeasuredSize(TextItem& t, double width, double height) {
     t.Width = double(float(width));
     t.Height = double(float(height));
     if (t.Italic)
-        t.Width += double(t.FontSize) / 16;
+        t.Width += CardRenderer::drawnFontSize(t) / 16;
 }
 
 void PlaceCardLines(Card& card) {
@@ -59,11 +59,35 @@ void PlaceCardLines(Card& card) {
             continue;
         // The 3D copy, then the line: the canvas measures and keeps twice.
         for (int pass = 0; pass < 2; ++pass) {
-            const QSizeF size = CardRenderer::measureText(t);
+            const QSizeF size = CardRenderer::measureText(CardRenderer::drawnPart(t, QSizeF(W, H)));
             StoreMeasuredSize(t, size.width(), size.height());
             KeepItemOnCard(t, W, H);
         }
     }
+}
+
+QString DrawingLimitsNotice(const Card& card) {
+    const QSizeF size(card.PrintStyle.MsX, card.PrintStyle.MsY);
+    QStringList notes;
+    for (int i = 0; i < LineCount; ++i) {
+        const TextItem& t = card.TextItems[i];
+        if (t.Text.isEmpty())
+            continue;
+        if (double(t.FontSize) > MaxDrawnFontSize)
+            notes << QStringLiteral(
+                         "「%1」の文字サイズ %2 ポイントは大きすぎるため、%3 ポイントで描きます。")
+                         .arg(TabCaption(i))
+                         .arg(double(t.FontSize), 0, 'g', 7)
+                         .arg(MaxDrawnFontSize);
+        const qsizetype drawn = CardRenderer::drawnPart(t, size).Text.size();
+        if (drawn < t.Text.size())
+            notes << QStringLiteral("「%1」の行は %2 文字と長すぎるため、名刺に届く初めの %3 "
+                                    "文字だけを描きます（保存される文字はすべて残ります）。")
+                         .arg(TabCaption(i))
+                         .arg(t.Text.size())
+                         .arg(drawn);
+    }
+    return notes.join(QStringLiteral("\r\n"));
 }
 
 QString FormatPosition(double value) {

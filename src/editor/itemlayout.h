@@ -19,10 +19,16 @@ void KeepItemOnCard(TextItem& item, double cardWidth, double cardHeight);
 void StoreMeasuredSize(TextItem& item, double width, double height);
 
 // Measures and places every line as drawing the card on the canvas does
-// (RedrawCard): a line with a font name is measured with the card renderer and
-// kept on the card, once for its 3D copy and once for itself. Lines without a
-// font name stay as they are.
+// (RedrawCard): a line with a font name is measured with the card renderer (as
+// far as it reaches the card) and kept on the card, once for its 3D copy and
+// once for itself. Lines without a font name stay as they are.
 void PlaceCardLines(Card& card);
+
+// What of the card the renderer draws otherwise than it is stored, a
+// sentence for each line concerned, for the user to be told once when the
+// card is opened: a font size past the largest the renderer draws, a line
+// longer than can reach the card. Empty when the card is drawn as stored.
+QString DrawingLimitsNotice(const Card& card);
 
 class CardDocument;
 

@@ -233,7 +233,6 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
                  : fonts[1].isValid() && fonts[1].supportsCharacter(ch) ? 1
                  : fonts[0].isValid()                                   ? 0
                                                                         : 1;
-        Shaper& shaper = shaperFor(fonts[c.font]);
         switch (VerticalOrientationOf(ch)) {
         case VerticalOrientation::Upright:
             break;
@@ -242,7 +241,7 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
             // vertical presentation form where the font has that glyph.
             break;
         case VerticalOrientation::RotatedVerticalForm:
-            if (!shaper.hasVerticalForm(ch))
+            if (!shaperFor(fonts[c.font]).hasVerticalForm(ch))
                 c.placement = Placement::Rotated;
             break;
         case VerticalOrientation::Rotated:

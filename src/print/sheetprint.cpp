@@ -305,27 +305,35 @@ PrintOutcome PrintCardText(PrinterChoice& printers, UiServices& ui, const PrintS
                            PrinterOffsets offsets, const CardSource& cards,
                            const PrintOptions& options, const SheetProgress& progress) {
     // The cards of a job share most of their lines: each text is shaped once
-    // for its font.
+    // for its font. Each line is cut to what reaches the card, once for each
+    // card of the source.
     ShapedTextCache shaped;
-    return printSheets(printers, ui, s, offsets, cards, options, progress,
-                       [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
-                           const Card& card = cards.card(index);
-                           Printer& p = job.printer();
-                           p.FontTransparent = true;
-                           drawMarks(p, s, T, L, marks);
-                           for (int i = 0; i < LineCount; ++i) {
-                               printLine(p, card.TextItems[i], T, L, shaped);
-                               if (!job.yield())
-                                   return false;
-                           }
-                           // The QR code, drawn by the card renderer in card
-                           // millimetres from the card's corner.
-                           if (card.Qr.On)
-                               p.Paint(L, T, QString(), [&card](QPainter& painter) {
-                                   CardRenderer(card).paintQrCode(painter);
-                               });
-                           return true;
-                       });
+    int cut = -1;
+    std::array<TextItem, LineCount> lines;
+    return printSheets(
+        printers, ui, s, offsets, cards, options, progress,
+        [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
+            const Card& card = cards.card(index);
+            if (index != cut) {
+                cut = index;
+                for (int i = 0; i < LineCount; ++i)
+                    lines[i] = CardRenderer::drawnPart(card.TextItems[i], QSizeF(s.MsX, s.MsY));
+            }
+            Printer& p = job.printer();
+            p.FontTransparent = true;
+            drawMarks(p, s, T, L, marks);
+            for (int i = 0; i < LineCount; ++i) {
+                printLine(p, lines[i], T, L, shaped);
+                if (!job.yield())
+                    return false;
+            }
+            // The QR code, drawn by the card renderer in card
+            // millimetres from the card's corner.
+            if (card.Qr.On)
+                p.Paint(L, T, QString(),
+                        [&card](QPainter& painter) { CardRenderer(card).paintQrCode(painter); });
+            return true;
+        });
 }
 
 SheetPlan PlanSheet(const PrintStyle& s, bool cutMarks, bool bottomMarks) {

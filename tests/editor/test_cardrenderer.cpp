@@ -2,10 +2,15 @@
 // and text of every size the editor takes at every render scale.
 
 #include "editor/cardimage.h"
+#include "editor/cardrenderer.h"
+#include "editor/itemlayout.h"
 #include "testcontext.h"
 
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QtTest>
+
+#include <limits>
 
 namespace {
 
@@ -46,6 +51,10 @@ private slots:
     void boldIsHeavier();
     void largeTextAtEveryScale_data();
     void largeTextAtEveryScale();
+    void sizePastTheLargest_data();
+    void sizePastTheLargest();
+    void longLineCutPastTheCard_data();
+    void longLineCutPastTheCard();
 };
 
 void TestCardRenderer::boldIsHeavier_data() {
@@ -125,6 +134,88 @@ void TestCardRenderer::largeTextAtEveryScale() {
     const double inkMm = (bottom - top) / pixelsPerMm;
     QVERIFY2(qAbs(inkMm - capMm) <= 0.03 * capMm + 2 / pixelsPerMm,
              qPrintable(QStringLiteral("%1 mm vs %2 mm").arg(inkMm).arg(capMm)));
+}
+
+void TestCardRenderer::sizePastTheLargest_data() {
+    QTest::addColumn<float>("size");
+    QTest::addColumn<bool>("vertical");
+    QTest::newRow("1000 pt, the largest") << 1000.0f << true;
+    QTest::newRow("1000.5 pt") << 1000.5f << false;
+    QTest::newRow("5000 pt, vertical") << 5000.0f << true;
+    QTest::newRow("1e30 pt, vertical") << 1e30f << true;
+    QTest::newRow("largest single, bold") << std::numeric_limits<float>::max() << false;
+}
+
+// A size no font engine can draw (a vertical line's font cannot even be
+// had) is measured and drawn at the largest size the renderer draws, and the
+// user is told of it: a full-width square then covers the card from its
+// corner.
+void TestCardRenderer::sizePastTheLargest() {
+    QFETCH(float, size);
+    QFETCH(bool, vertical);
+    TestContext t;
+    Card& card = t.doc.card;
+    ResetLines(card, QStringLiteral("IPAGothic"));
+    TextItem& line = card.TextItems[0];
+    line.Text = QStringLiteral("■■");
+    line.FontSize = size;
+    line.Tategaki = vertical;
+    line.Bold = QByteArray(QTest::currentDataTag()).contains("bold");
+    TextItem largest = line;
+    largest.FontSize = 1000;
+    QCOMPARE(CardRenderer::measureText(line), CardRenderer::measureText(largest));
+    QVERIFY(CardRenderer::measureText(line).width() > 300); // 1000 points are 353 mm
+    QCOMPARE(DrawingLimitsNotice(card).count(TabCaption(0)), size > 1000 ? 1 : 0);
+    PlaceCardLines(card);
+    const QImage image = t.renderCard(false, true);
+    QVERIFY(qGray(image.pixel(image.width() - 2, image.height() - 2)) < 64);
+}
+
+void TestCardRenderer::longLineCutPastTheCard_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<float>("size");
+    QTest::addColumn<bool>("vertical");
+    QTest::addColumn<int>("most"); // characters drawn at most
+    QTest::newRow("100000, bold") << 100000 << 18.0f << false << 128;
+    QTest::newRow("100000, vertical") << 100000 << 10.0f << true << 128;
+    QTest::newRow("3000, 1 pt") << 3000 << 1.0f << false << 2048;
+    QTest::newRow("3000, 1 pt, vertical") << 3000 << 1.0f << true << 2048;
+    QTest::newRow("64, kept whole") << 64 << 12.0f << false << 64;
+}
+
+// Only what can reach the card is measured and drawn: the part drawn runs
+// past the card's far edge yet stays short, and the card keeps every
+// character.
+void TestCardRenderer::longLineCutPastTheCard() {
+    QFETCH(int, length);
+    QFETCH(float, size);
+    QFETCH(bool, vertical);
+    QFETCH(int, most);
+    TestContext t;
+    Card& card = t.doc.card;
+    ResetLines(card, QStringLiteral("IPAGothic"));
+    TextItem& line = card.TextItems[0];
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += i % 7 == 6 ? u'a' : u'山';
+    line.Text = text;
+    line.FontSize = size;
+    line.Tategaki = vertical;
+    line.Bold = line.KageOn = true;
+    const QSizeF cardSize(card.PrintStyle.MsX, card.PrintStyle.MsY);
+    const TextItem part = CardRenderer::drawnPart(line, cardSize);
+    QVERIFY2(part.Text.size() <= most, qPrintable(QString::number(part.Text.size())));
+    QVERIFY(text.startsWith(part.Text));
+    const QSizeF drawn = CardRenderer::measureText(part);
+    if (part.Text.size() < length)
+        QVERIFY(vertical ? drawn.height() > cardSize.height() : drawn.width() > cardSize.width());
+    QCOMPARE(DrawingLimitsNotice(card).isEmpty(), part.Text.size() == length);
+    QElapsedTimer clock;
+    clock.start();
+    PlaceCardLines(card);
+    QVERIFY(!t.renderCard(false, true).isNull());
+    QVERIFY2(clock.elapsed() < 3000, "took too long");
+    QCOMPARE(line.Text, text);
 }
 
 QTEST_MAIN(TestCardRenderer)
