@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <QScopeGuard>
 
+#include <gif_lib.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -24,6 +26,7 @@
 #include <cstring>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -48,6 +51,25 @@ RuntimeError pictureTooLarge(QSize size) {
                             .arg(size.height()));
 }
 
+// A picture so long and thin that, scaled down to the size the card can
+// use, its short side would be no pixel at all (60000 × 1): there is nothing
+// to show, and the readers would divide by that side.
+RuntimeError pictureTooThin(QSize size) {
+    return RuntimeError(RuntimeError::InvalidPicture,
+                        QStringLiteral("画像の縦横の比が極端すぎて使えません（%1 × %2 ピクセル）。")
+                            .arg(size.width())
+                            .arg(size.height()));
+}
+
+// A picture larger than the card can use, scaled down to MaxPictureSide on
+// its long side.
+QSize scaledDown(QSize full) {
+    const QSize scaled = full.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio);
+    if (scaled.isEmpty())
+        throw pictureTooThin(full);
+    return scaled;
+}
+
 // Only regular files are opened: a FIFO or a device would block the reader
 // or never end.
 void checkRegularFile(const QString& path) {
@@ -68,12 +90,39 @@ quint16 le16(const uchar* p) {
 
 // ------------------------------------------------------------------ JPEG
 
-void checkJpegComplete(const QString& path) {
+RuntimeError jpegFailure(JpegData data, QSize size) {
+    switch (data) {
+    case JpegData::CutShort:
+        return truncatedPicture();
+    case JpegData::TooLarge:
+        return pictureTooLarge(size);
+    default:
+        return RuntimeError(RuntimeError::InvalidPicture);
+    }
+}
+
+// Checks a JPEG of this size before it is decoded: its data must reach the
+// end of its picture and the library's buffers for it fit the memory limit;
+// when the general reader is to decode it (wholeDecode), which takes a
+// picture whose data ends early for a whole one, the data is decoded once
+// as a check.
+void checkJpeg(const QString& path, QSize size, bool wholeDecode) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw RuntimeError(RuntimeError::PathFileAccess);
-    if (!JpegFileComplete(f))
+    const qint64 n = f.size();
+    const uchar* data = n > 0 ? f.map(0, n) : nullptr;
+    if (!data) {
+        if (!JpegFileComplete(f))
+            throw truncatedPicture();
+        return;
+    }
+    const auto unmap = qScopeGuard([&] { f.unmap(const_cast<uchar*>(data)); });
+    if (!JpegComplete(data, n))
         throw truncatedPicture();
+    const JpegData verdict = wholeDecode ? CheckJpegData(data, n) : CheckJpegHeader(data, n);
+    if (verdict != JpegData::Whole)
+        throw jpegFailure(verdict, size);
 }
 
 // The size a JPEG is decoded at, in the picture's upright orientation. The
@@ -92,11 +141,30 @@ QSize jpegDecodeSize(QSize full) {
     const int num = jpegDecodeEighths(full);
     const QSize step(std::max(1, full.width() * num / 8), std::max(1, full.height() * num / 8));
     if (std::max(step.width(), step.height()) > MaxPictureSide)
-        return full.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio);
+        return scaledDown(full);
     return step;
 }
 
 // ------------------------------------------------------------------ reading
+
+// The bytes a picture takes while the general reader decodes it whole: its
+// pixels at their real depth (a 16-bit PNG takes eight bytes a pixel), and,
+// when it is then scaled down, the copy that the smooth scaling first makes
+// of a picture in any format but the few it takes as they are (one with an
+// alpha channel, a palette).
+qint64 wholeDecodeBytes(QSize size, QImage::Format format, bool scaled) {
+    const qint64 pixels = qint64(size.width()) * size.height();
+    int bits = int(QImage::toPixelFormat(format).bitsPerPixel());
+    if (bits <= 0)
+        bits = 32; // a format the reader does not tell
+    qint64 bytes = (pixels * bits + 7) / 8;
+    const bool takenAsItIs =
+        format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied ||
+        format == QImage::Format_RGBX64 || format == QImage::Format_RGBA64_Premultiplied;
+    if (scaled && !takenAsItIs)
+        bytes += pixels * (bits > 32 ? 8 : 4);
+    return bytes;
+}
 
 // An RGB32 image whose pixels lie in memory the kernel may back with huge
 // pages: a camera picture decoded into ordinary pages takes some ten
@@ -202,6 +270,76 @@ void checkBmpComplete(const QString& path) {
         throw truncatedPicture();
 }
 
+// ------------------------------------------------------------------ GIF
+
+// The general reader decodes a GIF cut short as a whole picture, the rows it
+// lacks left black. giflib reads the blocks up to the first picture (the one
+// a card shows) and decodes it a row at a time into one row: the data must
+// reach its last row and its end. Other faults are the general reader's to
+// judge.
+void checkGifComplete(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw RuntimeError(RuntimeError::PathFileAccess);
+    const qint64 size = f.size();
+    const uchar* data = size > 0 ? f.map(0, size) : nullptr;
+    if (!data)
+        throw truncatedPicture();
+    const auto unmap = qScopeGuard([&] { f.unmap(const_cast<uchar*>(data)); });
+    struct Source {
+        const uchar* data;
+        qint64 size;
+        qint64 at = 0;
+    } source{data, size};
+    const InputFunc read = [](GifFileType* gif, GifByteType* into, int count) {
+        auto* s = static_cast<Source*>(gif->UserData);
+        const int n = int(std::clamp<qint64>(s->size - s->at, 0, std::max(0, count)));
+        std::memcpy(into, s->data + s->at, size_t(n));
+        s->at += n;
+        return n;
+    };
+    int error = 0;
+    GifFileType* gif = DGifOpen(&source, read, &error);
+    const auto close = qScopeGuard([&] {
+        if (gif)
+            DGifCloseFile(gif, nullptr);
+    });
+    const auto cutShort = [&](int e) {
+        return e == D_GIF_ERR_READ_FAILED || e == D_GIF_ERR_EOF_TOO_SOON;
+    };
+    if (!gif) {
+        if (cutShort(error))
+            throw truncatedPicture();
+        return;
+    }
+    for (;;) {
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &record) == GIF_ERROR)
+            break;
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+                break;
+            while (block && DGifGetExtensionNext(gif, &block) != GIF_ERROR) {
+            }
+            if (block)
+                break;
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR)
+            break;
+        std::vector<GifPixelType> row(size_t(std::max(1, gif->Image.Width)));
+        for (int y = 0; y < gif->Image.Height; ++y) {
+            if (DGifGetLine(gif, row.data(), gif->Image.Width) == GIF_ERROR)
+                break;
+        }
+        break;
+    }
+    if (cutShort(gif->Error))
+        throw truncatedPicture();
+}
+
 // A BMP row holds blue, green, red bytes per pixel.
 void bgrToRgb32(const uchar* s, QRgb* d, int width) {
     for (int x = 0; x < width; ++x, s += 3)
@@ -255,8 +393,11 @@ public:
     // The pixels of row y, for recolouring rows already waited for.
     uchar* row(int y) { return m_pixels + qsizetype(y) * m_bytesPerLine; }
     // Waits until the rows above row end are decoded; false when the
-    // picture's data turned out broken.
+    // picture's data turned out broken or cut short (failure() says which).
     bool waitFor(int end) { return !m_bands || m_bands->waitFor(end); }
+    RuntimeError failure() const {
+        return jpegFailure(m_bands ? m_bands->failure() : JpegData::Broken, m_fullSize);
+    }
     // The whole picture, once every row was waited for.
     QImage take() {
         m_bands.reset();
@@ -283,6 +424,7 @@ private:
     }
 
     QImage m_image;
+    QSize m_fullSize;
     uchar* m_pixels = nullptr;
     qsizetype m_bytesPerLine = 0;
     std::unique_ptr<JpegBands> m_bands;
@@ -300,25 +442,28 @@ PictureDecode::PictureDecode(const QString& path) {
         size.setHeight(-size.height());
     if (!size.isValid())
         throw RuntimeError(RuntimeError::InvalidPicture);
+    m_fullSize = size;
     const bool jpeg = reader.format() == "jpeg" || reader.format() == "jpg";
-    // Only the JPEG decoder scales while it decodes; the others hold the
-    // whole picture first. What cannot be held is refused before decoding.
-    const qint64 decodedPixels = jpeg ? qint64((size.width() + 7) / 8) * ((size.height() + 7) / 8)
-                                      : qint64(size.width()) * size.height();
-    // A picture decoded whole may take up to MaxDecodeMegabytes (an A4 scan
-    // at 600 dpi takes 140 MB); Qt's own limit is lower, so it is raised for
-    // this read.
-    if (decodedPixels * 4 > qint64(MaxDecodeMegabytes) * 1024 * 1024)
+    const bool tooLarge = size.width() > MaxPictureSide || size.height() > MaxPictureSide;
+    // Only the JPEG decoder scales while it decodes (to an eighth at most);
+    // the others hold the whole picture first. What cannot be held is
+    // refused before decoding. A picture decoded whole may take up to
+    // MaxDecodeMegabytes (an A4 scan at 600 dpi takes 140 MB); Qt's own limit
+    // is lower, so it is raised for this read.
+    const qint64 decodeBytes = jpeg ? qint64((size.width() + 7) / 8) * ((size.height() + 7) / 8) * 4
+                                    : wholeDecodeBytes(size, reader.imageFormat(), tooLarge);
+    if (decodeBytes > qint64(MaxDecodeMegabytes) * 1024 * 1024)
         throw pictureTooLarge(size);
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(std::max(previousLimit, MaxDecodeMegabytes));
     const auto restoreLimit =
         qScopeGuard([previousLimit] { QImageReader::setAllocationLimit(previousLimit); });
     if (jpeg)
-        checkJpegComplete(path);
+        checkJpeg(path, size, false);
     else if (bmp)
         checkBmpComplete(path);
-    const bool tooLarge = size.width() > MaxPictureSide || size.height() > MaxPictureSide;
+    else if (reader.format() == "gif")
+        checkGifComplete(path);
     if (bmp) {
         m_image = readBmp24(path);
         if (!m_image.isNull()) {
@@ -347,11 +492,10 @@ PictureDecode::PictureDecode(const QString& path) {
         }
         if (tooLarge)
             m_image = QImage();
+        checkJpeg(path, size, true);
     }
     if (tooLarge)
-        reader.setScaledSize(
-            jpeg ? jpegDecodeSize(size)
-                 : size.scaled(MaxPictureSide, MaxPictureSide, Qt::KeepAspectRatio));
+        reader.setScaledSize(jpeg ? jpegDecodeSize(size) : scaledDown(size));
     if (!reader.read(&m_image))
         throw RuntimeError(RuntimeError::InvalidPicture);
     m_image = opaque(std::move(m_image));
@@ -363,7 +507,7 @@ PictureDecode::PictureDecode(const QString& path) {
 QImage ReadPicture(const QString& path) {
     PictureDecode decode(path);
     if (!decode.waitFor(decode.image().height()))
-        throw RuntimeError(RuntimeError::InvalidPicture);
+        throw decode.failure();
     return decode.take();
 }
 
@@ -389,7 +533,7 @@ QImage convertOrThrow(const QString& src, const QString& work, int mode, int red
     std::optional<RuntimeError> failure;
     const int error = WriteWorkBitmap(picture.image(), work, [&](int first, int end) {
         if (!picture.waitFor(end)) {
-            failure.emplace(RuntimeError::InvalidPicture);
+            failure.emplace(picture.failure());
             return false;
         }
         if (mode == 0)
@@ -409,39 +553,29 @@ QImage convertOrThrow(const QString& src, const QString& work, int mode, int red
     return picture.take();
 }
 
-// Converts and reports the failure's description; the error itself is
-// handed back for the caller's second message.
-std::optional<QImage> convertReporting(UiServices& ui, const QString& src, const QString& work,
-                                       int mode, int red, int green, int blue,
-                                       std::optional<RuntimeError>* failure) {
-    if (work.isEmpty())
-        return std::nullopt;
-    try {
-        return convertOrThrow(src, work, mode, red, green, blue);
-    } catch (const RuntimeError& e) {
-        ui.message(e.description());
-        if (failure)
-            failure->emplace(e);
-    } catch (const std::bad_alloc&) {
-        const RuntimeError e(RuntimeError::OutOfMemory);
-        ui.message(e.description());
-        if (failure)
-            failure->emplace(e);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 std::optional<QImage> ConvertPicture(UiServices& ui, const QString& src, const QString& work,
                                      int mode, int red, int green, int blue) {
-    return convertReporting(ui, src, work, mode, red, green, blue, nullptr);
+    if (work.isEmpty())
+        return std::nullopt;
+    std::optional<RuntimeError> failure;
+    try {
+        return convertOrThrow(src, work, mode, red, green, blue);
+    } catch (const RuntimeError& e) {
+        failure = e;
+    } catch (const std::bad_alloc&) {
+        failure = RuntimeError(RuntimeError::OutOfMemory);
+    }
+    // Told once: the description, one blank and the number, with the file.
+    ui.message(failure->message(), UiServices::fileDetail(src));
+    return std::nullopt;
 }
 
 namespace {
 
 // Converts the card's picture into the document's picture. False when the
-// card names a picture that could not be used (the messages were shown).
+// card names a picture that could not be used (the message was shown).
 bool convertCardPicture(CardDocument& doc, UiServices& ui, const AppState& app) {
     const Card& card = doc.card;
     const QString path = card.PicPath;
@@ -457,16 +591,13 @@ bool convertCardPicture(CardDocument& doc, UiServices& ui, const AppState& app) 
         return false;
     }
     ui.setBusy(true);
-    std::optional<RuntimeError> failure;
     std::optional<QImage> image =
-        convertReporting(ui, path, WorkPicturePath(app, path), card.PicColorMode, card.PicTint[0],
-                         card.PicTint[1], card.PicTint[2], &failure);
+        ConvertPicture(ui, path, WorkPicturePath(app, path), card.PicColorMode, card.PicTint[0],
+                       card.PicTint[1], card.PicTint[2]);
     ui.setBusy(false);
     // A failed conversion counts as made for these settings: it is not
     // tried again until they change.
     doc.picture.set(card, image ? std::move(*image) : QImage());
-    if (!image && failure)
-        ui.message(failure->description() + QString::number(failure->number()));
     return image.has_value();
 }
 

@@ -6,16 +6,20 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
+#include <jerror.h>
 #include <jpeglib.h>
 #include <system_error>
 
-struct JpegBands::Decompress {
+// The library's decoder with our error handling.
+struct JpegDecompress {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     std::jmp_buf failed{};
+    JpegData failure = JpegData::Broken; // why the library stopped, once it did
     bool created = false;
 
-    ~Decompress() {
+    JpegDecompress();
+    ~JpegDecompress() {
         if (created)
             jpeg_destroy_decompress(&info);
     }
@@ -23,12 +27,92 @@ struct JpegBands::Decompress {
 
 namespace {
 
-// A broken picture ends the decoding where the library gives up; its
-// warnings (data that is odd but decodable) are not shown.
-[[noreturn]] void giveUp(j_common_ptr info) {
-    std::longjmp(*static_cast<std::jmp_buf*>(info->client_data), 1);
+JpegDecompress& decompressOf(j_common_ptr info) {
+    return *static_cast<JpegDecompress*>(info->client_data);
 }
-void quiet(j_common_ptr) {}
+
+// A broken picture ends the decoding where the library gives up; so does
+// one whose data runs out before its last row, which the library would only
+// warn of, making the missing rows grey. Its other warnings (data that is
+// odd but decodable) are not shown.
+[[noreturn]] void giveUp(j_common_ptr info) {
+    JpegDecompress& d = decompressOf(info);
+    // Past the memory limit the library asks for a backing store to spill to.
+    d.failure =
+        info->err->msg_code == JERR_NO_BACKING_STORE ? JpegData::TooLarge : JpegData::Broken;
+    std::longjmp(d.failed, 1);
+}
+void warn(j_common_ptr info, int level) {
+    const int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) {
+        JpegDecompress& d = decompressOf(info);
+        d.failure = JpegData::CutShort;
+        std::longjmp(d.failed, 1);
+    }
+}
+
+// The bytes of the coefficients the library keeps for the whole picture:
+// none for a picture of a single scan, decoded as it is read.
+qint64 bufferedBytes(jpeg_decompress_struct* info) {
+    if (!jpeg_has_multiple_scans(info))
+        return 0;
+    const auto roundUp = [](qint64 n, qint64 step) { return (n + step - 1) / step * step; };
+    qint64 total = 0;
+    for (int c = 0; c < info->num_components; ++c) {
+        const jpeg_component_info& comp = info->comp_info[c];
+        total += roundUp(comp.width_in_blocks, comp.h_samp_factor) *
+                 roundUp(comp.height_in_blocks, comp.v_samp_factor) * qint64(sizeof(JBLOCK));
+    }
+    return total;
+}
+
+} // namespace
+
+JpegDecompress::JpegDecompress() {
+    info.err = jpeg_std_error(&errors);
+    errors.error_exit = giveUp;
+    errors.emit_message = warn;
+    info.client_data = this;
+    jpeg_create_decompress(&info);
+    created = true;
+    info.mem->max_memory_to_use = JpegMemoryLimit;
+}
+
+JpegData CheckJpegHeader(const uchar* data, qint64 size) {
+    JpegDecompress d;
+    if (setjmp(d.failed))
+        return d.failure;
+    jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&d.info, TRUE);
+    return bufferedBytes(&d.info) > JpegMemoryLimit ? JpegData::TooLarge : JpegData::Whole;
+}
+
+JpegData CheckJpegData(const uchar* data, qint64 size) {
+    JpegDecompress d;
+    if (setjmp(d.failed))
+        return d.failure;
+    jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&d.info, TRUE);
+    if (bufferedBytes(&d.info) > JpegMemoryLimit)
+        return JpegData::TooLarge;
+    // At 1/8 each block gives one pixel, its average: all the data is read,
+    // next to none of the work of the full decoding is done.
+    d.info.scale_num = 1;
+    d.info.scale_denom = 8;
+    d.info.do_fancy_upsampling = FALSE;
+    jpeg_start_decompress(&d.info);
+    // The row in the library's own memory: no object lives across a longjmp.
+    JSAMPARRAY row =
+        (*d.info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.info), JPOOL_IMAGE,
+                                    d.info.output_width * JDIMENSION(d.info.output_components), 1);
+    while (d.info.output_scanline < d.info.output_height) {
+        if (jpeg_read_scanlines(&d.info, row, 1) == 0)
+            return JpegData::Broken;
+    }
+    return JpegData::Whole;
+}
+
+namespace {
 
 // The rows handed to the library at a time; the consumer is woken for each
 // such band.
@@ -37,7 +121,8 @@ constexpr int BandRows = 16;
 // Reads the headers and sets the decoder up for blue, green, red, 0xFF
 // pixels at eighths/8 of the picture's size; false when the library gave
 // up, the picture is of a colour space that Qt's reader converts
-// differently (CMYK, YCCK, two channels) or it decodes to another size.
+// differently (CMYK, YCCK, two channels), it decodes to another size or its
+// buffered coefficients would pass the memory limit.
 // No object with a destructor lives between setjmp and a longjmp.
 bool readHeader(jpeg_decompress_struct* info, std::jmp_buf* failed, const uchar* data,
                 unsigned long size, QSize expected, int eighths) {
@@ -45,6 +130,8 @@ bool readHeader(jpeg_decompress_struct* info, std::jmp_buf* failed, const uchar*
         return false;
     jpeg_mem_src(info, data, size);
     jpeg_read_header(info, TRUE);
+    if (bufferedBytes(info) > JpegMemoryLimit)
+        return false;
     const bool plain =
         (info->jpeg_color_space == JCS_GRAYSCALE && info->num_components == 1) ||
         ((info->jpeg_color_space == JCS_YCbCr || info->jpeg_color_space == JCS_RGB) &&
@@ -98,14 +185,8 @@ std::unique_ptr<JpegBands> JpegBands::start(const QString& path, QSize expected,
         return nullptr;
     bands->m_pixels = pixels;
     bands->m_bytesPerLine = bytesPerLine;
-    bands->m_jpeg = std::make_unique<Decompress>();
-    Decompress& d = *bands->m_jpeg;
-    d.info.err = jpeg_std_error(&d.errors);
-    d.errors.error_exit = giveUp;
-    d.errors.output_message = quiet;
-    d.info.client_data = &d.failed;
-    jpeg_create_decompress(&d.info);
-    d.created = true;
+    bands->m_jpeg = std::make_unique<JpegDecompress>();
+    JpegDecompress& d = *bands->m_jpeg;
     if (!readHeader(&d.info, &d.failed, data, static_cast<unsigned long>(size), expected, eighths))
         return nullptr;
     try {
@@ -141,6 +222,7 @@ void JpegBands::run() {
         return !stop;
     };
     if (!startDecompress(info, failed)) {
+        m_failure = m_jpeg->failure;
         publish(0, true);
         return;
     }
@@ -152,8 +234,11 @@ void JpegBands::run() {
         for (int i = 0; i < count; ++i)
             rows[i] = m_pixels + qsizetype(y + i) * m_bytesPerLine;
         const int n = readBand(info, failed, rows, count);
-        if (n < 0)
+        if (n < 0) {
+            // Read by waitFor's side once the end is published.
+            m_failure = m_jpeg->failure;
             break;
+        }
         y += n;
         if (!publish(y, false))
             break;

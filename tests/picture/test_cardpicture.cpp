@@ -5,6 +5,7 @@
 #include "base/runtimeerror.h"
 #include "document/cardfile.h"
 #include "exifjpeg.h"
+#include "hostilepictures.h"
 #include "picture/cardpicture.h"
 #include "tavor.h"
 #include "testcontext.h"
@@ -133,13 +134,15 @@ QByteArray pngChunk(const char* type, const QByteArray& body) {
     return chunk;
 }
 
-// A valid PNG header for a picture of w × h RGB pixels followed by a few
-// bytes of compressed rows.
-QByteArray hugePng(quint32 w, quint32 h) {
+// A valid PNG header for a picture of w × h pixels (RGB of 8 bits unless
+// said otherwise) followed by a few bytes of compressed rows.
+QByteArray hugePng(quint32 w, quint32 h, char bits = 8, char colourType = 2) {
     QByteArray ihdr;
     appendBe32(ihdr, w);
     appendBe32(ihdr, h);
-    ihdr += QByteArray("\x08\x02\x00\x00\x00", 5); // 8 bits, RGB, deflate, no filter, no interlace
+    ihdr += bits;
+    ihdr += colourType;
+    ihdr += QByteArray("\x00\x00\x00", 3); // deflate, no filter, no interlace
     const QByteArray rows = qCompress(QByteArray(4096, '\0')).mid(4); // the zlib stream
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + pngChunk("IDAT", rows) +
            pngChunk("IEND", {});
@@ -242,6 +245,10 @@ QString makeSource(const QString& dir, const QString& kind, QSize size = QSize(6
     }
     if (kind == "huge png")
         return file("huge.png", hugePng(30000, 30000));
+    if (kind.startsWith(u"hostile ")) {
+        const hostile::PictureFile made = hostile::picture(kind.mid(8));
+        return file(QStringLiteral("hostile.") + made.ending, made.bytes);
+    }
     if (kind == "folder") {
         const QString path = dir + QStringLiteral("/folder.jpg");
         QDir().mkpath(path);
@@ -362,8 +369,8 @@ void TestCardPicture::nothingToConvert() {
     QCOMPARE(dataFiles(t), QStringList{});
 }
 
-// Files that cannot become the card picture: first the description, then
-// the description immediately followed by the number; promptly, with nothing
+// Files that cannot become the card picture: one message, the description,
+// one blank and the number, with the file beneath; promptly, with nothing
 // written. The picture shown before is not kept for the new settings: the
 // card is shown and printed without a picture.
 void TestCardPicture::unreadablePicture_data() {
@@ -394,6 +401,21 @@ void TestCardPicture::unreadablePicture_data() {
     QTest::newRow("BMP claiming 2^31-1 squared") << "bmp claiming 2^31-1" << 0 << 481 << invalid;
     QTest::newRow("BMP claiming 2^31-1 squared, black and white")
         << "bmp claiming 2^31-1" << 5 << 481 << invalid;
+    // Pictures that claim more than they hold.
+    QTest::newRow("PNG of 60000 x 1")
+        << "hostile png 60000 x 1" << 0 << 481
+        << QStringLiteral("画像の縦横の比が極端すぎて使えません（60000 × 1 ピクセル）。");
+    for (const char* cut :
+         {"gif cut to a third", "jpeg cut in half, end marker added",
+          "jpeg claiming twice its rows", "jpeg claiming 8000 x 8000", "jpeg claiming 4097 columns",
+          "jpeg turned upright, claiming twice its rows"})
+        QTest::addRow("%s", cut) << QStringLiteral("hostile ") + QLatin1String(cut) << 0 << 481
+                                 << Truncated;
+    QTest::newRow("jpeg claiming twice its rows, sepia")
+        << "hostile jpeg claiming twice its rows" << 1 << 481 << Truncated;
+    QTest::newRow("jpeg of a few hundred bytes claiming gigabytes")
+        << "hostile jpeg of a few hundred bytes claiming 13072 x 65292" << 0 << 481
+        << QStringLiteral("画像が大きすぎて読み込めません（13072 × 65292 ピクセル）。");
     QTest::newRow("PNG of 30000 x 30000") << "huge png" << 0 << 481 << tooLarge;
     QTest::newRow("PNG of 30000 x 30000, blue") << "huge png" << 3 << 481 << tooLarge;
     QTest::newRow("folder") << "folder" << 0 << 75 << access;
@@ -423,9 +445,9 @@ void TestCardPicture::unreadablePicture() {
     LoadCardPicture(t.doc, t.ui, t.app);
     QVERIFY2(clock.elapsed() < 10000, "took too long");
 
-    QCOMPARE(t.ui.texts(), (QStringList{description, description + QString::number(number)}));
+    QCOMPARE(t.ui.texts(), QStringList{description + u' ' + QString::number(number)});
     QCOMPARE(t.ui.messages[0].buttons, UiServices::Ok);
-    QCOMPARE(t.ui.messages[1].buttons, UiServices::Ok);
+    QVERIFY(t.ui.messages[0].detail.contains(t.doc.card.PicPath));
     QCOMPARE(t.view.pictureClears, 1);
     QCOMPARE(t.view.pictureShows, 0);
     QVERIFY(t.doc.pictureImage().isNull());
@@ -461,8 +483,7 @@ void TestCardPicture::workBitmapNotWritable() {
 
     LoadCardPicture(t.doc, t.ui, t.app);
 
-    const QString description = RuntimeError::describe(number);
-    QCOMPARE(t.ui.texts(), (QStringList{description, description + QString::number(number)}));
+    QCOMPARE(t.ui.texts(), QStringList{RuntimeError(number).message()});
     QCOMPARE(t.view.pictureShows, 0);
     QVERIFY(t.doc.pictureImage().isNull());
     QCOMPARE(readFile(t.path("plain-file")), QByteArray("not a folder\n"));
@@ -851,6 +872,16 @@ void TestCardPicture::decodeMemoryLimit_data() {
     QTest::newRow("BMP 8192 x 8193") << QByteArray("bmp") << QSize(8192, 8193) << true;
     QTest::newRow("BMP 16385 x 4096") << QByteArray("bmp") << QSize(16385, 4096) << true;
     QTest::newRow("PNG 8193 x 8192") << QByteArray("png") << QSize(8193, 8192) << true;
+    // Eight bytes a pixel, and as much again for the copy scaling makes of
+    // a picture with an alpha channel.
+    QTest::newRow("16-bit PNG 8000 x 4000") << QByteArray("png16") << QSize(8000, 4000) << false;
+    QTest::newRow("16-bit PNG 8000 x 4000 with alpha")
+        << QByteArray("png16 alpha") << QSize(8000, 4000) << true;
+    QTest::newRow("16-bit PNG 5800 x 5800") << QByteArray("png16") << QSize(5800, 5800) << true;
+    QTest::newRow("PNG 8000 x 4000 with alpha")
+        << QByteArray("png alpha") << QSize(8000, 4000) << false;
+    QTest::newRow("PNG 8000 x 4500 with alpha")
+        << QByteArray("png alpha") << QSize(8000, 4500) << true;
 }
 
 void TestCardPicture::decodeMemoryLimit() {
@@ -858,10 +889,14 @@ void TestCardPicture::decodeMemoryLimit() {
     QFETCH(QSize, size);
     QFETCH(bool, refused);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("claims.") + QString::fromLatin1(format));
+    const bool png = format.startsWith("png");
+    const QString path =
+        dir.filePath(png ? QStringLiteral("claims.png") : QStringLiteral("claims.bmp"));
     QByteArray bytes;
-    if (format == "png") {
-        bytes = hugePng(quint32(size.width()), quint32(size.height()));
+    if (png) {
+        const bool alpha = format.endsWith("alpha");
+        bytes = hugePng(quint32(size.width()), quint32(size.height()),
+                        format.startsWith("png16") ? 16 : 8, alpha ? 6 : 2);
     } else { // a small 24-bit BMP whose headers claim the size
         bytes = encode(testPicture(64, 48), "bmp");
         qToLittleEndian<qint32>(size.width(), bytes.data() + 18);
@@ -873,11 +908,14 @@ void TestCardPicture::decodeMemoryLimit() {
         QFAIL("the picture was read");
     } catch (const RuntimeError& e) {
         QCOMPARE(e.number(), 481);
+        // Within the bound the BMP's missing rows are found, the PNG's
+        // missing data.
         QCOMPARE(e.description(),
                  refused ? QStringLiteral("画像が大きすぎて読み込めません（%1 × %2 ピクセル）。")
                                .arg(size.width())
                                .arg(size.height())
-                         : Truncated);
+                 : png ? RuntimeError::describe(481)
+                       : Truncated);
     }
 }
 
