@@ -68,7 +68,7 @@ void reportReadError(Session& s, const RuntimeError& e, const QString& path) {
 
 void reportWriteError(Session& s, int number, const QString& path) {
     s.ui().beep();
-    s.ui().message(WriteErrorMessage(number), UiServices::fileDetail(path, QString()));
+    s.ui().message(WriteErrorMessage(number, path), UiServices::fileDetail(path, QString()));
 }
 
 } // namespace

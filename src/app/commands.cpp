@@ -120,7 +120,8 @@ bool FormUnload(Session& s) {
     settings.setNumber(QStringLiteral("sti"), QStringLiteral("ifx"), s.app.IsfkX);
     // The window closes all the same; the settings file keeps what it held.
     if (const int error = settings.sync())
-        s.ui().message(WriteErrorMessage(error), UiServices::fileDetail(settings.fileName()));
+        s.ui().message(WriteErrorMessage(error, settings.fileName()),
+                       UiServices::fileDetail(settings.fileName()));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/mainprogram.h"
 #include "app/qtui.h"
 #include "app/session.h"
+#include "base/filenames.h"
 #include "base/settings.h"
 #include "base/startup.h"
 #include "browser/browserfiles.h"
@@ -15,9 +16,14 @@
 
 int main(int argc, char** argv) {
     KeepLargeBuffers();
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
+    // Arguments name files: bytes that are not UTF-8 are kept as they are.
+    const auto arguments = [&argc, argv] {
+        QStringList list;
+        for (int i = 1; i < argc; ++i)
+            list.append(FileNameFromNative(QByteArray(argv[i])));
+        return list;
+    };
+    const QStringList args = arguments();
 
     if (IsSubcommand(args)) {
         // The subcommands need fonts and pictures but no display.
@@ -35,8 +41,9 @@ int main(int argc, char** argv) {
         if (a == u"--help" || a == u"-h" || a == u"--version")
             return ParseWindowCommand(args).exitStatus;
     }
+    // Qt takes its own options out of argv.
     QApplication app(argc, argv);
-    const WindowCommand command = ParseWindowCommand(QCoreApplication::arguments().mid(1));
+    const WindowCommand command = ParseWindowCommand(arguments());
     if (command.exitStatus >= 0)
         return command.exitStatus;
     LoadPictureReadersInBackground();

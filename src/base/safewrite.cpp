@@ -1,5 +1,6 @@
 #include "safewrite.h"
 
+#include "filenames.h"
 #include "runtimeerror.h"
 
 #include <QFile>
@@ -71,6 +72,8 @@ int SafeFile::errorNumber(int savedErrno) const {
         return RuntimeError::PathNotFound;
     case EISDIR:
         return RuntimeError::PathFileAccess;
+    case ENAMETOOLONG:
+        return RuntimeError::BadFileName;
     default:
         break;
     }
@@ -87,7 +90,9 @@ int SafeFile::errorNumber(int savedErrno) const {
 }
 
 int SafeFile::open() {
-    if (m_path.isEmpty())
+    // Exactly the name given, or none: Qt's files would write a name with
+    // bytes that are not UTF-8 under another one.
+    if (m_path.isEmpty() || !FileNameProblem(m_path).isEmpty())
         return RuntimeError::BadFileName;
     // Only a regular file is replaced: a FIFO, a device or a socket would
     // silently become a plain file, and a symlink loop names no file at all.
@@ -207,7 +212,12 @@ int WriteFileSafely(const QString& path, const QByteArray& bytes) {
     return WriteFileSafely(path, [&](QIODevice& d) { return d.write(bytes) == bytes.size(); });
 }
 
-QString WriteErrorMessage(int number) {
+RuntimeError WriteError(int number, const QString& path) {
+    const QString problem = number == RuntimeError::BadFileName ? FileNameProblem(path) : QString();
+    return problem.isEmpty() ? RuntimeError(number) : RuntimeError(number, problem);
+}
+
+QString WriteErrorMessage(int number, const QString& path) {
     return QStringLiteral("書き込みエラーです。 # ") + QString::number(number) + QLatin1Char('\r') +
-           RuntimeError::describe(number);
+           WriteError(number, path).description();
 }

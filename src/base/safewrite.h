@@ -16,7 +16,8 @@ class QTemporaryFile;
 // it was. Failures are RuntimeError numbers: 61 a full disk or quota, 70 no
 // permission or a read-only disk, 76 a missing folder, 75 a folder or other
 // non-file in the way (a FIFO, a device, a symlink loop: only a regular file
-// or a free name is written), 57 any other device failure.
+// or a free name is written), 52 a name that cannot be written as given
+// (FileNameProblem), 57 any other device failure.
 class SafeFile {
 public:
     // Durable files (cards, images, PDFs) reach the disk before they take
@@ -68,6 +69,11 @@ int WriteFileSafely(const QString& path, const QByteArray& bytes);
 int WriteFileSafely(const QString& path, const std::function<bool(QIODevice&)>& write,
                     SafeFile::Kind kind = SafeFile::Kind::Durable);
 
-// "書き込みエラーです。 # n" and the error's description: the message of a
-// failed write.
-QString WriteErrorMessage(int number);
+// The failure of a write to path: the error number with its description, or
+// for a name that cannot be written (52) what is wrong with the name.
+class RuntimeError;
+RuntimeError WriteError(int number, const QString& path);
+
+// "書き込みエラーです。 # n" and the error's description (WriteError): the
+// message of a failed write.
+QString WriteErrorMessage(int number, const QString& path = QString());

@@ -1,5 +1,6 @@
 #include "cardfile.h"
 
+#include "base/filenames.h"
 #include "base/runtimeerror.h"
 #include "base/safewrite.h"
 #include "base/uiservices.h"
@@ -11,7 +12,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,15 +23,19 @@ namespace {
 constexpr qint64 MaxCardBytes = 8 * 1024 * 1024;
 
 QByteArray readCardBytes(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
+    // The name's own bytes, also where they are not UTF-8.
+    const QByteArray native = NativeFileName(path);
     struct stat st {};
     if (path.isEmpty())
         throw RuntimeError(RuntimeError::BadFileName);
     if (::stat(native.constData(), &st) != 0) {
         if (errno == ENOENT) {
             const QString folder = QFileInfo(path).absolutePath();
-            throw RuntimeError(QFileInfo(folder).isDir() ? RuntimeError::FileNotFound
-                                                         : RuntimeError::PathNotFound);
+            struct stat folderStat {};
+            const bool folderThere = ::stat(NativeFileName(folder).constData(), &folderStat) == 0 &&
+                                     S_ISDIR(folderStat.st_mode);
+            throw RuntimeError(folderThere ? RuntimeError::FileNotFound
+                                           : RuntimeError::PathNotFound);
         }
         if (errno == EACCES)
             throw RuntimeError(RuntimeError::PermissionDenied);
@@ -37,11 +44,15 @@ QByteArray readCardBytes(const QString& path) {
     // A folder, a FIFO or a device is no card file; opening a FIFO would block.
     if (!S_ISREG(st.st_mode))
         throw RuntimeError(RuntimeError::PathFileAccess);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(file.error() == QFileDevice::PermissionsError
-                               ? RuntimeError::PermissionDenied
-                               : RuntimeError::PathFileAccess);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw RuntimeError(errno == EACCES ? RuntimeError::PermissionDenied
+                                           : RuntimeError::PathFileAccess);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw RuntimeError(RuntimeError::PathFileAccess);
+    }
     QByteArray bytes = file.read(MaxCardBytes);
     if (file.error() != QFileDevice::NoError)
         throw RuntimeError(RuntimeError::DeviceIo);

@@ -110,6 +110,6 @@ bool ExportCardImage(const Card& card, const QImage& picture, const CardImageOpt
     if (error == 0)
         return true;
     ui.beep();
-    ui.message(WriteErrorMessage(error));
+    ui.message(WriteErrorMessage(error, path), UiServices::fileDetail(path));
     return false;
 }

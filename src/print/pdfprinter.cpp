@@ -23,7 +23,7 @@ QPagedPaintDevice& PdfPrinter::openDocument() {
         throw RuntimeError(RuntimeError::BadFileName);
     auto file = std::make_unique<SafeFile>(m_outputFile);
     if (const int error = file->open())
-        throw RuntimeError(error);
+        throw WriteError(error, m_outputFile);
     m_file = std::move(file);
     m_writer = std::make_unique<QPdfWriter>(&m_file->device());
     m_writer->setResolution(Resolution);
