@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "base/consoleui.h"
 #include "base/printer.h"
+#include "base/scratchfolder.h"
 #include "base/settings.h"
 #include "document/cardfile.h"
 #include "editor/cardimage.h"
@@ -15,9 +16,10 @@
 #include "print/printerpaper.h"
 #include "print/printjob.h"
 
+#include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 
@@ -46,10 +48,12 @@ private:
     bool m_shown = false;
 };
 
-// SIGINT or SIGTERM, once one arrived. The job notices it at its next
-// yield, sheet or look at the print system, discards itself (withdrawing
-// what reached a queue) and the command returns, which removes its
-// temporary folder. A second signal ends the program at once.
+// SIGINT, SIGTERM, SIGHUP (the terminal closed) or SIGQUIT, once one
+// arrived. The job notices it at its next yield, sheet or look at the print
+// system, discards itself (withdrawing what reached a queue) and the command
+// returns, which removes its scratch folder. A second signal ends the
+// program at once; a signal ignored when the program started (nohup, a
+// background job of a shell) stays ignored.
 volatile std::sig_atomic_t interruptSignal = 0;
 
 void noteInterrupt(int signal) {
@@ -64,19 +68,28 @@ public:
         action.sa_handler = noteInterrupt;
         action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_oldInt);
-        sigaction(SIGTERM, &action, &m_oldTerm);
+        for (Handled& h : m_handled) {
+            sigaction(h.signal, nullptr, &h.old);
+            h.installed = h.old.sa_handler != SIG_IGN;
+            if (h.installed)
+                sigaction(h.signal, &action, nullptr);
+        }
     }
     ~InterruptHandlers() {
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        for (const Handled& h : m_handled)
+            if (h.installed)
+                sigaction(h.signal, &h.old, nullptr);
     }
     // The exit status of a command ended by the signal: 128 + its number.
     static int status() { return 128 + interruptSignal; }
 
 private:
-    struct sigaction m_oldInt = {};
-    struct sigaction m_oldTerm = {};
+    struct Handled {
+        int signal;
+        struct sigaction old = {};
+        bool installed = false;
+    };
+    std::array<Handled, 4> m_handled{{{SIGINT}, {SIGTERM}, {SIGHUP}, {SIGQUIT}}};
 };
 
 // The console, with the print job discarded at the first chance after an
@@ -118,13 +131,14 @@ int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
 
     // The job depends on its arguments only: its own settings (the bottom
     // marks switch) and its own working bitmap, away from the user's.
-    QTemporaryDir scratch;
+    InterruptHandlers interrupts;
+    ScratchFolder::removeAbandoned(QDir::tempPath());
+    ScratchFolder scratch(QDir::tempPath());
     if (!scratch.isValid()) {
         std::fputs("quillo: no room for a temporary folder\n", stderr);
         return 1;
     }
     Settings settings(scratch.filePath(QStringLiteral("qvrs.ini")));
-    InterruptHandlers interrupts;
     PrintConsoleUi ui;
     Session s(ui, settings, printers);
     s.app.DataFolder = scratch.filePath(QStringLiteral("data"));

@@ -2,12 +2,12 @@
 
 #include "runtimeerror.h"
 #include "safewrite.h"
+#include "scratchfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -43,15 +43,17 @@ bool sameContent(const QSettings& a, const QSettings& b) {
 // The folder of the store's private copies. Qt writes a copy after every
 // change, waiting for the disk each time; the desktop's runtime folder is
 // kept in memory on a desktop, so that nothing waits there. Elsewhere the
-// temporary folder serves.
-std::unique_ptr<QTemporaryDir> scratchFolder() {
+// temporary folder serves. The folders of runs that were killed go first.
+std::unique_ptr<ScratchFolder> scratchFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
-        auto folder = std::make_unique<QTemporaryDir>(runtime + QStringLiteral("/qvrs-XXXXXX"));
+        ScratchFolder::removeAbandoned(runtime);
+        auto folder = std::make_unique<ScratchFolder>(runtime);
         if (folder->isValid())
             return folder;
     }
-    return std::make_unique<QTemporaryDir>();
+    ScratchFolder::removeAbandoned(QDir::tempPath());
+    return std::make_unique<ScratchFolder>(QDir::tempPath());
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include <optional>
 
 class QSettings;
-class QTemporaryDir;
+class ScratchFolder;
 
 // The per-user settings of the program, application "qvrs", sections "sti"
 // and "opt". Every value is kept as text.
@@ -55,7 +55,7 @@ private:
     int load(const QByteArray& ini, const Changes& changes, Store* store);
 
     QString m_path;
-    std::unique_ptr<QTemporaryDir> m_scratch; // the copies the store works on
+    std::unique_ptr<ScratchFolder> m_scratch; // the copies the store works on
     int m_copies = 0;
     Store m_store;
     Changes m_changes; // key → new text, or none when removed
