@@ -387,7 +387,7 @@ class PictureDecode {
 public:
     // Checks the file and starts decoding it. Throws RuntimeError as
     // ReadPicture does.
-    explicit PictureDecode(const QString& path);
+    explicit PictureDecode(const QString& path, bool keepTransparency = false);
 
     const QImage& image() const { return m_image; }
     // The pixels of row y, for recolouring rows already waited for.
@@ -430,7 +430,7 @@ private:
     std::unique_ptr<JpegBands> m_bands;
 };
 
-PictureDecode::PictureDecode(const QString& path) {
+PictureDecode::PictureDecode(const QString& path, bool keepTransparency) {
     checkRegularFile(path);
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -498,14 +498,17 @@ PictureDecode::PictureDecode(const QString& path) {
         reader.setScaledSize(jpeg ? jpegDecodeSize(size) : scaledDown(size));
     if (!reader.read(&m_image))
         throw RuntimeError(RuntimeError::InvalidPicture);
-    m_image = opaque(std::move(m_image));
+    if (keepTransparency && m_image.hasAlphaChannel())
+        m_image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    else
+        m_image = opaque(std::move(m_image));
     holdPixels();
 }
 
 } // namespace
 
-QImage ReadPicture(const QString& path) {
-    PictureDecode decode(path);
+QImage ReadPicture(const QString& path, bool keepTransparency) {
+    PictureDecode decode(path, keepTransparency);
     if (!decode.waitFor(decode.image().height()))
         throw decode.failure();
     return decode.take();

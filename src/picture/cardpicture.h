@@ -38,8 +38,10 @@ std::optional<QImage> ConvertPicture(UiServices& ui, const QString& src, const Q
 
 // Reads a picture file, decoded no larger than the card can need (4096
 // pixels on its long side). Throws RuntimeError 481 for a file that is not
-// a readable picture, 53 for a missing one, 75 for a folder or a FIFO.
-QImage ReadPicture(const QString& path);
+// a readable picture, 53 for a missing one, 75 for a folder or a FIFO. A
+// picture with transparent parts is laid on white, as a background shows it,
+// unless keepTransparency (a logo, which lies over the background).
+QImage ReadPicture(const QString& path, bool keepTransparency = false);
 
 // Whether a dropped file counts as a picture: its last four characters, in
 // lower case, are ".gif", ".jpg", ".bmp", "jpeg", ".dib" or ".tif".

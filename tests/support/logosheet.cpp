@@ -1,0 +1,110 @@
+#include "logosheet.h"
+
+#include <QFile>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+constexpr QSize FrameSize(400, 200);
+constexpr int FrameWidth = 20;
+
+bool isFrame(QRgb c) {
+    return qBlue(c) > 100 && qRed(c) < 80 && qGreen(c) < 80;
+}
+
+} // namespace
+
+bool WriteFramedLogoPng(const QString& path) {
+    QImage logo(FrameSize, QImage::Format_ARGB32);
+    logo.fill(Qt::transparent);
+    QPainter p(&logo);
+    p.fillRect(logo.rect(), QColor::fromRgba(LogoFrameColour));
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.fillRect(logo.rect().adjusted(FrameWidth, FrameWidth, -FrameWidth, -FrameWidth),
+               Qt::transparent);
+    p.end();
+    return logo.save(path, "PNG");
+}
+
+bool WriteFramedLogoSvg(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write("<?xml version=\"1.0\"?>\n"
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.2\" baseProfile=\"tiny\"\n"
+            "     width=\"400\" height=\"200\" viewBox=\"0 0 400 200\">\n"
+            "  <path fill=\"#0000a0\" fill-rule=\"evenodd\"\n"
+            "        d=\"M0 0H400V200H0Z M20 20V180H380V20Z\"/>\n"
+            "</svg>\n");
+    return true;
+}
+
+Card LogoTestCard(const QString& picturePath, const QString& logoPath) {
+    Card card;
+    ResetLines(card, QStringLiteral("IPAGothic"));
+    card.PicPath = picturePath;
+    card.TextItems[0].Text = QStringLiteral("山田太郎");
+    card.Logo = CardLogo{true, logoPath, 68, 3, 20, LogoLayer::UnderLines};
+    return card;
+}
+
+QRectF FindLogoFrame(const QImage& page, int dpi, const QRectF& expected) {
+    const double perMm = dpi / 25.4;
+    const QRect search = QRectF(expected.adjusted(-2, -2, 2, 2).topLeft() * perMm,
+                                expected.adjusted(-2, -2, 2, 2).bottomRight() * perMm)
+                             .toAlignedRect()
+                             .intersected(page.rect());
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    for (int y = search.top(); y <= search.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        for (int x = search.left(); x <= search.right(); ++x) {
+            if (!isFrame(row[x]))
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0)
+        return {};
+    return QRectF(left / perMm, top / perMm, (right + 1 - left) / perMm,
+                  (bottom + 1 - top) / perMm);
+}
+
+QString CheckLogoOnSheet(const QImage& page, int dpi, const Card& card, QRgb inside,
+                         double tolerance) {
+    const PrintStyle& s = card.PrintStyle;
+    const CardLogo& logo = card.Logo;
+    const double height = logo.Width * FrameSize.height() / FrameSize.width();
+    QStringList wrong;
+    for (int r = 0; r < s.MaisuY; ++r) {
+        for (int c = 0; c < s.MaisuX; ++c) {
+            const QRectF expected(s.YhkLeft + c * (s.MsX + s.KkLeft) + logo.Left,
+                                  s.Yhktop + r * (s.MsY + s.Kktop) + logo.Top, logo.Width, height);
+            const QRectF found = FindLogoFrame(page, dpi, expected);
+            const auto far = [&](double a, double b) { return std::abs(a - b) > tolerance; };
+            if (found.isEmpty() || far(found.left(), expected.left()) ||
+                far(found.top(), expected.top()) || far(found.right(), expected.right()) ||
+                far(found.bottom(), expected.bottom())) {
+                wrong << QStringLiteral("(%1,%2): (%3, %4) %5 × %6 mm")
+                             .arg(r)
+                             .arg(c)
+                             .arg(found.left(), 0, 'f', 3)
+                             .arg(found.top(), 0, 'f', 3)
+                             .arg(found.width(), 0, 'f', 3)
+                             .arg(found.height(), 0, 'f', 3);
+                continue;
+            }
+            const QPoint middle = (expected.center() * (dpi / 25.4)).toPoint();
+            if (page.pixel(middle) != inside)
+                wrong << QStringLiteral("(%1,%2): #%3 in the middle")
+                             .arg(r)
+                             .arg(c)
+                             .arg(page.pixel(middle) & 0xffffff, 6, 16, QLatin1Char('0'));
+        }
+    }
+    return wrong.join(QStringLiteral("; "));
+}
