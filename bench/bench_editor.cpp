@@ -115,8 +115,8 @@ void RenderCardImage(benchmark::State& state) {
     Editor& e = editor();
     for (auto _ : state) {
         e.m.app.ImgScale = int(state.range(0));
-        const QImage image =
-            RenderCardImage(e.m.doc.card, e.m.doc.pictureImage(), CardImageLook(e.m), e.m.ui());
+        const QImage image = RenderCardImage(e.m.doc.card, e.m.doc.pictureImage(),
+                                             e.m.doc.logoImage(), CardImageLook(e.m), e.m.ui());
         benchmark::DoNotOptimize(image.constBits());
     }
 }

@@ -10,6 +10,7 @@
 #include "editor/cardimage.h"
 #include "editor/cardrenderer.h"
 #include "editor/itemlayout.h"
+#include "editor/logofile.h"
 #include "picture/cardpicture.h"
 
 namespace {
@@ -101,15 +102,19 @@ CardImageOptions CardImageLook(Session& s) {
 QImage RenderOpenCard(Session& s, bool withPicture, bool withText) {
     if (withPicture)
         PrepareCardPicture(s.doc, s.ui(), s.app);
+    if (withText)
+        PrepareCardLogo(s.doc, s.ui());
     CardImageOptions look = CardImageLook(s);
     look.withPicture = withPicture;
     look.withText = withText;
-    return RenderCardImage(s.doc.card, s.doc.pictureImage(), look, s.ui());
+    return RenderCardImage(s.doc.card, s.doc.pictureImage(), s.doc.logoImage(), look, s.ui());
 }
 
 bool ExportOpenCard(Session& s, const QString& path) {
     PrepareCardPicture(s.doc, s.ui(), s.app);
-    return ExportCardImage(s.doc.card, s.doc.pictureImage(), CardImageLook(s), s.ui(), path);
+    PrepareCardLogo(s.doc, s.ui());
+    return ExportCardImage(s.doc.card, s.doc.pictureImage(), s.doc.logoImage(), CardImageLook(s),
+                           s.ui(), path);
 }
 
 QString CaptionFor(const QString& path) {

@@ -9,6 +9,7 @@
 #include "base/settings.h"
 #include "editor/cardimage.h"
 #include "editor/itemlayout.h"
+#include "editor/logofile.h"
 #include "picture/cardpicture.h"
 #include "print/sheetprint.h"
 
@@ -145,6 +146,7 @@ int runConvert(const QStringList& args, PrinterHost& printers) {
             return 1;
         // As the open command does in the window.
         pictureUsable = LoadCardPicture(s.doc, s.ui(), s.app);
+        pictureUsable = LoadCardLogo(s.doc, s.ui()) && pictureUsable;
         PlaceCardLines(s.doc.card);
     }
     s.doc.CardPath = files.last();

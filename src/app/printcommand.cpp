@@ -11,6 +11,7 @@
 #include "document/cardfile.h"
 #include "editor/cardimage.h"
 #include "editor/itemlayout.h"
+#include "editor/logofile.h"
 #include "picture/cardpicture.h"
 #include "print/cardsource.h"
 #include "print/printerpaper.h"
@@ -156,6 +157,8 @@ int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
     // The text print and the position print never show the picture: it is
     // neither decoded nor recoloured for them, and never missing from them.
     const bool pictureUsable = !KindPrintsPicture(o.kind) || LoadCardPicture(s.doc, s.ui(), s.app);
+    // Nor does the background print the logo.
+    const bool logoUsable = !KindPrintsLogo(o.kind) || LoadCardLogo(s.doc, s.ui());
     PlaceCardLines(s.doc.card);
 
     if (!PreparePrinter(s.printers, s.ui(), s.doc.card, s.app.IsfkX))
@@ -183,7 +186,7 @@ int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
     options.cutMarks = o.cutMarks;
     options.bottomMarks = o.bottomMarks;
     options.image = CardImageLook(s);
-    const SameCardSource cards(s.doc.card, s.doc.pictureImage(), o.sheets);
+    const SameCardSource cards(s.doc.card, s.doc.pictureImage(), s.doc.logoImage(), o.sheets);
     const PrintOutcome outcome =
         PrintCard(s.printers, s.ui(), s.doc.card.PrintStyle,
                   PrinterOffsets{s.app.IsfkY, s.app.IsfkX}, cards, options, progress);
@@ -202,5 +205,5 @@ int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
         std::fputs("quillo: the print job was discarded\n", stderr);
     if (outcome != PrintOutcome::Printed)
         return 1;
-    return pictureUsable ? 0 : PictureUnusableStatus;
+    return pictureUsable && logoUsable ? 0 : PictureUnusableStatus;
 }

@@ -47,8 +47,8 @@ int CardImageScaleFor(double W, double H, int requested, int tppX, int tppY) {
     return 0;
 }
 
-QImage RenderCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
-                       UiServices& ui) {
+QImage RenderCardImage(const Card& card, const QImage& picture, const DecodedLogo& logo,
+                       const CardImageOptions& options, UiServices& ui) {
     const int tppX = options.twipsPerPixelX;
     const int tppY = options.twipsPerPixelY;
     const double W = card.PrintStyle.MsX;
@@ -80,22 +80,22 @@ QImage RenderCardImage(const Card& card, const QImage& picture, const CardImageO
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         // Card millimetres: the bitmap stands for the W × H mm card.
         p.scale(g.widthPixels / (W > 0 ? W : 1), g.heightPixels / (H > 0 ? H : 1));
-        CardRenderer(card).paint(p, picture, CardLayers{options.withPicture, options.withText},
-                                 [&](int) {
-                                     ui.processEvents();
-                                     return true;
-                                 });
+        CardRenderer(card, logo)
+            .paint(p, picture, CardLayers{options.withPicture, options.withText}, [&](int) {
+                ui.processEvents();
+                return true;
+            });
     } catch (const RuntimeError& e) {
         ui.message(e.message());
     }
     return image;
 }
 
-bool ExportCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
-                     UiServices& ui, const QString& path) {
+bool ExportCardImage(const Card& card, const QImage& picture, const DecodedLogo& logo,
+                     const CardImageOptions& options, UiServices& ui, const QString& path) {
     if (!QrCodePrintable(card, ui))
         return false;
-    const QImage image = RenderCardImage(card, picture, options, ui);
+    const QImage image = RenderCardImage(card, picture, logo, options, ui);
     if (image.isNull())
         return false;
     const QString ending = path.right(3).toLower();

@@ -4,6 +4,7 @@
 
 class UiServices;
 struct Card;
+struct DecodedLogo;
 
 // The card image: one bitmap of the whole card, which printing, the preview
 // and the export paint or save. Its outer size is that of a card 10 mm
@@ -53,14 +54,15 @@ struct CardImageOptions {
 };
 
 // Renders the card: its picture stretched over the whole surface when
-// withPicture, then each line's 3D copy and the line itself when withText.
+// withPicture, then its logo, each line's 3D copy and the line itself and
+// its QR code when withText.
 // Text has on the finished card (the bitmap painted into W × H mm) the size
 // and shape it has on the canvas. Lets events run after each line. A card
 // too large for any scale is refused with a message, giving a null image.
-QImage RenderCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
-                       UiServices& ui);
+QImage RenderCardImage(const Card& card, const QImage& picture, const DecodedLogo& logo,
+                       const CardImageOptions& options, UiServices& ui);
 
 // Exports the rendered card to path: a Windows bitmap for ".bmp", a JPEG for
 // ".jpg", a PNG for ".png". The old file stays intact on failure.
-bool ExportCardImage(const Card& card, const QImage& picture, const CardImageOptions& options,
-                     UiServices& ui, const QString& path);
+bool ExportCardImage(const Card& card, const QImage& picture, const DecodedLogo& logo,
+                     const CardImageOptions& options, UiServices& ui, const QString& path);

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QSvgRenderer>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -177,7 +178,8 @@ void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QC
 
 } // namespace
 
-CardRenderer::CardRenderer(const Card& card) : m_card(card) {}
+CardRenderer::CardRenderer(const Card& card, DecodedLogo logo)
+    : m_card(card), m_logo(std::move(logo)) {}
 
 bool CardRenderer::paint(QPainter& p, const QImage& picture, CardLayers layers,
                          const std::function<bool(int)>& afterLine) const {
@@ -185,13 +187,42 @@ bool CardRenderer::paint(QPainter& p, const QImage& picture, CardLayers layers,
         paintPicture(p, picture);
     if (!layers.text)
         return true;
+    const bool logoOver = m_card.Logo.Layer == LogoLayer::OverLines;
+    if (!logoOver)
+        paintLogo(p);
     for (int i = 0; i < LineCount; ++i) {
         paintLine(p, i);
         if (afterLine && !afterLine(i))
             return false;
     }
+    if (logoOver)
+        paintLogo(p);
     paintQrCode(p);
     return true;
+}
+
+QRectF CardRenderer::logoBox() const {
+    if (!m_card.Logo.On || m_logo.isNull())
+        return {};
+    // Where the editor shows it: kept on the card.
+    CardLogo placed = m_card.Logo;
+    const double aspect = m_logo.aspect();
+    KeepLogoOnCard(placed, aspect, m_card.PrintStyle.MsX, m_card.PrintStyle.MsY);
+    return QRectF(placed.Left, placed.Top, placed.Width, LogoHeight(placed, aspect));
+}
+
+void CardRenderer::paintLogo(QPainter& p) const {
+    paintLogo(p, m_logo, logoBox());
+}
+
+void CardRenderer::paintLogo(QPainter& p, const DecodedLogo& logo, const QRectF& box) {
+    if (logo.isNull() || box.isEmpty())
+        return;
+    if (logo.svg) {
+        logo.svg->render(&p, box);
+        return;
+    }
+    p.drawImage(box, logo.raster);
 }
 
 void CardRenderer::paintQrCode(QPainter& p) const {

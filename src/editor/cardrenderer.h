@@ -1,8 +1,11 @@
 #pragma once
 
+#include "document/cardlogo.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 
 #include <functional>
@@ -38,11 +41,16 @@ struct CardLayers {
 // as wide, as heavy and in the same place on every surface.
 //
 // The content is painted in layers, each over the one before: the picture,
-// then each line in index order, its 3D copy beneath it, then the QR code. A new kind of card
-// content gets its paint routine here and its place in paint().
+// the logo when it lies under the lines, each line in index order with its
+// 3D copy beneath it, the logo when it lies over them, then the QR code. A
+// new kind of card content gets its paint routine here and its place in
+// paint(). The logo belongs to the text layer: the background print, which
+// prints the picture alone, leaves it out.
 class CardRenderer {
 public:
-    explicit CardRenderer(const Card& card);
+    // The card and its logo as decoded from its file (none: the card is drawn
+    // without one).
+    explicit CardRenderer(const Card& card, DecodedLogo logo = {});
 
     // Paints the layers asked for. afterLine(i) runs after line i (a print
     // lets events run there); when it returns false the drawing stops and
@@ -57,6 +65,16 @@ public:
     // The card's QR code, above the lines, as vector squares; nothing when
     // the card has none or its content is refused.
     void paintQrCode(QPainter& p) const;
+    // The card's logo at its place; nothing when it is switched off or has
+    // no picture.
+    void paintLogo(QPainter& p) const;
+    // Where the logo is drawn on the card, millimetres: its place kept on
+    // the card, its height from the picture's shape. Empty when it is not
+    // drawn.
+    QRectF logoBox() const;
+    // A logo into box: an SVG as vectors, a raster picture whole (never a
+    // copy of it, so that a PDF stores it once however often it is drawn).
+    static void paintLogo(QPainter& p, const DecodedLogo& logo, const QRectF& box);
 
     // One copy of a line's text in a colour, the top-left corner of its text
     // box at topLeft (millimetres). Draws the text as text, so that a PDF
@@ -93,4 +111,5 @@ private:
     QSizeF cardSize() const;
 
     const Card& m_card;
+    DecodedLogo m_logo;
 };

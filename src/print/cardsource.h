@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/card.h"
+#include "document/cardlogo.h"
 
 #include <QImage>
 
@@ -23,21 +24,26 @@ public:
     virtual const Card& card(int index) const = 0;
     // The converted picture of card number index; null for none.
     virtual QImage pictureOf(int index) const = 0;
+    // The decoded logo of card number index; null for none. The same logo
+    // at every position, so that a PDF stores its picture once.
+    virtual DecodedLogo logoOf(int index) const = 0;
 };
 
 // One card at every position of every sheet.
 class SameCardSource final : public CardSource {
 public:
-    SameCardSource(const Card& card, QImage picture, int sheets)
-        : m_card(card), m_picture(std::move(picture)), m_sheets(sheets) {}
+    SameCardSource(const Card& card, QImage picture, DecodedLogo logo, int sheets)
+        : m_card(card), m_picture(std::move(picture)), m_logo(std::move(logo)), m_sheets(sheets) {}
     int sheetCount() const override { return m_sheets; }
     int cardCount() const override { return 1; }
     int cardAt(int, int) const override { return 0; }
     const Card& card(int) const override { return m_card; }
     QImage pictureOf(int) const override { return m_picture; }
+    DecodedLogo logoOf(int) const override { return m_logo; }
 
 private:
     const Card& m_card;
     QImage m_picture;
+    DecodedLogo m_logo;
     int m_sheets;
 };

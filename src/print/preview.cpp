@@ -78,8 +78,8 @@ frmPREVIEW::frmPREVIEW(const PrintStyle& style, const CardSource& cards,
     for (int k = 0; k < positions && cards.sheetCount() > 0; ++k) {
         const int index = cards.cardAt(0, k);
         if (index >= 0 && !m_cardImages.count(index))
-            m_cardImages[index] =
-                RenderCardImage(cards.card(index), cards.pictureOf(index), look, ui);
+            m_cardImages[index] = RenderCardImage(cards.card(index), cards.pictureOf(index),
+                                                  cards.logoOf(index), look, ui);
     }
     HyojiBairitu(PreviewRatios[2]);
 }

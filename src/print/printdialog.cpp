@@ -7,6 +7,7 @@
 #include "base/uiservices.h"
 #include "cardsource.h"
 #include "document/carddocument.h"
+#include "editor/logofile.h"
 #include "picture/cardpicture.h"
 #include "preview.h"
 #include "printerpaper.h"
@@ -399,7 +400,9 @@ PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
     try {
         if (KindPrintsPicture(kind))
             PrepareCardPicture(m_doc, m_ui, m_app);
-        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), sheets);
+        if (KindPrintsLogo(kind))
+            PrepareCardLogo(m_doc, m_ui);
+        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), m_doc.logoImage(), sheets);
         outcome = PrintCard(m_printers, m_ui, m_doc.card.PrintStyle,
                             PrinterOffsets{m_app.IsfkY, m_app.IsfkX}, cards,
                             printOptions(kind, cutMarks), progress);
@@ -455,7 +458,9 @@ void IsForm2::Command5_Click() {
         const PrintKind kind = PrintKind(mPKBN);
         if (kind != PrintKind::Text)
             PrepareCardPicture(m_doc, m_ui, m_app);
-        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), 1);
+        if (KindPrintsLogo(kind))
+            PrepareCardLogo(m_doc, m_ui);
+        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), m_doc.logoImage(), 1);
         frmPREVIEW preview(m_doc.card.PrintStyle, cards, printOptions(kind, Check1->isChecked()),
                            m_ui, this);
         Label2->clear();

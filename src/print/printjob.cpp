@@ -29,7 +29,8 @@ PrintOutcome printRenderedCards(PrinterChoice& printers, UiServices& ui, const P
     CardImageOptions look = options.image;
     look.withPicture = look.withText = true;
     auto render = [&](int index) {
-        return RenderCardImage(cards.card(index), cards.pictureOf(index), look, ui);
+        return RenderCardImage(cards.card(index), cards.pictureOf(index), cards.logoOf(index), look,
+                               ui);
     };
     // The first card is rendered before the job starts: a card the
     // renderer refuses sends nothing.

@@ -12,6 +12,10 @@ struct Card;
 constexpr bool KindPrintsPicture(PrintKind kind) {
     return kind == PrintKind::Standard || kind == PrintKind::Background;
 }
+// Whether the kind puts the card's logo on paper: all that print the lines.
+constexpr bool KindPrintsLogo(PrintKind kind) {
+    return kind == PrintKind::Standard || kind == PrintKind::Text;
+}
 
 // Runs the print routine of options.kind on the printer in use; call it
 // after PreparePrinter returned true. The standard print renders each card

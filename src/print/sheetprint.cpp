@@ -187,6 +187,17 @@ void printLine(Printer& p, const TextItem& t, double T, double L, ShapedTextCach
     paintLineText(p, t, L + t.Left, T + t.Top, p.ForeColor, shaped);
 }
 
+// The card's logo at the card whose corner is at (L, T), drawn by the card
+// renderer in card millimetres: an SVG as vectors, a raster logo as the one
+// picture the source holds, which a PDF stores once for every position.
+void printLogo(Printer& p, const Card& card, const DecodedLogo& logo, double T, double L) {
+    const QRectF box = CardRenderer(card, logo).logoBox();
+    if (box.isEmpty())
+        return;
+    p.Paint(L, T, QStringLiteral("ロゴ"),
+            [logo, box](QPainter& painter) { CardRenderer::paintLogo(painter, logo, box); });
+}
+
 } // namespace
 
 double CardTop(const PrintStyle& s, int row) {
@@ -322,11 +333,16 @@ PrintOutcome PrintCardText(PrinterChoice& printers, UiServices& ui, const PrintS
             Printer& p = job.printer();
             p.FontTransparent = true;
             drawMarks(p, s, T, L, marks);
+            const bool logoOver = card.Logo.Layer == LogoLayer::OverLines;
+            if (!logoOver)
+                printLogo(p, card, cards.logoOf(index), T, L);
             for (int i = 0; i < LineCount; ++i) {
                 printLine(p, lines[i], T, L, shaped);
                 if (!job.yield())
                     return false;
             }
+            if (logoOver)
+                printLogo(p, card, cards.logoOf(index), T, L);
             // The QR code, drawn by the card renderer in card
             // millimetres from the card's corner.
             if (card.Qr.On)

@@ -155,9 +155,9 @@ PrintOutcome PrintCardImage(PrinterChoice& printers, UiServices& ui, const Print
                             PrinterOffsets offsets, const CardSource& cards,
                             const CardImages& images, const PrintOptions& options,
                             const SheetProgress& progress = {});
-// The twelve lines as printer text, each after its 3D copy, then the QR
-// code; lets events run after every line and stops when the job was
-// discarded meanwhile.
+// The twelve lines as printer text, each after its 3D copy, with the logo
+// under or over them, then the QR code; lets events run after every line and
+// stops when the job was discarded meanwhile.
 PrintOutcome PrintCardText(PrinterChoice& printers, UiServices& ui, const PrintStyle& style,
                            PrinterOffsets offsets, const CardSource& cards,
                            const PrintOptions& options, const SheetProgress& progress = {});

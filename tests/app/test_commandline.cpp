@@ -2,6 +2,7 @@
 // status and what it writes.
 
 #include "hostilepictures.h"
+#include "logosheet.h"
 #include "pdfcheck.h"
 #include "testcard.h"
 
@@ -103,9 +104,21 @@ private:
         return path;
     }
     // The test card naming a picture that is gone, a JPEG cut in half, or
-    // one of the hostile pictures.
+    // one of the hostile pictures; or without a picture and with a logo that
+    // is gone, or an SVG logo with a filter.
     QString cardWithout(const QString& picture) {
         const QString path = m_dir.filePath(QString(picture).replace(u' ', u'-') + ".qcd");
+        if (picture.startsWith(u"logo")) {
+            Card card = PrintTestCard(QString());
+            card.Logo = LogoTestCard({}, m_dir.filePath(picture + QStringLiteral(".svg"))).Logo;
+            QFile svg(card.Logo.Path);
+            if (picture == u"logo-filter" &&
+                (!svg.open(QIODevice::WriteOnly) ||
+                 svg.write("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 9 9'>"
+                           "<rect width='9' height='9' filter='url(#f)'/></svg>") < 0))
+                return {};
+            return WriteCardFile(path, card) == 0 ? path : QString();
+        }
         QString picturePath = m_dir.filePath(picture + QStringLiteral(".jpg"));
         if (picture.startsWith(u"hostile ")) {
             const hostile::PictureFile made = hostile::picture(picture.mid(8));
@@ -286,6 +299,13 @@ void TestCommandLine::pictureUnusable_data() {
         QTest::addRow("print, %s", kind)
             << picture << QStringList{"print", "IN", "--pdf"} << "out.pdf" << message + " 481";
     }
+    // The logo likewise.
+    QTest::newRow("convert to a card, logo gone")
+        << "logo-gone" << QStringList{"convert", "IN"} << "out.qcd"
+        << QStringLiteral("ロゴの画像ファイルが見つかりません");
+    QTest::newRow("print as text, SVG logo with a filter")
+        << "logo-filter" << QStringList{"print", "IN", "--kind", "text", "--pdf"} << "out.pdf"
+        << QStringLiteral("フィルター");
 }
 
 void TestCommandLine::pictureUnusable() {
@@ -295,7 +315,7 @@ void TestCommandLine::pictureUnusable() {
     QFETCH(QString, err);
     const QString in = cardWithout(picture);
     QVERIFY(!in.isEmpty());
-    args.replace(1, in);
+    args[args.indexOf(QStringLiteral("IN"))] = in;
     const QString output = m_dir.filePath(out);
     QFile::remove(output);
     QElapsedTimer clock;

@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "editor/cardrenderer.h"
+#include "logosheet.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
 #include "testcard.h"
@@ -26,6 +27,7 @@ private slots:
     void pictureOnlyWhenPrinted();
     void verticalLinesOnEveryCard_data();
     void verticalLinesOnEveryCard();
+    void logoOnEveryCard();
 
 private:
     QTemporaryDir m_dir;
@@ -313,6 +315,29 @@ void TestPrintCommand::verticalLinesOnEveryCard() {
             }
         }
     }
+}
+
+// A transparent PNG logo 20 mm wide in the card's top right corner, printed
+// from the command line: within 0.1 mm of its place at all ten positions,
+// the picture showing through it. (The print kinds are measured in the print
+// tests; this is the command's way to them.)
+void TestPrintCommand::logoOnEveryCard() {
+    if (!pdfcheck::available())
+        QSKIP("poppler-utils are not installed");
+    const QRgb orange = qRgb(255, 200, 0);
+    const QString logo = m_dir.filePath(QStringLiteral("logo.png"));
+    const QString card = m_dir.filePath(QStringLiteral("logo.qcd"));
+    QVERIFY(WriteFramedLogoPng(logo));
+    // The orange picture the test case wrote.
+    const Card withLogo = LogoTestCard(m_dir.filePath(QStringLiteral("photo.png")), logo);
+    QCOMPARE(WriteCardFile(card, withLogo), 0);
+    const QString out = m_dir.filePath(QStringLiteral("logo.pdf"));
+    PdfOnlyPrinterHost printers;
+    QCOMPARE(RunCommandLine({"print", card, "--pdf", out, "--quality", "4"}, printers), 0);
+    constexpr int dpi = 400;
+    const QString wrong =
+        CheckLogoOnSheet(pdfcheck::renderPage(out, 1, dpi), dpi, withLogo, orange);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 QTEST_MAIN(TestPrintCommand)

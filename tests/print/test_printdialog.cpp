@@ -274,7 +274,7 @@ void TestPrintDialog::previewShowsCards() {
     t.doc.picture.set(t.doc.card, filled);
     t.app.IsfkY = isfkY;
     t.settings->setText(Opt, "KiritoriFlag", "1");
-    const SameCardSource cards(t.doc.card, t.doc.pictureImage(), 1);
+    const SameCardSource cards(t.doc.card, t.doc.pictureImage(), DecodedLogo(), 1);
     frmPREVIEW preview(t.doc.card.PrintStyle, cards, t.printOptions(PrintKind(kind), true), t.ui);
     QVERIFY(preview.mnuRitu[2]->isChecked());
     preview.mnuRitu[item]->trigger();

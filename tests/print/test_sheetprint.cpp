@@ -93,6 +93,7 @@ public:
     }
     const Card& card(int index) const override { return m_cards[size_t(index)]; }
     QImage pictureOf(int index) const override { return m_pictures[size_t(index)]; }
+    DecodedLogo logoOf(int) const override { return {}; }
 
 private:
     QList<QList<int>> m_order;

@@ -21,7 +21,7 @@ std::optional<QByteArray> run(const QString& program, const QStringList& args) {
 } // namespace
 
 bool available() {
-    for (const char* tool : {"pdfinfo", "pdftoppm", "pdftotext"})
+    for (const char* tool : {"pdfinfo", "pdftoppm", "pdftotext", "pdfimages"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             return false;
     return true;
@@ -71,6 +71,23 @@ QString text(const QString& path) {
         run(QStringLiteral("pdftotext"),
             {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     return out ? QString::fromUtf8(*out) : QString();
+}
+
+QList<Image> images(const QString& path) {
+    const auto out = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
+    QList<Image> found;
+    if (!out)
+        return found;
+    // page num type width height color comp bpc enc interp object ID ...,
+    // after two lines of headings.
+    const QStringList lines = QString::fromUtf8(*out).split(u'\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QStringList f = lines[i].simplified().split(u' ');
+        if (f.size() < 11)
+            continue;
+        found.append({f[0].toInt(), f[2], QSize(f[3].toInt(), f[4].toInt()), f[10].toInt()});
+    }
+    return found;
 }
 
 } // namespace pdfcheck

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <optional>
@@ -17,5 +18,15 @@ std::optional<QList<QSizeF>> pageSizes(const QString& path);
 QImage renderPage(const QString& path, int page, int dpi);
 // The text of all pages.
 QString text(const QString& path);
+
+// The pictures the pages draw, as pdfimages lists them: one entry for each
+// time a page draws one, with the number of the object that holds it.
+struct Image {
+    int page = 0;
+    QString type; // "image", or "smask" for the transparency of the one before
+    QSize size;
+    int object = 0;
+};
+QList<Image> images(const QString& path);
 
 } // namespace pdfcheck

@@ -1,6 +1,7 @@
 #include "testcontext.h"
 
 #include "editor/cardimage.h"
+#include "editor/logofile.h"
 #include "layout/printergeometry.h"
 #include "picture/cardpicture.h"
 #include "print/cardsource.h"
@@ -49,7 +50,9 @@ QImage TestContext::renderCard(bool withPicture, bool withText) {
     CardImageOptions look = o.image;
     look.withPicture = withPicture;
     look.withText = withText;
-    return RenderCardImage(doc.card, doc.pictureImage(), look, ui);
+    if (withText)
+        PrepareCardLogo(doc, ui);
+    return RenderCardImage(doc.card, doc.pictureImage(), doc.logoImage(), look, ui);
 }
 
 PrintOptions TestContext::printOptions(PrintKind kind, bool cutMarks) {
@@ -68,27 +71,30 @@ PrintOutcome TestContext::print(PrintKind kind, int sheets, bool cutMarks,
                                 const SheetProgress& progress) {
     if (KindPrintsPicture(kind))
         PrepareCardPicture(doc, ui, app);
-    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    if (KindPrintsLogo(kind))
+        PrepareCardLogo(doc, ui);
+    const SameCardSource cards(doc.card, doc.pictureImage(), doc.logoImage(), sheets);
     return PrintCard(*printers, ui, doc.card.PrintStyle, offsets(), cards,
                      printOptions(kind, cutMarks), progress);
 }
 
 PrintOutcome TestContext::printImage(const QImage& cardImage, int sheets, bool cutMarks) {
-    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    const SameCardSource cards(doc.card, doc.pictureImage(), doc.logoImage(), sheets);
     return PrintCardImage(
         *printers, ui, doc.card.PrintStyle, offsets(), cards, [&](int) { return cardImage; },
         printOptions(PrintKind::Standard, cutMarks));
 }
 
 PrintOutcome TestContext::printText(int sheets, bool cutMarks) {
-    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    PrepareCardLogo(doc, ui);
+    const SameCardSource cards(doc.card, doc.pictureImage(), doc.logoImage(), sheets);
     return PrintCardText(*printers, ui, doc.card.PrintStyle, offsets(), cards,
                          printOptions(PrintKind::Text, cutMarks));
 }
 
 PrintOutcome TestContext::printBackground(int sheets, bool cutMarks) {
     PrepareCardPicture(doc, ui, app);
-    const SameCardSource cards(doc.card, doc.pictureImage(), sheets);
+    const SameCardSource cards(doc.card, doc.pictureImage(), doc.logoImage(), sheets);
     return PrintCardBackground(*printers, ui, doc.card.PrintStyle, offsets(), cards,
                                printOptions(PrintKind::Background, cutMarks));
 }
