@@ -154,7 +154,6 @@ bool OpenCardFile(Session& s, const QString& path) {
         card.TextItems[LineCount] = s.doc.card.TextItems[LineCount];
         s.doc.card = card;
         s.doc.CardPath = newPath;
-        s.doc.CardPathFromExport = false;
         SetCaption(s);
         ShowCardData(s);
         s.doc.history().reset();
@@ -208,13 +207,9 @@ bool SaveCardFile(Session& s) {
     case CardFormat::ImageBmp:
     case CardFormat::ImageJpg:
     case CardFormat::ImagePng:
-        if (!ExportOpenCard(s, path))
-            return false;
-        s.doc.CardPath = StripExt(path) + QStringLiteral(".qcd");
-        SetCaption(s);
-        s.doc.history().markSaved();
-        s.doc.CardPathFromExport = true;
-        return true;
+        // A picture of the card is no card file: the card keeps its own
+        // file, caption and changed state.
+        return ExportOpenCard(s, path);
     default:
         s.ui().message(QStringLiteral("「%1」には保存できません。名前の末尾を .qcd、.qmd、.jpg、"
                                       ".bmp のいずれかにしてください。\r\n何も保存していません。")
@@ -223,6 +218,5 @@ bool SaveCardFile(Session& s) {
     }
     SetCaption(s);
     s.doc.history().markSaved();
-    s.doc.CardPathFromExport = false;
     return true;
 }

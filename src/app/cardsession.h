@@ -15,9 +15,9 @@ class Session;
 bool OpenCardFile(Session& s, const QString& path);
 
 // Writes the card to CardPath by its ending: "qcd" format 2.2, "qmd" format
-// 2.0; "bmp", "jpg" (and "png") export the rendered card as a picture and
-// rename CardPath to end in "qcd". Returns false, with ChangedFlg and the
-// caption untouched, when nothing was written.
+// 2.0; "bmp", "jpg" (and "png") export the rendered card as a picture, which
+// leaves CardPath, the caption and ChangedFlg as they were. Returns false,
+// with ChangedFlg and the caption untouched, when nothing was written.
 bool SaveCardFile(Session& s);
 
 // The plain reason a card file could not be read, by the error's number:

@@ -21,9 +21,14 @@ namespace {
 bool saveCard(Session& s) {
     if (!SaveCardFile(s))
         return false;
-    if (!s.doc.CardPathFromExport)
-        RememberCard(s.settings(), s.doc.CardPath);
+    RememberCard(s.settings(), s.doc.CardPath);
     return true;
+}
+
+bool isImageFile(const QString& path) {
+    const CardFormat format = CardFormatOf(path);
+    return format == CardFormat::ImageBmp || format == CardFormat::ImageJpg ||
+           format == CardFormat::ImagePng;
 }
 
 } // namespace
@@ -69,6 +74,12 @@ bool ShowSaveDialog(Session& s) {
         s.ui().saveFileName(s.doc.CardPath, QString::fromUtf16(SaveFilter), QStringLiteral("qcd"));
     if (!name)
         return false;
+    if (isImageFile(*name)) {
+        // A picture of the card is no card file: the card keeps its own
+        // file, caption and changed state, and is still to be saved.
+        ExportOpenCard(s, *name);
+        return false;
+    }
     const QString previous = s.doc.CardPath;
     s.doc.CardPath = *name;
     if (saveCard(s))
@@ -97,13 +108,6 @@ bool LoadHiraku(Session& s) {
 bool SaveUwagaki(Session& s) {
     if (CardFormatOf(s.doc.CardPath) != CardFormat::V22)
         return ShowSaveDialog(s);
-    // After an image export the card carries a card file's name it was never
-    // saved under; a file of that name may be another card.
-    if (s.doc.CardPathFromExport && QFileInfo::exists(s.doc.CardPath) &&
-        s.ui().messageBox(
-            QStringLiteral("「%1」は既にあります。\r上書きしますか？").arg(s.doc.CardPath),
-            UiServices::title(), UiServices::YesNo) != UiServices::AnswerYes)
-        return false;
     return saveCard(s);
 }
 

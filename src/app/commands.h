@@ -24,7 +24,9 @@ bool ShowOpenDialog(Session& s);
 // After a card was read: its picture loaded, its lines drawn, and the card
 // as shown is where the undo history starts.
 void ShowOpenedCard(Session& s);
-// The save dialog; unless cancelled, writes (or exports) the chosen file.
+// The save dialog; unless cancelled, writes the chosen card file, or
+// exports the card as a picture (which leaves the card's file, caption and
+// changed state as they were). True only when a card file was written.
 bool ShowSaveDialog(Session& s);
 
 bool Sinki(Session& s);       // new

@@ -42,7 +42,6 @@ void NewCard(Session& s) {
         ShowCardData(s);
         LoadCardPicture(s.doc, s.ui(), s.app);
         s.doc.CardPath = DefaultCardPath(s.app);
-        s.doc.CardPathFromExport = false;
         SetCaption(s);
         s.doc.history().reset();
     } catch (const RuntimeError& e) {

@@ -59,9 +59,6 @@ public:
     Card card;
     QString CardPath;
     int ChangedFlg = 0;
-    // CardPath was given its "qcd" ending by an image export: no card file
-    // was written under it, and one of that name may belong to another card.
-    bool CardPathFromExport = false;
     ConvertedPicture picture;
     LoadedLogo logo;
 

@@ -2,6 +2,7 @@
 #include "app/mainform.h"
 #include "app/newcard.h"
 #include "app/qtui.h"
+#include "app/recentcards.h"
 #include "base/settings.h"
 #include "document/cardfile.h"
 #include "editor/cardcanvas.h"
@@ -54,6 +55,8 @@ private slots:
     void windowsStayWithOwner();
     void messagesNameTheFile_data();
     void messagesNameTheFile();
+    void exportLeavesTheCard_data();
+    void exportLeavesTheCard();
 
 private:
     struct Fixture {
@@ -672,6 +675,54 @@ void TestDesktop::messagesNameTheFile() {
     QCOMPARE(f.t.ui.messages[0].text, text);
     QVERIFY2(f.t.ui.messages[0].detail.contains(path), qPrintable(f.t.ui.messages[0].detail));
     QVERIFY(f.t.ui.messages[0].detail.contains(hint));
+}
+
+void TestDesktop::exportLeavesTheCard_data() {
+    QTest::addColumn<bool>("ownFile"); // the card was saved under a name of the user's
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("new card, JPEG") << false << "card.jpg";
+    QTest::newRow("new card, bitmap") << false << "card.bmp";
+    QTest::newRow("saved card, JPEG") << true << "card.jpg";
+    QTest::newRow("saved card, bitmap") << true << "card.bmp";
+}
+
+// An image export is a picture of the card, not its file: the card keeps its
+// path, caption, changed state and place on the recent list, no card file is
+// written beside the picture, and closing still asks to save.
+void TestDesktop::exportLeavesTheCard() {
+    QFETCH(bool, ownFile);
+    QFETCH(QString, picture);
+    Fixture f;
+    QVERIFY(QDir().mkpath(f.t.path("cards")) && QDir().mkpath(f.t.path("pictures")));
+    if (ownFile) {
+        f.t.ui.saveNames.enqueue(f.t.path("cards/mine.qcd"));
+        f.action("Save_Name")->trigger();
+        QCOMPARE(f.t.m->doc.CardPath, f.t.path("cards/mine.qcd"));
+    }
+    f.spin(f.line(0)->HScroll1, false);
+    const QString path = f.t.m->doc.CardPath;
+    const QString caption = f.form.windowTitle();
+    const QStringList recent = RecentCards(*f.t.settings);
+    f.t.ui.saveNames.enqueue(f.t.path("pictures/" + picture));
+    f.action("Save_Name")->trigger();
+
+    QVERIFY(QFileInfo(f.t.path("pictures/" + picture)).size() > 0);
+    QCOMPARE(QDir(f.t.path("pictures")).entryList(QDir::Files), QStringList{picture});
+    QCOMPARE(f.t.m->doc.CardPath, path);
+    QCOMPARE(f.form.windowTitle(), caption);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
+    QCOMPARE(RecentCards(*f.t.settings), recent);
+    QCOMPARE(f.t.ui.messages.size(), 0);
+
+    f.t.ui.answers.enqueue(UiServices::AnswerCancel);
+    QVERIFY(!f.form.close());
+    QCOMPARE(f.t.ui.texts(),
+             QStringList{"このデータは変更されています。\rデータを保存しますか？\r"});
+    QVERIFY(f.form.isVisible());
+    // Closing without saving remembers the card itself, not the picture.
+    f.t.ui.answers.enqueue(UiServices::AnswerNo);
+    QVERIFY(f.form.close());
+    QCOMPARE(f.t.settings->text("sti", "file", QString()), path);
 }
 
 QTEST_MAIN(TestDesktop)
