@@ -10,7 +10,9 @@
 #include "picture/cardpicture.h"
 #include "recentcards.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 const char16_t* const OpenFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|";
 const char16_t* const SaveFilter = u"名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|";
@@ -22,7 +24,19 @@ bool saveCard(Session& s) {
     if (!SaveCardFile(s))
         return false;
     RememberCard(s.settings(), s.doc.CardPath);
+    RememberChosenFolder(s.settings(), s.doc.CardPath);
     return true;
+}
+
+// Where the dialogs open for a card without a file of its own: the folder
+// the user last chose, else the documents folder (the home folder where
+// there is none), never the program's hidden data folder.
+QString startFolder(Session& s) {
+    const QString last = LastChosenFolder(s.settings());
+    if (!last.isEmpty() && QFileInfo(last).isDir() && !IsDataFolder(s, last))
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 bool isImageFile(const QString& path) {
@@ -32,6 +46,27 @@ bool isImageFile(const QString& path) {
 }
 
 } // namespace
+
+bool IsDataFolder(Session& s, const QString& folder) {
+    return QFileInfo(folder).absoluteFilePath() ==
+           QFileInfo(DataFolderPath(s.app)).absoluteFilePath();
+}
+
+bool HasOwnFile(Session& s) {
+    return !s.doc.CardPath.isEmpty() && !IsDataFolder(s, QFileInfo(s.doc.CardPath).absolutePath());
+}
+
+QString ProposedFileName(const Card& card) {
+    // The name line as a file name: one line, no folder separator, not hidden.
+    QString name = card.TextItems[0].Text.simplified();
+    name.replace(u'/', u'_');
+    while (name.startsWith(u'.'))
+        name.remove(0, 1);
+    name = name.left(100).trimmed();
+    if (name.isEmpty())
+        name = QStringLiteral("名刺");
+    return name + QStringLiteral(".qcd");
+}
 
 UiServices::Answer AskSaveChanges(Session& s) {
     return s.ui().messageBox(
@@ -45,7 +80,7 @@ bool SaveBeforeDiscarding(Session& s) {
     switch (AskSaveChanges(s)) {
     case UiServices::AnswerYes:
         // The card is discarded only once it is safely stored.
-        return s.doc.CardPath.isEmpty() ? ShowSaveDialog(s) : saveCard(s);
+        return HasOwnFile(s) ? saveCard(s) : ShowSaveDialog(s);
     case UiServices::AnswerNo:
         return true;
     default:
@@ -54,9 +89,11 @@ bool SaveBeforeDiscarding(Session& s) {
 }
 
 bool ShowOpenDialog(Session& s) {
-    const auto name = s.ui().openFileName(s.doc.CardPath, QString::fromUtf16(OpenFilter));
+    const QString start = HasOwnFile(s) ? s.doc.CardPath : startFolder(s);
+    const auto name = s.ui().openFileName(start, QString::fromUtf16(OpenFilter));
     if (!name)
         return false;
+    RememberChosenFolder(s.settings(), *name);
     if (!OpenCardFile(s, *name))
         return false;
     RememberCard(s.settings(), *name);
@@ -70,14 +107,18 @@ void ShowOpenedCard(Session& s) {
 }
 
 bool ShowSaveDialog(Session& s) {
+    const QString start = HasOwnFile(s)
+                              ? s.doc.CardPath
+                              : QDir(startFolder(s)).filePath(ProposedFileName(s.doc.card));
     const auto name =
-        s.ui().saveFileName(s.doc.CardPath, QString::fromUtf16(SaveFilter), QStringLiteral("qcd"));
+        s.ui().saveFileName(start, QString::fromUtf16(SaveFilter), QStringLiteral("qcd"));
     if (!name)
         return false;
     if (isImageFile(*name)) {
         // A picture of the card is no card file: the card keeps its own
         // file, caption and changed state, and is still to be saved.
-        ExportOpenCard(s, *name);
+        if (ExportOpenCard(s, *name))
+            RememberChosenFolder(s.settings(), *name);
         return false;
     }
     const QString previous = s.doc.CardPath;
@@ -106,7 +147,9 @@ bool LoadHiraku(Session& s) {
 }
 
 bool SaveUwagaki(Session& s) {
-    if (CardFormatOf(s.doc.CardPath) != CardFormat::V22)
+    // A card never written by the user is asked a name for, rather than
+    // written over the program's own default card.
+    if (CardFormatOf(s.doc.CardPath) != CardFormat::V22 || !HasOwnFile(s))
         return ShowSaveDialog(s);
     return saveCard(s);
 }

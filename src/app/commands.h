@@ -3,6 +3,7 @@
 #include "base/uiservices.h"
 
 class Session;
+struct Card;
 
 // The commands of the File menu, on the one card. Each returns whether it
 // went through; a command the user cancelled, or whose save failed, leaves
@@ -37,6 +38,13 @@ bool SaveName(Session& s);    // save as, also the image export
 // The exit logic: asks about a modified card (false: stay open), then stores
 // "file", "ify" and "ifx".
 bool FormUnload(Session& s);
+
+// Whether the card has a file the user chose: a new card is named after the
+// program's default card in its hidden data folder until then.
+bool HasOwnFile(Session& s);
+bool IsDataFolder(Session& s, const QString& folder);
+// The name a card's first save proposes: its name line's text, ".qcd".
+QString ProposedFileName(const Card& card);
 
 // The overwrite-save entry is enabled exactly when the card has a path.
 bool CanOverwriteSave(const Session& s);

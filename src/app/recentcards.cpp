@@ -55,6 +55,16 @@ void ForgetCard(Settings& settings, const QString& path) {
         store(settings, cards);
 }
 
+QString LastChosenFolder(const Settings& settings) {
+    return settings.text(Group, QStringLiteral("folder"), QString());
+}
+
+void RememberChosenFolder(Settings& settings, const QString& file) {
+    if (file.isEmpty())
+        return;
+    settings.setText(Group, QStringLiteral("folder"), QFileInfo(file).absolutePath());
+}
+
 bool OpenRecentCard(Session& s, const QString& path) {
     if (!QFileInfo(path).isFile()) {
         ForgetCard(s.settings(), path);

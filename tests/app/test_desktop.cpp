@@ -1,4 +1,5 @@
 #include "app/cardsession.h"
+#include "app/commands.h"
 #include "app/mainform.h"
 #include "app/newcard.h"
 #include "app/qtui.h"
@@ -22,6 +23,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -57,6 +59,8 @@ private slots:
     void messagesNameTheFile();
     void exportLeavesTheCard_data();
     void exportLeavesTheCard();
+    void firstSaveAsksWhere_data();
+    void firstSaveAsksWhere();
 
 private:
     struct Fixture {
@@ -723,6 +727,110 @@ void TestDesktop::exportLeavesTheCard() {
     f.t.ui.answers.enqueue(UiServices::AnswerNo);
     QVERIFY(f.form.close());
     QCOMPARE(f.t.settings->text("sti", "file", QString()), path);
+}
+
+void TestDesktop::firstSaveAsksWhere_data() {
+    // how: the menu entry, or "yes <entry>" to answer はい to its question
+    // card: "new", "data" (a card read from the data folder), "own" (cards/mine.qcd)
+    // last: the folder the user chose last ("" none)
+    // start: where the dialog opens, from the home folder ("" no dialog: saved in place)
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("上書保存, new card") << "Save_Uwagaki"
+                                        << "new"
+                                        << ""
+                                        << "Documents/山田太郎.qcd";
+    QTest::newRow("はい before 新規作成, new card") << "yes Sinki"
+                                                    << "new"
+                                                    << ""
+                                                    << "Documents/山田太郎.qcd";
+    QTest::newRow("はい before 終了, new card") << "yes Shuryo"
+                                                << "new"
+                                                << ""
+                                                << "Documents/山田太郎.qcd";
+    QTest::newRow("上書保存, card from the data folder") << "Save_Uwagaki"
+                                                         << "data"
+                                                         << ""
+                                                         << "Documents/山田太郎.qcd";
+    QTest::newRow("名前を付けて保存, new card, folder chosen before") << "Save_Name"
+                                                                      << "new"
+                                                                      << "cards"
+                                                                      << "cards/山田太郎.qcd";
+    QTest::newRow("上書保存, data folder chosen before") << "Save_Uwagaki"
+                                                         << "new"
+                                                         << "data"
+                                                         << "Documents/山田太郎.qcd";
+    QTest::newRow("名前を付けて保存, own card") << "Save_Name"
+                                                << "own"
+                                                << "pictures"
+                                                << "cards/mine.qcd";
+    QTest::newRow("上書保存, own card") << "Save_Uwagaki"
+                                        << "own"
+                                        << ""
+                                        << "";
+    QTest::newRow("開く, new card") << "Load_Hiraku"
+                                    << "new"
+                                    << ""
+                                    << "Documents";
+    QTest::newRow("開く, new card, folder chosen before") << "Load_Hiraku"
+                                                          << "new"
+                                                          << "pictures"
+                                                          << "pictures";
+    QTest::newRow("開く, own card") << "Load_Hiraku"
+                                    << "own"
+                                    << "pictures"
+                                    << "cards/mine.qcd";
+}
+
+// A card the user never saved is not written over the program's default
+// card in its hidden data folder: its first save asks where, proposing the
+// name line's text in the documents folder or the folder chosen last. The
+// dialogs open in the card's own folder, or that folder, never in the data
+// folder.
+void TestDesktop::firstSaveAsksWhere() {
+    QFETCH(QString, how);
+    QFETCH(QString, card);
+    QFETCH(QString, last);
+    QFETCH(QString, start);
+    Fixture f;
+    const QByteArray home = qgetenv("HOME");
+    const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+    qputenv("HOME", QFile::encodeName(f.t.path("home")));
+    for (const char* folder : {"home/Documents", "home/cards", "home/pictures"})
+        QVERIFY(QDir().mkpath(f.t.path(folder)));
+    const QString data00 = DefaultCardPath(f.t.m->app);
+    if (card == u"own") {
+        f.t.m->doc.CardPath = f.t.path("home/cards/mine.qcd");
+    } else if (card == u"data") {
+        QCOMPARE(WriteCardFile(data00, f.t.m->doc.card), 0);
+        QVERIFY(OpenCardFile(*f.t.m, data00));
+    }
+    if (last == u"data")
+        RememberChosenFolder(*f.t.settings, data00);
+    else if (!last.isEmpty())
+        RememberChosenFolder(*f.t.settings, f.t.path("home/" + last + "/x.qcd"));
+    f.spin(f.line(0)->HScroll1, false);
+    QFile::remove(data00);
+
+    QString entry = how;
+    if (how.startsWith(u"yes ")) {
+        entry = how.mid(4);
+        f.t.ui.answers.enqueue(UiServices::AnswerYes);
+    } else if (how == u"Load_Hiraku") {
+        f.t.ui.answers.enqueue(UiServices::AnswerNo);
+    }
+    f.action(entry.toLatin1().constData())->trigger();
+
+    const QStringList starts = entry == u"Load_Hiraku" ? f.t.ui.openStarts : f.t.ui.saveStarts;
+    QCOMPARE(starts, start.isEmpty() ? QStringList{} : QStringList{f.t.path("home/" + start)});
+    // The dialog was cancelled: nothing was written in the data folder, and
+    // the card is still there, unsaved.
+    QVERIFY(!QFileInfo::exists(data00));
+    QCOMPARE(QFileInfo::exists(f.t.path("home/cards/mine.qcd")), start.isEmpty());
+    QCOMPARE(f.t.m->doc.ChangedFlg, start.isEmpty() ? 0 : 1);
+    QVERIFY(f.form.isVisible());
 }
 
 QTEST_MAIN(TestDesktop)

@@ -33,7 +33,7 @@ private slots:
     void openFormat20Caption();
     void overwriteSaveOfOtherEndingAsks_data();
     void overwriteSaveOfOtherEndingAsks();
-    void overwriteSaveOfNewCardWritesData00();
+    void overwriteSaveOfNewCardAsksWhere();
     void overwriteSaveAfterExportAsks();
     void saveAsWritesChosenFile();
     void exitCancelKeepsWindow();
@@ -260,13 +260,15 @@ void TestMainForm::overwriteSaveOfOtherEndingAsks() {
     QVERIFY(!QFileInfo::exists(f.t.path(name)));
 }
 
-void TestMainForm::overwriteSaveOfNewCardWritesData00() {
+// A new card is never written over the program's default card: its first
+// save asks where.
+void TestMainForm::overwriteSaveOfNewCardAsksWhere() {
     Fixture f;
     f.t.m->doc.ChangedFlg = 1;
     f.action("Save_Uwagaki")->trigger();
-    QVERIFY(f.t.ui.saveFilters.isEmpty());
-    QVERIFY(QFileInfo::exists(DataFolderPath(f.t.m->app) + QStringLiteral("/Data00.qcd")));
-    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
+    QCOMPARE(f.t.ui.saveFilters.size(), 1);
+    QVERIFY(!QFileInfo::exists(DataFolderPath(f.t.m->app) + QStringLiteral("/Data00.qcd")));
+    QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
 
 // An image export writes no card file, whatever file its name would give:
@@ -286,6 +288,7 @@ void TestMainForm::overwriteSaveAfterExportAsks() {
     QCOMPARE(f.form.windowTitle(), CaptionFor(DefaultCardPath(f.t.m->app)));
 
     f.action("Save_Uwagaki")->trigger();
+    QCOMPARE(f.t.ui.saveFilters.size(), 2);
     QFile kept(other);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), QByteArray("another card"));

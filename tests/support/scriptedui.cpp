@@ -18,14 +18,16 @@ std::optional<quint32> ScriptedUi::chooseColor(quint32) {
     return colors.isEmpty() ? std::nullopt : colors.dequeue();
 }
 
-std::optional<QString> ScriptedUi::openFileName(const QString&, const QString& filter) {
+std::optional<QString> ScriptedUi::openFileName(const QString& initial, const QString& filter) {
     openFilters.append(filter);
+    openStarts.append(initial);
     return openNames.isEmpty() ? std::nullopt : openNames.dequeue();
 }
 
-std::optional<QString> ScriptedUi::saveFileName(const QString&, const QString& filter,
+std::optional<QString> ScriptedUi::saveFileName(const QString& initial, const QString& filter,
                                                 const QString&) {
     saveFilters.append(filter);
+    saveStarts.append(initial);
     return saveNames.isEmpty() ? std::nullopt : saveNames.dequeue();
 }
 

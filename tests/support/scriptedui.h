@@ -26,6 +26,7 @@ public:
     QQueue<std::optional<QString>> openNames; // default: cancelled
     QQueue<std::optional<QString>> saveNames; // default: cancelled
     QStringList openFilters, saveFilters;
+    QStringList openStarts, saveStarts; // where each file dialog opened
     std::function<void()> onProcessEvents;
 
     Answer messageBox(const QString& text, const QString& title, Buttons buttons,
