@@ -2,13 +2,16 @@
 // the first format that takes them, its lines are measured and placed as
 // opening it does, and it is drawn into a small card image and printed as
 // text on one sheet of the built-in PDF printer. Every line field reaches
-// the renderer this way: size, style, 3D, direction, 縦書き, and the QR code.
+// the renderer this way: size, style, 3D, direction, 縦書き, the QR code, and
+// the logo's place, width and layer (with a logo of our own: reading the
+// file the card names would make a run depend on the machine).
 
 #include "base/printer.h"
 #include "base/runtimeerror.h"
 #include "base/uiservices.h"
 #include "document/card.h"
 #include "document/cardformat.h"
+#include "document/cardlogo.h"
 #include "document/cp932.h"
 #include "document/fields.h"
 #include "editor/cardimage.h"
@@ -77,6 +80,18 @@ void keepSheetSmall(PrintStyle& s) {
     s.Kktop = s.KkLeft = 0;
 }
 
+// A logo with transparency, as a PNG logo is decoded.
+DecodedLogo testLogo() {
+    QImage image(40, 20, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qPremultiply(qRgba(x * 6, 0, y * 12, x * 6)));
+    DecodedLogo logo;
+    logo.raster = image;
+    logo.size = image.size();
+    return logo;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -93,13 +108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     keepSheetSmall(card.PrintStyle);
     static SilentUi ui;
+    static const DecodedLogo logo = testLogo();
     try {
         PlaceCardLines(card);
         DrawingLimitsNotice(card);
 
         CardImageOptions look;
         look.twipsPerPixelX = look.twipsPerPixelY = 30;
-        RenderCardImage(card, QImage(), look, ui);
+        RenderCardImage(card, QImage(), logo, look, ui);
 
         PdfOnlyPrinterHost host;
         PrinterChoice printers(host);
@@ -109,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             PrintOptions options;
             options.kind = PrintKind::Text;
             options.cutMarks = options.bottomMarks = true;
-            const SameCardSource cards(card, QImage(), 1);
+            const SameCardSource cards(card, QImage(), logo, 1);
             PrintCard(printers, ui, card.PrintStyle, PrinterOffsets{}, cards, options);
         }
     } catch (const RuntimeError&) {
