@@ -1,5 +1,7 @@
 #include "card.h"
 
+#include <algorithm>
+
 const std::array<LineRole, LineCount> LineRoles{{
     {u"名前", 27, 22, 18},
     {u"会社・団体", 3, 4, 12},
@@ -36,10 +38,20 @@ quint32 RgbFromColor(const QColor& color) {
     return quint32(color.red()) | (quint32(color.green()) << 8) | (quint32(color.blue()) << 16);
 }
 
+double DrawnScale(const TextItem& t) {
+    if (IsCondensedScale(t.WidthScale))
+        return t.WidthScale / 100.0;
+    if (t.WidthScale == FitToCard && t.Condense > 0 && t.Condense < 1)
+        return std::max(double(t.Condense), MinWidthScale / 100.0);
+    return 1;
+}
+
 void ResetLineStyle(TextItem& t) {
     t.ForeColor = 0;
     t.Bold = t.Italic = t.Underline = t.Strikethrough = false;
     t.Tategaki = false;
+    t.WidthScale = 0;
+    t.Condense = 1;
     t.KageOn = false;
     t.KageColor = 0;
     t.KageTakasa = 0.5;

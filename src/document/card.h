@@ -25,6 +25,13 @@ struct TextItem {
     std::int32_t KageColor = 0;
     std::int16_t KageHoukou = 3;
     bool Tategaki = false; // written top to bottom (縦書き)
+    // The width scale (長体) along the line's direction: 0 or 100 normal,
+    // 50–99 condensed to that percent, FitToCard condensed as far as the
+    // line needs to end 2 mm before the card's edge, down to 50 %.
+    std::int16_t WidthScale = 0;
+    // The scale the line was last drawn with (measured when drawn, like
+    // Height and Width).
+    float Condense = 1;
 
     bool operator==(const TextItem&) const = default;
 };
@@ -101,6 +108,9 @@ struct Card {
     double PrnPaperW = 0;
     QrCode Qr;
     CardLogo Logo;
+    // The staff list merged into the lines for printing, with its options
+    // (MergeSettings); empty when the card has none.
+    QString Merge;
 
     bool operator==(const Card&) const = default;
 };
@@ -134,6 +144,19 @@ constexpr int KageIndex(int houkou) {
 // when its direction is outside 0..7 (which only a card file can hold).
 constexpr std::int16_t DefaultKageHoukou = 3;
 int KageDirection(const TextItem& line);
+
+// The width scales a line may have: normal, condensed to a percent in
+// MinWidthScale..99, or fitted to the card.
+constexpr std::int16_t FitToCard = 1;
+constexpr std::int16_t MinWidthScale = 50;
+constexpr bool IsCondensedScale(int scale) {
+    return scale >= MinWidthScale && scale < 100;
+}
+
+// The scale a line is drawn with along its direction: its percent when it
+// is condensed, the scale it was last fitted to the card with when it is
+// fitted, 1 otherwise.
+double DrawnScale(const TextItem& line);
 
 // Colour mode 0, the picture's own colours: what a card's colour mode is read
 // as when the picture settings offer no such mode (4, or one out of range).

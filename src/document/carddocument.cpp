@@ -35,6 +35,8 @@ CardPart CardDocument::partOf(CardChange what) {
         return CardPart::QrCode;
     case CardChange::Logo:
         return CardPart::Logo;
+    case CardChange::Merge:
+        return CardPart::Merge;
     default:
         return CardPart::Line;
     }

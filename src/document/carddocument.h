@@ -15,6 +15,7 @@ enum class CardPart {
     PrintStyle, // the print style and the printer geometry measured for it
     QrCode,     // the QR code
     Logo,       // the logo: its file, place, width or layer
+    Merge,      // the merge's staff list and options
     Whole,      // another card took its place (new, open, undo, redo)
 };
 

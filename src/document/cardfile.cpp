@@ -22,7 +22,9 @@ namespace {
 // of the start, and nothing after the last field is ever looked at.
 constexpr qint64 MaxCardBytes = 8 * 1024 * 1024;
 
-QByteArray readCardBytes(const QString& path) {
+} // namespace
+
+QByteArray ReadFileBytes(const QString& path, qint64 maxBytes) {
     // The name's own bytes, also where they are not UTF-8.
     const QByteArray native = NativeFileName(path);
     struct stat st {};
@@ -53,13 +55,11 @@ QByteArray readCardBytes(const QString& path) {
         ::close(fd);
         throw RuntimeError(RuntimeError::PathFileAccess);
     }
-    QByteArray bytes = file.read(MaxCardBytes);
+    QByteArray bytes = file.read(maxBytes);
     if (file.error() != QFileDevice::NoError)
         throw RuntimeError(RuntimeError::DeviceIo);
     return bytes;
 }
-
-} // namespace
 
 // Characters the card file cannot hold: a double quote ends a string field,
 // a line break would split a record, and the file is CP932.
@@ -67,6 +67,8 @@ QString UnstorableCard(const Card& card) {
     QString p = UnstorableText(QStringLiteral("背景画像のファイル名"), card.PicPath);
     if (p.isEmpty())
         p = UnstorableText(LogoPathName(), card.Logo.Path);
+    if (p.isEmpty())
+        p = UnstorableText(QStringLiteral("差し込み印刷の名簿ファイル名"), card.Merge);
     if (!p.isEmpty())
         return p;
     for (int k = 0; k < LineCount; ++k) {
@@ -110,7 +112,7 @@ bool CheckPicturePath(UiServices& ui, const QString& path) {
 
 void ReadCardFile(const QString& path, Card& card) {
     const CardFormat format = CardFormatOf(path);
-    FieldReader in(Cp932::decode(readCardBytes(path)));
+    FieldReader in(Cp932::decode(ReadFileBytes(path, MaxCardBytes)));
     switch (format) {
     case CardFormat::V22:
         ReadCard22(in, card);

@@ -5,6 +5,11 @@
 struct Card;
 class UiServices;
 
+// The bytes of a regular file, at most maxBytes of them. Throws RuntimeError:
+// 52 an empty name, 53 a missing file, 76 a missing folder, 70 no permission,
+// 75 a folder, a FIFO or a device, 57 a read error.
+QByteArray ReadFileBytes(const QString& path, qint64 maxBytes);
+
 // Reads the card file at path, by its ending (qcd, qmd, qms), over card:
 // the fields the file carries replace card's. Throws RuntimeError on the
 // first field that cannot be read (card is then partly overwritten: read

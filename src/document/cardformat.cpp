@@ -101,6 +101,7 @@ static Reserved reservedFromQr(const QrCode& q) {
 // 0.1 mm, and its layer; reserved string 1 its picture file. A card without
 // one writes zeros and "A", as every older card did, so "A" reads as no file.
 constexpr int LogoReserved = 11;
+constexpr int MergeString = 0;
 constexpr int LogoPathString = 1;
 constexpr int ReservedStrings = 8;
 const QString UnusedString = QStringLiteral("A");
@@ -153,6 +154,8 @@ void ReadCard22(FieldReader& in, Card& card) {
         const QString text = in.readString();
         if (i == LogoPathString)
             logoPath = text;
+        else if (i == MergeString)
+            card.Merge = text == UnusedString ? QString() : text;
     }
     card.Logo = logoFromReserved(reserved, logoPath);
     for (int k = 0; k < LineCount; ++k) {
@@ -168,7 +171,11 @@ void ReadCard22(FieldReader& in, Card& card) {
         // The line's first reserved integer is its writing direction:
         // 1 top to bottom, anything else (0 in every older card) left to right.
         t.Tategaki = in.readInteger() == 1;
-        for (int i = 1; i < 8; ++i)
+        // The second is the width scale: a value the editor does not offer
+        // reads as normal.
+        const std::int16_t scale = in.readInteger();
+        t.WidthScale = scale == FitToCard || IsCondensedScale(scale) ? scale : 0;
+        for (int i = 2; i < 8; ++i)
             in.readInteger();
         for (int i = 0; i < 4; ++i)
             in.readString();
@@ -190,7 +197,9 @@ void ReadCard20(FieldReader& in, Card& card) {
         t.KageTakasa = 0.5;
         t.KageHoukou = DefaultKageHoukou;
         t.Tategaki = false;
+        t.WidthScale = 0;
     }
+    card.Merge.clear();
 }
 
 // Font fields of one line in a 1.1 file: name, size (a double), bold, italic, colour.
@@ -273,9 +282,14 @@ QString WriteCard22(const Card& card) {
     for (auto v : reserved)
         out.writeInteger(v);
     out.endLine();
-    for (int i = 0; i < ReservedStrings; ++i)
-        out.writeString(i == LogoPathString && !card.Logo.Path.isEmpty() ? card.Logo.Path
-                                                                         : UnusedString);
+    for (int i = 0; i < ReservedStrings; ++i) {
+        QString text = UnusedString;
+        if (i == LogoPathString && !card.Logo.Path.isEmpty())
+            text = card.Logo.Path;
+        else if (i == MergeString && !card.Merge.isEmpty())
+            text = card.Merge;
+        out.writeString(text);
+    }
     out.endLine();
     for (int k = 0; k < LineCount; ++k) {
         const TextItem& t = card.TextItems[k];
@@ -286,7 +300,8 @@ QString WriteCard22(const Card& card) {
         out.writeInteger(t.KageHoukou);
         out.endLine();
         out.writeInteger(t.Tategaki ? 1 : 0);
-        for (int i = 1; i < 8; ++i)
+        out.writeInteger(t.WidthScale == 100 ? 0 : t.WidthScale);
+        for (int i = 2; i < 8; ++i)
             out.writeInteger(0);
         out.endLine();
         for (int i = 0; i < 4; ++i)
@@ -324,6 +339,14 @@ QStringList Format20Losses(const Card& card) {
         lost << QStringLiteral("QRコード");
     if (card.Logo.On)
         lost << QStringLiteral("ロゴ");
+    for (const TextItem& t : card.TextItems) {
+        if (t.WidthScale != 0 && t.WidthScale != 100) {
+            lost << QStringLiteral("長体の行 (元の幅で保存されます)");
+            break;
+        }
+    }
+    if (!card.Merge.isEmpty())
+        lost << QStringLiteral("差し込み印刷の名簿");
     return lost;
 }
 

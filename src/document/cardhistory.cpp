@@ -69,6 +69,10 @@ QString CardHistory::stepName(CardChange what) {
         return QStringLiteral("QRコード");
     case CardChange::Logo:
         return QStringLiteral("ロゴ");
+    case CardChange::WidthScale:
+        return QStringLiteral("長体");
+    case CardChange::Merge:
+        return QStringLiteral("差し込み印刷");
     }
     return {};
 }

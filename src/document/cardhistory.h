@@ -22,6 +22,8 @@ enum class CardChange {
     PrintStyle,
     QrCode,
     Logo,
+    WidthScale,
+    Merge,
 };
 
 // The undo history of a card document. Each step holds the card before and after
