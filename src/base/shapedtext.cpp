@@ -40,7 +40,13 @@ const ShapedText& ShapedTextCache::line(const QString& text, const QFont& font,
     // would cost more to make than the line costs to draw.
     const Key key{text, font, device ? device->logicalDpiY() : 0};
     auto it = m_lines.find(key);
-    if (it == m_lines.end())
+    if (it == m_lines.end()) {
+        // A merge draws a new name on every card: past a few thousand
+        // lines the cache starts again, so that memory stays flat however
+        // many people a job prints.
+        if (m_lines.size() >= MaxLines)
+            m_lines.clear();
         it = m_lines.insert(key, ShapedText(text, font, device));
+    }
     return *it;
 }

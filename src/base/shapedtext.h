@@ -43,6 +43,7 @@ public:
     const ShapedText& line(const QString& text, const QFont& font, QPaintDevice* device);
     void clear() { m_lines.clear(); }
     qsizetype size() const { return m_lines.size(); }
+    static constexpr qsizetype MaxLines = 4096;
 
 private:
     struct Key {

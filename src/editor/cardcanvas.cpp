@@ -26,11 +26,12 @@ namespace {
 // paper do.
 class LineLabel : public QLabel {
 public:
-    LineLabel(QWidget* parent, const TextItem& line) : QLabel(parent), m_line(line) {}
+    LineLabel(QWidget* parent, const TextItem& line) : QLabel(parent), m_line(&line) {}
 
-    // Where the copy's text box starts on the card, millimetres, and the
-    // canvas's pixels per millimetre.
-    void place(QPointF at, double perMmX, double perMmY) {
+    // The line drawn, where the copy's text box starts on the card in
+    // millimetres, and the canvas's pixels per millimetre.
+    void place(const TextItem& line, QPointF at, double perMmX, double perMmY) {
+        m_line = &line;
         m_at = at;
         m_perMmX = perMmX;
         m_perMmY = perMmY;
@@ -47,13 +48,13 @@ protected:
         // Card millimetres, as on the canvas.
         p.translate(-x(), -y());
         p.scale(m_perMmX, m_perMmY);
-        TextItem shown = m_line;
+        TextItem shown = *m_line;
         shown.Text = text();
         CardRenderer::paintText(p, shown, m_at, palette().color(QPalette::WindowText));
     }
 
 private:
-    const TextItem& m_line;
+    const TextItem* m_line;
     QPointF m_at;
     double m_perMmX = 1;
     double m_perMmY = 1;
@@ -104,6 +105,7 @@ void CardCanvas::cardChanged(CardPart part, int line) {
         m_qrItem->refresh();
         break;
     case CardPart::Logo:
+    case CardPart::Merge:
         break;
     case CardPart::Picture:
         // The picture shown until the new one is made is none.
@@ -146,18 +148,9 @@ QSize CardCanvas::cardPixelSize() const {
             int(std::lround(m_doc.card.PrintStyle.MsY * TwipsPerMm * m_zoom) / tppY)};
 }
 
-QString CardCanvas::measure(int i) {
-    TextItem& t = m_doc.card.TextItems[i];
-    const TextItem drawn =
-        CardRenderer::drawnPart(t, QSizeF(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY));
-    const QSizeF size = CardRenderer::measureText(drawn);
-    StoreMeasuredSize(t, size.width(), size.height());
-    return drawn.Text;
-}
-
 void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
                             const QString& caption) {
-    const TextItem& t = m_doc.card.TextItems[i];
+    const TextItem& t = shownCard().TextItems[i];
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
     label->setPalette(pal);
@@ -165,15 +158,33 @@ void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QCol
                        int(std::ceil(t.Width * pixelsPerMmX())) + 1 + InkRoomPixels,
                        int(std::ceil(t.Height * pixelsPerMmY())) + 1 + InkRoomPixels);
     label->setText(caption);
-    static_cast<LineLabel*>(label)->place(QPointF(x, y), pixelsPerMmX(), pixelsPerMmY());
+    static_cast<LineLabel*>(label)->place(t, QPointF(x, y), pixelsPerMmX(), pixelsPerMmY());
+}
+
+void CardCanvas::showCard(const Card* card) {
+    if (card)
+        m_shownCard = *card;
+    else
+        m_shownCard.reset();
+    RedrawCard();
+}
+
+const Card& CardCanvas::shownCard() const {
+    return m_shownCard ? *m_shownCard : m_doc.card;
 }
 
 void CardCanvas::DrawShadowItem(int i) {
-    TextItem& t = m_doc.card.TextItems[i];
-    const QString shown = measure(i);
-    KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
-    if (onPositionShown)
-        onPositionShown(i);
+    // Another card shown in place of the document's is drawn as it was
+    // placed; only the document's lines are measured and kept on the card.
+    TextItem& t = m_shownCard ? m_shownCard->TextItems[i] : m_doc.card.TextItems[i];
+    if (!m_shownCard) {
+        MeasureAndKeep(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
+        if (onPositionShown)
+            onPositionShown(i);
+    }
+    const QString shown =
+        CardRenderer::drawnPart(t, QSizeF(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY))
+            .Text;
     const QPointF offset = CardRenderer::kageOffset(t);
     placeLabel(MJLabel_Kage[i], i, t.Left + offset.x(), t.Top + offset.y(),
                ColorFromRgb(quint32(t.KageColor)), t.KageOn ? shown : QString());
@@ -184,15 +195,19 @@ void CardCanvas::DrawTextItem(int i) {
         return;
     // The QR code may hold the line's text.
     m_qrItem->refresh();
-    TextItem& t = m_doc.card.TextItems[i];
+    TextItem& t = m_shownCard ? m_shownCard->TextItems[i] : m_doc.card.TextItems[i];
     if (t.FontName.isEmpty())
         return;
     DrawShadowItem(i);
-    const QString shown = measure(i);
-    KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
-    if (onPositionShown)
-        onPositionShown(i);
-    placeLabel(MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)), shown);
+    if (!m_shownCard) {
+        MeasureAndKeep(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
+        if (onPositionShown)
+            onPositionShown(i);
+    }
+    placeLabel(
+        MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)),
+        CardRenderer::drawnPart(t, QSizeF(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY))
+            .Text);
 }
 
 void CardCanvas::RedrawCard() {
@@ -232,6 +247,9 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
         type != QEvent::MouseButtonRelease)
         return QWidget::eventFilter(watched, event);
+    // Another card shown is only looked at.
+    if (m_shownCard)
+        return true;
     const auto* mouse = static_cast<QMouseEvent*>(event);
     // The pointer in twips from the corner of the line being dragged, which
     // the canvas keeps at the line's stored position.

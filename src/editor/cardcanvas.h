@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QMimeData;
@@ -36,6 +37,12 @@ public:
     // Sizes the canvas to the card and places it in its frame: centred, or
     // three pixels from the left edge when the screen is too small.
     void placeIn(const QSize& frameSize, bool centred);
+
+    // Shows another card in place of the document's (a person of a merge),
+    // as it was placed, until called with nullptr; it cannot be dragged.
+    void showCard(const Card* card);
+    // The card the canvas shows: the document's, or the one shown instead.
+    const Card& shownCard() const;
 
     // The card's QR code, above the lines.
     QrItem* qrItem() const { return m_qrItem; }
@@ -83,8 +90,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Measures line i as far as it reaches the card; the text it shows.
-    QString measure(int i);
     void placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
                     const QString& caption);
     static QStringList localFiles(const QMimeData* data);
@@ -96,6 +101,7 @@ private:
     UiServices& m_ui;
     const AppState& m_app;
     QrItem* m_qrItem = nullptr;
+    std::optional<Card> m_shownCard;
     double actualPixelsPerMmX() const;
     double actualPixelsPerMmY() const;
 

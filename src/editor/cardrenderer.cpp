@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace {
 
@@ -74,7 +75,7 @@ double lineSize(const TextItem& t) {
 
 // The font for a device of dpi dots per inch: its size in drawing units is
 // ten times the line's size in points, whatever the device.
-LineFont lineFont(const TextItem& t, double dpi) {
+LineFont makeLineFont(const TextItem& t, double dpi) {
     LineFont f;
     // A card names a font by any of its names; one that is not installed is
     // drawn in the default font, as the editor shows it.
@@ -96,6 +97,34 @@ LineFont lineFont(const TextItem& t, double dpi) {
     f.font.setHintingPreference(QFont::PreferNoHinting);
     f.font.setKerning(true);
     return f;
+}
+
+// Each line's font is made once: a print asks for the same dozen fonts at
+// every card of every sheet, and finding a family and its faces costs more
+// than drawing the line.
+LineFont lineFont(const TextItem& t, double dpi) {
+    struct Key {
+        QString name;
+        float size;
+        int dpi;
+        int style;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const noexcept {
+            return qHashMulti(0, k.name, k.size, k.dpi, k.style);
+        }
+    };
+    static thread_local std::unordered_map<Key, LineFont, KeyHash> known;
+    const Key key{t.FontName, t.FontSize, qRound(dpi),
+                  int(t.Bold) | int(t.Italic) << 1 | int(t.Underline) << 2 |
+                      int(t.Strikethrough) << 3};
+    const auto found = known.find(key);
+    if (found != known.end())
+        return found->second;
+    if (known.size() >= 1024)
+        known.clear();
+    return known.emplace(key, makeLineFont(t, dpi)).first->second;
 }
 
 // A stand-in device at 72 dots per inch, where a font's drawing units are
@@ -136,7 +165,8 @@ void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QC
     const QTransform transform = p.worldTransform();
     const QPen pen = p.pen();
     p.translate(topLeft);
-    p.scale(MmPerUnit, MmPerUnit);
+    // Condensed (長体) down the column.
+    p.scale(MmPerUnit, MmPerUnit * DrawnScale(t));
     const QTransform box = p.worldTransform();
     p.setPen(color);
     const QPen outlinePen(color, lineSize(t) * EmboldenPerEm, Qt::SolidLine, Qt::RoundCap,
@@ -331,9 +361,9 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
     const QFont font = p.font();
     const Qt::BGMode mode = p.backgroundMode();
     // Drawing units from the top-left corner of the text box, then the
-    // baseline's start as the origin.
+    // baseline's start as the origin; condensed (長体) along the line.
     p.translate(topLeft);
-    p.scale(MmPerUnit, MmPerUnit);
+    p.scale(MmPerUnit * DrawnScale(t), MmPerUnit);
     p.translate(0, ascent);
     if (f.slant)
         p.shear(-SlantPerUnit, 0);

@@ -4,6 +4,7 @@
 #include "document/card.h"
 #include "document/carddocument.h"
 
+#include <algorithm>
 #include <cmath>
 
 void KeepItemOnCard(TextItem& t, double W, double H) {
@@ -50,20 +51,60 @@ void StoreMeasuredSize(TextItem& t, double width, double height) {
         t.Width += CardRenderer::drawnFontSize(t) / 16;
 }
 
-void PlaceCardLines(Card& card) {
+namespace {
+
+// The room of the 3D copy beyond the line's far end, along one axis.
+double kageRoom(const TextItem& t, bool down) {
+    const int dir = KageDirection(t);
+    const int step = down ? KageDY[dir] : KageDX[dir];
+    return step > 0 ? step * t.KageTakasa : 0;
+}
+
+} // namespace
+
+double LineScale(const TextItem& t, double length, double W, double H) {
+    if (IsCondensedScale(t.WidthScale))
+        return t.WidthScale / 100.0;
+    if (t.WidthScale != FitToCard || !(length > 0))
+        return 1;
+    const double room =
+        t.Tategaki ? H - 2 - t.Top - kageRoom(t, true) : W - 2 - t.Left - kageRoom(t, false);
+    return std::clamp(room / length, MinWidthScale / 100.0, 1.0);
+}
+
+bool MeasureAndKeep(TextItem& t, double W, double H) {
+    const QSizeF size = CardRenderer::measureText(CardRenderer::drawnPart(t, QSizeF(W, H)));
+    // The stored width holds the italic overhang; the scale acts on it all.
+    TextItem natural = t;
+    StoreMeasuredSize(natural, size.width(), size.height());
+    const double length = t.Tategaki ? natural.Height : natural.Width;
+    const double scale = LineScale(t, length, W, H);
+    t.Condense = float(scale);
+    StoreMeasuredSize(t, size.width() * (t.Tategaki ? 1 : scale),
+                      size.height() * (t.Tategaki ? scale : 1));
+    const double end = t.Tategaki ? t.Top + t.Height + kageRoom(t, true) + 2
+                                  : t.Left + t.Width + kageRoom(t, false) + 2;
+    const bool fits = end <= (t.Tategaki ? H : W) + 1e-9;
+    KeepItemOnCard(t, W, H);
+    return fits;
+}
+
+QList<int> PlaceCardLines(Card& card) {
     const double W = card.PrintStyle.MsX;
     const double H = card.PrintStyle.MsY;
+    QList<int> pastTheCard;
     for (int i = 0; i < LineCount; ++i) {
         TextItem& t = card.TextItems[i];
         if (t.FontName.isEmpty())
             continue;
         // The 3D copy, then the line: the canvas measures and keeps twice.
-        for (int pass = 0; pass < 2; ++pass) {
-            const QSizeF size = CardRenderer::measureText(CardRenderer::drawnPart(t, QSizeF(W, H)));
-            StoreMeasuredSize(t, size.width(), size.height());
-            KeepItemOnCard(t, W, H);
-        }
+        // The first pass sees the line where it stood.
+        const bool fits = MeasureAndKeep(t, W, H);
+        MeasureAndKeep(t, W, H);
+        if (!fits && !t.Text.isEmpty())
+            pastTheCard.append(i);
     }
+    return pastTheCard;
 }
 
 QString DrawingLimitsNotice(const Card& card) {

@@ -2,6 +2,7 @@
 
 #include "document/card.h"
 
+#include <QList>
 #include <QString>
 
 struct Card;
@@ -18,11 +19,25 @@ void KeepItemOnCard(TextItem& item, double cardWidth, double cardHeight);
 // FontSize / 16 mm.
 void StoreMeasuredSize(TextItem& item, double width, double height);
 
+// The scale a line of naturalLength millimetres along its direction (its
+// width, or its height when written top to bottom) is drawn with on a W × H
+// card: its own percent when condensed; when fitted to the card, as far
+// condensed as it needs to end where the card's margin begins (2 mm before
+// the right edge, the bottom edge for a vertical line, with the room of the
+// 3D copy) from where it stands, down to 50 %; 1 otherwise.
+double LineScale(const TextItem& item, double naturalLength, double cardWidth, double cardHeight);
+
+// Measures a line with the card renderer at the scale it is drawn with
+// (Condense), stores its size and keeps it on the card. False when the line
+// runs past the card's margin from where it stood, even condensed.
+bool MeasureAndKeep(TextItem& item, double cardWidth, double cardHeight);
+
 // Measures and places every line as drawing the card on the canvas does
 // (RedrawCard): a line with a font name is measured with the card renderer (as
-// far as it reaches the card) and kept on the card, once for its 3D copy and
-// once for itself. Lines without a font name stay as they are.
-void PlaceCardLines(Card& card);
+// far as it reaches the card) and kept on the card, once for its 3D copy and once for itself. Lines
+// without a font name stay as they are. The lines (by index) that ran past the card's margin from
+// where they stood, even condensed.
+QList<int> PlaceCardLines(Card& card);
 
 // What of the card the renderer draws otherwise than it is stored, a
 // sentence for each line concerned, for the user to be told once when the

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 
 LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
@@ -95,6 +96,23 @@ LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
     font->addWidget(Check3, 2, 2, 1, 1);
     font->addWidget(Check4, 2, 3, 1, 1);
     font->addWidget(Check5, 3, 0, 1, 2);
+    // The width scale (長体): a percent, or as far as the card needs.
+    scaleLabel = new QLabel(QStringLiteral("長体 :"), Frame2);
+    widthScale = new QSpinBox(Frame2);
+    widthScale->setObjectName(QStringLiteral("widthScale"));
+    widthScale->setRange(MinWidthScale, 100);
+    widthScale->setSingleStep(5);
+    widthScale->setSuffix(QStringLiteral(" %"));
+    widthScale->setKeyboardTracking(false);
+    widthScale->setAttribute(Qt::WA_InputMethodEnabled, false);
+    connect(widthScale, &QSpinBox::valueChanged, this, &LineTab::widthScaleChanged);
+    fitToCard = new QCheckBox(QStringLiteral("長体で収める"), Frame2);
+    fitToCard->setObjectName(QStringLiteral("fitToCard"));
+    fitToCard->setToolTip(QStringLiteral("名刺からはみ出す分だけ文字の幅を狭めます（50 % まで）"));
+    connect(fitToCard, &QCheckBox::clicked, this, &LineTab::widthScaleChanged);
+    font->addWidget(scaleLabel, 4, 0);
+    font->addWidget(widthScale, 4, 1);
+    font->addWidget(fitToCard, 4, 2, 1, 2);
     groups->addWidget(Frame2, 3);
 
     // Position group
@@ -185,8 +203,8 @@ LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
 
     // Tab goes through the tab as it reads: the text, the font group, the
     // position, the 3D group. The spin buttons are for the mouse.
-    QWidget* const order[] = {Text1,  ComboFN,  TextFsize,  Check1,     Check2,
-                              Check3, Check4,   Check5,     CmdC,       TextX,
+    QWidget* const order[] = {Text1,  ComboFN,  TextFsize,  Check1,     Check2,  Check3,
+                              Check4, Check5,   widthScale, fitToCard,  CmdC,    TextX,
                               TextY,  chk_Kage, txt_Takasa, cmb_Houkou, Cmd_Kage};
     for (std::size_t k = 1; k < std::size(order); ++k)
         setTabOrder(order[k - 1], order[k]);
@@ -282,6 +300,12 @@ void LineTab::Text1_Change(const QString& text) {
     changed(CardChange::Text, true);
 }
 
+void LineTab::insertField(const QString& field) {
+    Text1->insert(field);
+    Text1_Change(Text1->text());
+    m_doc.history().endMerging();
+}
+
 void LineTab::ComboFN_Click(int row) {
     if (row >= 0)
         m_doc.card.TextItems[m_index].FontName = ComboFN->itemText(row);
@@ -319,6 +343,14 @@ void LineTab::Check_Click() {
     t.Strikethrough = Check4->isChecked();
     t.Tategaki = Check5->isChecked();
     changed(CardChange::Style);
+}
+
+void LineTab::widthScaleChanged() {
+    TextItem& t = m_doc.card.TextItems[m_index];
+    const int percent = widthScale->value();
+    t.WidthScale = fitToCard->isChecked() ? FitToCard : percent < 100 ? std::int16_t(percent) : 0;
+    widthScale->setEnabled(!fitToCard->isChecked());
+    changed(CardChange::WidthScale);
 }
 
 void LineTab::CmdC_Click() {
@@ -445,6 +477,12 @@ void LineTab::showLine() {
     Check3->setChecked(t.Underline);
     Check4->setChecked(t.Strikethrough);
     Check5->setChecked(t.Tategaki);
+    {
+        const QSignalBlocker b4(widthScale);
+        widthScale->setValue(IsCondensedScale(t.WidthScale) ? t.WidthScale : 100);
+    }
+    fitToCard->setChecked(t.WidthScale == FitToCard);
+    widthScale->setEnabled(t.WidthScale != FitToCard);
     fillSwatch(Shape1, t.ForeColor);
     chk_Kage->setChecked(t.KageOn);
     EnableKageControls(t.KageOn);

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QSpinBox;
 class CardDocument;
 class UiServices;
 enum class CardPart;
@@ -29,6 +30,9 @@ public:
 
     // Copies the line into the controls (the editor side of ShowCardData).
     void showLine();
+    // Puts a merge field ("{column}") into the text where the cursor is, as
+    // one step of its own.
+    void insertField(const QString& field);
     // Shows the line's position in TextX and TextY (IcPrint).
     void IcPrint();
     // Whether the text, font and position controls accept input.
@@ -50,6 +54,9 @@ public:
     QCheckBox* Check3;
     QCheckBox* Check4;
     QCheckBox* Check5; // 縦書き
+    QLabel* scaleLabel;
+    QSpinBox* widthScale; // 長体, 50–100 %
+    QCheckBox* fitToCard; // 長体で収める
     QLabel* Label3;
     QFrame* Shape1;
     QPushButton* CmdC;
@@ -81,6 +88,7 @@ private:
     void VScroll1_Change(int value);
     void Check_Click();
     void CmdC_Click();
+    void widthScaleChanged();
     void TextX_Commit();
     void TextY_Commit();
     void HScroll1_Change(int value);

@@ -40,10 +40,12 @@ void QrItem::refresh() {
 
 void QrItem::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QrResult code = MakeQrCode(m_doc.card);
+    // The card shown: the document's, or a person's of a merge.
+    const Card& card = m_canvas->shownCard();
+    const QrResult code = MakeQrCode(card);
     const QRectF square(0, 0, width(), height());
     if (code.drawable()) {
-        DrawQrSymbol(p, square, code.symbol, ColorFromRgb(quint32(m_doc.card.Qr.Color)));
+        DrawQrSymbol(p, square, code.symbol, ColorFromRgb(quint32(card.Qr.Color)));
         return;
     }
     // Refused: the place it takes, crossed out, so that the window's reason

@@ -433,7 +433,7 @@ void TestDesktop::zoom() {
 }
 
 // Tab walks a line's tab as it reads: the text, the font group, the position
-// and the 3D group, without stopping at the spin buttons.
+// (with 長体) and the 3D group, without stopping at the spin buttons.
 void TestDesktop::tabOrder() {
     Fixture f;
     LineTab* l = f.line(0);
@@ -441,13 +441,13 @@ void TestDesktop::tabOrder() {
     l->Text1->setFocus();
     QTRY_VERIFY(l->Text1->hasFocus());
     QStringList walked;
-    for (int k = 0; k < 14; ++k) {
+    for (int k = 0; k < 16; ++k) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         walked << QApplication::focusWidget()->objectName();
     }
     QCOMPARE(walked, (QStringList{"ComboFN", "TextFsize", "Check1", "Check2", "Check3", "Check4",
-                                  "Check5", "CmdC", "TextX", "TextY", "chk_Kage", "txt_Takasa",
-                                  "cmb_Houkou", "Cmd_Kage"}));
+                                  "Check5", "widthScale", "fitToCard", "CmdC", "TextX", "TextY",
+                                  "chk_Kage", "txt_Takasa", "cmb_Houkou", "Cmd_Kage"}));
 }
 
 void TestDesktop::recentCards_data() {
