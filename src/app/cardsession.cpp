@@ -187,8 +187,8 @@ bool SaveCardFile(Session& s) {
             s.ui().message(problem + QStringLiteral("\r\n何も保存していません。"));
             return false;
         }
-        // Format 2.0 has no place for the writing direction, the QR code or
-        // the logo: the user is asked once, with everything that would be
+        // Format 2.0 has no place for the writing direction, the QR code, the
+        // logo, condensed lines or the merge: the user is asked once, with everything that would be
         // lost; vertical lines are then written as horizontal ones and the
         // rest left out. The card itself keeps them all.
         const QStringList lost =

@@ -22,13 +22,17 @@ namespace {
 
 constexpr int UsageError = 2;
 
-const char* const Usage = "usage: quillo [CARD]\n"
-                          "       quillo convert IN OUT [--quality S]\n"
-                          "       quillo convert --new OUT\n"
-                          "       quillo print CARD (--pdf OUT.pdf | --printer NAME) [--sheets N]\n"
-                          "                    [--kind standard|text|background] [--cut-marks]\n"
-                          "                    [--bottom-marks] [--quality S]\n"
-                          "       quillo print CARD --positions (--pdf OUT.pdf | --printer NAME)\n";
+const char* const Usage =
+    "usage: quillo [CARD]\n"
+    "       quillo convert IN OUT [--quality S]\n"
+    "       quillo convert --new OUT\n"
+    "       quillo print CARD (--pdf OUT.pdf | --printer NAME) [--sheets N]\n"
+    "                    [--kind standard|text|background] [--cut-marks]\n"
+    "                    [--bottom-marks] [--quality S]\n"
+    "       quillo print CARD --positions (--pdf OUT.pdf | --printer NAME)\n"
+    "       quillo print CARD --merge DATA.csv (--pdf OUT.pdf | --pdf-dir DIR |\n"
+    "                    --printer NAME) [--sheets N | --one-each]\n"
+    "                    [--records FIRST-LAST] [--skip-problems] [print options]\n";
 
 int mistake(const QString& text) {
     std::fprintf(stderr, "quillo: %s\n", qPrintable(text));
@@ -160,12 +164,18 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
     const QString pdf = QStringLiteral("pdf"), printer = QStringLiteral("printer"),
                   sheets = QStringLiteral("sheets"), kind = QStringLiteral("kind"),
                   positions = QStringLiteral("positions"), cutMarks = QStringLiteral("cut-marks"),
-                  bottomMarks = QStringLiteral("bottom-marks"), quality = QStringLiteral("quality");
+                  bottomMarks = QStringLiteral("bottom-marks"), quality = QStringLiteral("quality"),
+                  merge = QStringLiteral("merge"), oneEach = QStringLiteral("one-each"),
+                  records = QStringLiteral("records"), pdfDir = QStringLiteral("pdf-dir"),
+                  skipProblems = QStringLiteral("skip-problems");
     CommandParser p(
         "usage: quillo print CARD (--pdf OUT.pdf | --printer NAME) [--sheets N]\n"
         "                    [--kind standard|text|background] [--cut-marks]\n"
         "                    [--bottom-marks] [--quality S]\n"
-        "       quillo print CARD --positions (--pdf OUT.pdf | --printer NAME)\n",
+        "       quillo print CARD --positions (--pdf OUT.pdf | --printer NAME)\n"
+        "       quillo print CARD --merge DATA.csv (--pdf OUT.pdf | --pdf-dir DIR |\n"
+        "                    --printer NAME) [--sheets N | --one-each]\n"
+        "                    [--records FIRST-LAST] [--skip-problems] [print options]\n",
         {{pdf, QStringLiteral("Print to the PDF file OUT.pdf."), QStringLiteral("OUT.pdf")},
          {printer, QStringLiteral("Print on the system printer NAME."), QStringLiteral("NAME")},
          {sheets, QStringLiteral("Number of sheets, 1 to %1 (1).").arg(MaxSheets),
@@ -173,6 +183,14 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
          {kind, QStringLiteral("What to print: standard, text or background (standard)."),
           QStringLiteral("KIND")},
          {positions, QStringLiteral("Print the cut marks of the card positions only.")},
+         {merge, QStringLiteral("Merge the staff list DATA.csv into the card's {fields}."),
+          QStringLiteral("DATA.csv")},
+         {oneEach, QStringLiteral("One card for each person, filling the sheets in order.")},
+         {records, QStringLiteral("Print records FIRST to LAST of the list (from 1)."),
+          QStringLiteral("FIRST-LAST")},
+         {pdfDir, QStringLiteral("Write one PDF per person into the folder DIR."),
+          QStringLiteral("DIR")},
+         {skipProblems, QStringLiteral("Leave out the people whose card has a problem.")},
          {cutMarks, QStringLiteral("Print cut marks around the cards.")},
          {bottomMarks, QStringLiteral("Also print the cut marks below the last row.")},
          qualityOption()});
@@ -195,6 +213,26 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
         else
             return mistake(QStringLiteral("--kind is standard, text or background"));
     }
+    o.merge = p.value(merge);
+    o.oneEach = p.isSet(oneEach);
+    o.pdfDir = p.value(pdfDir);
+    o.skipProblems = p.isSet(skipProblems);
+    const bool merged = p.isSet(merge);
+    if ((merged && o.merge.isEmpty()) ||
+        (!merged && (o.oneEach || p.isSet(records) || p.isSet(pdfDir) || o.skipProblems)))
+        return mistake(QStringLiteral(
+            "--one-each, --records, --pdf-dir and --skip-problems go with --merge DATA.csv"));
+    if (o.oneEach && p.isSet(sheets))
+        return mistake(QStringLiteral("--one-each prints one card each and takes no --sheets"));
+    if (p.isSet(records)) {
+        const QStringList range = p.value(records).split(u'-');
+        bool ok1 = false, ok2 = false;
+        o.firstRecord = range.value(0).toInt(&ok1);
+        o.lastRecord = range.size() == 2 ? range[1].toInt(&ok2) : o.firstRecord;
+        if (!ok1 || (range.size() == 2 && !ok2) || range.size() > 2 || o.firstRecord < 1 ||
+            o.lastRecord < o.firstRecord)
+            return mistake(QStringLiteral("--records is FIRST-LAST, whole numbers from 1"));
+    }
     o.cutMarks = p.isSet(cutMarks);
     o.bottomMarks = p.isSet(bottomMarks);
     const QStringList files = p.positional();
@@ -203,11 +241,15 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
     o.card = files.first();
     o.pdf = p.value(pdf);
     o.printer = p.value(printer);
-    if (p.isSet(pdf) == p.isSet(printer) || (p.isSet(pdf) && o.pdf.isEmpty()) ||
-        (p.isSet(printer) && o.printer.isEmpty()))
-        return mistake(QStringLiteral("name either --pdf OUT.pdf or --printer NAME"));
+    if (int(p.isSet(pdf)) + int(p.isSet(printer)) + int(p.isSet(pdfDir)) != 1 ||
+        (p.isSet(pdf) && o.pdf.isEmpty()) || (p.isSet(printer) && o.printer.isEmpty()) ||
+        (p.isSet(pdfDir) && o.pdfDir.isEmpty()))
+        return mistake(
+            merged ? QStringLiteral("name one of --pdf OUT.pdf, --pdf-dir DIR or --printer NAME")
+                   : QStringLiteral("name either --pdf OUT.pdf or --printer NAME"));
     if (p.isSet(positions)) {
-        if (p.isSet(kind) || p.isSet(sheets) || o.cutMarks || o.bottomMarks || p.isSet(quality))
+        if (p.isSet(kind) || p.isSet(sheets) || o.cutMarks || o.bottomMarks || p.isSet(quality) ||
+            merged)
             return mistake(QStringLiteral(
                 "--positions prints one sheet of marks and takes no other print options"));
         o.kind = PrintKind::Positions;

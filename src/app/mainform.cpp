@@ -17,6 +17,7 @@
 #include "picture/backcolor.h"
 #include "picture/cardpicture.h"
 #include "picture/picturesettings.h"
+#include "print/mergeform.h"
 #include "print/printdialog.h"
 #include "startup.h"
 
@@ -208,6 +209,8 @@ void MainForm::buildMenus() {
     settei->addSeparator()->setObjectName(QStringLiteral("Hifn5"));
     Insatu = add(settei, "Insatu", QStringLiteral("印刷実行(&P)"), &MainForm::Insatu_Click);
     Insatu->setShortcuts(QKeySequence::Print);
+    mergeAction = add(settei, "mergeAction", QStringLiteral("差し込み印刷(&M)..."),
+                      &MainForm::showMergeWindow);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("設定(&S)"));
     options->setObjectName(QStringLiteral("mnu_settei"));
@@ -492,6 +495,27 @@ void MainForm::showQrCodeWindow() {
     m_qrForm->show();
     m_qrForm->raise();
     m_qrForm->activateWindow();
+}
+
+void MainForm::showMergeWindow() {
+    if (!m_mergeForm) {
+        m_mergeForm = new MergeForm(s.doc, s.ui(), Picture1, this);
+        m_mergeForm->setAttribute(Qt::WA_DeleteOnClose);
+        closeOnEscape(m_mergeForm);
+        connect(m_mergeForm, &MergeForm::fieldChosen, this, [this](const QString& field) {
+            if (SSTab1->currentIndex() >= 0)
+                Lines[SSTab1->currentIndex()]->insertField(field);
+        });
+        connect(m_mergeForm, &MergeForm::printRequested, this,
+                [this](std::shared_ptr<const StaffList> list, const MergeSettings& settings) {
+                    auto* dialog = new IsForm2(s.doc, s.ui(), s.settings(), s.printers, s.app);
+                    dialog->setMerge(std::move(list), settings);
+                    showToolWindow(dialog);
+                });
+    }
+    m_mergeForm->show();
+    m_mergeForm->raise();
+    m_mergeForm->activateWindow();
 }
 
 void MainForm::Houhou_Click() {

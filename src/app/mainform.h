@@ -9,6 +9,7 @@
 class CardCanvas;
 class HelpWindow;
 class LineTab;
+class MergeForm;
 class QAction;
 class QFrame;
 class QMenu;
@@ -68,6 +69,7 @@ public:
     QAction* Shuryo;
     QAction* PrintS;
     QAction* Insatu;
+    QAction* mergeAction;
     QAction* mnu_Haikei;
     QAction* mnu_GazouSet;
     QAction* qrCodeAction;
@@ -95,6 +97,8 @@ public slots:
     void Insatu_Click();
     void mnu_Haikei_Click();
     void Cmd_PictureSetting_Click();
+    // Shows the merge window (one, kept beside the editor).
+    void showMergeWindow();
     // Shows the QR code window (one, kept beside the editor).
     void showQrCodeWindow();
     void Houhou_Click();
@@ -130,4 +134,5 @@ private:
     QList<QPointer<QWidget>> m_toolWindows;
     QPointer<HelpWindow> m_help;
     QPointer<QrForm> m_qrForm;
+    QPointer<MergeForm> m_mergeForm;
 };

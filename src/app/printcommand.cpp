@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "base/consoleui.h"
 #include "base/printer.h"
+#include "base/runtimeerror.h"
 #include "base/scratchfolder.h"
 #include "base/settings.h"
 #include "document/cardfile.h"
@@ -14,15 +15,19 @@
 #include "editor/logofile.h"
 #include "picture/cardpicture.h"
 #include "print/cardsource.h"
+#include "print/mergesource.h"
 #include "print/printerpaper.h"
 #include "print/printjob.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <array>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -110,11 +115,64 @@ private:
     bool m_discarded = false;
 };
 
+// The people a merge prints: the records asked for, without those whose
+// card has a problem when asked to leave them out. Nothing when the merge
+// cannot go on (said why on stderr).
+std::optional<QList<int>> choosePeople(const Card& card, const PrintCommandOptions& o,
+                                       StaffList& staff) {
+    try {
+        staff = ReadStaffList(o.merge);
+    } catch (const RuntimeError& e) {
+        std::fprintf(stderr, "quillo: %s: %s\n", QFile::encodeName(o.merge).constData(),
+                     e.message().toLocal8Bit().constData());
+        return std::nullopt;
+    }
+    const QStringList unknown = UnknownFields(card, staff);
+    if (!unknown.isEmpty()) {
+        std::fprintf(stderr, "quillo: 名簿にない列の名前があります: %s\n",
+                     unknown.join(QStringLiteral("、")).toLocal8Bit().constData());
+        return std::nullopt;
+    }
+    const int count = int(staff.rows.size());
+    const int first = o.firstRecord > 0 ? o.firstRecord : 1;
+    const int last = o.lastRecord > 0 ? std::min(o.lastRecord, count) : count;
+    if (first > last) {
+        std::fprintf(stderr,
+                     "quillo: the staff list has %d records; none is in the range asked for\n",
+                     count);
+        return std::nullopt;
+    }
+    QList<int> people;
+    QStringList problems;
+    for (int record = first - 1; record < last; ++record) {
+        const QString problem = MergeProblem(card, staff, record);
+        if (problem.isEmpty())
+            people.append(record);
+        else
+            problems.append(QStringLiteral("%1件目: %2").arg(record + 1).arg(problem));
+    }
+    for (const QString& p : problems)
+        std::fprintf(stderr, "quillo: %s\n", p.toLocal8Bit().constData());
+    if (!problems.isEmpty() && !o.skipProblems) {
+        std::fputs("quillo: nothing was printed; --skip-problems leaves these records out\n",
+                   stderr);
+        return std::nullopt;
+    }
+    if (!problems.isEmpty())
+        std::fprintf(stderr, "quillo: %lld record(s) left out\n", qlonglong(problems.size()));
+    if (people.isEmpty()) {
+        std::fputs("quillo: there is nobody to print\n", stderr);
+        return std::nullopt;
+    }
+    return people;
+}
+
 } // namespace
 
 int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
+    const bool toPdf = !o.pdf.isEmpty() || !o.pdfDir.isEmpty();
     std::unique_ptr<Printer> printer =
-        printers.open(o.pdf.isEmpty() ? o.printer : PrinterHost::BuiltInPdfName());
+        printers.open(toPdf ? PrinterHost::BuiltInPdfName() : o.printer);
     if (!printer) {
         std::fprintf(stderr, "quillo: there is no printer named %s\n", qPrintable(o.printer));
         return 1;
@@ -161,6 +219,15 @@ int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
     const bool logoUsable = !KindPrintsLogo(o.kind) || LoadCardLogo(s.doc, s.ui());
     PlaceCardLines(s.doc.card);
 
+    // The people of a merge, checked before anything prints.
+    StaffList staff;
+    QList<int> people;
+    if (!o.merge.isEmpty()) {
+        const auto chosen = choosePeople(s.doc.card, o, staff);
+        if (!chosen)
+            return 1;
+        people = *chosen;
+    }
     if (!PreparePrinter(s.printers, s.ui(), s.doc.card, s.app.IsfkX))
         return 1;
 
@@ -186,10 +253,34 @@ int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
     options.cutMarks = o.cutMarks;
     options.bottomMarks = o.bottomMarks;
     options.image = CardImageLook(s);
-    const SameCardSource cards(s.doc.card, s.doc.pictureImage(), s.doc.logoImage(), o.sheets);
-    const PrintOutcome outcome =
-        PrintCard(s.printers, s.ui(), s.doc.card.PrintStyle,
-                  PrinterOffsets{s.app.IsfkY, s.app.IsfkX}, cards, options, progress);
+    const auto print = [&](const CardSource& cards) {
+        return PrintCard(s.printers, s.ui(), s.doc.card.PrintStyle,
+                         PrinterOffsets{s.app.IsfkY, s.app.IsfkX}, cards, options, progress);
+    };
+    const QImage picture = s.doc.pictureImage();
+    const DecodedLogo logo = s.doc.logoImage();
+    const int positions = int(PlanSheet(s.doc.card.PrintStyle, false, false).size());
+    PrintOutcome outcome = PrintOutcome::Printed;
+    if (o.merge.isEmpty()) {
+        outcome = print(SameCardSource(s.doc.card, picture, logo, o.sheets));
+    } else if (o.pdfDir.isEmpty()) {
+        outcome = print(
+            MergeSource(s.doc.card, picture, logo, staff, people, o.oneEach, o.sheets, positions));
+    } else {
+        // One PDF a person, named after the person's name line.
+        const QStringList names = PersonFileNames(s.doc.card, staff, people);
+        for (qsizetype k = 0; k < people.size() && outcome == PrintOutcome::Printed; ++k) {
+            const QString file = QDir(o.pdfDir).filePath(names[k]);
+            if (!device.setOutputFile(file)) {
+                std::fputs("quillo: the PDF printer cannot write files\n", stderr);
+                return 1;
+            }
+            outcome = print(MergeSource(s.doc.card, picture, logo, staff, {people[k]}, false,
+                                        o.sheets, positions));
+            if (outcome == PrintOutcome::Printed)
+                std::fprintf(stderr, "quillo: %s\n", QFile::encodeName(file).constData());
+        }
+    }
     device.setJobWatch({});
     if (outcome == PrintOutcome::Printed && !device.JobRequestId().isEmpty())
         std::fprintf(stderr, "request id is %s (1 file(s))\n",

@@ -18,6 +18,16 @@ struct PrintCommandOptions {
     // The render scale of the card image: 4 gives about 430 pixels an inch
     // on the card, finer than most printers show a photo.
     int quality = 4;
+    // Merge printing: the staff list, one card each or `sheets` sheets each,
+    // the records printed (from 1; 0 for the first and the last), one PDF
+    // per person in this folder instead of `pdf`, and whether people whose
+    // card has a problem are left out instead of stopping the command.
+    QString merge;
+    bool oneEach = false;
+    int firstRecord = 0;
+    int lastRecord = 0;
+    QString pdfDir;
+    bool skipProblems = false;
 };
 
 // The exit status of a command whose output was written without the picture

@@ -8,6 +8,7 @@
 #include "cardsource.h"
 #include "document/carddocument.h"
 #include "editor/logofile.h"
+#include "mergesource.h"
 #include "picture/cardpicture.h"
 #include "preview.h"
 #include "printerpaper.h"
@@ -239,6 +240,63 @@ void IsForm2::Form_Load() {
     setJobControlsEnabled(true);
 }
 
+void IsForm2::setMerge(std::shared_ptr<const StaffList> list, const MergeSettings& settings) {
+    m_staff = std::move(list);
+    m_merge = settings;
+    setWindowTitle(QStringLiteral("差し込み印刷"));
+    const qsizetype people = SelectedRecords(settings, int(m_staff->rows.size())).size();
+    Frame1->setTitle(settings.oneEach ? QStringLiteral("一人１枚ずつ")
+                                      : QStringLiteral("一人あたりの枚数"));
+    Mais = std::clamp(settings.sheets, 1, MaxSheets);
+    Text1->setText(QString::number(Mais));
+    for (QWidget* w : std::initializer_list<QWidget*>{Text1, VScroll1})
+        w->setVisible(!settings.oneEach);
+    Label2->setText(QStringLiteral("%1人分").arg(people));
+}
+
+std::unique_ptr<CardSource> IsForm2::cardSource(int sheets) const {
+    if (!m_staff)
+        return std::make_unique<SameCardSource>(m_doc.card, m_doc.pictureImage(), m_doc.logoImage(),
+                                                sheets);
+    const int positions = int(PlanSheet(m_doc.card.PrintStyle, false, false).size());
+    return std::make_unique<MergeSource>(
+        m_doc.card, m_doc.pictureImage(), m_doc.logoImage(), *m_staff,
+        SelectedRecords(m_merge, int(m_staff->rows.size())), m_merge.oneEach, sheets, positions);
+}
+
+bool IsForm2::mergeReady() {
+    if (!m_staff)
+        return true;
+    const QStringList unknown = UnknownFields(m_doc.card, *m_staff);
+    if (!unknown.isEmpty()) {
+        m_ui.message(QStringLiteral("名簿にない列の名前があります。\r\n") +
+                     unknown.join(QStringLiteral("\r\n")));
+        return false;
+    }
+    const QList<int> records = SelectedRecords(m_merge, int(m_staff->rows.size()));
+    if (records.isEmpty()) {
+        m_ui.message(QStringLiteral("印刷する人が選ばれていません。"));
+        return false;
+    }
+    QStringList problems;
+    for (qsizetype k = 0; k < records.size(); ++k) {
+        const QString problem = MergeProblem(m_doc.card, *m_staff, records[k]);
+        if (!problem.isEmpty())
+            problems.append(QStringLiteral("%1件目: %2").arg(records[k] + 1).arg(problem));
+        if (k % 50 == 49)
+            m_ui.processEvents();
+    }
+    if (problems.isEmpty())
+        return true;
+    const qsizetype shown = std::min<qsizetype>(problems.size(), 10);
+    QString text = QStringLiteral("次の人の名刺に問題があります。\r\n") +
+                   problems.mid(0, shown).join(QStringLiteral("\r\n"));
+    if (problems.size() > shown)
+        text += QStringLiteral("\r\nほか %1人").arg(problems.size() - shown);
+    return m_ui.messageBox(text + QStringLiteral("\r\nこのまま印刷しますか？"), UiServices::title(),
+                           UiServices::YesNo) == UiServices::AnswerYes;
+}
+
 PrintOptions IsForm2::printOptions(PrintKind kind, bool cutMarks) const {
     PrintOptions o;
     o.kind = kind;
@@ -402,9 +460,10 @@ PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
             PrepareCardPicture(m_doc, m_ui, m_app);
         if (KindPrintsLogo(kind))
             PrepareCardLogo(m_doc, m_ui);
-        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), m_doc.logoImage(), sheets);
+        const std::unique_ptr<CardSource> cards = cardSource(sheets);
+        showSheets(0, cards->sheetCount());
         outcome = PrintCard(m_printers, m_ui, m_doc.card.PrintStyle,
-                            PrinterOffsets{m_app.IsfkY, m_app.IsfkX}, cards,
+                            PrinterOffsets{m_app.IsfkY, m_app.IsfkX}, *cards,
                             printOptions(kind, cutMarks), progress);
     } catch (const RuntimeError&) {
     }
@@ -414,7 +473,7 @@ PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
 }
 
 void IsForm2::Command2_Click() {
-    if (!beginJob())
+    if (!mergeReady() || !beginJob())
         return;
     m_ui.setBusy(true);
     if (PrintKind(mPKBN) == PrintKind::Standard)
@@ -460,8 +519,8 @@ void IsForm2::Command5_Click() {
             PrepareCardPicture(m_doc, m_ui, m_app);
         if (KindPrintsLogo(kind))
             PrepareCardLogo(m_doc, m_ui);
-        const SameCardSource cards(m_doc.card, m_doc.pictureImage(), m_doc.logoImage(), 1);
-        frmPREVIEW preview(m_doc.card.PrintStyle, cards, printOptions(kind, Check1->isChecked()),
+        const std::unique_ptr<CardSource> cards = cardSource(1);
+        frmPREVIEW preview(m_doc.card.PrintStyle, *cards, printOptions(kind, Check1->isChecked()),
                            m_ui, this);
         Label2->clear();
         m_ui.setBusy(false);

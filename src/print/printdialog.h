@@ -1,7 +1,10 @@
 #pragma once
 
+#include "document/merge.h"
+
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +16,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class CardDocument;
+class CardSource;
 class PrinterChoice;
 class QSlider;
 class Settings;
@@ -34,6 +38,11 @@ class IsForm2 : public QWidget {
 public:
     IsForm2(CardDocument& doc, UiServices& ui, Settings& settings, PrinterChoice& printers,
             AppState& app, QWidget* parent = nullptr);
+
+    // Prints a merge instead of the card alone: each person of the list
+    // that the settings select, on cards of their own (差し込み印刷). The
+    // sheet count is then each person's.
+    void setMerge(std::shared_ptr<const StaffList> list, const MergeSettings& settings);
 
     int Mais = 1;  // sheets to print, 1..1000
     int IjF = 0;   // 1 while a print or position print from here runs
@@ -109,12 +118,20 @@ private:
 
     // What the print routines and the preview are told besides the card.
     PrintOptions printOptions(PrintKind kind, bool cutMarks) const;
+    // The cards of a print or preview of `sheets` sheets (each person's, in
+    // a merge); the picture as prepared for the kind.
+    std::unique_ptr<CardSource> cardSource(int sheets) const;
+    // In a merge: false, after saying why, when it cannot go on; asks about
+    // people whose card has a problem.
+    bool mergeReady();
 
     CardDocument& m_doc;
     UiServices& m_ui;
     Settings& m_settings;
     PrinterChoice& m_printers;
     AppState& m_app;
+    std::shared_ptr<const StaffList> m_staff;
+    MergeSettings m_merge;
     bool m_handlerRunning = false;
     bool m_closePending = false;
 };

@@ -8,6 +8,7 @@
 #include "editor/cardimage.h"
 #include "pdfcheck.h"
 #include "print/pdfprinter.h"
+#include "qrdecode.h"
 #include "sessioncontext.h"
 #include "testcard.h"
 
@@ -33,7 +34,6 @@ private slots:
 
 private:
     void cards();
-    QString decode(const QImage& image);
     QTemporaryDir m_dir;
 };
 
@@ -82,22 +82,6 @@ void TestQrCodePrint::initTestCase() {
     QImageReader::setAllocationLimit(512);
 }
 
-// The one QR code in image, as zbarimg reads it (UTF-8); empty when none.
-QString TestQrCodePrint::decode(const QImage& image) {
-    const QString file = m_dir.filePath(u"decode.png"_s);
-    if (!image.save(file, "PNG"))
-        return {};
-    QProcess zbar;
-    zbar.start(u"zbarimg"_s,
-               {u"--quiet"_s, u"--raw"_s, u"-Sdisable"_s, u"-Sqrcode.enable"_s, file});
-    if (!zbar.waitForFinished(60000) || zbar.exitCode() != 0)
-        return {};
-    QByteArray out = zbar.readAllStandardOutput();
-    if (out.endsWith('\n'))
-        out.chop(1); // zbarimg ends each symbol with a line break of its own
-    return QString::fromUtf8(out);
-}
-
 void TestQrCodePrint::cards() {
     QTest::addColumn<Card>("card");
     QTest::addColumn<QString>("expected");
@@ -121,7 +105,7 @@ void TestQrCodePrint::cardImage() {
     t.m->app.ImgScale = 3;
     const QImage image = RenderOpenCard(*t.m, true, true);
     QVERIFY(!image.isNull());
-    QCOMPARE(decode(image), expected);
+    QCOMPARE(DecodeQrCode(image), expected);
 }
 
 void TestQrCodePrint::pdfSheet_data() {
@@ -153,7 +137,7 @@ void TestQrCodePrint::pdfSheet() {
     for (int row = 0; row < 5; ++row) {
         for (int column = 0; column < 2; ++column) {
             const QRect slot(px(14 + column * 91), px(11 + row * 55), px(91), px(55));
-            QCOMPARE(decode(page.copy(slot)), expected);
+            QCOMPARE(DecodeQrCode(page.copy(slot)), expected);
         }
     }
 }

@@ -90,4 +90,29 @@ QList<Image> images(const QString& path) {
     return found;
 }
 
+QList<Word> words(const QString& path) {
+    const auto out =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-enc"),
+                                          QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    QList<Word> found;
+    if (!out)
+        return found;
+    const QRegularExpression tag(
+        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                       "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    int page = 0;
+    for (auto it = tag.globalMatch(QString::fromUtf8(*out)); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith(QStringLiteral("<page"))) {
+            ++page;
+            continue;
+        }
+        found.append({page,
+                      QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                      m.captured(5)});
+    }
+    return found;
+}
+
 } // namespace pdfcheck

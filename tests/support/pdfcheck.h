@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRectF>
 #include <QSize>
 #include <QSizeF>
 #include <QString>
@@ -28,5 +29,13 @@ struct Image {
     int object = 0;
 };
 QList<Image> images(const QString& path);
+// A word as pdftotext -bbox finds it: its page (from 1) and box in points
+// from the page's top-left corner.
+struct Word {
+    int page = 0;
+    QRectF box;
+    QString text;
+};
+QList<Word> words(const QString& path);
 
 } // namespace pdfcheck
