@@ -87,6 +87,8 @@ private slots:
     void kageOffsetInMillimetres_data();
     void kageOffsetInMillimetres();
     void decorationsRunAlongTheColumn();
+    void condensedAlongTheLine_data();
+    void condensedAlongTheLine();
     void madeBoldAndItalic();
 };
 
@@ -303,6 +305,39 @@ void TestVerticalText::madeBoldAndItalic() {
     const QRectF slanted = inkBox(render(t), dark);
     QVERIFY(slanted.width() > upright.width() + 0.5);
     QVERIFY(std::abs(slanted.height() - upright.height()) < 0.2);
+}
+
+void TestVerticalText::condensedAlongTheLine_data() {
+    QTest::addColumn<bool>("vertical");
+    QTest::addColumn<int>("widthScale");
+    QTest::addColumn<float>("condense"); // as measured to fit the card
+    QTest::addColumn<double>("expected");
+    QTest::newRow("horizontal 60 %") << false << 60 << 0.0f << 0.60;
+    QTest::newRow("vertical 60 %") << true << 60 << 0.0f << 0.60;
+    QTest::newRow("vertical 99 %") << true << 99 << 0.0f << 0.99;
+    QTest::newRow("horizontal fitted to 75 %") << false << int(FitToCard) << 0.75f << 0.75;
+    QTest::newRow("vertical fitted, held at 50 %") << true << int(FitToCard) << 0.3f << 0.50;
+    QTest::newRow("fitted, fits as it is") << false << int(FitToCard) << 1.0f << 1.0;
+}
+
+// 長体 shortens the line along its direction only: across, the ink keeps
+// the font's height (a vertical line's width).
+void TestVerticalText::condensedAlongTheLine() {
+    QFETCH(bool, vertical);
+    QFETCH(int, widthScale);
+    QFETCH(float, condense);
+    QFETCH(double, expected);
+    TextItem t = line(QStringLiteral("東京都千代田区"), QStringLiteral("IPAGothic"), 14, vertical);
+    const QRectF normal = inkBox(render(t), dark);
+    t.WidthScale = std::int16_t(widthScale);
+    t.Condense = condense;
+    const QRectF condensed = inkBox(render(t), dark);
+    const double along =
+        vertical ? condensed.height() / normal.height() : condensed.width() / normal.width();
+    const double across =
+        vertical ? condensed.width() / normal.width() : condensed.height() / normal.height();
+    QVERIFY2(std::abs(along - expected) < 0.02, qPrintable(QString::number(along)));
+    QVERIFY2(std::abs(across - 1) < 0.02, qPrintable(QString::number(across)));
 }
 
 QTEST_MAIN(TestVerticalText)
