@@ -55,6 +55,9 @@ Card officeCard(bool qr) {
                                u"TEL {電話}"};
     for (int k = 0; k < 6; ++k)
         card.TextItems[k].Text = QString::fromUtf16(texts[k]);
+    // Small enough that the longest address fits condensed with room to
+    // spare in every build's font metrics.
+    card.TextItems[4].FontSize = 8;
     if (qr) {
         card.Qr.On = true;
         card.Qr.Left = 68;
