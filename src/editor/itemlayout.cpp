@@ -84,7 +84,9 @@ bool MeasureAndKeep(TextItem& t, double W, double H) {
                       size.height() * (t.Tategaki ? scale : 1));
     const double end = t.Tategaki ? t.Top + t.Height + kageRoom(t, true) + 2
                                   : t.Left + t.Width + kageRoom(t, false) + 2;
-    const bool fits = end <= (t.Tategaki ? H : W) + 1e-9;
+    // The stored size is rounded to float: a line condensed to end exactly at
+    // the margin may come out a few millionths of a millimetre past it.
+    const bool fits = end <= (t.Tategaki ? H : W) + 1e-4;
     KeepItemOnCard(t, W, H);
     return fits;
 }

@@ -116,13 +116,6 @@ void TestMergePrint::officeList_data() {
 }
 
 void TestMergePrint::officeList() {
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    // Under the sanitizers one address measures past the 50 % floor; to be
-    // found out (an uninitialised width or a cached font).
-    QSKIP("fit measured differently under the sanitizers");
-#endif
-#endif
     QFETCH(QStringList, options);
     QFETCH(QString, kind);
     QFETCH(QList<int>, sheetOf);
