@@ -52,6 +52,7 @@ void ResetLineStyle(TextItem& t) {
     t.Tategaki = false;
     t.WidthScale = 0;
     t.Condense = 1;
+    t.Digits = VerticalDigits::TurnedUnits;
     t.KageOn = false;
     t.KageColor = 0;
     t.KageTakasa = 0.5;

@@ -5,6 +5,18 @@
 #include <array>
 #include <cstdint>
 
+// How the half-width digits of a vertical line stand (縦書きの数字). A
+// number is digits joined by - / . , : (03-1234-5678, 2024/12/08, 9:30).
+enum class VerticalDigits : std::int16_t {
+    // 横倒し: a number lies turned as one unit; one or two digits alone
+    // stand upright side by side.
+    TurnedUnits = 0,
+    // 縦中横: every run of up to three digits stands upright side by side.
+    SideBySide = 1,
+    // 全角で立てる: each digit upright in a cell of its own, full-width.
+    FullWidth = 2,
+};
+
 // One text line of the card. Lengths are millimetres from the card's top-left
 // corner, sizes points, colours RGB with red in the low byte.
 struct TextItem {
@@ -32,6 +44,7 @@ struct TextItem {
     // The scale the line was last drawn with (measured when drawn, like
     // Height and Width).
     float Condense = 1;
+    VerticalDigits Digits = VerticalDigits::TurnedUnits;
 
     bool operator==(const TextItem&) const = default;
 };

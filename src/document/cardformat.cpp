@@ -175,7 +175,12 @@ void ReadCard22(FieldReader& in, Card& card) {
         // reads as normal.
         const std::int16_t scale = in.readInteger();
         t.WidthScale = scale == FitToCard || IsCondensedScale(scale) ? scale : 0;
-        for (int i = 2; i < 8; ++i)
+        // The third is how its digits stand; a value the editor does not
+        // offer reads as the usual way.
+        const std::int16_t digits = in.readInteger();
+        t.Digits =
+            digits == 1 || digits == 2 ? VerticalDigits(digits) : VerticalDigits::TurnedUnits;
+        for (int i = 3; i < 8; ++i)
             in.readInteger();
         for (int i = 0; i < 4; ++i)
             in.readString();
@@ -198,6 +203,7 @@ void ReadCard20(FieldReader& in, Card& card) {
         t.KageHoukou = DefaultKageHoukou;
         t.Tategaki = false;
         t.WidthScale = 0;
+        t.Digits = VerticalDigits::TurnedUnits;
     }
     card.Merge.clear();
 }
@@ -301,7 +307,8 @@ QString WriteCard22(const Card& card) {
         out.endLine();
         out.writeInteger(t.Tategaki ? 1 : 0);
         out.writeInteger(t.WidthScale == 100 ? 0 : t.WidthScale);
-        for (int i = 2; i < 8; ++i)
+        out.writeInteger(std::int16_t(t.Digits));
+        for (int i = 3; i < 8; ++i)
             out.writeInteger(0);
         out.endLine();
         for (int i = 0; i < 4; ++i)

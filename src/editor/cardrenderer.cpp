@@ -159,7 +159,7 @@ double unitAscent(const QFont& font) {
 // the underline down the right side, the strikethrough down the centre.
 void paintVerticalText(QPainter& p, const TextItem& t, QPointF topLeft, const QColor& color) {
     const LineFont f = lineFont(t, 72);
-    const VerticalText& v = LayOutVertical(f.font, lineSize(t), t.Text);
+    const VerticalText& v = LayOutVertical(f.font, lineSize(t), t.Text, t.Digits);
     // As for a horizontal line, only what is changed here is put back, so
     // that a PDF page does not get the painter's whole state for each piece.
     const QTransform transform = p.worldTransform();
@@ -395,7 +395,7 @@ void CardRenderer::paintText(QPainter& p, const TextItem& t, QPointF topLeft, co
 QSizeF CardRenderer::measureText(const TextItem& t) {
     const LineFont f = lineFont(t, 72);
     if (t.Tategaki) {
-        const VerticalText& v = LayOutVertical(f.font, lineSize(t), t.Text);
+        const VerticalText& v = LayOutVertical(f.font, lineSize(t), t.Text, t.Digits);
         return QSizeF(v.width * MmPerUnit, v.length * MmPerUnit);
     }
     const QFontMetricsF metrics = unitMetrics(f.font);

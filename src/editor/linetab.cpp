@@ -68,6 +68,13 @@ LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
         c->setObjectName(QStringLiteral("Check%1").arg(n++));
         connect(c, &QCheckBox::clicked, this, &LineTab::Check_Click);
     }
+    digitsLabel = new QLabel(QStringLiteral("縦書きの数字 :"), Frame2);
+    digitsChoice = new QComboBox(Frame2);
+    digitsChoice->setObjectName(QStringLiteral("digitsChoice"));
+    // In the order of VerticalDigits.
+    digitsChoice->addItems(
+        {QStringLiteral("横倒し"), QStringLiteral("縦中横"), QStringLiteral("全角で立てる")});
+    connect(digitsChoice, &QComboBox::activated, this, &LineTab::chooseDigits);
     Label3 = new QLabel(QStringLiteral("色 :"), Frame2);
     Shape1 = new QFrame(Frame2);
     Shape1->setObjectName(QStringLiteral("Shape1"));
@@ -95,7 +102,13 @@ LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
     font->addWidget(Check2, 2, 1, 1, 1);
     font->addWidget(Check3, 2, 2, 1, 1);
     font->addWidget(Check4, 2, 3, 1, 1);
-    font->addWidget(Check5, 3, 0, 1, 2);
+    auto* verticalRow = new QHBoxLayout;
+    verticalRow->addWidget(Check5);
+    verticalRow->addSpacing(12);
+    verticalRow->addWidget(digitsLabel);
+    verticalRow->addWidget(digitsChoice);
+    verticalRow->addStretch(1);
+    font->addLayout(verticalRow, 3, 0, 1, 4);
     // The width scale (長体): a percent, or as far as the card needs.
     scaleLabel = new QLabel(QStringLiteral("長体 :"), Frame2);
     widthScale = new QSpinBox(Frame2);
@@ -203,9 +216,9 @@ LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
 
     // Tab goes through the tab as it reads: the text, the font group, the
     // position, the 3D group. The spin buttons are for the mouse.
-    QWidget* const order[] = {Text1,  ComboFN,  TextFsize,  Check1,     Check2,  Check3,
-                              Check4, Check5,   widthScale, fitToCard,  CmdC,    TextX,
-                              TextY,  chk_Kage, txt_Takasa, cmb_Houkou, Cmd_Kage};
+    QWidget* const order[] = {Text1,  ComboFN, TextFsize,    Check1,     Check2,     Check3,
+                              Check4, Check5,  digitsChoice, widthScale, fitToCard,  CmdC,
+                              TextX,  TextY,   chk_Kage,     txt_Takasa, cmb_Houkou, Cmd_Kage};
     for (std::size_t k = 1; k < std::size(order); ++k)
         setTabOrder(order[k - 1], order[k]);
 }
@@ -342,6 +355,7 @@ void LineTab::Check_Click() {
     t.Underline = Check3->isChecked();
     t.Strikethrough = Check4->isChecked();
     t.Tategaki = Check5->isChecked();
+    enableDigits();
     changed(CardChange::Style);
 }
 
@@ -351,6 +365,19 @@ void LineTab::widthScaleChanged() {
     t.WidthScale = fitToCard->isChecked() ? FitToCard : percent < 100 ? std::int16_t(percent) : 0;
     widthScale->setEnabled(!fitToCard->isChecked());
     changed(CardChange::WidthScale);
+}
+
+void LineTab::chooseDigits(int row) {
+    m_doc.card.TextItems[m_index].Digits =
+        row == 1 || row == 2 ? VerticalDigits(row) : VerticalDigits::TurnedUnits;
+    changed(CardChange::Style);
+}
+
+void LineTab::enableDigits() {
+    // The digits' setting acts on a vertical line only.
+    const bool vertical = m_doc.card.TextItems[m_index].Tategaki;
+    digitsLabel->setEnabled(vertical);
+    digitsChoice->setEnabled(vertical);
 }
 
 void LineTab::CmdC_Click() {
@@ -461,7 +488,7 @@ void LineTab::IcPrint() {
 
 void LineTab::showLine() {
     const TextItem& t = m_doc.card.TextItems[m_index];
-    const QSignalBlocker b1(Text1), b2(ComboFN), b3(cmb_Houkou);
+    const QSignalBlocker b1(Text1), b2(ComboFN), b3(cmb_Houkou), b4(digitsChoice);
     Text1->setText(t.Text);
     // A card may name the font by another of its names than the list's.
     int row = ComboFN->findText(t.FontName);
@@ -483,6 +510,8 @@ void LineTab::showLine() {
     }
     fitToCard->setChecked(t.WidthScale == FitToCard);
     widthScale->setEnabled(t.WidthScale != FitToCard);
+    digitsChoice->setCurrentIndex(int(t.Digits));
+    enableDigits();
     fillSwatch(Shape1, t.ForeColor);
     chk_Kage->setChecked(t.KageOn);
     EnableKageControls(t.KageOn);

@@ -57,6 +57,8 @@ public:
     QLabel* scaleLabel;
     QSpinBox* widthScale; // 長体, 50–100 %
     QCheckBox* fitToCard; // 長体で収める
+    QLabel* digitsLabel;
+    QComboBox* digitsChoice; // 縦書きの数字
     QLabel* Label3;
     QFrame* Shape1;
     QPushButton* CmdC;
@@ -87,6 +89,8 @@ private:
     void TextFsize_Commit();
     void VScroll1_Change(int value);
     void Check_Click();
+    void chooseDigits(int row);
+    void enableDigits();
     void CmdC_Click();
     void widthScaleChanged();
     void TextX_Commit();

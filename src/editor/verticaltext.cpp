@@ -153,11 +153,86 @@ bool isHalfWidthDigit(char32_t ch) {
 bool isHalfWidthAlnum(char32_t ch) {
     return isHalfWidthDigit(ch) || (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z');
 }
+bool isNumberJoiner(char32_t ch) {
+    return ch == u'-' || ch == u'/' || ch == u'.' || ch == u',' || ch == u':';
+}
+
+// A character as the column sets it, and the one of the line's text it
+// stands for.
+struct Cell {
+    char32_t ch = 0;
+    qsizetype source = 0; // UTF-16 index in the line's text
+    bool sideBySide = false;
+};
+
+// The characters of text as the column sets them.
+QList<Cell> cellsOf(const QString& text) {
+    QList<Cell> cells;
+    qsizetype at = 0;
+    for (const uint ch : text.toUcs4()) {
+        cells.append(Cell{ch, at});
+        at += QChar::requiresSurrogates(ch) ? 2 : 1;
+    }
+    return cells;
+}
+
+// A number is digits joined by - / . , : (03-1234-5678, 2024/12/08, 1,234,
+// 9:30-18:00), and its digits stand as the line says. A number that is part
+// of a Latin word (A4, ISO9001) lies turned with the word.
+void setDigits(QList<Cell>& cells, VerticalDigits digits) {
+    const qsizetype n = cells.size();
+    for (qsizetype i = 0; i < n;) {
+        if (!isHalfWidthDigit(cells[i].ch)) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        for (;;) {
+            while (end < n && isHalfWidthDigit(cells[end].ch))
+                ++end;
+            if (end + 1 < n && isNumberJoiner(cells[end].ch) && isHalfWidthDigit(cells[end + 1].ch))
+                ++end;
+            else
+                break;
+        }
+        const bool alone = (i == 0 || !isHalfWidthAlnum(cells[i - 1].ch)) &&
+                           (end == n || !isHalfWidthAlnum(cells[end].ch));
+        if (alone) {
+            switch (digits) {
+            case VerticalDigits::TurnedUnits:
+                // A unit with a joiner has three characters at least.
+                if (end - i <= 2)
+                    for (qsizetype k = i; k < end; ++k)
+                        cells[k].sideBySide = true;
+                break;
+            case VerticalDigits::SideBySide:
+                for (qsizetype k = i; k < end;) {
+                    qsizetype run = k;
+                    while (run < end && isHalfWidthDigit(cells[run].ch))
+                        ++run;
+                    if (run - k <= 3)
+                        for (qsizetype d = k; d < run; ++d)
+                            cells[d].sideBySide = true;
+                    k = std::max(run, k + 1);
+                }
+                break;
+            case VerticalDigits::FullWidth:
+                // The full-width forms lie 0xFEE0 above the ASCII ones:
+                // ０–９ and －／．，：, each set as a character of its own.
+                for (qsizetype k = i; k < end; ++k)
+                    cells[k].ch += 0xFEE0;
+                break;
+            }
+        }
+        i = end;
+    }
+}
 
 struct Shaped {
     QList<quint32> glyphs;
-    QList<QPointF> positions; // in the segment's frame, drawing units
-    double advance = 0;       // along the segment's direction
+    QList<QPointF> positions;  // in the segment's frame, drawing units
+    QList<qsizetype> clusters; // UTF-16 index in the text shaped
+    double advance = 0;        // along the segment's direction
 };
 
 Shaped shape(Shaper& shaper, const QString& text, const Segment& s, double scale) {
@@ -180,6 +255,7 @@ Shaped shape(Shaper& shaper, const QString& text, const Segment& s, double scale
     double pen = 0;
     for (unsigned i = 0; i < count; ++i) {
         out.glyphs.append(info[i].codepoint);
+        out.clusters.append(qsizetype(info[i].cluster));
         // HarfBuzz's y runs upwards; the offsets place the glyph's
         // horizontal origin, also in a vertical run.
         if (vertical) {
@@ -195,7 +271,7 @@ Shaped shape(Shaper& shaper, const QString& text, const Segment& s, double scale
     return out;
 }
 
-VerticalText layOut(const QFont& font, double size, const QString& text) {
+VerticalText layOut(const QFont& font, double size, const QString& text, VerticalDigits digits) {
     VerticalText v;
     QRawFont fonts[2] = {QRawFont::fromFont(font), QRawFont()};
     QFont fallback(DefaultJapaneseFont());
@@ -214,8 +290,11 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
     v.underlineX =
         std::min(v.axis + size / 2 + primary.underlinePosition(), v.width - v.lineWidth / 2);
 
-    // Each character: the font it is drawn in and how it stands.
-    const QList<uint> chars = text.toUcs4();
+    QList<Cell> cells = cellsOf(text);
+    setDigits(cells, digits);
+    // The text set, and for each of its UTF-16 units the cell it belongs to.
+    QString shown;
+    QList<qsizetype> cellOf;
     struct Char {
         qsizetype at = 0;
         qsizetype units = 1;
@@ -223,12 +302,14 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
         Placement placement = Placement::Upright;
     };
     QList<Char> cs;
-    qsizetype at = 0;
-    for (uint ch : chars) {
+    for (qsizetype k = 0; k < cells.size(); ++k) {
+        const char32_t ch = cells[k].ch;
         Char c;
-        c.at = at;
-        c.units = QChar::requiresSurrogates(ch) ? 2 : 1;
-        at += c.units;
+        c.at = shown.size();
+        shown.append(QString::fromUcs4(&ch, 1));
+        c.units = shown.size() - c.at;
+        for (qsizetype u = 0; u < c.units; ++u)
+            cellOf.append(k);
         c.font = fonts[0].isValid() && fonts[0].supportsCharacter(ch)   ? 0
                  : fonts[1].isValid() && fonts[1].supportsCharacter(ch) ? 1
                  : fonts[0].isValid()                                   ? 0
@@ -248,24 +329,9 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
             c.placement = Placement::Rotated;
             break;
         }
+        if (cells[k].sideBySide)
+            c.placement = Placement::SideBySide;
         cs.append(c);
-    }
-    // One or two half-width digits among other than Latin letters and
-    // digits stand upright side by side.
-    for (qsizetype i = 0; i < cs.size();) {
-        if (!isHalfWidthDigit(chars[i])) {
-            ++i;
-            continue;
-        }
-        qsizetype end = i;
-        while (end < cs.size() && isHalfWidthDigit(chars[end]))
-            ++end;
-        const bool alone = (i == 0 || !isHalfWidthAlnum(chars[i - 1])) &&
-                           (end == cs.size() || !isHalfWidthAlnum(chars[end]));
-        if (alone && end - i <= 2)
-            for (qsizetype k = i; k < end; ++k)
-                cs[k].placement = Placement::SideBySide;
-        i = end;
     }
 
     double pen = 0;
@@ -276,7 +342,7 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
             s.length += cs[end++].units;
         const QRawFont& raw = fonts[s.font];
         Shaper& shaper = shaperFor(raw);
-        Shaped shaped = shape(shaper, text, s, size / shaper.upem);
+        Shaped shaped = shape(shaper, shown, s, size / shaper.upem);
         VerticalText::Piece piece;
         QTransform& t = piece.transform;
         switch (s.placement) {
@@ -309,6 +375,8 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
         piece.glyphs.setRawFont(raw);
         piece.glyphs.setGlyphIndexes(shaped.glyphs);
         piece.glyphs.setPositions(shaped.positions);
+        for (qsizetype cluster : shaped.clusters)
+            piece.sources.append(cells[cellOf.value(cluster)].source);
         v.pieces.append(piece);
         i = end;
     }
@@ -318,13 +386,15 @@ VerticalText layOut(const QFont& font, double size, const QString& text) {
 
 } // namespace
 
-const VerticalText& LayOutVertical(const QFont& font, double size, const QString& text) {
+const VerticalText& LayOutVertical(const QFont& font, double size, const QString& text,
+                                   VerticalDigits digits) {
     static thread_local QHash<QString, VerticalText> layouts;
-    const QString key = font.key() + u'\x1f' + QString::number(size, 'g', 10) + u'\x1f' + text;
+    const QString key = font.key() + u'\x1f' + QString::number(size, 'g', 10) + u'\x1f' +
+                        QString::number(int(digits)) + u'\x1f' + text;
     const auto found = layouts.constFind(key);
     if (found != layouts.constEnd())
         return *found;
     if (layouts.size() > 256)
         layouts.clear();
-    return *layouts.insert(key, layOut(font, size, text));
+    return *layouts.insert(key, layOut(font, size, text, digits));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/card.h"
+
 #include <QFont>
 #include <QGlyphRun>
 #include <QList>
@@ -20,19 +22,21 @@ VerticalOrientation VerticalOrientationOf(char32_t ch);
 //
 // The run is shaped with HarfBuzz in the top-to-bottom direction with the
 // font's vertical features, so punctuation, brackets and the long vowel mark
-// take their vertical forms and advances. Latin letters and half-width
-// digits lie turned 90° clockwise, centred on the column; one or two
-// half-width digits on their own stand upright side by side (縦中横). A font
-// without vertical forms still gives a readable run: HarfBuzz makes its
-// vertical advances and takes Unicode's vertical presentation forms where
-// the font has them, and brackets and dashes it has no vertical form for
-// are turned.
+// take their vertical forms and advances. Latin letters lie turned 90°
+// clockwise, centred on the column. A number (digits joined by - / . , :)
+// is one unit, set as the line's VerticalDigits say. A font without vertical
+// forms still gives a readable run: HarfBuzz makes its vertical advances and
+// takes Unicode's vertical presentation forms where the font has them, and
+// brackets and dashes it has no vertical form for are turned.
 struct VerticalText {
     // Glyphs that share one placement: positions are in the piece's own
     // frame, which `transform` takes into the run's box.
     struct Piece {
         QGlyphRun glyphs;
         QTransform transform;
+        // For each glyph, the index in the line's text of the character it
+        // stands for (its first one, where several make one glyph).
+        QList<qsizetype> sources;
     };
     QList<Piece> pieces;
     double width = 0;  // across the column: the font's ascent plus descent
@@ -47,4 +51,5 @@ struct VerticalText {
 // Lays out text in font at size drawing units to the em. Characters the
 // font lacks are taken from the default Japanese font. Layouts are kept per
 // thread, so drawing a line again costs no shaping.
-const VerticalText& LayOutVertical(const QFont& font, double size, const QString& text);
+const VerticalText& LayOutVertical(const QFont& font, double size, const QString& text,
+                                   VerticalDigits digits = VerticalDigits::TurnedUnits);

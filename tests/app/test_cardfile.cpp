@@ -81,6 +81,7 @@ Card TestCardFile::sampleCard() {
         t.KageColor = 0x808080 + k;
         t.KageHoukou = std::int16_t(k % 8);
         t.Tategaki = k % 3 == 1;
+        t.Digits = VerticalDigits(k % 3);
     }
     return c;
 }
@@ -596,25 +597,35 @@ void TestCardFile::format20AsksBeforeVerticalLines() {
 void TestCardFile::writingDirectionInFirstReservedInteger_data() {
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<bool>("vertical");
-    QTest::newRow("0, every older card") << QByteArray("0") << false;
-    QTest::newRow("1 vertical") << QByteArray("1") << true;
-    QTest::newRow("2 unknown") << QByteArray("2") << false;
-    QTest::newRow("-1 unknown") << QByteArray("-1") << false;
+    QTest::addColumn<int>("digits");
+    QTest::newRow("0, every older card") << QByteArray("0,0,0") << false << 0;
+    QTest::newRow("1 vertical") << QByteArray("1,0,0") << true << 0;
+    QTest::newRow("2 unknown") << QByteArray("2,0,0") << false << 0;
+    QTest::newRow("-1 unknown") << QByteArray("-1,0,0") << false << 0;
+    QTest::newRow("digits 縦中横") << QByteArray("1,0,1") << true << 1;
+    QTest::newRow("digits full-width") << QByteArray("1,0,2") << true << 2;
+    QTest::newRow("digits 3 unknown") << QByteArray("1,0,3") << true << 0;
+    QTest::newRow("digits -1 unknown") << QByteArray("1,0,-1") << true << 0;
 }
 
-// A line's writing direction is the first of its reserved integers: a
-// vertical card's file differs from the horizontal one's in that field only,
-// and a value other than 1 reads as horizontal.
+// A line's writing direction is the first of its reserved integers and how
+// its digits stand the third: a vertical card's file differs from the
+// horizontal one's in that record only, and a value the editor does not
+// offer reads as the usual one.
 void TestCardFile::writingDirectionInFirstReservedInteger() {
     QFETCH(QByteArray, stored);
     QFETCH(bool, vertical);
+    QFETCH(int, digits);
     SessionContext t;
     Card card = sampleCard();
-    for (int k = 0; k < LineCount; ++k)
+    for (int k = 0; k < LineCount; ++k) {
         card.TextItems[k].Tategaki = false;
+        card.TextItems[k].Digits = VerticalDigits::TurnedUnits;
+    }
     const QString horizontal = t.path(QStringLiteral("h.qcd"));
     QCOMPARE(WriteCardFile(horizontal, card), 0);
     card.TextItems[4].Tategaki = true;
+    card.TextItems[4].Digits = VerticalDigits::FullWidth;
     const QString written = t.path(QStringLiteral("v.qcd"));
     QCOMPARE(WriteCardFile(written, card), 0);
     QList<QByteArray> lines = readBytes(horizontal).split('\n');
@@ -622,13 +633,14 @@ void TestCardFile::writingDirectionInFirstReservedInteger() {
     const int reservedLine = 10 + 5 * 4 - 1; // line 10 + 5k of the file, k = 4
     for (int i = 0; i < lines.size(); ++i)
         QCOMPARE(lines[i] == verticalLines[i], i != reservedLine);
-    QCOMPARE(verticalLines[reservedLine], QByteArray("1,0,0,0,0,0,0,0\r"));
+    QCOMPARE(verticalLines[reservedLine], QByteArray("1,0,2,0,0,0,0,0\r"));
 
-    lines[reservedLine] = stored + ",0,0,0,0,0,0,0\r";
+    lines[reservedLine] = stored + ",0,0,0,0,0\r";
     const QString path = t.path(QStringLiteral("stored.qcd"));
     writeBytes(path, lines.join('\n'));
     QVERIFY(OpenCardFile(*t.m, path));
     QCOMPARE(t.m->doc.card.TextItems[4].Tategaki, vertical);
+    QCOMPARE(int(t.m->doc.card.TextItems[4].Digits), digits);
     QVERIFY(!t.m->doc.card.TextItems[3].Tategaki);
 }
 

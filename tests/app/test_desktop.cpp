@@ -189,6 +189,7 @@ void TestDesktop::undoRedo_data() {
     QTest::newRow("two X spin steps") << "spin" << 2;
     QTest::newRow("bold") << "bold" << 1;
     QTest::newRow("縦書き") << "vertical" << 1;
+    QTest::newRow("縦書き, then its digits") << "digits" << 2;
     QTest::newRow("colour") << "colour" << 1;
     QTest::newRow("3D on and its height") << "3d" << 2;
     QTest::newRow("3D direction") << "direction" << 1;
@@ -225,6 +226,11 @@ void TestDesktop::undoRedo() {
         f.tick(l->Check1);
     } else if (change == u"vertical") {
         f.tick(l->Check5);
+    } else if (change == u"digits") {
+        f.tick(l->Check5);
+        QVERIFY(l->digitsChoice->isEnabled());
+        l->digitsChoice->setCurrentIndex(2);
+        emit l->digitsChoice->activated(2);
     } else if (change == u"colour") {
         f.t.ui.colors.enqueue(quint32(0x0000FF));
         l->CmdC->click();
@@ -278,6 +284,7 @@ void TestDesktop::undoRedo() {
     QCOMPARE(l->Text1->text(), after.TextItems[0].Text);
     QCOMPARE(l->Check1->isChecked(), after.TextItems[0].Bold);
     QCOMPARE(l->Check5->isChecked(), after.TextItems[0].Tategaki);
+    QCOMPARE(l->digitsChoice->currentIndex(), int(after.TextItems[0].Digits));
     QCOMPARE(f.form.Picture1->MJLabel[0]->text(), after.TextItems[0].Text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/card.h"
 #include "editor/cardrenderer.h"
+#include "editor/verticaltext.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -75,6 +76,47 @@ QList<std::pair<int, int>> inkRowRuns(const QImage& image) {
     return runs;
 }
 
+// How each character of text stands, read from its shaped glyph run, one
+// letter a character: T turned 90° clockwise and t turned as another glyph
+// than its own; U upright, S upright as its own half-width glyph (縦中横),
+// F upright as another glyph (a full-width or vertical form); - without a
+// glyph of its own (joined to the one before). Upright glyphs take a cell
+// each, 縦中横 digits share one: a breach shows as "?".
+QString directions(const QString& family, const QString& text, VerticalDigits digits) {
+    QFont font(family);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    const VerticalText& v = LayOutVertical(font, 100, text, digits);
+    QString letters(text.size(), u'-');
+    QList<QPointF> origins(text.size());
+    for (const VerticalText::Piece& piece : v.pieces) {
+        for (qsizetype g = 0; g < piece.sources.size(); ++g) {
+            const qsizetype at = piece.sources[g];
+            const QTransform glyph = QTransform::fromTranslate(piece.glyphs.positions()[g].x(),
+                                                               piece.glyphs.positions()[g].y()) *
+                                     piece.transform;
+            const QPointF up = glyph.map(QPointF(0, -1)) - glyph.map(QPointF(0, 0));
+            const bool own = piece.glyphs.rawFont().glyphIndexesForString(text.mid(at, 1)) ==
+                             QList<quint32>{piece.glyphs.glyphIndexes()[g]};
+            letters[at] = up.x() > 0.9                ? (own ? u'T' : u't')
+                          : up.y() > -0.9             ? u'?'
+                          : !own                      ? u'F'
+                          : text[at].unicode() < 0x80 ? u'S'
+                                                      : u'U';
+            origins[at] = glyph.map(QPointF(0, 0));
+        }
+    }
+    // Upright glyphs one below the other, 縦中横 ones side by side.
+    for (qsizetype i = 1, last = 0; i < text.size(); last = letters[i] == u'-' ? last : i, ++i) {
+        const QPointF step = origins[i] - origins[last];
+        if (QString(letters[i]) + letters[last] == QStringLiteral("SS")
+                ? step.x() <= 0 || std::abs(step.y()) > 1
+                : QStringLiteral("USF").contains(letters[i]) &&
+                      QStringLiteral("USF").contains(letters[last]) && step.y() < 90)
+            letters[i] = u'?';
+    }
+    return letters;
+}
+
 } // namespace
 
 class TestVerticalText : public QObject {
@@ -84,6 +126,8 @@ private slots:
     void glyphsDownOneAxis();
     void charactersStandAsInVerticalType_data();
     void charactersStandAsInVerticalType();
+    void numbersStandAsOneUnit_data();
+    void numbersStandAsOneUnit();
     void kageOffsetInMillimetres_data();
     void kageOffsetInMillimetres();
     void decorationsRunAlongTheColumn();
@@ -219,6 +263,46 @@ void TestVerticalText::charactersStandAsInVerticalType() {
         else if (expected == u"wide")
             QVERIFY2(ink.width() > ink.height(), qPrintable(where));
     }
+}
+
+void TestVerticalText::numbersStandAsOneUnit_data() {
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* font, int digits, const char* text, const char* expected) {
+        QTest::addRow("%s %d %s", font, digits, text)
+            << QString::fromUtf8(font) << digits << QString::fromUtf8(text) << expected;
+    };
+    for (const char* font : {"IPAGothic", "Noto Sans CJK JP"}) {
+        // A number lies turned as one unit; one or two digits alone stand
+        // side by side.
+        row(font, 0, "TEL 03-1234-5678", "TTTTTTTTTTTTTTTT");
+        row(font, 0, "090-12-3456", "TTTTTTTTTTT");
+        row(font, 0, "2024/12/08", "TTTTTTTTTT");
+        row(font, 0, "1,234円", "TTTTTU");
+        row(font, 0, "9:30-18:00", "TTTTTTTTTT");
+        row(font, 0, "12月8日", "SSUSU");
+        row(font, 0, "第123回", "UTTTU");
+        row(font, 0, "A4紙1-2", "TTUTTT");
+        // 縦中横 for each run of up to three digits.
+        row(font, 1, "TEL 03-1234-5678", "TTTTSSTTTTTTTTTT");
+        row(font, 1, "1,234円 A12", "STSSSUTTTT");
+        // Full-width and upright; a full-width dash has no vertical form.
+        row(font, 2, "第12回 A4", "UFFUTTT");
+        row(font, 2, "TEL 03-1234", "TTTTFFtFFFF");
+    }
+    // A full-width colon: IPA fonts have no vertical form, Noto has one.
+    row("IPAGothic", 2, "9:30", "FtFF");
+    row("Noto Sans CJK JP", 2, "9:30", "FFFF");
+}
+
+// The direction of each glyph of a line, through the shaped glyph run.
+void TestVerticalText::numbersStandAsOneUnit() {
+    QFETCH(QString, font);
+    QFETCH(int, digits);
+    QFETCH(QString, text);
+    QTEST(directions(font, text, VerticalDigits(digits)), "expected");
 }
 
 void TestVerticalText::kageOffsetInMillimetres_data() {
