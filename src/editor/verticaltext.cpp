@@ -77,6 +77,10 @@ struct Shaper {
     hb_face_t* face = nullptr;
     hb_font_t* font = nullptr;
     int upem = 1000;
+    // The ideographic em box across a vertical column, in font units from
+    // the glyphs' vertical origin: left edge (negative) and right edge.
+    hb_position_t emLeft = -500;
+    hb_position_t emRight = 500;
     QHash<char32_t, bool> verticalForm;
 
     explicit Shaper(const QRawFont& r) : raw(r) {
@@ -85,6 +89,7 @@ struct Shaper {
         hb_face_set_upem(face, unsigned(upem));
         font = hb_font_create(face);
         hb_font_set_scale(font, upem, upem);
+        findEmBox();
     }
     ~Shaper() {
         hb_font_destroy(font);
@@ -102,6 +107,40 @@ struct Shaper {
         }
         return hb_blob_create(data->constData(), unsigned(data->size()), HB_MEMORY_MODE_READONLY,
                               data, [](void* d) { delete static_cast<QByteArray*>(d); });
+    }
+
+    void findEmBox() {
+        const hb_tag_t script = HB_TAG('h', 'a', 'n', 'i');
+        const hb_tag_t language = HB_TAG('J', 'A', 'N', ' ');
+        const auto base = HB_OT_LAYOUT_BASELINE_TAG_IDEO_EMBOX_BOTTOM_OR_LEFT;
+        const auto top = HB_OT_LAYOUT_BASELINE_TAG_IDEO_EMBOX_TOP_OR_RIGHT;
+        hb_position_t found = 0;
+        const bool inBase =
+            hb_ot_layout_get_baseline(font, base, HB_DIRECTION_TTB, script, language, &found) ||
+            hb_ot_layout_get_baseline(font, top, HB_DIRECTION_TTB, script, language, &found);
+        if (inBase) {
+            // One edge given is enough: HarfBuzz puts the other an em away.
+            hb_ot_layout_get_baseline_with_fallback(font, base, HB_DIRECTION_TTB, script, language,
+                                                    &emLeft);
+            hb_ot_layout_get_baseline_with_fallback(font, top, HB_DIRECTION_TTB, script, language,
+                                                    &emRight);
+            // The table's edges lie in the glyphs' own frame; a full-width
+            // glyph's vertical origin is half its advance from its left side.
+            hb_position_t originX = upem / 2, originY = 0;
+            hb_codepoint_t ideograph = 0;
+            if (hb_font_get_nominal_glyph(font, 0x6C34, &ideograph)) // 水
+                hb_font_get_glyph_v_origin(font, ideograph, &originX, &originY);
+            emLeft -= originX;
+            emRight -= originX;
+        }
+        // Without a BASE table, HarfBuzz would take the fallback from the
+        // vertical font extents, which IPA fonts copy from the horizontal
+        // ones (1802 and -246 of 2048 units): an em wide, but off the glyphs'
+        // centre line. The em box is one em centred on the vertical origin.
+        if (!inBase || emRight <= emLeft) {
+            emLeft = -upem / 2;
+            emRight = upem + emLeft;
+        }
     }
 
     // Whether the font's vertical features give ch a glyph of its own.
@@ -283,8 +322,13 @@ VerticalText layOut(const QFont& font, double size, const QString& text, Vertica
     const QRawFont& primary = fonts[0].isValid() ? fonts[0] : fonts[1];
     if (!primary.isValid())
         return v;
-    v.width = primary.ascent() + primary.descent();
+    const Shaper& box = shaperFor(primary);
+    const double emScale = size / box.upem;
+    v.width = (box.emRight - box.emLeft) * emScale;
     v.axis = v.width / 2;
+    // Where upright glyphs have their vertical origin: the em box's centre
+    // in the fonts we know, but a BASE table may place the box otherwise.
+    const double origin = -box.emLeft * emScale;
     v.lineWidth = std::max(primary.lineThickness(), size / 20);
     // On the right of the characters' em box, inside the column.
     v.underlineX =
@@ -347,7 +391,7 @@ VerticalText layOut(const QFont& font, double size, const QString& text, Vertica
         QTransform& t = piece.transform;
         switch (s.placement) {
         case Placement::Upright:
-            t.translate(v.axis, pen);
+            t.translate(origin, pen);
             pen += shaped.advance;
             break;
         case Placement::Rotated:

@@ -28,6 +28,11 @@ VerticalOrientation VerticalOrientationOf(char32_t ch);
 // forms still gives a readable run: HarfBuzz makes its vertical advances and
 // takes Unicode's vertical presentation forms where the font has them, and
 // brackets and dashes it has no vertical form for are turned.
+//
+// The column is the font's ideographic em box: the box its BASE table gives
+// for vertical text, or one em centred on the glyphs' vertical origin. So
+// the box's left edge is the line's X in every font, and lines in different
+// fonts set side by side line up.
 struct VerticalText {
     // Glyphs that share one placement: positions are in the piece's own
     // frame, which `transform` takes into the run's box.
@@ -39,7 +44,7 @@ struct VerticalText {
         QList<qsizetype> sources;
     };
     QList<Piece> pieces;
-    double width = 0;  // across the column: the font's ascent plus descent
+    double width = 0;  // across the column: the ideographic em box
     double length = 0; // down the column: the sum of the advances
     double axis = 0;   // the column's centre line, x
     // Decorations: the underline runs down the right side of the column, the
