@@ -195,6 +195,9 @@ bool isHalfWidthAlnum(char32_t ch) {
 bool isNumberJoiner(char32_t ch) {
     return ch == u'-' || ch == u'/' || ch == u'.' || ch == u',' || ch == u':';
 }
+bool isHalfWidthKana(char32_t ch) {
+    return ch >= 0xFF61 && ch <= 0xFF9F;
+}
 
 // A character as the column sets it, and the one of the line's text it
 // stands for.
@@ -204,13 +207,42 @@ struct Cell {
     bool sideBySide = false;
 };
 
-// The characters of text as the column sets them.
+char32_t firstOf(const QString& s) {
+    return s.isEmpty() ? 0 : s.toUcs4().value(0);
+}
+
+// The characters of text as the column sets them. Half-width katakana are
+// the full-width kana they stand for (NFKC, on them only), a voiced or
+// semi-voiced mark joined to the kana before it; a mark that joins no kana
+// stands as the full-width mark ゛ or ゜, not as a combining one.
 QList<Cell> cellsOf(const QString& text) {
     QList<Cell> cells;
+    const QList<uint> chars = text.toUcs4();
     qsizetype at = 0;
-    for (const uint ch : text.toUcs4()) {
-        cells.append(Cell{ch, at});
+    for (qsizetype i = 0; i < chars.size(); ++i) {
+        const char32_t ch = chars[i];
+        Cell cell{ch, at};
         at += QChar::requiresSurrogates(ch) ? 2 : 1;
+        if (isHalfWidthKana(ch)) {
+            const QString kana = QString(QChar(char16_t(ch)));
+            const char32_t next = i + 1 < chars.size() ? chars[i + 1] : 0;
+            const QString joined =
+                next == 0xFF9E || next == 0xFF9F
+                    ? (kana + QChar(char16_t(next))).normalized(QString::NormalizationForm_KC)
+                    : QString();
+            if (joined.size() == 1) {
+                cell.ch = joined[0].unicode();
+                ++i;
+                ++at;
+            } else {
+                cell.ch = firstOf(kana.normalized(QString::NormalizationForm_KC));
+                if (cell.ch == 0x3099)
+                    cell.ch = 0x309B;
+                else if (cell.ch == 0x309A)
+                    cell.ch = 0x309C;
+            }
+        }
+        cells.append(cell);
     }
     return cells;
 }

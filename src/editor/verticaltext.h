@@ -24,10 +24,12 @@ VerticalOrientation VerticalOrientationOf(char32_t ch);
 // font's vertical features, so punctuation, brackets and the long vowel mark
 // take their vertical forms and advances. Latin letters lie turned 90°
 // clockwise, centred on the column. A number (digits joined by - / . , :)
-// is one unit, set as the line's VerticalDigits say. A font without vertical
-// forms still gives a readable run: HarfBuzz makes its vertical advances and
-// takes Unicode's vertical presentation forms where the font has them, and
-// brackets and dashes it has no vertical form for are turned.
+// is one unit, set as the line's VerticalDigits say. Half-width katakana are
+// set as the full-width kana they stand for, a voiced mark joined to its
+// kana. A font without vertical forms still gives a readable run: HarfBuzz
+// makes its vertical advances and takes Unicode's vertical presentation
+// forms where the font has them, and brackets and dashes it has no vertical
+// form for are turned.
 //
 // The column is the font's ideographic em box: the box its BASE table gives
 // for vertical text, or one em centred on the glyphs' vertical origin. So

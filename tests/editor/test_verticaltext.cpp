@@ -303,6 +303,9 @@ void TestVerticalText::numbersStandAsOneUnit_data() {
         // Full-width and upright; a full-width dash has no vertical form.
         row(font, 2, "第12回 A4", "UFFUTTT");
         row(font, 2, "TEL 03-1234", "TTTTFFtFFFF");
+        // Half-width katakana as the full-width kana, voiced marks joined.
+        row(font, 0, "ﾎﾟｹﾍﾞﾙ", "F-FF-F");
+        row(font, 0, "｢ﾒｰﾙ｣ｱﾞ名", "FFFFFFFU");
     }
     // A full-width colon: IPA fonts have no vertical form, Noto has one.
     row("IPAGothic", 2, "9:30", "FtFF");
