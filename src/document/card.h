@@ -81,6 +81,7 @@ struct QrCode {
     double Side = 0;          // mm
     std::int16_t Level = 0;   // error correction: 0 L, 1 M, 2 Q, 3 H
     std::int32_t Color = 0;   // dark colour, RGB with red in the low byte
+    std::int16_t Lines = 0;   // the lines a vCard takes: bit k for line k, 0 all of them
 
     bool operator==(const QrCode&) const = default;
 };
@@ -105,6 +106,13 @@ struct CardLogo {
 
     bool operator==(const CardLogo&) const = default;
 };
+
+// A mask of the lines a vCard takes as stored: bits of lines that do not
+// exist are dropped, and all twelve is 0, as a card that never chose writes.
+constexpr std::int16_t QrLineMask(int mask) {
+    mask &= (1 << LineCount) - 1;
+    return std::int16_t(mask == (1 << LineCount) - 1 ? 0 : mask);
+}
 
 // The card document: twelve lines (index 12 exists and is never stored),
 // the background picture with its colour settings, the print style, the

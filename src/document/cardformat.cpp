@@ -57,8 +57,9 @@ static void readLineFont(FieldReader& in, TextItem& t) {
 }
 
 // The card-level reserved integers of format 2.2 hold the QR code: on,
-// content, line, X, Y and side in 0.1 mm, level, red, green, blue. Readers
-// that know nothing of it skip them; a card without one writes zeros.
+// content, line, X, Y and side in 0.1 mm, level, red, green, blue (0-9),
+// and the lines its vCard takes (16). Readers that know nothing of it skip
+// them; a card without one writes zeros.
 constexpr int ReservedCount = 28;
 using Reserved = std::array<std::int16_t, ReservedCount>;
 
@@ -74,6 +75,7 @@ static QrCode qrFromReserved(const Reserved& r) {
     q.Level = r[6] >= 0 && r[6] <= 3 ? r[6] : 1;
     const auto channel = [](std::int16_t v) { return quint32(std::clamp<int>(v, 0, 255)); };
     q.Color = std::int32_t(channel(r[7]) | channel(r[8]) << 8 | channel(r[9]) << 16);
+    q.Lines = QrLineMask(r[16]);
     return q;
 }
 
@@ -94,6 +96,7 @@ static Reserved reservedFromQr(const QrCode& q) {
     r[7] = std::int16_t(q.Color & 0xFF);
     r[8] = std::int16_t((q.Color >> 8) & 0xFF);
     r[9] = std::int16_t((q.Color >> 16) & 0xFF);
+    r[16] = QrLineMask(q.Lines);
     return r;
 }
 

@@ -21,11 +21,18 @@ enum Role {
     Phone = 5,
     Fax = 6,
     Mobile = 7,
+    Pager = 8,
     Email = 9,
 };
 
+bool inVCard(const Card& card, int line) {
+    const int mask = QrLineMask(card.Qr.Lines);
+    return mask == 0 || (mask >> line & 1) != 0;
+}
+
+// A line's text as the vCard takes it: empty for a line the user left out.
 QString lineText(const Card& card, int line) {
-    return card.TextItems[line].Text.trimmed();
+    return inVCard(card, line) ? card.TextItems[line].Text.trimmed() : QString();
 }
 
 // Text values escape the backslash, the comma, the semicolon and line breaks.
@@ -51,6 +58,58 @@ QString phoneNumber(const QString& text) {
     return plain.mid(first, last - first + 1);
 }
 
+// A phone line: its number, and its extension (内線123, ext. 123), which a
+// phone would dial as part of the number if it stayed in it.
+struct PhoneLine {
+    QString number;
+    QString extension;
+};
+
+PhoneLine phoneLine(const QString& text) {
+    static const QRegularExpression extension(
+        QStringLiteral("(内線|(?<![a-z])ext(?:ension|n)?\\.?)\\s*[:.]?\\s*[0-9]+(?:-[0-9]+)*"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString plain = text.normalized(QString::NormalizationForm_KC);
+    const QRegularExpressionMatch match = extension.match(plain);
+    if (!match.hasMatch())
+        return {phoneNumber(plain), {}};
+    qsizetype from = match.capturedStart();
+    qsizetype to = match.capturedEnd();
+    // An extension in brackets takes its brackets along: 03-1234-5678 (内線12).
+    qsizetype before = from;
+    while (before > 0 && plain[before - 1].isSpace())
+        --before;
+    qsizetype after = to;
+    while (after < plain.size() && plain[after].isSpace())
+        ++after;
+    if (before > 0 && plain[before - 1] == u'(' && after < plain.size() && plain[after] == u')') {
+        from = before - 1;
+        to = after + 1;
+    }
+    return {phoneNumber(plain.left(from) + u' ' + plain.mid(to)), match.captured(0)};
+}
+
+// An address: the postal code after its mark 〒 (100-0001, in half-width
+// digits) and the rest of the address without it.
+struct PostalAddress {
+    QString street;
+    QString postalCode;
+};
+
+PostalAddress postalAddress(const QString& text) {
+    static const QRegularExpression postal(
+        QStringLiteral("〒\\s*([0-9０-９]{3})\\s*[-－‐‑–—―−ー]?\\s*([0-9０-９]{4})"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch match = postal.match(text);
+    if (!match.hasMatch())
+        return {text, {}};
+    const auto digits = [&](int group) {
+        return match.captured(group).normalized(QString::NormalizationForm_KC);
+    };
+    return {(text.left(match.capturedStart()) + u' ' + text.mid(match.capturedEnd())).trimmed(),
+            digits(1) + u'-' + digits(2)};
+}
+
 // The address in an E-Mail line, without a label such as "E-mail:".
 QString emailAddress(const QString& text) {
     const QString plain = text.normalized(QString::NormalizationForm_KC);
@@ -69,6 +128,8 @@ QString webAddress(const Card& card) {
     static const QRegularExpression web(QStringLiteral("(?<![\\w@.\\-])(https?://|www\\.)\\S+"),
                                         QRegularExpression::CaseInsensitiveOption);
     for (int i = 0; i < LineCount; ++i) {
+        if (!inVCard(card, i))
+            continue;
         const QString plain = card.TextItems[i].Text.normalized(QString::NormalizationForm_KC);
         const QRegularExpressionMatch match = web.match(plain);
         if (!match.hasMatch())
@@ -110,22 +171,35 @@ QString VCardOf(const Card& card) {
     const QString company = lineText(card, Company);
     const QString department = lineText(card, Department);
     const QString position = lineText(card, Position);
-    const QString address = lineText(card, Address);
-    const QString phone = phoneNumber(lineText(card, Phone));
-    const QString fax = phoneNumber(lineText(card, Fax));
-    const QString mobile = phoneNumber(lineText(card, Mobile));
+    const PostalAddress address = postalAddress(lineText(card, Address));
+    PhoneLine phones[4];
+    QStringList notes;
+    for (int role : {Phone, Fax, Mobile, Pager}) {
+        PhoneLine& phone = phones[role - Phone];
+        phone = phoneLine(lineText(card, role));
+        // A phone reads a number as dialled: the extension is for the reader.
+        if (!phone.extension.isEmpty())
+            notes << TabCaption(role) + u' ' + phone.extension;
+    }
     const QString email = emailAddress(lineText(card, Email));
     const QString url = webAddress(card);
 
-    if (name.isEmpty() && company.isEmpty() && department.isEmpty() && position.isEmpty() &&
-        address.isEmpty() && phone.isEmpty() && fax.isEmpty() && mobile.isEmpty() &&
-        email.isEmpty() && url.isEmpty())
+    bool any = !url.isEmpty() || !email.isEmpty();
+    for (const QString& text :
+         {name, company, department, position, address.street, address.postalCode})
+        any = any || !text.isEmpty();
+    for (const PhoneLine& phone : phones)
+        any = any || !phone.number.isEmpty();
+    if (!any)
         return {};
 
     // N and FN are required. A Japanese name is written family name first,
-    // the two parts usually parted by a blank; without one it is all family
-    // name. A card without a name is known by its company.
-    const QStringList parts = name.split(QRegularExpression(QStringLiteral("\\s+")));
+    // the two parts usually parted by a blank, a full-width one as often as
+    // not; without one it is all family name. A card without a name is known
+    // by its company.
+    static const QRegularExpression blanks(QStringLiteral("\\s+"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
+    const QStringList parts = name.split(blanks);
     const QString family = parts.value(0);
     const QString given = parts.mid(1).join(u' ');
     lines << QStringLiteral("BEGIN:VCARD") << QStringLiteral("VERSION:3.0");
@@ -137,13 +211,16 @@ QString VCardOf(const Card& card) {
         lines << QStringLiteral("ORG:") + escaped(company) +
                      (department.isEmpty() ? QString() : u';' + escaped(department));
     add(QStringLiteral("TITLE"), escaped(position));
-    if (!address.isEmpty())
-        lines << QStringLiteral("ADR;TYPE=WORK:;;%1;;;;").arg(escaped(address));
-    add(QStringLiteral("TEL;TYPE=WORK"), escaped(phone));
-    add(QStringLiteral("TEL;TYPE=FAX"), escaped(fax));
-    add(QStringLiteral("TEL;TYPE=CELL"), escaped(mobile));
+    if (!address.street.isEmpty() || !address.postalCode.isEmpty())
+        lines << QStringLiteral("ADR;TYPE=WORK:;;%1;;;%2;")
+                     .arg(escaped(address.street), escaped(address.postalCode));
+    add(QStringLiteral("TEL;TYPE=WORK"), escaped(phones[0].number));
+    add(QStringLiteral("TEL;TYPE=FAX"), escaped(phones[1].number));
+    add(QStringLiteral("TEL;TYPE=CELL"), escaped(phones[2].number));
+    add(QStringLiteral("TEL;TYPE=PAGER"), escaped(phones[3].number));
     add(QStringLiteral("EMAIL"), escaped(email));
     add(QStringLiteral("URL"), url); // a URI, not text: nothing to escape
+    add(QStringLiteral("NOTE"), escaped(notes.join(u'\n')));
     lines << QStringLiteral("END:VCARD");
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
@@ -207,7 +284,10 @@ QrResult MakeQrCode(const Card& card) {
             QStringLiteral("QRコードの内容が一辺 %1 mm には多すぎます。紙から読み取れる"
                            "大きさにするには一辺 %2 mm 以上が必要です。")
                 .arg(QString::number(q.Side, 'f', 1),
-                     QString::number(std::ceil(needed * 10) / 10, 'f', 1));
+                     QString::number(std::ceil(needed * 10) / 10, 'f', 1)) +
+            (q.Content == std::int16_t(QrContent::VCard)
+                 ? QStringLiteral("入れる行を減らすこともできます。")
+                 : QString());
     return result;
 }
 

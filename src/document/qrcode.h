@@ -30,12 +30,16 @@ QStringList QrLevelNames();
 // level M, black, 20 mm at the top right of a W × H card.
 QrCode DefaultQrCode(double cardWidth, double cardHeight);
 
-// The card's contact details as a vCard 3.0 (lines ended by CR LF): N and FN
-// from the name, ORG from company and department, TITLE, ADR (the whole
-// address as its street), TEL for the work, FAX and mobile numbers, EMAIL,
-// and URL from the first line holding a web address. Lines that are empty
-// are left out; text values are escaped as vCard requires. Empty when the
-// card has nothing to put in it.
+// The card's contact details as a vCard 3.0 (lines ended by CR LF), from the
+// lines the code's mask takes (QrCode::Lines): N and FN from the name, split
+// into family and given name at its first blank (a full-width one too), ORG
+// from company and department, TITLE, ADR (the address as its street, a
+// postal code after 〒 in its own field), TEL for the work, FAX, mobile and
+// pager numbers, EMAIL, URL from the first line holding a web address, and
+// a NOTE with the phone lines' extensions (内線123, ext. 123), which a phone
+// would otherwise dial as part of the number. Lines that are empty are left
+// out; text values are escaped as vCard requires. Empty when the card has
+// nothing to put in it.
 QString VCardOf(const Card& card);
 
 // The text the card's QR code encodes (as UTF-8): the vCard or one line.

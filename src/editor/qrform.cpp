@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,7 +60,16 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
     auto* lineRow = new QHBoxLayout;
     lineRow->addWidget(lineOption);
     lineRow->addWidget(lineChoice, 1);
+    auto* linesGrid = new QGridLayout;
+    linesGrid->setContentsMargins(20, 0, 0, 0);
+    for (int i = 0; i < LineCount; ++i) {
+        lineBoxes[i] = new QCheckBox(TabCaption(i), content);
+        lineBoxes[i]->setObjectName(QStringLiteral("lineBox%1").arg(i));
+        connect(lineBoxes[i], &QCheckBox::clicked, this, [this, i] { chooseLines(i); });
+        linesGrid->addWidget(lineBoxes[i], i / 4, i % 4);
+    }
     contentLayout->addWidget(vcardOption);
+    contentLayout->addLayout(linesGrid);
     contentLayout->addLayout(lineRow);
     outer->addWidget(content);
 
@@ -132,6 +142,11 @@ void QrForm::showQr() {
          std::initializer_list<QWidget*>{vcardOption, lineOption, lineChoice, levelChoice,
                                          colourButton, leftField, topField, sideField})
         w->setEnabled(q.On);
+    const int mask = QrLineMask(q.Lines);
+    for (int i = 0; i < LineCount; ++i) {
+        lineBoxes[i]->setChecked(mask == 0 || (mask >> i & 1) != 0);
+        lineBoxes[i]->setEnabled(q.On && q.Content == std::int16_t(QrContent::VCard));
+    }
     const QString text = QrText(m_doc.card);
     if (contentView->toPlainText() != text)
         contentView->setPlainText(text);
@@ -181,6 +196,22 @@ void QrForm::chooseColour() {
     if (!chosen)
         return;
     m_doc.card.Qr.Color = std::int32_t(*chosen);
+    // The canvas keeps the code on the card, and the window shows it.
+    m_doc.markChanged(CardChange::QrCode);
+}
+
+void QrForm::chooseLines(int line) {
+    int mask = 0;
+    for (int i = 0; i < LineCount; ++i)
+        if (lineBoxes[i]->isChecked())
+            mask |= 1 << i;
+    // A mask of none would be stored as all of them: one line stays in.
+    if (mask == 0) {
+        m_ui.beep();
+        lineBoxes[line]->setChecked(true);
+        return;
+    }
+    m_doc.card.Qr.Lines = QrLineMask(mask);
     // The canvas keeps the code on the card, and the window shows it.
     m_doc.markChanged(CardChange::QrCode);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/card.h"
+
 #include <QDialog>
 
 class CardCanvas;
@@ -17,7 +19,8 @@ class UiServices;
 // The QR code window: switches the card's code on or off and sets what it
 // holds (a vCard of the card or one line's text), its error-correction
 // level, its dark colour and its place and side in millimetres. It shows
-// the text the code encodes, and why a code is refused. It stays open while
+// the text the code encodes, and why a code is refused. For a vCard the
+// user ticks the lines it takes, so that a full card still fits a small code. It stays open while
 // the lines are edited and follows every change of the card.
 class QrForm : public QDialog {
     Q_OBJECT
@@ -31,6 +34,7 @@ public:
     QRadioButton* vcardOption;
     QRadioButton* lineOption;
     QComboBox* lineChoice;
+    QCheckBox* lineBoxes[LineCount]; // the lines the vCard takes
     QComboBox* levelChoice;
     QFrame* colourSwatch;
     QPushButton* colourButton;
@@ -44,6 +48,7 @@ private:
     void apply();
     void switchCode();
     void chooseColour();
+    void chooseLines(int line);
 
     CardDocument& m_doc;
     UiServices& m_ui;

@@ -22,15 +22,15 @@ private slots:
 void TestQrCodeFile::fileRoundTrip() {
     SessionContext t;
     t.m->doc.card.TextItems[0].Text = u"山田 太郎"_s;
-    t.m->doc.card.Qr = QrCode{true, 1, 10, 62.5, 3.2, 25.4, 3, 0x336699};
+    t.m->doc.card.Qr = QrCode{true, 1, 10, 62.5, 3.2, 25.4, 3, 0x336699, 0x123};
     t.m->doc.CardPath = t.path(u"qr.qcd"_s);
     QVERIFY(SaveCardFile(*t.m));
     QFile f(t.m->doc.CardPath);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = f.readAll().split('\n');
-    // 0x336699 is red 0x99, green 0x66, blue 0x33.
+    // 0x336699 is red 0x99, green 0x66, blue 0x33; the lines 0x123 are 291.
     QCOMPARE(lines.value(4),
-             "1,1,10,625,32,254,3,153,102,51,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r");
+             "1,1,10,625,32,254,3,153,102,51,0,0,0,0,0,0,291,0,0,0,0,0,0,0,0,0,0,0\r");
 
     SessionContext u;
     QVERIFY(OpenCardFile(*u.m, t.m->doc.CardPath));
@@ -47,6 +47,11 @@ void TestQrCodeFile::reservedValuesRead_data() {
     QTest::newRow("out of range: defaults")
         << QByteArray("-1,7,12,-5,10,-20,9,300,-4,128")
         << QrCode{true, 0, 0, -0.5, 1, 0, 1, std::int32_t(255 | 128 << 16)};
+    QTest::newRow("all twelve lines: 0") << QByteArray("1,0,0,700,20,190,1,0,0,0,0,0,0,0,0,0,4095")
+                                         << QrCode{true, 0, 0, 70, 2, 19, 1, 0, 0};
+    QTest::newRow("lines that do not exist dropped")
+        << QByteArray("1,0,0,700,20,190,1,0,0,0,0,0,0,0,0,0,-28670")
+        << QrCode{true, 0, 0, 70, 2, 19, 1, 0, 2};
 }
 
 void TestQrCodeFile::reservedValuesRead() {
@@ -59,7 +64,7 @@ void TestQrCodeFile::reservedValuesRead() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QList<QByteArray> lines = f.readAll().split('\n');
     f.close();
-    lines[4] = reserved + QByteArray(",0").repeated(18) + '\r';
+    lines[4] = reserved + QByteArray(",0").repeated(28 - reserved.count(',') - 1) + '\r';
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(lines.join('\n'));
     f.close();

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +30,7 @@ private slots:
     void typedPlaceKeptOnCard();
     void draggedAndKeptOnCard();
     void tooSmallIsSaid();
+    void linesTickedForTheVCard();
 
 private:
     struct Fixture {
@@ -127,6 +129,26 @@ void TestQrForm::tooSmallIsSaid() {
     f.qr->sideField->setValue(6);
     QVERIFY(f.qr->stateLabel->text().contains(u"一辺 6.0 mm"_s));
     QVERIFY(f.qr->stateLabel->text().contains(u"印刷しません"_s));
+}
+
+// The vCard takes the lines ticked; the last one stays ticked, since a
+// mask of none would be stored as all.
+void TestQrForm::linesTickedForTheVCard() {
+    Fixture f;
+    f.t.m->doc.card.TextItems[5].Text = u"TEL 03-1234-5678"_s;
+    f.qr->showQr();
+    QVERIFY(f.qr->contentView->toPlainText().contains(u"TEL;TYPE=WORK:03-1234-5678"_s));
+    for (int line = LineCount - 1; line >= 0; --line) {
+        QCheckBox* box = f.qr->lineBoxes[line];
+        QVERIFY(box->isChecked() && box->isEnabled());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        QCOMPARE(f.code().Lines, std::int16_t(line > 0 ? (1 << line) - 1 : 1));
+    }
+    QVERIFY(f.qr->lineBoxes[0]->isChecked());
+    QCOMPARE(f.t.ui.beeps, 1);
+    QVERIFY(!f.qr->contentView->toPlainText().contains(u"TEL"_s));
+    f.qr->lineOption->click();
+    QVERIFY(!f.qr->lineBoxes[0]->isEnabled());
 }
 
 QTEST_MAIN(TestQrForm)

@@ -34,33 +34,53 @@ static QString crlf(const QStringList& lines) {
 
 void TestQrCode::vcard_data() {
     QTest::addColumn<Lines>("lines");
+    QTest::addColumn<int>("mask"); // the lines the vCard takes, 0 all
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("every role")
-        << Lines{{0, u"山田 太郎"_s},
-                 {1, u"株式会社クイロ"_s},
-                 {2, u"営業部"_s},
-                 {3, u"部長"_s},
-                 {4, u"〒100-0001 東京都千代田区千代田1-1"_s},
-                 {5, u"TEL 03-1234-5678"_s},
-                 {6, u"FAX：03-1234-5679"_s},
-                 {7, u"携帯 090-1111-2222"_s},
-                 {8, u"ポケベル 0120-00-0000"_s},
-                 {9, u"E-mail:taro@example.jp"_s},
-                 {10, u"https://www.example.jp/ja/"_s},
-                 {11, u"趣味 囲碁"_s}}
+    const Lines everyRole{{0, u"山田 太郎"_s},
+                          {1, u"株式会社クイロ"_s},
+                          {2, u"営業部"_s},
+                          {3, u"部長"_s},
+                          {4, u"〒100-0001 東京都千代田区千代田1-1"_s},
+                          {5, u"TEL 03-1234-5678"_s},
+                          {6, u"FAX：03-1234-5679"_s},
+                          {7, u"携帯 090-1111-2222"_s},
+                          {8, u"ポケベル 0120-00-0000"_s},
+                          {9, u"E-mail:taro@example.jp"_s},
+                          {10, u"https://www.example.jp/ja/"_s},
+                          {11, u"趣味 囲碁"_s}};
+    const QString everyRoleVCard =
+        crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:山田;太郎;;;"_s, u"FN:山田 太郎"_s,
+              u"ORG:株式会社クイロ;営業部"_s, u"TITLE:部長"_s,
+              u"ADR;TYPE=WORK:;;東京都千代田区千代田1-1;;;100-0001;"_s,
+              u"TEL;TYPE=WORK:03-1234-5678"_s, u"TEL;TYPE=FAX:03-1234-5679"_s,
+              u"TEL;TYPE=CELL:090-1111-2222"_s, u"TEL;TYPE=PAGER:0120-00-0000"_s,
+              u"EMAIL:taro@example.jp"_s, u"URL:https://www.example.jp/ja/"_s, u"END:VCARD"_s});
+    QTest::newRow("every role") << everyRole << 0 << everyRoleVCard;
+    QTest::newRow("all twelve ticked") << everyRole << 0xFFF << everyRoleVCard;
+    QTest::newRow("lines ticked: name, phone, mail")
+        << everyRole << (1 << 0 | 1 << 5 | 1 << 9)
         << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:山田;太郎;;;"_s, u"FN:山田 太郎"_s,
-                 u"ORG:株式会社クイロ;営業部"_s, u"TITLE:部長"_s,
-                 u"ADR;TYPE=WORK:;;〒100-0001 東京都千代田区千代田1-1;;;;"_s,
+                 u"TEL;TYPE=WORK:03-1234-5678"_s, u"EMAIL:taro@example.jp"_s, u"END:VCARD"_s});
+    QTest::newRow("a Japanese card: full-width blanks, extensions, 〒, ﾎﾟｹﾍﾞﾙ")
+        << Lines{{0, u"　山田　太郎　"_s},
+                 {4, u"〒１００－０００１　東京都千代田区千代田1-1"_s},
+                 {5, u"TEL：０３－１２３４－５６７８（内線１２３）"_s},
+                 {6, u"FAX 03-1234-5679"_s},
+                 {7, u"Mobile 090-1111-2222 ext. 45"_s},
+                 {8, u"ﾎﾟｹﾍﾞﾙ 020-123-4567"_s}}
+        << 0
+        << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:山田;太郎;;;"_s, u"FN:山田　太郎"_s,
+                 u"ADR;TYPE=WORK:;;東京都千代田区千代田1-1;;;100-0001;"_s,
                  u"TEL;TYPE=WORK:03-1234-5678"_s, u"TEL;TYPE=FAX:03-1234-5679"_s,
-                 u"TEL;TYPE=CELL:090-1111-2222"_s, u"EMAIL:taro@example.jp"_s,
-                 u"URL:https://www.example.jp/ja/"_s, u"END:VCARD"_s});
+                 u"TEL;TYPE=CELL:090-1111-2222"_s, u"TEL;TYPE=PAGER:020-123-4567"_s,
+                 u"NOTE:電話番号 内線123\\n携帯電話 ext. 45"_s, u"END:VCARD"_s});
     QTest::newRow("empty lines left out")
-        << Lines{{0, u"佐藤花子"_s}, {5, u"  "_s}, {9, u"hanako@example.com"_s}}
+        << Lines{{0, u"佐藤花子"_s}, {5, u"  "_s}, {9, u"hanako@example.com"_s}} << 0
         << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:佐藤花子;;;;"_s, u"FN:佐藤花子"_s,
                  u"EMAIL:hanako@example.com"_s, u"END:VCARD"_s});
     QTest::newRow("escaping")
-        << Lines{{0, u"Smith, John"_s}, {1, u"A;B\\C"_s}, {3, u"営業、企画, 広報"_s}}
+        << Lines{{0, u"Smith, John"_s}, {1, u"A;B\\C"_s}, {3, u"営業、企画, 広報"_s}} << 0
         << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:Smith\\,;John;;;"_s, u"FN:Smith\\, John"_s,
                  u"ORG:A\\;B\\\\C"_s, u"TITLE:営業、企画\\, 広報"_s, u"END:VCARD"_s});
     QTest::newRow("full-width numbers, www address, no name")
@@ -68,16 +88,20 @@ void TestQrCode::vcard_data() {
                  {5, u"ＴＥＬ （０３）１２３４－５６７８"_s},
                  {9, u"info@www.example.jp"_s},
                  {11, u"www.example.jp"_s}}
+        << 0
         << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:;;;;"_s, u"FN:クイロ商店"_s,
                  u"ORG:クイロ商店"_s, u"TEL;TYPE=WORK:(03)1234-5678"_s,
                  u"EMAIL:info@www.example.jp"_s, u"URL:http://www.example.jp"_s, u"END:VCARD"_s});
-    QTest::newRow("nothing to say") << Lines{{8, u"0120"_s}, {10, u"ご挨拶"_s}} << QString();
+    QTest::newRow("nothing to say") << Lines{{11, u"0120"_s}, {10, u"ご挨拶"_s}} << 0 << QString();
 }
 
 void TestQrCode::vcard() {
     QFETCH(Lines, lines);
+    QFETCH(int, mask);
     QFETCH(QString, expected);
-    QCOMPARE(VCardOf(cardWith(lines)), expected);
+    Card card = cardWith(lines);
+    card.Qr.Lines = std::int16_t(mask);
+    QCOMPARE(VCardOf(card), expected);
 }
 
 void TestQrCode::lineText() {
