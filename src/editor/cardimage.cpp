@@ -8,6 +8,7 @@
 #include "base/units.h"
 #include "document/card.h"
 #include "document/cardfile.h"
+#include "document/qrcode.h"
 #include "qrdraw.h"
 
 #include <QImageWriter>
@@ -47,18 +48,58 @@ int CardImageScaleFor(double W, double H, int requested, int tppX, int tppY) {
     return 0;
 }
 
+namespace {
+
+double pixelsPerMm(double W, double H, int scale, int tppX, int tppY) {
+    const CardImageGeometry g = CardImageGeometryFor(W, H, scale, tppX, tppY);
+    return std::min(g.widthPixels / (W > 0 ? W : 1), g.heightPixels / (H > 0 ? H : 1));
+}
+
+} // namespace
+
+int CardImageScaleForQr(const Card& card, int scale, int tppX, int tppY) {
+    if (!card.Qr.On || scale < 1)
+        return scale;
+    QrCode placed;
+    const QrResult code = PlacedQrCode(card, placed);
+    if (!code.drawable())
+        return scale;
+    const double W = card.PrintStyle.MsX;
+    const double H = card.PrintStyle.MsY;
+    for (int s = scale; s <= MaxImgScale && CardImageScaleFor(W, H, s, tppX, tppY) == s; ++s)
+        if (code.moduleMm * pixelsPerMm(W, H, s, tppX, tppY) >= QrMinModulePixels)
+            return s;
+    return 0;
+}
+
 QImage RenderCardImage(const Card& card, const QImage& picture, const DecodedLogo& logo,
                        const CardImageOptions& options, UiServices& ui) {
     const int tppX = options.twipsPerPixelX;
     const int tppY = options.twipsPerPixelY;
     const double W = card.PrintStyle.MsX;
     const double H = card.PrintStyle.MsY;
-    const int s = CardImageScaleFor(W, H, options.scale, tppX, tppY);
+    int s = CardImageScaleFor(W, H, options.scale, tppX, tppY);
     if (s == 0) {
         ui.message(QStringLiteral("名刺が大きすぎて画像にできません（%1 × %2 mm）。")
                        .arg(W, 0, 'g', 6)
                        .arg(H, 0, 'g', 6));
         return {};
+    }
+    if (options.withText) {
+        s = CardImageScaleForQr(card, s, tppX, tppY);
+        if (s == 0) {
+            QrCode placed;
+            const double module = PlacedQrCode(card, placed).moduleMm;
+            const int most = CardImageScaleFor(W, H, MaxImgScale, tppX, tppY);
+            ui.beep();
+            ui.message(
+                QStringLiteral("QRコードの1モジュールが名刺の画像で %1 ピクセルにしかならず、"
+                               "読み取れません (%2 ピクセル以上が必要です)。"
+                               "QRコードの一辺を大きくしてください。")
+                    .arg(QString::number(module * pixelsPerMm(W, H, most, tppX, tppY), 'f', 1))
+                    .arg(QrMinModulePixels));
+            return {};
+        }
     }
     const CardImageGeometry g = CardImageGeometryFor(W, H, s, tppX, tppY);
 

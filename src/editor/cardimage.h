@@ -38,6 +38,14 @@ constexpr qint64 MaxCardImagePixels = 48'000'000;
 int CardImageScaleFor(double cardWidth, double cardHeight, int requested, int twipsPerPixelX,
                       int twipsPerPixelY);
 
+// The render scale the card image is made at when it shows the card's QR
+// code: the scale from CardImageScaleFor, raised until each module of the
+// code spans QrMinModulePixels pixels, so that a code printed from the image
+// or read from the file scans at any quality chosen. That scale itself for
+// a card without a code (or with one that is not drawn); 0 when no scale
+// the card's size allows reaches it.
+int CardImageScaleForQr(const Card& card, int scale, int twipsPerPixelX, int twipsPerPixelY);
+
 // The surface geometry for a W × H card at render scale s (1 to MaxImgScale).
 CardImageGeometry CardImageGeometryFor(double cardWidth, double cardHeight, int scale,
                                        int twipsPerPixelX, int twipsPerPixelY);
@@ -58,7 +66,9 @@ struct CardImageOptions {
 // its QR code when withText.
 // Text has on the finished card (the bitmap painted into W × H mm) the size
 // and shape it has on the canvas. Lets events run after each line. A card
-// too large for any scale is refused with a message, giving a null image.
+// too large for any scale is refused with a message, giving a null image;
+// with the text, the scale is raised where CardImageScaleForQr says so, and
+// the image refused with the reason when the code cannot have enough pixels.
 QImage RenderCardImage(const Card& card, const QImage& picture, const DecodedLogo& logo,
                        const CardImageOptions& options, UiServices& ui);
 

@@ -37,10 +37,7 @@ void DrawQrSymbol(QPainter& p, const QRectF& square, const QrSymbol& symbol, con
     p.restore();
 }
 
-namespace {
-
-// The card's code where and as large as the editor shows it: kept on the card.
-QrResult placedCode(const Card& card, QrCode& placed) {
+QrResult PlacedQrCode(const Card& card, QrCode& placed) {
     placed = card.Qr;
     KeepQrOnCard(placed, card.PrintStyle.MsX, card.PrintStyle.MsY);
     if (placed == card.Qr)
@@ -50,13 +47,11 @@ QrResult placedCode(const Card& card, QrCode& placed) {
     return MakeQrCode(kept);
 }
 
-} // namespace
-
 bool DrawQrCode(QPainter& p, const Card& card) {
     if (!card.Qr.On)
         return false;
     QrCode q;
-    const QrResult code = placedCode(card, q);
+    const QrResult code = PlacedQrCode(card, q);
     if (!code.drawable())
         return false;
     DrawQrSymbol(p, QRectF(q.Left, q.Top, q.Side, q.Side), code.symbol,
@@ -68,7 +63,7 @@ bool QrCodePrintable(const Card& card, UiServices& ui) {
     if (!card.Qr.On)
         return true;
     QrCode q;
-    const QrResult code = placedCode(card, q);
+    const QrResult code = PlacedQrCode(card, q);
     if (code.drawable())
         return true;
     ui.beep();

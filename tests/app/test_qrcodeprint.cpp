@@ -4,6 +4,7 @@
 #include "app/cardsession.h"
 #include "app/commandline.h"
 #include "document/cardfile.h"
+#include "document/cardlogo.h"
 #include "document/qrcode.h"
 #include "editor/cardimage.h"
 #include "pdfcheck.h"
@@ -31,6 +32,8 @@ private slots:
     void pdfSheet_data();
     void pdfSheet();
     void refusedCodeIsNotPrinted();
+    void imageFineEnoughForTheModules_data();
+    void imageFineEnoughForTheModules();
 
 private:
     void cards();
@@ -126,23 +129,29 @@ void TestQrCodePrint::cardImage() {
 void TestQrCodePrint::pdfSheet_data() {
     QTest::addColumn<Card>("card");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("vCard, M, black") << qrCard(0, 1, 0) << ExpectedVCard;
+    QTest::addColumn<int>("quality");
+    QTest::newRow("vCard, M, black") << qrCard(0, 1, 0) << ExpectedVCard << 4;
     QTest::newRow("a line's address, H, dark red")
-        << qrCard(1, 3, 0x000090) << u"https://example.jp/会社案内"_s;
+        << qrCard(1, 3, 0x000090) << u"https://example.jp/会社案内"_s << 4;
+    // At quality 1 the card image has about 107 pixels an inch: the print
+    // makes it as fine as the code's modules need.
+    QTest::newRow("vCard, M, black, quality 1") << qrCard(0, 1, 0) << ExpectedVCard << 1;
 }
 
 void TestQrCodePrint::pdfSheet() {
     QFETCH(Card, card);
     QFETCH(QString, expected);
+    QFETCH(int, quality);
     if (!pdfcheck::available())
         QSKIP("poppler-utils is not installed");
     const QString cardPath = m_dir.filePath(u"qr.qcd"_s);
     const QString out = m_dir.filePath(u"sheet.pdf"_s);
     QCOMPARE(WriteCardFile(cardPath, card), 0);
     PdfOnlyPrinterHost printers;
-    QCOMPARE(
-        RunCommandLine({u"print"_s, cardPath, u"--pdf"_s, out, u"--quality"_s, u"4"_s}, printers),
-        0);
+    QCOMPARE(RunCommandLine(
+                 {u"print"_s, cardPath, u"--pdf"_s, out, u"--quality"_s, QString::number(quality)},
+                 printers),
+             0);
 
     constexpr int Dpi = 600;
     const QImage page = pdfcheck::renderPage(out, 1, Dpi);
@@ -175,6 +184,39 @@ void TestQrCodePrint::refusedCodeIsNotPrinted() {
     QVERIFY(!QFileInfo::exists(image));
     QCOMPARE(t.ui.messages.size(), 1);
     QVERIFY(t.ui.messages[0].text.contains(u"一辺 12.0 mm"_s));
+}
+
+void TestQrCodePrint::imageFineEnoughForTheModules_data() {
+    QTest::addColumn<int>("quality");
+    QTest::addColumn<int>("twipsPerPixel");
+    QTest::addColumn<int>("width"); // of the card image; 0 refused
+    // The vCard at M: 73 modules and the quiet zone in 26 mm, 0.32 mm each.
+    // The image is (91 + 10) × 56.7 × s twips wide: at 15 twips a pixel 4.2
+    // pixels a millimetre a scale step, 2.7 pixels a module at 2, 4.0 at 3.
+    QTest::newRow("quality 1 raised to 3") << 1 << 15 << 1145;
+    QTest::newRow("quality 2 raised to 3") << 2 << 15 << 1145;
+    QTest::newRow("quality 4 as asked") << 4 << 15 << 1527;
+    // At 24 dpi 1.05 pixels a millimetre a step: 3.0 a module at 9; at 10
+    // dpi, 8.7 a millimetre at the finest scale, 20: refused.
+    QTest::newRow("a coarse screen: raised to 9") << 4 << 60 << 859;
+    QTest::newRow("too coarse a screen: refused") << 4 << 144 << 0;
+}
+
+// The card image gives each module of the code three pixels at least, and
+// refuses with the reason where its size allows no such scale.
+void TestQrCodePrint::imageFineEnoughForTheModules() {
+    QFETCH(int, quality);
+    QFETCH(int, twipsPerPixel);
+    QFETCH(int, width);
+    ScriptedUi ui;
+    CardImageOptions options;
+    options.scale = quality;
+    options.twipsPerPixelX = options.twipsPerPixelY = twipsPerPixel;
+    const QImage image = RenderCardImage(qrCard(0, 1, 0), QImage(), DecodedLogo(), options, ui);
+    QCOMPARE(image.width(), width);
+    QCOMPARE(ui.texts().join(u"").contains(u"3 ピクセル以上"_s), width == 0);
+    if (width > 0)
+        QCOMPARE(DecodeQrCode(image), ExpectedVCard);
 }
 
 QTEST_MAIN(TestQrCodePrint)
