@@ -6,9 +6,6 @@
 # alone with 10,000 people, for its peak memory.
 #
 #   bench/merge-vs-glabels.sh [BUILD_DIR]      (default: build)
-#
-# gLabels is the reference only: it is installed here when missing (Debian's
-# glabels, as root), never by the project's own set-up.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -19,14 +16,8 @@ bench="$build/bin/bench_print"
 quillo="$build/bin/quillo"
 export QT_QPA_PLATFORM=offscreen
 
-if ! command -v glabels-3-batch >/dev/null; then
-  if [ "$(id -u)" = 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends glabels >/dev/null
-  else
-    echo "glabels-3-batch is missing: sudo apt-get install --no-install-recommends glabels" >&2
-    exit 1
-  fi
-fi
+. bench/glabels.sh
+need_glabels
 
 # The staff lists (UTF-8) and the card with its six fields.
 python3 - "$work" <<'PY'
@@ -56,33 +47,14 @@ open(f"{work}/merge.qcd", "wb").write("\r\n".join(lines).encode("cp932"))
 PY
 
 # The same for gLabels: the six fields at the card's places and sizes.
-field() { # x y size text
-  printf '    <Object-text x="%smm" y="%smm" w="62mm" h="6mm" lock_aspect_ratio="False" justify="Left" valign="Top" auto_shrink="False" shadow="False" a0="1" a1="0" a2="0" a3="1" a4="0" a5="0">\n' "$1" "$2"
-  printf '      <Span color="0x000000ff" font_family="IPAGothic" font_size="%s" font_weight="Regular" font_italic="False" line_spacing="1">%s</Span>\n    </Object-text>\n' "$3" "$4"
-}
 {
-  cat <<XML
-<?xml version="1.0"?>
-<Glabels-document xmlns="http://glabels.org/xmlns/3.0/">
-  <Template brand="Quillo" part="BENCH-10" size="A4" description="Business cards, 10 up">
-    <Meta category="business-card"/>
-    <Label-rectangle id="0" width="91mm" height="55mm" round="0mm" x_waste="0mm" y_waste="0mm">
-      <Markup-margin size="0mm"/>
-      <Layout nx="2" ny="5" x0="14mm" y0="11mm" dx="91mm" dy="55mm"/>
-    </Label-rectangle>
-  </Template>
-  <Objects id="0" rotate="False">
-XML
-  field 27 22 18 '${氏名}'
-  field 3 4 12 '${会社}'
-  field 16 16 10 '${部署}'
-  field 16 22 10 '${役職}'
-  field 26 40 10 '${住所}'
-  field 26 45 10 'TEL ${電話}'
-  echo '  </Objects>'
-  echo "  <Merge type=\"Text/Comma/Line1Keys\" src=\"$work/staff1000.csv\"/>"
-  echo '</Glabels-document>'
-} > "$work/merge.glabels"
+  glabels_text 27 22 18 '${氏名}'
+  glabels_text 3 4 12 '${会社}'
+  glabels_text 16 16 10 '${部署}'
+  glabels_text 16 22 10 '${役職}'
+  glabels_text 26 40 10 '${住所}'
+  glabels_text 26 45 10 'TEL ${電話}'
+} | glabels_document "$work/staff1000.csv" > "$work/merge.glabels"
 
 echo "## Start-up: quillo print of one card, no merge"
 "$bench" --time "$work/one.pdf" -- "$quillo" print "$work/new.qcd" --pdf "$work/one.pdf" \
