@@ -8,6 +8,7 @@
 #include "document/cardformat.h"
 #include "document/cp932.h"
 #include "document/fields.h"
+#include "fuzzcard.h"
 
 #include <QByteArray>
 
@@ -15,18 +16,6 @@
 #include <cstdlib>
 
 namespace {
-
-using Reader = void (*)(FieldReader&, Card&);
-
-bool readAs(Reader read, const QString& text, Card& card) {
-    FieldReader in(text);
-    try {
-        read(in, card);
-        return true;
-    } catch (const RuntimeError&) {
-        return false;
-    }
-}
 
 [[noreturn]] void mismatch(const char* what, const QString& first, const QString& second) {
     std::fprintf(stderr, "%s: the card written again differs\n--- first\n%s\n--- second\n%s\n",
@@ -36,7 +25,7 @@ bool readAs(Reader read, const QString& text, Card& card) {
 
 // Writes the card, reads what was written into a new card of the same
 // start, and checks that the fields come back as written.
-void roundTrip(const char* what, const Card& card, Reader read, QString (*write)(const Card&)) {
+void roundTrip(const char* what, const Card& card, CardReader read, QString (*write)(const Card&)) {
     if (!UnstorableCard(card).isEmpty())
         return; // refused by the save before anything is written
     const QString first = write(card);
@@ -44,7 +33,7 @@ void roundTrip(const char* what, const Card& card, Reader read, QString (*write)
     if (!bytes)
         mismatch(what, first, QStringLiteral("(not CP932)"));
     Card again;
-    if (!readAs(read, Cp932::decode(*bytes), again))
+    if (!ReadCardAs(read, Cp932::decode(*bytes), again))
         mismatch(what, first, QStringLiteral("(does not read back)"));
     const QString second = write(again);
     if (second != first)
@@ -57,15 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString text = Cp932::decode(
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
     Card card;
-    if (readAs(ReadCard22, text, card))
+    if (ReadCardAs(ReadCard22, text, card))
         roundTrip("2.2", card, ReadCard22, WriteCard22);
     card = Card();
-    if (readAs(ReadCard20, text, card)) {
+    if (ReadCardAs(ReadCard20, text, card)) {
         roundTrip("2.0", card, ReadCard20, WriteCard20);
         roundTrip("2.0 as 2.2", card, ReadCard22, WriteCard22);
     }
     card = Card();
-    if (readAs(ReadCard11, text, card))
+    if (ReadCardAs(ReadCard11, text, card))
         roundTrip("1.1 as 2.2", card, ReadCard22, WriteCard22);
     return 0;
 }

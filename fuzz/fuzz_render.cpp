@@ -6,9 +6,9 @@
 // the logo's place, width and layer (with a logo of our own: reading the
 // file the card names would make a run depend on the machine).
 
+#include "base/consoleui.h"
 #include "base/printer.h"
 #include "base/runtimeerror.h"
-#include "base/uiservices.h"
 #include "document/card.h"
 #include "document/cardformat.h"
 #include "document/cardlogo.h"
@@ -16,6 +16,7 @@
 #include "document/fields.h"
 #include "editor/cardimage.h"
 #include "editor/itemlayout.h"
+#include "fuzzcard.h"
 #include "fuzzfile.h"
 #include "print/cardsource.h"
 #include "print/pdfprinter.h"
@@ -32,34 +33,18 @@ namespace {
 
 // Refuses every question and keeps no message: the messages are the
 // program's to give, what is looked for here is a crash or unbounded work.
-class SilentUi : public UiServices {
+class SilentUi : public ConsoleUi {
 public:
     Answer messageBox(const QString&, const QString&, Buttons, const QString&) override {
         return AnswerCancel;
     }
-    void beep() override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    std::optional<quint32> chooseColor(quint32) override { return std::nullopt; }
-    std::optional<QString> openFileName(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
 };
 
-using Reader = void (*)(FieldReader&, Card&);
-
 bool readCard(const QString& text, Card& card) {
-    for (Reader read : {ReadCard22, ReadCard20, ReadCard11}) {
+    for (CardReader read : {ReadCard22, ReadCard20, ReadCard11}) {
         card = Card();
-        FieldReader in(text);
-        try {
-            read(in, card);
+        if (ReadCardAs(read, text, card))
             return true;
-        } catch (const RuntimeError&) {
-        }
     }
     return false;
 }

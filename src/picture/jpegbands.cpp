@@ -78,16 +78,10 @@ JpegDecompress::JpegDecompress() {
     info.mem->max_memory_to_use = JpegMemoryLimit;
 }
 
-JpegData CheckJpegHeader(const uchar* data, qint64 size) {
-    JpegDecompress d;
-    if (setjmp(d.failed))
-        return d.failure;
-    jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&d.info, TRUE);
-    return bufferedBytes(&d.info) > JpegMemoryLimit ? JpegData::TooLarge : JpegData::Whole;
-}
+namespace {
 
-JpegData CheckJpegData(const uchar* data, qint64 size) {
+// The header, and with allData every block of the picture.
+JpegData checkJpeg(const uchar* data, qint64 size, bool allData) {
     JpegDecompress d;
     if (setjmp(d.failed))
         return d.failure;
@@ -95,6 +89,8 @@ JpegData CheckJpegData(const uchar* data, qint64 size) {
     jpeg_read_header(&d.info, TRUE);
     if (bufferedBytes(&d.info) > JpegMemoryLimit)
         return JpegData::TooLarge;
+    if (!allData)
+        return JpegData::Whole;
     // At 1/8 each block gives one pixel, its average: all the data is read,
     // next to none of the work of the full decoding is done.
     d.info.scale_num = 1;
@@ -110,6 +106,16 @@ JpegData CheckJpegData(const uchar* data, qint64 size) {
             return JpegData::Broken;
     }
     return JpegData::Whole;
+}
+
+} // namespace
+
+JpegData CheckJpegHeader(const uchar* data, qint64 size) {
+    return checkJpeg(data, size, false);
+}
+
+JpegData CheckJpegData(const uchar* data, qint64 size) {
+    return checkJpeg(data, size, true);
 }
 
 namespace {
