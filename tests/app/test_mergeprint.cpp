@@ -2,16 +2,27 @@
 // person in their place, long lines condensed to fit, each QR code their own.
 
 #include "app/commandline.h"
+#include "app/mainform.h"
+#include "app/newcard.h"
 #include "document/card.h"
 #include "document/cardfile.h"
 #include "document/stafflist.h"
+#include "editor/cardcanvas.h"
 #include "pdfcheck.h"
+#include "print/mergeform.h"
 #include "print/pdfprinter.h"
+#include "print/printdialog.h"
+#include "print/recordingprinter.h"
 #include "qrdecode.h"
+#include "sessioncontext.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,6 +34,8 @@ private slots:
     void officeList();
     void commandLine_data();
     void commandLine();
+    void mergeWindow_data();
+    void mergeWindow();
 
 private:
     int print(QStringList args);
@@ -224,6 +237,80 @@ void TestMergePrint::commandLine() {
                                           : QStringLiteral("03-1234-5679")),
                  qPrintable(vcard));
     }
+}
+
+// The merge window over the main window: the list chosen with its file
+// button, people unticked in the table, ▶ showing the next person on the
+// canvas, and its print button through the print dialog to the printer.
+// Each person's name comes out on their page, in the list's order.
+void TestMergePrint::mergeWindow_data() {
+    QTest::addColumn<bool>("oneEach");
+    QTest::addColumn<int>("sheets");
+    QTest::addColumn<QList<int>>("ticked"); // of the twelve
+    QTest::newRow("one each, the second left out")
+        << true << 1 << QList<int>{0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    QTest::newRow("two sheets each of the first and the last") << false << 2 << QList<int>{0, 11};
+}
+
+void TestMergePrint::mergeWindow() {
+    QFETCH(bool, oneEach);
+    QFETCH(int, sheets);
+    QFETCH(QList<int>, ticked);
+    SessionContext t;
+    t.m->FontList = QStringList{QStringLiteral("IPAGothic")};
+    NewCard(*t.m);
+    t.m->doc.card = officeCard(false);
+    ShowCardData(*t.m);
+    MainForm form(*t.m);
+    form.show();
+    form.mergeAction->trigger();
+    auto* merge = form.findChild<MergeForm*>();
+    QVERIFY(merge);
+    t.ui.openNames.enqueue(m_staff);
+    merge->fileButton->click();
+    QCOMPARE(merge->table->model()->rowCount(), 12);
+    for (int row = 0; row < 12; ++row)
+        if (!ticked.contains(row))
+            merge->table->model()->setData(merge->table->model()->index(row, 0), Qt::Unchecked,
+                                           Qt::CheckStateRole);
+    (oneEach ? merge->oneEachOption : merge->sheetsEachOption)->click();
+    if (!oneEach)
+        merge->sheetsField->setValue(sheets);
+    const QList<Person> staff = people();
+    merge->showPerson(0);
+    merge->nextButton->click();
+    QCOMPARE(form.Picture1->shownCard().TextItems[0].Text, QStringLiteral("佐藤　花子"));
+
+    merge->printButton->click();
+    IsForm2* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<IsForm2*>(w); d && d->isVisible())
+            dialog = d;
+    QVERIFY(dialog);
+    dialog->optPKBN[int(PrintKind::Text)]->setChecked(true);
+    auto* printer = dynamic_cast<RecordingPrinter*>(&t.m->printers.printer());
+    QVERIFY(printer);
+    dialog->Command2->click();
+    QCOMPARE(printer->documents.size(), 1);
+
+    // The names printed, each with the page it is on.
+    QStringList printed, expected;
+    int page = 0;
+    for (const RecordingPrinter::Call& c : printer->calls) {
+        page += c.op == u"NewPage";
+        for (const Person& p : staff)
+            if (c.op == u"Paint" && c.text.startsWith(p.family + QChar(0x3000)))
+                printed << QStringLiteral("%1:%2").arg(page).arg(p.family);
+    }
+    for (int k = 0; k < ticked.size(); ++k) {
+        const QString family = staff[ticked[k]].family;
+        for (int n = 0; n < (oneEach ? 1 : 10 * sheets); ++n)
+            expected
+                << QStringLiteral("%1:%2").arg(oneEach ? k / 10 : k * sheets + n / 10).arg(family);
+    }
+    QCOMPARE(printed, expected);
+    QCOMPARE(printer->documents.first().pages.size(),
+             expected.last().section(u':', 0, 0).toInt() + 1);
 }
 
 QTEST_MAIN(TestMergePrint)
