@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 class TestCardDocument : public QObject {
     Q_OBJECT
 private slots:
@@ -57,21 +59,27 @@ void TestCardDocument::announcesBeforeRecording() {
     QCOMPARE(doc.card.TextItems[qMax(0, line)].Text, QStringLiteral("山田"));
 }
 
+using CardEdit = std::function<void(Card&)>;
+Q_DECLARE_METATYPE(CardEdit)
+
 // The picture is handed out only for the picture settings it was made for,
 // whatever else changes; a conversion that gave none counts as made.
 void TestCardDocument::pictureOnlyForItsSettings_data() {
-    QTest::addColumn<int>("change"); // 0 none, 1 path, 2 mode, 3 one tint, 4 a line, 5 style
+    QTest::addColumn<CardEdit>("edit");
     QTest::addColumn<bool>("kept");
-    QTest::newRow("same card") << 0 << true;
-    QTest::newRow("another path") << 1 << false;
-    QTest::newRow("another colour mode") << 2 << false;
-    QTest::newRow("another blue") << 3 << false;
-    QTest::newRow("a line edited") << 4 << true;
-    QTest::newRow("another print style") << 5 << true;
+    QTest::newRow("same card") << CardEdit([](Card&) {}) << true;
+    QTest::newRow("another path") << CardEdit([](Card& c) { c.PicPath = "/photos/b.jpg"; })
+                                  << false;
+    QTest::newRow("another colour mode") << CardEdit([](Card& c) { c.PicColorMode = 1; }) << false;
+    QTest::newRow("another blue") << CardEdit([](Card& c) { c.PicTint[2] = 31; }) << false;
+    QTest::newRow("a line edited")
+        << CardEdit([](Card& c) { c.TextItems[5].Text = QStringLiteral("東京都"); }) << true;
+    QTest::newRow("another print style")
+        << CardEdit([](Card& c) { c.PrintStyle.MsX = 89; }) << true;
 }
 
 void TestCardDocument::pictureOnlyForItsSettings() {
-    QFETCH(int, change);
+    QFETCH(CardEdit, edit);
     QFETCH(bool, kept);
     CardDocument doc;
     QVERIFY(!doc.picture.isFor(doc.card));
@@ -80,23 +88,7 @@ void TestCardDocument::pictureOnlyForItsSettings() {
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::red);
     doc.picture.set(doc.card, picture);
-    switch (change) {
-    case 1:
-        doc.card.PicPath = QStringLiteral("/photos/b.jpg");
-        break;
-    case 2:
-        doc.card.PicColorMode = 1;
-        break;
-    case 3:
-        doc.card.PicTint[2] = 31;
-        break;
-    case 4:
-        doc.card.TextItems[5].Text = QStringLiteral("東京都");
-        break;
-    case 5:
-        doc.card.PrintStyle.MsX = 89;
-        break;
-    }
+    edit(doc.card);
     QCOMPARE(doc.pictureImage().isNull(), !kept);
     QCOMPARE(doc.picture.isFor(doc.card), kept);
     if (kept)
