@@ -44,17 +44,9 @@ struct Sheet {
         if (!t.preparePrinter())
             return PrintOutcome::Failed;
         p->clear();
-        switch (kind) {
-        case Image:
-            return t.printImage(cardImage, sheets, cutMarks);
-        case Text:
-            return t.printText(sheets, cutMarks);
-        case Background:
-            return t.printBackground(sheets, cutMarks);
-        case Positions:
-            break;
-        }
-        return t.printPositions();
+        // The kinds in the order of PrintKind; the card image as given.
+        return kind == Image ? t.printImage(cardImage, sheets, cutMarks)
+                             : t.print(PrintKind(kind), sheets, cutMarks);
     }
     // Marks by the side of the card they lie on, each side's lines checked
     // for their colour: {top, bottom, left, right}.
@@ -73,32 +65,25 @@ struct Sheet {
 
 // Cards named by a letter each, placed by a table: order[sheet][position]
 // is the card's number, -1 an empty position.
-class TableSource final : public CardSource {
-public:
-    TableSource(const Card& base, const QStringList& names, QList<QList<int>> order)
-        : m_order(std::move(order)) {
+struct TableSource final : CardSource {
+    QList<QList<int>> order;
+    std::vector<Card> cards;
+    QList<QImage> pictures;
+    TableSource(const Card& base, const QStringList& names, QList<QList<int>> table)
+        : order(std::move(table)) {
         for (const QString& name : names) {
-            Card c = base;
-            c.TextItems[0].Text = name;
-            m_cards.push_back(c);
-            QImage picture(8, 8, QImage::Format_RGB32);
-            picture.fill(QColor::fromHsv(int(m_pictures.size()) * 90, 255, 255));
-            m_pictures.push_back(picture);
+            cards.push_back(base);
+            cards.back().TextItems[0].Text = name;
+            pictures.append(QImage(8, 8, QImage::Format_RGB32));
+            pictures.back().fill(Qt::green);
         }
     }
-    int sheetCount() const override { return int(m_order.size()); }
-    int cardCount() const override { return int(m_cards.size()); }
-    int cardAt(int sheet, int position) const override {
-        return position < m_order[sheet].size() ? m_order[sheet][position] : -1;
-    }
-    const Card& card(int index) const override { return m_cards[size_t(index)]; }
-    QImage pictureOf(int index) const override { return m_pictures[size_t(index)]; }
+    int sheetCount() const override { return int(order.size()); }
+    int cardCount() const override { return int(cards.size()); }
+    int cardAt(int sheet, int position) const override { return order[sheet].value(position, -1); }
+    const Card& card(int index) const override { return cards[size_t(index)]; }
+    QImage pictureOf(int index) const override { return pictures[index]; }
     DecodedLogo logoOf(int) const override { return {}; }
-
-private:
-    QList<QList<int>> m_order;
-    std::vector<Card> m_cards;
-    std::vector<QImage> m_pictures;
 };
 
 } // namespace
@@ -573,7 +558,7 @@ void TestSheetPrint::boldHeavierOnPaper() {
         const QImage card = s.t.renderCard(false, true);
         QCOMPARE(s.t.printImage(card, 1, false), PrintOutcome::Printed);
     } else {
-        QCOMPARE(s.t.printText(1, false), PrintOutcome::Printed);
+        QCOMPARE(s.t.print(PrintKind::Text, 1, false), PrintOutcome::Printed);
         QCOMPARE(pdfcheck::text(path).count(QStringLiteral("山田太郎")), 2);
     }
 
@@ -618,7 +603,7 @@ void TestSheetPrint::countsFromAFile() {
     QCOMPARE(RowsOnPaper(t.doc.card.PrintStyle), rowsPrinted);
     QCOMPARE(ColumnsOnPaper(t.doc.card.PrintStyle), columnsPrinted);
     QVERIFY(t.preparePrinter());
-    const PrintOutcome outcome = t.printText(1, false);
+    const PrintOutcome outcome = t.print(PrintKind::Text, 1, false);
     QCOMPARE(outcome,
              rowsPrinted * columnsPrinted > 0 ? PrintOutcome::Printed : PrintOutcome::Failed);
     QCOMPARE(t.ui.messages.size(), rowsPrinted * columnsPrinted > 0 ? 0 : 1);

@@ -2,7 +2,6 @@
 
 #include "editor/cardimage.h"
 #include "editor/logofile.h"
-#include "layout/printergeometry.h"
 #include "picture/cardpicture.h"
 #include "print/cardsource.h"
 #include "print/printerpaper.h"
@@ -85,30 +84,6 @@ PrintOutcome TestContext::printImage(const QImage& cardImage, int sheets, bool c
         printOptions(PrintKind::Standard, cutMarks));
 }
 
-PrintOutcome TestContext::printText(int sheets, bool cutMarks) {
-    PrepareCardLogo(doc, ui);
-    const SameCardSource cards(doc.card, doc.pictureImage(), doc.logoImage(), sheets);
-    return PrintCardText(*printers, ui, doc.card.PrintStyle, offsets(), cards,
-                         printOptions(PrintKind::Text, cutMarks));
-}
-
-PrintOutcome TestContext::printBackground(int sheets, bool cutMarks) {
-    PrepareCardPicture(doc, ui, app);
-    const SameCardSource cards(doc.card, doc.pictureImage(), doc.logoImage(), sheets);
-    return PrintCardBackground(*printers, ui, doc.card.PrintStyle, offsets(), cards,
-                               printOptions(PrintKind::Background, cutMarks));
-}
-
-PrintOutcome TestContext::printPositions() {
-    return PrintCardPositions(*printers, ui, doc.card.PrintStyle, offsets());
-}
-
 bool TestContext::preparePrinter() {
     return PreparePrinter(*printers, ui, doc.card, app.IsfkX);
-}
-
-void TestContext::readPrinterOffsets() {
-    const PrinterOffsets o = ReadPrinterOffsets(printers->printer());
-    app.IsfkY = o.IsfkY;
-    app.IsfkX = o.IsfkX;
 }

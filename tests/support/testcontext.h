@@ -59,13 +59,7 @@ struct TestContext {
     PrintOutcome print(PrintKind kind, int sheets, bool cutMarks,
                        const SheetProgress& progress = {});
     PrintOutcome printImage(const QImage& cardImage, int sheets, bool cutMarks);
-    PrintOutcome printText(int sheets, bool cutMarks);
-    PrintOutcome printBackground(int sheets, bool cutMarks);
-    PrintOutcome printPositions();
     bool preparePrinter();
-    // The printer's offsets into the unprintable area, as the program reads
-    // them for a new card.
-    void readPrinterOffsets();
     PrinterOffsets offsets() const { return {app.IsfkY, app.IsfkX}; }
 
     QTemporaryDir dir;
