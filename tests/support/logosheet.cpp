@@ -1,8 +1,10 @@
 #include "logosheet.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -79,32 +81,23 @@ QString CheckLogoOnSheet(const QImage& page, int dpi, const Card& card, QRgb ins
     const PrintStyle& s = card.PrintStyle;
     const CardLogo& logo = card.Logo;
     const double height = logo.Width * FrameSize.height() / FrameSize.width();
-    QStringList wrong;
+    QString wrong;
+    QDebug out(&wrong);
     for (int r = 0; r < s.MaisuY; ++r) {
         for (int c = 0; c < s.MaisuX; ++c) {
             const QRectF expected(s.YhkLeft + c * (s.MsX + s.KkLeft) + logo.Left,
                                   s.Yhktop + r * (s.MsY + s.Kktop) + logo.Top, logo.Width, height);
             const QRectF found = FindLogoFrame(page, dpi, expected);
-            const auto far = [&](double a, double b) { return std::abs(a - b) > tolerance; };
-            if (found.isEmpty() || far(found.left(), expected.left()) ||
-                far(found.top(), expected.top()) || far(found.right(), expected.right()) ||
-                far(found.bottom(), expected.bottom())) {
-                wrong << QStringLiteral("(%1,%2): (%3, %4) %5 × %6 mm")
-                             .arg(r)
-                             .arg(c)
-                             .arg(found.left(), 0, 'f', 3)
-                             .arg(found.top(), 0, 'f', 3)
-                             .arg(found.width(), 0, 'f', 3)
-                             .arg(found.height(), 0, 'f', 3);
-                continue;
-            }
-            const QPoint middle = (expected.center() * (dpi / 25.4)).toPoint();
-            if (page.pixel(middle) != inside)
-                wrong << QStringLiteral("(%1,%2): #%3 in the middle")
-                             .arg(r)
-                             .arg(c)
-                             .arg(page.pixel(middle) & 0xffffff, 6, 16, QLatin1Char('0'));
+            const QPointF off[] = {found.topLeft() - expected.topLeft(),
+                                   found.bottomRight() - expected.bottomRight()};
+            const QRgb middle = page.pixel((expected.center() * (dpi / 25.4)).toPoint());
+            if (found.isEmpty() ||
+                std::max({std::abs(off[0].x()), std::abs(off[0].y()), std::abs(off[1].x()),
+                          std::abs(off[1].y())}) > tolerance)
+                out << "at" << r << c << "the frame" << found << "mm;";
+            else if (middle != inside)
+                out << "at" << r << c << "the middle" << Qt::hex << middle << Qt::dec << ";";
         }
     }
-    return wrong.join(QStringLiteral("; "));
+    return wrong;
 }
