@@ -43,8 +43,7 @@ Card horizontalCard(const Card& card) {
         if (!t.Tategaki)
             continue;
         t.Tategaki = false;
-        const QSizeF size = CardRenderer::measureText(
-            CardRenderer::drawnPart(t, QSizeF(card.PrintStyle.MsX, card.PrintStyle.MsY)));
+        const QSizeF size = CardRenderer::measureText(CardRenderer::drawnPart(t, CardSize(card)));
         StoreMeasuredSize(t, size.width(), size.height());
     }
     return horizontal;
@@ -188,9 +187,9 @@ bool SaveCardFile(Session& s) {
             return false;
         }
         // Format 2.0 has no place for the writing direction, the QR code, the
-        // logo, condensed lines or the merge: the user is asked once, with everything that would be
-        // lost; vertical lines are then written as horizontal ones and the
-        // rest left out. The card itself keeps them all.
+        // logo, condensed lines, the merge or an upright card: the user is
+        // asked once, with everything that would be lost; vertical lines are then written as
+        // horizontal ones and the rest left out. The card itself keeps them all.
         const QStringList lost =
             format == CardFormat::V20 ? Format20Losses(s.doc.card) : QStringList();
         if (!lost.isEmpty() && s.ui().messageBox(Format20Question(lost), UiServices::title(),

@@ -220,6 +220,9 @@ void MainForm::buildMenus() {
                        &MainForm::Cmd_PictureSetting_Click);
     qrCodeAction =
         add(options, "qrCodeAction", QStringLiteral("QRコード(&Q)"), &MainForm::showQrCodeWindow);
+    uprightAction =
+        add(options, "uprightAction", QStringLiteral("縦型名刺(&T)"), &MainForm::turnCard);
+    uprightAction->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("Hlp"));
@@ -425,9 +428,18 @@ void MainForm::showRestoredCard(bool pictureChanged, bool styleChanged, int line
 void MainForm::cardChanged(CardPart part, int) {
     if (part == CardPart::Whole)
         showCardData();
-    // A new print style resizes the canvas.
-    if (part == CardPart::Whole || part == CardPart::PrintStyle)
+    // A new print style or a turned card resizes the canvas.
+    if (part == CardPart::Whole || part == CardPart::PrintStyle) {
+        uprightAction->setChecked(s.doc.card.Upright);
         layoutCanvas();
+    }
+}
+
+void MainForm::turnCard() {
+    s.doc.card.Upright = uprightAction->isChecked();
+    // The canvas takes the card's new shape and keeps the lines on it
+    // before the step is taken.
+    s.doc.markChanged(CardChange::Orientation);
 }
 
 void MainForm::zoomIn() {
@@ -445,8 +457,8 @@ void MainForm::zoomToActualSize() {
 void MainForm::zoomToFit() {
     const double actualX = Picture1->pixelsPerMmX() / Picture1->zoom();
     const double actualY = Picture1->pixelsPerMmY() / Picture1->zoom();
-    setZoom(FitZoom(QSizeF(s.doc.card.PrintStyle.MsX, s.doc.card.PrintStyle.MsY),
-                    Frame1->viewport()->size(), actualX, actualY, CanvasMargin));
+    setZoom(
+        FitZoom(CardSize(s.doc.card), Frame1->viewport()->size(), actualX, actualY, CanvasMargin));
 }
 
 void MainForm::setZoom(double zoom) {

@@ -73,6 +73,7 @@ public:
     QAction* mnu_Haikei;
     QAction* mnu_GazouSet;
     QAction* qrCodeAction;
+    QAction* uprightAction;
     QAction* Houhou;
     QMenu* editMenu;
     QAction* undoAction;
@@ -101,6 +102,8 @@ public slots:
     void showMergeWindow();
     // Shows the QR code window (one, kept beside the editor).
     void showQrCodeWindow();
+    // Turns the card upright (縦型名刺) or back, as the menu item is ticked.
+    void turnCard();
     void Houhou_Click();
     void SSTab1_Click();
     void undo();

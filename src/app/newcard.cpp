@@ -26,6 +26,7 @@ void NewCard(Session& s) {
         s.doc.card.PicTint = {0, 0, 0};
         s.doc.card.Qr = QrCode{};
         s.doc.card.Logo = CardLogo{};
+        s.doc.card.Upright = false;
         // A printer that fails here must not leave half a new card: the
         // failure is shown and the card is made all the same.
         try {

@@ -30,6 +30,11 @@ const std::array<QString, 9> HoukouName{
 const std::array<int, 9> KageDX{0, 1, 1, 1, 0, -1, -1, -1, 0};
 const std::array<int, 9> KageDY{-1, -1, 0, 1, 1, 1, 0, -1, 0};
 
+QSizeF CardSize(const Card& card) {
+    const PrintStyle& s = card.PrintStyle;
+    return card.Upright ? QSizeF(s.MsY, s.MsX) : QSizeF(s.MsX, s.MsY);
+}
+
 QColor ColorFromRgb(quint32 rgb) {
     return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QSizeF>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -132,9 +133,17 @@ struct Card {
     // The staff list merged into the lines for printing, with its options
     // (MergeSettings); empty when the card has none.
     QString Merge;
+    // An upright card (縦型名刺): drawn MsY wide and MsX high, and turned a
+    // quarter into the print style's positions on the sheet, which stay as
+    // they are.
+    bool Upright = false;
 
     bool operator==(const Card&) const = default;
 };
+
+// The card as it is drawn and its lines are kept on it, millimetres: the
+// print style's MsX × MsY, the two swapped for an upright card.
+QSizeF CardSize(const Card& card);
 
 // The fixed role of each line: its tab caption and new-card geometry.
 struct LineRole {

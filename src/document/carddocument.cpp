@@ -30,6 +30,7 @@ CardPart CardDocument::partOf(CardChange what) {
     case CardChange::Picture:
         return CardPart::Picture;
     case CardChange::PrintStyle:
+    case CardChange::Orientation:
         return CardPart::PrintStyle;
     case CardChange::QrCode:
         return CardPart::QrCode;

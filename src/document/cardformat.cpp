@@ -59,8 +59,10 @@ static void readLineFont(FieldReader& in, TextItem& t) {
 // The card-level reserved integers of format 2.2 hold the QR code: on,
 // content, line, X, Y and side in 0.1 mm, level, red, green, blue (0-9),
 // and the lines its vCard takes (16). Readers that know nothing of it skip
-// them; a card without one writes zeros.
+// them; a card without one writes zeros. Integer 10 is 1 for an upright
+// card, 0 (as in every older card) for a landscape one.
 constexpr int ReservedCount = 28;
+constexpr int UprightReserved = 10;
 using Reserved = std::array<std::int16_t, ReservedCount>;
 
 static QrCode qrFromReserved(const Reserved& r) {
@@ -152,6 +154,8 @@ void ReadCard22(FieldReader& in, Card& card) {
     for (auto& v : reserved)
         v = in.readInteger();
     card.Qr = qrFromReserved(reserved);
+    // Any other value reads as the card every older file holds.
+    card.Upright = reserved[UprightReserved] == 1;
     QString logoPath;
     for (int i = 0; i < ReservedStrings; ++i) {
         const QString text = in.readString();
@@ -191,9 +195,11 @@ void ReadCard22(FieldReader& in, Card& card) {
 }
 
 void ReadCard20(FieldReader& in, Card& card) {
-    // Format 2.0 has no QR code and no logo: the card read has neither.
+    // Format 2.0 has no QR code, no logo and no upright card: the card read
+    // has none of them.
     card.Qr = QrCode{};
     card.Logo = CardLogo{};
+    card.Upright = false;
     card.PicPath = in.readString();
     readPrintStyle(in, card.PrintStyle);
     for (int k = 0; k < LineCount; ++k) {
@@ -288,6 +294,7 @@ QString WriteCard22(const Card& card) {
     out.endLine();
     Reserved reserved = reservedFromQr(card.Qr);
     addLogoToReserved(reserved, card.Logo);
+    reserved[UprightReserved] = card.Upright ? 1 : 0;
     for (auto v : reserved)
         out.writeInteger(v);
     out.endLine();
@@ -349,6 +356,8 @@ QStringList Format20Losses(const Card& card) {
         lost << QStringLiteral("QRコード");
     if (card.Logo.On)
         lost << QStringLiteral("ロゴ");
+    if (card.Upright)
+        lost << QStringLiteral("縦型名刺 (横型で保存されます)");
     for (const TextItem& t : card.TextItems) {
         if (t.WidthScale != 0 && t.WidthScale != 100) {
             lost << QStringLiteral("長体の行 (元の幅で保存されます)");

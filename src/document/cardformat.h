@@ -23,8 +23,8 @@ QString WriteCard22(const Card& card);
 QString WriteCard20(const Card& card);
 
 // What format 2.0 cannot hold of the card, as the save names it to the
-// user ("縦書きの行 (横書きで保存されます)", "QRコード", "ロゴ"); empty when the
-// card loses nothing.
+// user ("縦書きの行 (横書きで保存されます)", "QRコード", "ロゴ", "縦型名刺
+// (横型で保存されます)" …); empty when the card loses nothing.
 QStringList Format20Losses(const Card& card);
 
 // The part of path before its last "."; the whole path if it has none.

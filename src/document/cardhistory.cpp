@@ -73,6 +73,8 @@ QString CardHistory::stepName(CardChange what) {
         return QStringLiteral("長体");
     case CardChange::Merge:
         return QStringLiteral("差し込み印刷");
+    case CardChange::Orientation:
+        return QStringLiteral("縦型名刺");
     }
     return {};
 }

@@ -24,6 +24,7 @@ enum class CardChange {
     Logo,
     WidthScale,
     Merge,
+    Orientation, // the card turned upright or back
 };
 
 // The undo history of a card document. Each step holds the card before and after

@@ -144,8 +144,9 @@ void CardCanvas::setZoom(double zoom) {
 QSize CardCanvas::cardPixelSize() const {
     const int tppX = std::max(1, m_app.TppX);
     const int tppY = std::max(1, m_app.TppY);
-    return {int(std::lround(m_doc.card.PrintStyle.MsX * TwipsPerMm * m_zoom) / tppX),
-            int(std::lround(m_doc.card.PrintStyle.MsY * TwipsPerMm * m_zoom) / tppY)};
+    const QSizeF card = CardSize(m_doc.card);
+    return {int(std::lround(card.width() * TwipsPerMm * m_zoom) / tppX),
+            int(std::lround(card.height() * TwipsPerMm * m_zoom) / tppY)};
 }
 
 void CardCanvas::placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
@@ -177,14 +178,13 @@ void CardCanvas::DrawShadowItem(int i) {
     // Another card shown in place of the document's is drawn as it was
     // placed; only the document's lines are measured and kept on the card.
     TextItem& t = m_shownCard ? m_shownCard->TextItems[i] : m_doc.card.TextItems[i];
+    const QSizeF card = CardSize(m_doc.card);
     if (!m_shownCard) {
-        MeasureAndKeep(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
+        MeasureAndKeep(t, card.width(), card.height());
         if (onPositionShown)
             onPositionShown(i);
     }
-    const QString shown =
-        CardRenderer::drawnPart(t, QSizeF(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY))
-            .Text;
+    const QString shown = CardRenderer::drawnPart(t, card).Text;
     const QPointF offset = CardRenderer::kageOffset(t);
     placeLabel(MJLabel_Kage[i], i, t.Left + offset.x(), t.Top + offset.y(),
                ColorFromRgb(quint32(t.KageColor)), t.KageOn ? shown : QString());
@@ -199,15 +199,14 @@ void CardCanvas::DrawTextItem(int i) {
     if (t.FontName.isEmpty())
         return;
     DrawShadowItem(i);
+    const QSizeF card = CardSize(m_doc.card);
     if (!m_shownCard) {
-        MeasureAndKeep(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
+        MeasureAndKeep(t, card.width(), card.height());
         if (onPositionShown)
             onPositionShown(i);
     }
-    placeLabel(
-        MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)),
-        CardRenderer::drawnPart(t, QSizeF(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY))
-            .Text);
+    placeLabel(MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)),
+               CardRenderer::drawnPart(t, card).Text);
 }
 
 void CardCanvas::RedrawCard() {
@@ -230,7 +229,7 @@ void CardCanvas::MJLabel_MouseMove(double x, double y) {
     TextItem& t = m_doc.card.TextItems[k];
     t.Top = y / TwipsPerMm + t.Top - DragY;
     t.Left = x / TwipsPerMm + t.Left - DragX;
-    KeepItemOnCard(t, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
+    KeepItemOnCard(t, CardSize(m_doc.card).width(), CardSize(m_doc.card).height());
     if (onPositionShown)
         onPositionShown(k);
     DrawTextItem(k);
@@ -279,8 +278,8 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
 void CardCanvas::placeIn(const QSize& frameSize, bool centred) {
     const int tppX = std::max(1, m_app.TppX);
     const int tppY = std::max(1, m_app.TppY);
-    const double W = m_doc.card.PrintStyle.MsX;
-    const double H = m_doc.card.PrintStyle.MsY;
+    const double W = CardSize(m_doc.card).width();
+    const double H = CardSize(m_doc.card).height();
     const long widthTwips = std::lround(W * TwipsPerMm * m_zoom);
     const long heightTwips = std::lround(H * TwipsPerMm * m_zoom);
     const long left = centred ? (frameSize.width() * tppX - widthTwips) / 2 : 3 * tppX;

@@ -64,8 +64,8 @@ int CardImageScaleForQr(const Card& card, int scale, int tppX, int tppY) {
     const QrResult code = PlacedQrCode(card, placed);
     if (!code.drawable())
         return scale;
-    const double W = card.PrintStyle.MsX;
-    const double H = card.PrintStyle.MsY;
+    const double W = CardSize(card).width();
+    const double H = CardSize(card).height();
     for (int s = scale; s <= MaxImgScale && CardImageScaleFor(W, H, s, tppX, tppY) == s; ++s)
         if (code.moduleMm * pixelsPerMm(W, H, s, tppX, tppY) >= QrMinModulePixels)
             return s;
@@ -76,8 +76,9 @@ QImage RenderCardImage(const Card& card, const QImage& picture, const DecodedLog
                        const CardImageOptions& options, UiServices& ui) {
     const int tppX = options.twipsPerPixelX;
     const int tppY = options.twipsPerPixelY;
-    const double W = card.PrintStyle.MsX;
-    const double H = card.PrintStyle.MsY;
+    // An upright card's image stands upright: the turn is the sheet's.
+    const double W = CardSize(card).width();
+    const double H = CardSize(card).height();
     int s = CardImageScaleFor(W, H, options.scale, tppX, tppY);
     if (s == 0) {
         ui.message(QStringLiteral("名刺が大きすぎて画像にできません（%1 × %2 mm）。")

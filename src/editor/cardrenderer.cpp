@@ -237,7 +237,7 @@ QRectF CardRenderer::logoBox() const {
     // Where the editor shows it: kept on the card.
     CardLogo placed = m_card.Logo;
     const double aspect = m_logo.aspect();
-    KeepLogoOnCard(placed, aspect, m_card.PrintStyle.MsX, m_card.PrintStyle.MsY);
+    KeepLogoOnCard(placed, aspect, cardSize().width(), cardSize().height());
     return QRectF(placed.Left, placed.Top, placed.Width, LogoHeight(placed, aspect));
 }
 
@@ -266,8 +266,7 @@ void CardRenderer::paintQrCode(QPainter& p) const {
 void CardRenderer::paintPicture(QPainter& p, const QImage& picture) const {
     if (picture.isNull())
         return;
-    const PrintStyle& s = m_card.PrintStyle;
-    p.drawImage(QRectF(0, 0, s.MsX, s.MsY), picture);
+    p.drawImage(QRectF(QPointF(0, 0), cardSize()), picture);
 }
 
 void CardRenderer::paintLine(QPainter& p, int i) const {
@@ -334,7 +333,7 @@ TextItem CardRenderer::drawnPart(const TextItem& t, QSizeF card) {
 }
 
 QSizeF CardRenderer::cardSize() const {
-    return QSizeF(m_card.PrintStyle.MsX, m_card.PrintStyle.MsY);
+    return CardSize(m_card);
 }
 
 QPointF CardRenderer::kageOffset(const TextItem& t) {

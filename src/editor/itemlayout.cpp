@@ -92,8 +92,8 @@ bool MeasureAndKeep(TextItem& t, double W, double H) {
 }
 
 QList<int> PlaceCardLines(Card& card) {
-    const double W = card.PrintStyle.MsX;
-    const double H = card.PrintStyle.MsY;
+    const double W = CardSize(card).width();
+    const double H = CardSize(card).height();
     QList<int> pastTheCard;
     for (int i = 0; i < LineCount; ++i) {
         TextItem& t = card.TextItems[i];
@@ -110,7 +110,7 @@ QList<int> PlaceCardLines(Card& card) {
 }
 
 QString DrawingLimitsNotice(const Card& card) {
-    const QSizeF size(card.PrintStyle.MsX, card.PrintStyle.MsY);
+    const QSizeF size = CardSize(card);
     QStringList notes;
     for (int i = 0; i < LineCount; ++i) {
         const TextItem& t = card.TextItems[i];

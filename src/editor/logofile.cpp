@@ -186,9 +186,9 @@ bool ChooseLogoFile(CardDocument& doc, UiServices& ui, const QString& path) {
     if (!logo)
         return false;
     CardLogo& current = doc.card.Logo;
-    const PrintStyle& s = doc.card.PrintStyle;
+    const QSizeF card = CardSize(doc.card);
     if (current.Width <= 0) {
-        current = DefaultCardLogo(path, logo->aspect(), s.MsX, s.MsY);
+        current = DefaultCardLogo(path, logo->aspect(), card.width(), card.height());
     } else {
         current.On = true;
         current.Path = path;

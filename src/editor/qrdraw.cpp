@@ -39,7 +39,8 @@ void DrawQrSymbol(QPainter& p, const QRectF& square, const QrSymbol& symbol, con
 
 QrResult PlacedQrCode(const Card& card, QrCode& placed) {
     placed = card.Qr;
-    KeepQrOnCard(placed, card.PrintStyle.MsX, card.PrintStyle.MsY);
+    const QSizeF size = CardSize(card);
+    KeepQrOnCard(placed, size.width(), size.height());
     if (placed == card.Qr)
         return MakeQrCode(card);
     Card kept = card;

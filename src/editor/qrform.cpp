@@ -185,7 +185,7 @@ void QrForm::apply() {
 void QrForm::switchCode() {
     QrCode& q = m_doc.card.Qr;
     if (enabledBox->isChecked() && q.Side <= 0)
-        q = DefaultQrCode(m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
+        q = DefaultQrCode(CardSize(m_doc.card).width(), CardSize(m_doc.card).height());
     q.On = enabledBox->isChecked();
     // The canvas keeps the code on the card, and the window shows it.
     m_doc.markChanged(CardChange::QrCode);

@@ -25,7 +25,8 @@ void QrItem::refresh() {
         emit shown();
         return;
     }
-    KeepQrOnCard(q, m_doc.card.PrintStyle.MsX, m_doc.card.PrintStyle.MsY);
+    const QSizeF card = CardSize(m_doc.card);
+    KeepQrOnCard(q, card.width(), card.height());
     const double ppmX = m_canvas->pixelsPerMmX();
     const double ppmY = m_canvas->pixelsPerMmY();
     const int left = int(std::floor(q.Left * ppmX));

@@ -190,7 +190,12 @@ PrintsForm::PrintsForm(CardDocument& doc, UiServices& ui, Settings& settings,
 
     Frame1 = new QGroupBox(QStringLiteral("印刷ｲﾒｰｼﾞ"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    pic_back = new SheetDiagram(m_doc.pictureImage(), m_app.TppX, Frame1);
+    // The diagram shows the landscape positions: an upright card's picture
+    // lies turned in them as it is printed.
+    QImage picture = m_doc.pictureImage();
+    if (m_doc.card.Upright && !picture.isNull())
+        picture = picture.transformed(QTransform().rotate(-90));
+    pic_back = new SheetDiagram(picture, m_app.TppX, Frame1);
     auto* diagram = new QVBoxLayout(Frame1);
     diagram->setContentsMargins(4, 2, 4, 4);
     diagram->addWidget(pic_back, 0, Qt::AlignCenter);

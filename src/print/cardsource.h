@@ -27,6 +27,9 @@ public:
     // The decoded logo of card number index; null for none. The same logo
     // at every position, so that a PDF stores its picture once.
     virtual DecodedLogo logoOf(int index) const = 0;
+    // Whether card number index is upright (縦型名刺); a source that can
+    // tell without making the card says so here.
+    virtual bool isUpright(int index) const { return card(index).Upright; }
 };
 
 // One card at every position of every sheet.

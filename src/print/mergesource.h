@@ -23,6 +23,7 @@ public:
     const Card& card(int index) const override;
     QImage pictureOf(int) const override { return m_picture; }
     DecodedLogo logoOf(int) const override { return m_logo; }
+    bool isUpright(int) const override { return m_template.Upright; }
 
     // The record (index into the list) of card number index.
     int recordOf(int index) const { return m_records.value(index, -1); }

@@ -123,12 +123,15 @@ void frmPREVIEW::DrawPreviewSheet() {
     // Paper millimetres, whatever the size on screen.
     p.scale(m_paper.width() / s.YsX, m_paper.height() / s.YsY);
     // Scaled down once, averaging its pixels: a card rendered for print
-    // drawn straight into a few hundred pixels loses its small text.
+    // drawn straight into a few hundred pixels loses its small text. An
+    // upright card's image stands upright; it is turned as it is drawn.
     const QSize cardPixels(std::max(1, int(std::lround(s.MsX * m_paper.width() / s.YsX))),
                            std::max(1, int(std::lround(s.MsY * m_paper.height() / s.YsY))));
     std::map<int, QImage> scaled;
     for (const auto& [index, image] : m_cardImages)
-        scaled[index] = image.scaled(cardPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled[index] =
+            image.scaled(m_cards.isUpright(index) ? cardPixels.transposed() : cardPixels,
+                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     try {
         const SheetPlan plan = PlanSheet(s, m_options.cutMarks, m_options.bottomMarks);
         for (size_t k = 0; k < plan.size(); ++k) {
@@ -136,7 +139,12 @@ void frmPREVIEW::DrawPreviewSheet() {
             if (index < 0)
                 continue;
             const SheetPlace& place = plan[k];
-            p.drawImage(QRectF(place.left, place.top, s.MsX, s.MsY), scaled[index]);
+            const CardOnSheet at =
+                PlaceCardOnSheet(s, m_cards.isUpright(index), place.top, place.left);
+            p.save();
+            p.setTransform(at.transform(), true);
+            p.drawImage(QRectF(QPointF(0, 0), at.cardSize()), scaled[index]);
+            p.restore();
             for (const CutMarkLine& l : CutMarkLines(s, place.top, place.left, place.marks)) {
                 p.setPen(QPen(ColorFromRgb(l.color), 0)); // one pixel, as a screen line
                 p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));

@@ -100,9 +100,10 @@ template <typename Body> PrintOutcome runJob(PrinterChoice& printers, UiServices
 }
 
 // The frame of the three sheet routines: sheets of cards row by row, the
-// content of each position drawn by draw(job, index, T, L, marks) for the
-// number of the card the source gives, which returns false when the job was
-// discarded.
+// content of each position drawn by draw(job, index, at, marks) for the
+// number of the card the source gives, placed (and turned, when upright) at
+// its position less the printer's unprintable area; draw returns false when
+// the job was discarded.
 template <typename Draw>
 PrintOutcome printSheets(PrinterChoice& printers, UiServices& ui, const PrintStyle& style,
                          PrinterOffsets offsets, const CardSource& cards,
@@ -118,8 +119,10 @@ PrintOutcome printSheets(PrinterChoice& printers, UiServices& ui, const PrintSty
                 if (index < 0)
                     continue;
                 const SheetPlace& place = plan[k];
-                if (!draw(job, index, place.top - offsets.IsfkY, place.left - offsets.IsfkX,
-                          place.marks))
+                const CardOnSheet at =
+                    PlaceCardOnSheet(style, cards.isUpright(index), place.top - offsets.IsfkY,
+                                     place.left - offsets.IsfkX);
+                if (!draw(job, index, at, place.marks))
                     return false;
             }
             if (sheet < sheets)
@@ -158,47 +161,90 @@ void printEmptyLine(Printer& p) {
     p.CurrentY = y;
 }
 
-// One copy of a line, its text box's corner at (x, y) on the sheet, drawn
-// by the card renderer as text in the printer's millimetres, with the glyphs
-// the job shaped for it.
-void paintLineText(Printer& p, const TextItem& t, double x, double y, quint32 color,
-                   ShapedTextCache& shaped) {
-    p.CurrentY = y;
-    p.CurrentX = x;
-    p.Paint(x, y, t.Text, [&t, color, &shaped](QPainter& painter) {
+// Paints with the painter's origin at the point onCard of the card placed
+// at `at`, its axes those of the card (turned with it).
+void paintOnCard(Printer& p, const CardOnSheet& at, QPointF onCard, const QString& text,
+                 const Printer::PaintRoutine& paint) {
+    const QPointF xy = at.map(onCard);
+    if (!at.turned) {
+        p.Paint(xy.x(), xy.y(), text, paint);
+        return;
+    }
+    p.Paint(xy.x(), xy.y(), text, [paint, angle = at.angle()](QPainter& painter) {
+        painter.rotate(angle);
+        paint(painter);
+    });
+}
+
+// A picture stretched over the card placed at `at`: the card image or the
+// card's picture. A turned card's picture is turned by the device as it is
+// drawn, never copied: a PDF still stores it once.
+void paintCardPicture(Printer& p, const CardOnSheet& at, const QImage& picture) {
+    if (!at.turned) {
+        p.PaintPicture(picture, at.left, at.top, at.width, at.height);
+        return;
+    }
+    if (picture.isNull())
+        throw RuntimeError(RuntimeError::InvalidPicture);
+    const QRectF card(QPointF(0, 0), at.cardSize());
+    paintOnCard(p, at, QPointF(0, 0), QString(),
+                [picture, card](QPainter& painter) { painter.drawImage(card, picture); });
+}
+
+// One copy of a line, its text box's corner at onCard on the card placed at
+// `at`, drawn by the card renderer as text in the printer's millimetres,
+// with the glyphs the job shaped for it.
+void paintLineText(Printer& p, const TextItem& t, const CardOnSheet& at, QPointF onCard,
+                   quint32 color, ShapedTextCache& shaped) {
+    const QPointF xy = at.map(onCard);
+    p.CurrentY = xy.y();
+    p.CurrentX = xy.x();
+    paintOnCard(p, at, onCard, t.Text, [&t, color, &shaped](QPainter& painter) {
         CardRenderer::paintText(painter, t, QPointF(0, 0), ColorFromRgb(color), &shaped);
     });
 }
 
-// One line of the card whose corner is at (L, T): its 3D copy, displaced by
-// the full 3D height in the line's direction, then the line itself.
-void printLine(Printer& p, const TextItem& t, double T, double L, ShapedTextCache& shaped) {
+// One line of the card placed at `at`: its 3D copy, displaced by the full 3D
+// height in the line's direction, then the line itself.
+void printLine(Printer& p, const TextItem& t, const CardOnSheet& at, ShapedTextCache& shaped) {
     p.FontTransparent = true;
+    const QPointF corner(t.Left, t.Top);
     if (t.KageOn) {
         printEmptyLine(p);
         setLineFont(p, t);
         p.ForeColor = static_cast<quint32>(t.KageColor);
-        const QPointF offset = CardRenderer::kageOffset(t);
-        paintLineText(p, t, L + t.Left + offset.x(), T + t.Top + offset.y(), p.ForeColor, shaped);
+        paintLineText(p, t, at, corner + CardRenderer::kageOffset(t), p.ForeColor, shaped);
     }
     printEmptyLine(p);
     setLineFont(p, t);
     p.ForeColor = static_cast<quint32>(t.ForeColor);
-    paintLineText(p, t, L + t.Left, T + t.Top, p.ForeColor, shaped);
+    paintLineText(p, t, at, corner, p.ForeColor, shaped);
 }
 
-// The card's logo at the card whose corner is at (L, T), drawn by the card
-// renderer in card millimetres: an SVG as vectors, a raster logo as the one
-// picture the source holds, which a PDF stores once for every position.
-void printLogo(Printer& p, const Card& card, const DecodedLogo& logo, double T, double L) {
+// The card's logo on the card placed at `at`, drawn by the card renderer in
+// card millimetres: an SVG as vectors, a raster logo as the one picture the
+// source holds, which a PDF stores once for every position.
+void printLogo(Printer& p, const Card& card, const DecodedLogo& logo, const CardOnSheet& at) {
     const QRectF box = CardRenderer(card, logo).logoBox();
     if (box.isEmpty())
         return;
-    p.Paint(L, T, QStringLiteral("ロゴ"),
-            [logo, box](QPainter& painter) { CardRenderer::paintLogo(painter, logo, box); });
+    paintOnCard(p, at, QPointF(0, 0), QStringLiteral("ロゴ"),
+                [logo, box](QPainter& painter) { CardRenderer::paintLogo(painter, logo, box); });
 }
 
 } // namespace
+
+QTransform CardOnSheet::transform() const {
+    QTransform t;
+    if (!turned)
+        return t.translate(left, top);
+    // The card's left edge lies along the position's bottom.
+    return t.translate(left, top + height).rotate(angle());
+}
+
+CardOnSheet PlaceCardOnSheet(const PrintStyle& s, bool upright, double top, double left) {
+    return CardOnSheet{top, left, s.MsX, s.MsY, upright};
+}
 
 double CardTop(const PrintStyle& s, int row) {
     return (s.MsY + s.Kktop) * row + s.Yhktop;
@@ -285,7 +331,7 @@ PrintOutcome PrintCardImage(PrinterChoice& printers, UiServices& ui, const Print
     int imageOf = -1;
     QImage cardImage;
     return printSheets(printers, ui, s, offsets, cards, options, progress,
-                       [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
+                       [&](SheetJob& job, int index, const CardOnSheet& at, CutMarkSides marks) {
                            if (index != imageOf) {
                                cardImage = images(index);
                                imageOf = index;
@@ -293,8 +339,8 @@ PrintOutcome PrintCardImage(PrinterChoice& printers, UiServices& ui, const Print
                                    throw CardImageRefused();
                            }
                            Printer& p = job.printer();
-                           p.PaintPicture(cardImage, L, T, s.MsX, s.MsY);
-                           drawMarks(p, s, T, L, marks);
+                           paintCardPicture(p, at, cardImage);
+                           drawMarks(p, s, at.top, at.left, marks);
                            return true;
                        });
 }
@@ -303,11 +349,11 @@ PrintOutcome PrintCardBackground(PrinterChoice& printers, UiServices& ui, const 
                                  PrinterOffsets offsets, const CardSource& cards,
                                  const PrintOptions& options, const SheetProgress& progress) {
     return printSheets(printers, ui, s, offsets, cards, options, progress,
-                       [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
+                       [&](SheetJob& job, int index, const CardOnSheet& at, CutMarkSides marks) {
                            Printer& p = job.printer();
                            p.FontTransparent = true;
-                           p.PaintPicture(cards.pictureOf(index), L, T, s.MsX, s.MsY);
-                           drawMarks(p, s, T, L, marks);
+                           paintCardPicture(p, at, cards.pictureOf(index));
+                           drawMarks(p, s, at.top, at.left, marks);
                            return true;
                        });
 }
@@ -323,31 +369,32 @@ PrintOutcome PrintCardText(PrinterChoice& printers, UiServices& ui, const PrintS
     std::array<TextItem, LineCount> lines;
     return printSheets(
         printers, ui, s, offsets, cards, options, progress,
-        [&](SheetJob& job, int index, double T, double L, CutMarkSides marks) {
+        [&](SheetJob& job, int index, const CardOnSheet& at, CutMarkSides marks) {
             const Card& card = cards.card(index);
             if (index != cut) {
                 cut = index;
                 for (int i = 0; i < LineCount; ++i)
-                    lines[i] = CardRenderer::drawnPart(card.TextItems[i], QSizeF(s.MsX, s.MsY));
+                    lines[i] = CardRenderer::drawnPart(card.TextItems[i], CardSize(card));
             }
             Printer& p = job.printer();
             p.FontTransparent = true;
-            drawMarks(p, s, T, L, marks);
+            drawMarks(p, s, at.top, at.left, marks);
             const bool logoOver = card.Logo.Layer == LogoLayer::OverLines;
             if (!logoOver)
-                printLogo(p, card, cards.logoOf(index), T, L);
+                printLogo(p, card, cards.logoOf(index), at);
             for (int i = 0; i < LineCount; ++i) {
-                printLine(p, lines[i], T, L, shaped);
+                printLine(p, lines[i], at, shaped);
                 if (!job.yield())
                     return false;
             }
             if (logoOver)
-                printLogo(p, card, cards.logoOf(index), T, L);
+                printLogo(p, card, cards.logoOf(index), at);
             // The QR code, drawn by the card renderer in card
             // millimetres from the card's corner.
             if (card.Qr.On)
-                p.Paint(L, T, QString(),
-                        [&card](QPainter& painter) { CardRenderer(card).paintQrCode(painter); });
+                paintOnCard(p, at, QPointF(0, 0), QString(), [&card](QPainter& painter) {
+                    CardRenderer(card).paintQrCode(painter);
+                });
             return true;
         });
 }

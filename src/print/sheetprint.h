@@ -2,6 +2,9 @@
 
 #include "editor/cardimage.h"
 
+#include <QPointF>
+#include <QSizeF>
+#include <QTransform>
 #include <QtGlobal>
 
 #include <array>
@@ -120,6 +123,34 @@ struct SheetPlace {
     CutMarkSides marks;
 };
 using SheetPlan = std::vector<SheetPlace>;
+
+// How a card lies in its position on the sheet, in sheet millimetres. A
+// landscape card fills the position as it is drawn. An upright card is
+// turned a quarter to the left into the same landscape position: its top
+// along the position's left edge, its right edge along the position's top,
+// so that its vertical lines read left to right and the columns follow each
+// other down the sheet as the lines of a landscape card do.
+struct CardOnSheet {
+    double top = 0; // the position's top-left corner
+    double left = 0;
+    double width = 0; // the position's size
+    double height = 0;
+    bool turned = false;
+
+    // The card as it is drawn before it is placed: the position's size, or
+    // the two swapped for a turned card.
+    QSizeF cardSize() const { return turned ? QSizeF(height, width) : QSizeF(width, height); }
+
+    // The transform from card millimetres to sheet millimetres.
+    QTransform transform() const;
+    // Where a point of the card lies on the sheet.
+    QPointF map(QPointF onCard) const { return transform().map(onCard); }
+    // The turn, in QPainter degrees: 0, or -90 for a turned card.
+    double angle() const { return turned ? -90 : 0; }
+};
+
+// The card placed at the position whose top-left corner is (top, left).
+CardOnSheet PlaceCardOnSheet(const PrintStyle& s, bool upright, double top, double left);
 
 // The cards of a printed sheet, with the marks SheetCutMarks gives.
 SheetPlan PlanSheet(const PrintStyle& s, bool cutMarks, bool bottomMarks);

@@ -36,20 +36,26 @@ private slots:
 
 // The standard print stores the card image once, the logo drawn into it;
 // the text print the logo's picture once for all twenty cards, an SVG logo
-// as vectors; the background print the picture alone.
+// as vectors; the background print the picture alone. Upright cards lie
+// turned in the same positions, each picture still stored once.
 void TestLogoPrint::onEveryCardOfTheSheet_data() {
     QTest::addColumn<QString>("logo"); // png or svg
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("fromWindow");
     QTest::addColumn<int>("pictures"); // the pictures the PDF stores, smasks apart
+    QTest::addColumn<bool>("upright");
     const int standard = int(PrintKind::Standard), text = int(PrintKind::Text);
-    QTest::newRow("PNG, standard print") << "png" << standard << false << 1;
-    QTest::newRow("PNG, text print") << "png" << text << false << 1;
-    QTest::newRow("SVG, text print") << "svg" << text << false << 0;
-    QTest::newRow("SVG, standard print") << "svg" << standard << false << 1;
-    QTest::newRow("PNG, standard print from the window") << "png" << standard << true << 1;
-    QTest::newRow("SVG, text print from the window") << "svg" << text << true << 0;
-    QTest::newRow("PNG, background print") << "png" << int(PrintKind::Background) << false << 1;
+    const int background = int(PrintKind::Background);
+    QTest::newRow("PNG, standard print") << "png" << standard << false << 1 << false;
+    QTest::newRow("PNG, text print") << "png" << text << false << 1 << false;
+    QTest::newRow("SVG, text print") << "svg" << text << false << 0 << false;
+    QTest::newRow("SVG, standard print") << "svg" << standard << false << 1 << false;
+    QTest::newRow("PNG, standard print from the window") << "png" << standard << true << 1 << false;
+    QTest::newRow("SVG, text print from the window") << "svg" << text << true << 0 << false;
+    QTest::newRow("PNG, background print") << "png" << background << false << 1 << false;
+    QTest::newRow("upright, PNG, standard print") << "png" << standard << false << 1 << true;
+    QTest::newRow("upright, SVG, text print from the window") << "svg" << text << true << 0 << true;
+    QTest::newRow("upright, background print") << "png" << background << false << 1 << true;
 }
 
 void TestLogoPrint::onEveryCardOfTheSheet() {
@@ -59,11 +65,17 @@ void TestLogoPrint::onEveryCardOfTheSheet() {
     QFETCH(int, kind);
     QFETCH(bool, fromWindow);
     QFETCH(int, pictures);
+    QFETCH(bool, upright);
     TestContext t;
     const QString picture = t.path("back.png"), logoFile = t.path("logo." + logo);
     QVERIFY(WriteSolidPicture(picture, Background));
     QVERIFY(logo == u"png" ? WriteFramedLogoPng(logoFile) : WriteFramedLogoSvg(logoFile));
     t.doc.card = LogoTestCard(picture, logoFile);
+    if (upright) {
+        t.doc.card.Upright = true;
+        t.doc.card.Logo.Left = 30;
+        t.doc.card.Logo.Top = 70;
+    }
     QVERIFY(LoadCardPicture(t.doc, t.ui, t.app)); // as the open command does
     t.app.ImgScale = 4;
     const QString out = t.path("sheet.pdf");
@@ -98,6 +110,11 @@ void TestLogoPrint::onEveryCardOfTheSheet() {
                               ? QString()
                               : QStringLiteral("a logo on the background print");
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    // The picture fills the positions, turned or not, and no more.
+    if (PrintKind(kind) == PrintKind::Background)
+        for (const QPointF mm : {QPointF(14.2, 11.2), QPointF(195.8, 285.8), QPointF(196.2, 286.2)})
+            QCOMPARE(page.pixel((mm * Dpi / 25.4).toPoint()),
+                     mm.x() < 196 ? Background : 0xffffffffu);
     QSet<int> stored;
     for (const pdfcheck::Image& image : pdfcheck::images(out))
         if (image.type == u"image")

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -255,12 +256,14 @@ void TestPrintDialog::previewShowsCards_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<double>("isfkY");
     QTest::addColumn<QSize>("paper");
+    QTest::addColumn<bool>("upright");
 
     // A4 at 15 twips a pixel: 56.7 / 15 pixels a millimetre at 1/1.
-    QTest::newRow("1/1") << 1 << 0 << 0.0 << QSize(794, 1123);
-    QTest::newRow("1/2") << 2 << 2 << 3.0 << QSize(561, 794);
-    QTest::newRow("1/4") << 3 << 0 << 0.0 << QSize(397, 561);
-    QTest::newRow("text only") << 3 << 1 << 0.0 << QSize(397, 561);
+    QTest::newRow("1/1") << 1 << 0 << 0.0 << QSize(794, 1123) << false;
+    QTest::newRow("1/2") << 2 << 2 << 3.0 << QSize(561, 794) << false;
+    QTest::newRow("1/4") << 3 << 0 << 0.0 << QSize(397, 561) << false;
+    QTest::newRow("text only") << 3 << 1 << 0.0 << QSize(397, 561) << false;
+    QTest::newRow("upright, 1/1") << 1 << 0 << 0.0 << QSize(794, 1123) << true;
 }
 
 void TestPrintDialog::previewShowsCards() {
@@ -268,9 +271,14 @@ void TestPrintDialog::previewShowsCards() {
     QFETCH(int, kind);
     QFETCH(double, isfkY);
     QFETCH(QSize, paper);
+    QFETCH(bool, upright);
     TestContext t;
+    t.doc.card.Upright = upright;
+    // Red with a blue top quarter: the card's top lies left on the sheet when
+    // it is upright.
     QImage filled(40, 24, QImage::Format_RGB32);
     filled.fill(Qt::red);
+    QPainter(&filled).fillRect(0, 0, 40, 6, Qt::blue);
     t.doc.picture.set(t.doc.card, filled);
     t.app.IsfkY = isfkY;
     t.settings->setText(Opt, "KiritoriFlag", "1");
@@ -291,6 +299,11 @@ void TestPrintDialog::previewShowsCards() {
             const double x = s.YhkLeft + c * s.MsX, y = s.Yhktop + r * s.MsY;
             QCOMPARE(sheet.pixelColor(int((x + s.MsX / 2) * perMm), int((y + s.MsY / 2) * perMm)),
                      card);
+            const QColor top = kind == 1 ? card : QColor(Qt::blue);
+            QCOMPARE(sheet.pixelColor(int((x + s.MsX / 8) * perMm), int((y + s.MsY / 2) * perMm)),
+                     upright ? top : card);
+            QCOMPARE(sheet.pixelColor(int((x + s.MsX / 2) * perMm), int((y + s.MsY / 8) * perMm)),
+                     upright ? card : top);
         }
     }
     // The margins stay paper; the marks lie in them, blue above the first

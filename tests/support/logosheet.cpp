@@ -85,8 +85,14 @@ QString CheckLogoOnSheet(const QImage& page, int dpi, const Card& card, QRgb ins
     QDebug out(&wrong);
     for (int r = 0; r < s.MaisuY; ++r) {
         for (int c = 0; c < s.MaisuX; ++c) {
-            const QRectF expected(s.YhkLeft + c * (s.MsX + s.KkLeft) + logo.Left,
-                                  s.Yhktop + r * (s.MsY + s.Kktop) + logo.Top, logo.Width, height);
+            const double L = s.YhkLeft + c * (s.MsX + s.KkLeft);
+            const double T = s.Yhktop + r * (s.MsY + s.Kktop);
+            // An upright card lies turned with its top to the left: its
+            // left edge along the bottom of the position.
+            const QRectF expected =
+                card.Upright
+                    ? QRectF(L + logo.Top, T + s.MsY - logo.Left - logo.Width, height, logo.Width)
+                    : QRectF(L + logo.Left, T + logo.Top, logo.Width, height);
             const QRectF found = FindLogoFrame(page, dpi, expected);
             const QPointF off[] = {found.topLeft() - expected.topLeft(),
                                    found.bottomRight() - expected.bottomRight()};

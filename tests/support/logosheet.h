@@ -25,7 +25,8 @@ QRectF FindLogoFrame(const QImage& page, int dpi, const QRectF& expectedMm);
 
 // Checks every card position of the card's sheet on a page rendered at dpi:
 // the frame within tolerance (mm) of the logo's place on the card at that
-// position, and its middle of the colour inside (what shows through). An
+// position (turned with an upright card), and its middle of the colour
+// inside (what shows through). An
 // empty text when all positions hold; otherwise what is wrong where.
 QString CheckLogoOnSheet(const QImage& page, int dpi, const Card& card, QRgb inside,
                          double tolerance = 0.1);
