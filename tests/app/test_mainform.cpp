@@ -2,6 +2,7 @@
 #include "app/mainform.h"
 #include "app/newcard.h"
 #include "document/cardfile.h"
+#include "editor/cardcanvas.h"
 #include "sessioncontext.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@ class TestMainForm : public QObject {
     Q_OBJECT
 private slots:
     void menusInOrder();
+    void turningTheCardUpright();
     void toolbarButtons();
     void toolbarSeparatorsDoNothing();
     void tabCaptions();
@@ -90,6 +92,7 @@ void TestMainForm::menusInOrder() {
                                "背景(&H)",
                                "画像設定(&G)",
                                "QRコード(&Q)",
+                               "縦型名刺(&T)",
                                "ﾍﾙﾌﾟ(&H)",
                                "目次(&M)"};
     QCOMPARE(seen, expected);
@@ -97,6 +100,20 @@ void TestMainForm::menusInOrder() {
                              "Shuryo", "PrintS", "Insatu", "mnu_Haikei", "mnu_GazouSet", "Houhou"})
         QVERIFY2(f.action(name), name);
     QCOMPARE(f.form.Cmd_PictureSetting->text(), QStringLiteral("画像設定"));
+}
+
+// The menu item turns the card, one step that undo takes back; the canvas
+// takes the card's shape and the item follows the card.
+void TestMainForm::turningTheCardUpright() {
+    Fixture f;
+    const QSize landscape = f.form.Picture1->size();
+    f.form.uprightAction->trigger();
+    QVERIFY(f.t.m->doc.card.Upright);
+    QCOMPARE(f.form.Picture1->size(), landscape.transposed());
+    f.form.undoAction->trigger();
+    QVERIFY(!f.t.m->doc.card.Upright);
+    QVERIFY(!f.form.uprightAction->isChecked());
+    QCOMPARE(f.form.Picture1->size(), landscape);
 }
 
 void TestMainForm::toolbarButtons() {

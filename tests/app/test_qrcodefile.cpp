@@ -44,27 +44,22 @@ void TestQrCodeFile::fileRoundTrip() {
 void TestQrCodeFile::reservedValuesRead_data() {
     QTest::addColumn<QByteArray>("reserved");
     QTest::addColumn<QrCode>("expected");
-    QTest::addColumn<bool>("upright");
-    QTest::newRow("zeros: no code") << QByteArray("0,0,0,0,0,0,0,0,0,0") << QrCode{} << false;
+    QTest::newRow("zeros: no code") << QByteArray("0,0,0,0,0,0,0,0,0,0") << QrCode{};
     QTest::newRow("a code") << QByteArray("1,0,0,700,20,190,1,0,0,0")
-                            << QrCode{true, 0, 0, 70, 2, 19, 1, 0} << false;
+                            << QrCode{true, 0, 0, 70, 2, 19, 1, 0};
     QTest::newRow("out of range: defaults")
         << QByteArray("-1,7,12,-5,10,-20,9,300,-4,128")
-        << QrCode{true, 0, 0, -0.5, 1, 0, 1, std::int32_t(255 | 128 << 16)} << false;
+        << QrCode{true, 0, 0, -0.5, 1, 0, 1, std::int32_t(255 | 128 << 16)};
     QTest::newRow("all twelve lines: 0") << QByteArray("1,0,0,700,20,190,1,0,0,0,0,0,0,0,0,0,4095")
-                                         << QrCode{true, 0, 0, 70, 2, 19, 1, 0, 0} << false;
+                                         << QrCode{true, 0, 0, 70, 2, 19, 1, 0, 0};
     QTest::newRow("lines that do not exist dropped")
         << QByteArray("1,0,0,700,20,190,1,0,0,0,0,0,0,0,0,0,-28670")
-        << QrCode{true, 0, 0, 70, 2, 19, 1, 0, 2} << false;
-    QTest::newRow("upright card") << QByteArray("0,0,0,0,0,0,0,0,0,0,1") << QrCode{} << true;
-    QTest::newRow("upright 2: unknown, landscape")
-        << QByteArray("0,0,0,0,0,0,0,0,0,0,2") << QrCode{} << false;
+        << QrCode{true, 0, 0, 70, 2, 19, 1, 0, 2};
 }
 
 void TestQrCodeFile::reservedValuesRead() {
     QFETCH(QByteArray, reserved);
     QFETCH(QrCode, expected);
-    QFETCH(bool, upright);
     SessionContext t;
     t.m->doc.CardPath = t.path(u"r.qcd"_s);
     QVERIFY(SaveCardFile(*t.m));
@@ -79,7 +74,6 @@ void TestQrCodeFile::reservedValuesRead() {
     SessionContext u;
     QVERIFY(OpenCardFile(*u.m, t.m->doc.CardPath));
     QCOMPARE(u.m->doc.card.Qr, expected);
-    QCOMPARE(u.m->doc.card.Upright, upright);
 }
 
 void TestQrCodeFile::format20DropsTheCode() {

@@ -85,36 +85,26 @@ void TestItemLayout::keepOnCard() {
 
 void TestItemLayout::placedOnTheCardAsDrawn_data() {
     QTest::addColumn<bool>("upright");
-    QTest::addColumn<bool>("vertical");
     QTest::addColumn<int>("scale");
     QTest::addColumn<QPointF>("at");
-    QTest::addColumn<QSizeF>("card"); // as the user sees it
-    QTest::newRow("landscape, past the bottom")
-        << false << false << 0 << QPointF(60, 80) << QSizeF(91, 55);
-    QTest::newRow("upright, past the right and bottom")
-        << true << false << 0 << QPointF(60, 88) << QSizeF(55, 91);
-    QTest::newRow("upright, vertical, at the bottom")
-        << true << true << 0 << QPointF(50, 80) << QSizeF(55, 91);
-    QTest::newRow("upright, fitted to the card")
-        << true << false << int(FitToCard) << QPointF(20, 30) << QSizeF(55, 91);
+    QTest::newRow("landscape, past the bottom") << false << 0 << QPointF(60, 80);
+    QTest::newRow("upright, past the right and bottom") << true << 0 << QPointF(60, 88);
+    QTest::newRow("upright, fitted to the card") << true << int(FitToCard) << QPointF(20, 30);
 }
 
-// Every line of an upright card is measured, fitted and kept on the card
-// as the user sees it, 55 mm wide and 91 mm high: moved only as far as it
-// must to end 2 mm and its 3D room (0.5 mm to the lower right) from the
-// right and bottom edges.
+// A line of an upright card is fitted and kept on the card as the user sees
+// it, 55 × 91 mm: moved only as far as it must to end 2 mm and its 3D room
+// (0.5 mm to the lower right) before the right and bottom edges.
 void TestItemLayout::placedOnTheCardAsDrawn() {
     QFETCH(bool, upright);
-    QFETCH(bool, vertical);
     QFETCH(int, scale);
     QFETCH(QPointF, at);
-    QFETCH(QSizeF, card);
+    const QSizeF card = upright ? QSizeF(55, 91) : QSizeF(91, 55);
     Card c;
     ResetLines(c, QStringLiteral("IPAGothic"));
     c.Upright = upright;
     TextItem& t = c.TextItems[1];
     t.Text = QStringLiteral("株式会社クイロ営業部"); // 42 mm at 12 points
-    t.Tategaki = vertical;
     t.WidthScale = std::int16_t(scale);
     t.Left = at.x();
     t.Top = at.y();
