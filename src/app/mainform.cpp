@@ -35,6 +35,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -594,7 +595,7 @@ void MainForm::redrawCard() {
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Frame1->viewport() && event->type() == QEvent::Resize)
         placeCanvas();
-    if (watched == Frame1->viewport() && event->type() == QEvent::Wheel) {
+    if (watched == Frame1->viewport() && event->type() == QEvent::Wheel && isEnabled()) {
         // Ctrl with the wheel zooms, wherever the pointer is over the card.
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
@@ -607,6 +608,25 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainForm::changeEvent(QEvent* event) {
+    // Locked, the window gives the keyboard back to its tool window when
+    // the window manager makes it active (a click on it), so that the tool
+    // window's keys, Escape among them, keep working.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
+        for (qsizetype k = m_toolWindows.size() - 1; k >= 0; --k) {
+            QWidget* tool = m_toolWindows[k];
+            if (tool && tool->isVisible()) {
+                QTimer::singleShot(0, tool, [tool] {
+                    tool->raise();
+                    tool->activateWindow();
+                });
+                break;
+            }
+        }
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

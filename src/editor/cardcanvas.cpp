@@ -246,6 +246,12 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
         type != QEvent::MouseButtonRelease)
         return QWidget::eventFilter(watched, event);
+    // A locked window (a tool window is open) takes no input: the filter
+    // sees the events of a disabled label all the same.
+    if (!static_cast<QWidget*>(watched)->isEnabled()) {
+        DragFlg = 0;
+        return true;
+    }
     // Another card shown is only looked at.
     if (m_shownCard)
         return true;

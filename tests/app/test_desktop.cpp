@@ -61,6 +61,8 @@ private slots:
     void exportLeavesTheCard();
     void firstSaveAsksWhere_data();
     void firstSaveAsksWhere();
+    void lockedWindowTakesNoInput_data();
+    void lockedWindowTakesNoInput();
 
 private:
     struct Fixture {
@@ -803,6 +805,53 @@ void TestDesktop::firstSaveAsksWhere() {
     QCOMPARE(QFileInfo::exists(f.t.path("home/cards/mine.qcd")), start.isEmpty());
     QCOMPARE(f.t.m->doc.ChangedFlg, start.isEmpty() ? 0 : 1);
     QVERIFY(f.form.isVisible());
+}
+
+void TestDesktop::lockedWindowTakesNoInput_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("print dialog") << "Insatu"
+                                  << "IsForm2";
+    QTest::newRow("print style") << "PrintS"
+                                 << "PrintsForm";
+    QTest::newRow("image browser") << "HaikeiLoad"
+                                   << "ViewForm";
+}
+
+// While a tool window is open the main window takes no input: a drag or a
+// click on a line, a Ctrl+wheel over the card change nothing, and a click on
+// the main window gives the keyboard back to the tool window, where Escape
+// still closes it.
+void TestDesktop::lockedWindowTakesNoInput() {
+    QFETCH(QString, entry);
+    QFETCH(QString, window);
+    Fixture f;
+    f.form.SSTab1->setCurrentIndex(3);
+    const Card before = f.t.m->doc.card;
+    const int width = f.form.Picture1->width();
+    f.action(entry.toLatin1().constData())->trigger();
+    QWidget* tool = f.window(window);
+    QVERIFY(tool);
+    QApplication::setActiveWindow(tool);
+
+    f.drag(0, QPoint(30, 12));
+    QTest::mouseClick(f.form.Picture1->MJLabel[1], Qt::LeftButton, {}, QPoint(3, 3));
+    QWidget* view = f.form.Frame1->viewport();
+    QWheelEvent wheel(view->rect().center(), view->mapToGlobal(view->rect().center()), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+
+    // (The print style window measures the printer into the card as it opens.)
+    QVERIFY(f.t.m->doc.card.TextItems == before.TextItems);
+    QCOMPARE(f.t.m->doc.ChangedFlg, 0);
+    QCOMPARE(f.form.SSTab1->currentIndex(), 3);
+    QCOMPARE(f.form.Picture1->width(), width);
+
+    QApplication::setActiveWindow(&f.form);
+    QTRY_COMPARE(QApplication::activeWindow(), tool);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : tool,
+                    Qt::Key_Escape);
+    QTRY_VERIFY(f.form.isEnabled());
 }
 
 QTEST_MAIN(TestDesktop)
