@@ -26,12 +26,12 @@ const char* const Usage =
     "usage: quillo [CARD]\n"
     "       quillo convert IN OUT [--quality S]\n"
     "       quillo convert --new OUT\n"
-    "       quillo print CARD (--pdf OUT.pdf | --printer NAME) [--sheets N]\n"
+    "       quillo print CARD [--pdf OUT.pdf | --printer NAME] [--sheets N]\n"
     "                    [--kind standard|text|background] [--cut-marks]\n"
     "                    [--bottom-marks] [--quality S]\n"
-    "       quillo print CARD --positions (--pdf OUT.pdf | --printer NAME)\n"
-    "       quillo print CARD --merge DATA.csv (--pdf OUT.pdf | --pdf-dir DIR |\n"
-    "                    --printer NAME) [--sheets N | --one-each]\n"
+    "       quillo print CARD --positions [--pdf OUT.pdf | --printer NAME]\n"
+    "       quillo print CARD --merge DATA.csv [--pdf OUT.pdf | --pdf-dir DIR |\n"
+    "                    --printer NAME] [--sheets N | --one-each]\n"
     "                    [--records FIRST-LAST] [--skip-problems] [print options]\n";
 
 int mistake(const QString& text) {
@@ -169,15 +169,17 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
                   records = QStringLiteral("records"), pdfDir = QStringLiteral("pdf-dir"),
                   skipProblems = QStringLiteral("skip-problems");
     CommandParser p(
-        "usage: quillo print CARD (--pdf OUT.pdf | --printer NAME) [--sheets N]\n"
+        "usage: quillo print CARD [--pdf OUT.pdf | --printer NAME] [--sheets N]\n"
         "                    [--kind standard|text|background] [--cut-marks]\n"
         "                    [--bottom-marks] [--quality S]\n"
-        "       quillo print CARD --positions (--pdf OUT.pdf | --printer NAME)\n"
-        "       quillo print CARD --merge DATA.csv (--pdf OUT.pdf | --pdf-dir DIR |\n"
-        "                    --printer NAME) [--sheets N | --one-each]\n"
-        "                    [--records FIRST-LAST] [--skip-problems] [print options]\n",
+        "       quillo print CARD --positions [--pdf OUT.pdf | --printer NAME]\n"
+        "       quillo print CARD --merge DATA.csv [--pdf OUT.pdf | --pdf-dir DIR |\n"
+        "                    --printer NAME] [--sheets N | --one-each]\n"
+        "                    [--records FIRST-LAST] [--skip-problems] [print options]\n"
+        "Without --pdf, --pdf-dir or --printer the system's default printer prints.\n",
         {{pdf, QStringLiteral("Print to the PDF file OUT.pdf."), QStringLiteral("OUT.pdf")},
-         {printer, QStringLiteral("Print on the system printer NAME."), QStringLiteral("NAME")},
+         {printer, QStringLiteral("Print on the system printer NAME (the default printer)."),
+          QStringLiteral("NAME")},
          {sheets, QStringLiteral("Number of sheets, 1 to %1 (1).").arg(MaxSheets),
           QStringLiteral("N")},
          {kind, QStringLiteral("What to print: standard, text or background (standard)."),
@@ -241,12 +243,12 @@ int runPrint(const QStringList& args, PrinterHost& printers) {
     o.card = files.first();
     o.pdf = p.value(pdf);
     o.printer = p.value(printer);
-    if (int(p.isSet(pdf)) + int(p.isSet(printer)) + int(p.isSet(pdfDir)) != 1 ||
+    if (int(p.isSet(pdf)) + int(p.isSet(printer)) + int(p.isSet(pdfDir)) > 1 ||
         (p.isSet(pdf) && o.pdf.isEmpty()) || (p.isSet(printer) && o.printer.isEmpty()) ||
         (p.isSet(pdfDir) && o.pdfDir.isEmpty()))
         return mistake(
             merged ? QStringLiteral("name one of --pdf OUT.pdf, --pdf-dir DIR or --printer NAME")
-                   : QStringLiteral("name either --pdf OUT.pdf or --printer NAME"));
+                   : QStringLiteral("name either --pdf OUT.pdf or --printer NAME, not both"));
     if (p.isSet(positions)) {
         if (p.isSet(kind) || p.isSet(sheets) || o.cutMarks || o.bottomMarks || p.isSet(quality) ||
             merged)

@@ -171,15 +171,29 @@ std::optional<QList<int>> choosePeople(const Card& card, const PrintCommandOptio
 
 int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
     const bool toPdf = !o.pdf.isEmpty() || !o.pdfDir.isEmpty();
-    std::unique_ptr<Printer> printer =
-        printers.open(toPdf ? PrinterHost::BuiltInPdfName() : o.printer);
+    // Neither a file nor a printer named: the system's default printer, as
+    // lp prints on.
+    QString queue = o.printer;
+    if (!toPdf && queue.isEmpty()) {
+        queue = printers.defaultDeviceName();
+        if (queue.isEmpty()) {
+            QStringList system = printers.deviceNames();
+            system.removeAll(PrinterHost::BuiltInPdfName());
+            std::fputs(system.isEmpty()
+                           ? "quillo: there is no printer; write a PDF file with --pdf OUT.pdf\n"
+                           : "quillo: there is no default printer; name one with --printer NAME\n",
+                       stderr);
+            return 1;
+        }
+    }
+    std::unique_ptr<Printer> printer = printers.open(toPdf ? PrinterHost::BuiltInPdfName() : queue);
     if (!printer) {
-        std::fprintf(stderr, "quillo: there is no printer named %s\n", qPrintable(o.printer));
+        std::fprintf(stderr, "quillo: there is no printer named %s\n", qPrintable(queue));
         return 1;
     }
     // "PDF" is a print queue where one has that name, else the built-in
     // printer, which writes a file and so is named with --pdf.
-    if (!o.printer.isEmpty() && printer->DeviceName() == PrinterHost::BuiltInPdfName()) {
+    if (!queue.isEmpty() && printer->DeviceName() == PrinterHost::BuiltInPdfName()) {
         std::fputs("quillo: the built-in PDF printer is named with --pdf OUT.pdf\n", stderr);
         return 2;
     }

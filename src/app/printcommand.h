@@ -10,7 +10,7 @@ class PrinterHost;
 struct PrintCommandOptions {
     QString card;
     QString pdf;     // the built-in PDF printer writes this file, or
-    QString printer; // this system printer prints
+    QString printer; // this system printer prints (neither: the default printer)
     int sheets = 1;
     PrintKind kind = PrintKind::Standard;
     bool cutMarks = false;

@@ -326,7 +326,10 @@ QString Printer::CurrentFontName() const {
 
 Printer& PrinterChoice::printer() {
     if (!m_printer) {
-        const QStringList names = m_host.deviceNames();
+        const QString preferred = m_host.defaultDeviceName();
+        if (!preferred.isEmpty())
+            m_printer = m_host.open(preferred);
+        const QStringList names = m_printer ? QStringList() : m_host.deviceNames();
         if (!names.isEmpty())
             m_printer = m_host.open(names.first());
         // A printer that vanished since it was listed: the built-in one.

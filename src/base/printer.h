@@ -235,6 +235,9 @@ public:
 
     virtual ~PrinterHost() = default;
     virtual QStringList deviceNames() const = 0;
+    // The printer the system prints on when none is named (the print
+    // system's default destination); empty when it has none.
+    virtual QString defaultDeviceName() const { return {}; }
     // Null when no printer of that name exists.
     virtual std::unique_ptr<Printer> open(const QString& deviceName) const = 0;
 };
@@ -250,9 +253,9 @@ public:
     // Device names of the printers captured at start-up.
     QStringList PrinterList;
 
-    // The current printer; opened on first use (the first printer of the
-    // system, or the built-in PDF printer when the system has none). Throws
-    // RuntimeError when not even that can be opened.
+    // The current printer; opened on first use (the system's default
+    // printer, else its first one, or the built-in PDF printer when the
+    // system has none). Throws RuntimeError when not even that can be opened.
     Printer& printer();
     bool hasPrinter() const { return m_printer != nullptr; }
     // Makes the named printer current; false when it cannot be opened.

@@ -115,6 +115,17 @@ QString CupsFailureReason(const QString& queue, const CupsJobStatus& s) {
     return reason.isEmpty() ? text : text + QLatin1Char('\n') + reason;
 }
 
+QString CupsDefaultDestination() {
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        return {};
+    QString name = QString::fromUtf8(dest->name);
+    if (dest->instance)
+        name += QLatin1Char('/') + QString::fromUtf8(dest->instance);
+    cupsFreeDests(1, dest);
+    return name;
+}
+
 const StandardPaper* StandardPaperFor(const QSizeF& mm) {
     for (const StandardPaper& paper : StandardPapers) {
         const QSizeF size = QPageSize(paper.id).size(QPageSize::Millimeter);

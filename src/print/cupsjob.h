@@ -52,6 +52,11 @@ QString CupsJobStateText(int jobState);
 // reason after them.
 QString CupsFailureReason(const QString& queue, const CupsJobStatus& status);
 
+// The print system's default destination ("name" or "name/instance"): the
+// server's default, the user's lpoptions -d or the PRINTER variable, as lp
+// finds it; empty when there is none or no print system answers.
+QString CupsDefaultDestination();
+
 // A paper the print systems know by name: the page size of the document and
 // the IPP (PWG) media name that asks for it.
 struct StandardPaper {

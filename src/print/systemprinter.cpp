@@ -232,8 +232,15 @@ void SystemPrinter::sendToQueue(const QString& pdfPath) {
 
 QStringList SystemPrinterHost::deviceNames() const {
     QStringList names = QPrinterInfo::availablePrinterNames();
+    const QString preferred = defaultDeviceName();
+    if (names.removeAll(preferred) > 0)
+        names.prepend(preferred);
     names.append(PdfPrinter::Name());
     return names;
+}
+
+QString SystemPrinterHost::defaultDeviceName() const {
+    return CupsDefaultDestination();
 }
 
 std::unique_ptr<Printer> SystemPrinterHost::open(const QString& deviceName) const {

@@ -80,11 +80,14 @@ private:
     int m_followMs = DefaultFollowMs;
 };
 
-// The system's printers, then the built-in PDF printer. A name that both a
-// queue and the built-in printer answer to ("PDF", as cards and settings of
-// earlier versions name the built-in one) is the queue's when it exists.
+// The system's printers, its default destination first, then the built-in
+// PDF printer. A name that both a queue and the built-in printer answer to
+// ("PDF", as cards and settings of earlier versions name the built-in one)
+// is the queue's when it exists.
 class SystemPrinterHost : public PrinterHost {
 public:
+    // The default destination first.
     QStringList deviceNames() const override;
+    QString defaultDeviceName() const override;
     std::unique_ptr<Printer> open(const QString& deviceName) const override;
 };

@@ -37,6 +37,8 @@ void prepare(QProcess& quillo, const QString& dir) {
     env.insert(QStringLiteral("TMPDIR"), dir);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("QUILLO"), QStringLiteral(QUILLO_EXECUTABLE));
+    // No print system answers: a print without --pdf finds no printer at all.
+    env.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("127.0.0.1:1"));
     quillo.setProcessEnvironment(env);
 }
 
@@ -182,8 +184,12 @@ void TestCommandLine::exitStatusAndText_data() {
         << QStringList{"convert", "a.qcd"} << 2 << QString() << "usage: quillo convert";
     QTest::newRow("convert --new two files") << QStringList{"convert", "--new", "a.qcd", "b.qcd"}
                                              << 2 << QString() << "usage: quillo convert";
-    QTest::newRow("print no output") << QStringList{"print", "a.qcd"} << 2 << QString()
-                                     << "name either --pdf OUT.pdf or --printer NAME";
+    QTest::newRow("print without a printer")
+        << QStringList{"print", "a.qcd"} << 1 << QString()
+        << "there is no printer; write a PDF file with --pdf OUT.pdf";
+    QTest::newRow("print on two outputs")
+        << QStringList{"print", "a.qcd", "--pdf", "o.pdf", "--printer", "Q"} << 2 << QString()
+        << "name either --pdf OUT.pdf or --printer NAME, not both";
     QTest::newRow("convert missing card") << QStringList{"convert", "missing.qcd", "out.qcd"} << 1
                                           << QString() << "ファイルが見つかりませんでした。";
 }

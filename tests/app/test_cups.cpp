@@ -1,8 +1,8 @@
 // Sheets through a real CUPS server: the system printer on the private
-// server's queues "QuilloFile" (no unprintable area) and "QuilloMargins"
-// (5 mm on every side), each writing its jobs' PDF to
-// $PRIVATE_CUPS_OUT/<queue>.pdf; and the jobs CUPS refuses, stops or
-// cancels, which must fail the print. Run under
+// server's queues "QuilloFile" (no unprintable area, the default
+// destination) and "QuilloMargins" (5 mm on every side), each writing its
+// jobs' PDF to $PRIVATE_CUPS_OUT/<queue>.pdf; and the jobs CUPS refuses,
+// stops or cancels, which must fail the print. Run under
 // ../shared/tools/with-private-cups; without CUPS_SERVER the test is skipped
 // (exit status 77).
 
@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 #include <QtTest>
 
@@ -136,6 +137,26 @@ std::unique_ptr<QueueChange> holdJobs() {
         QStringLiteral("lpadmin"), QStringList{"-p", "QuilloFile", "-R", "job-hold-until-default"});
 }
 
+// `quillo print ARGS` with the environment changed as "NAME=value" entries
+// say; its exit status and stderr.
+struct CommandRun {
+    int status = -1;
+    QString errors;
+};
+CommandRun runPrint(const QStringList& args, const QStringList& environment = {}) {
+    QProcess quillo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment)
+        env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    quillo.setProcessEnvironment(env);
+    quillo.start(QStringLiteral(QUILLO_EXECUTABLE), QStringList{QStringLiteral("print")} + args);
+    CommandRun run;
+    if (quillo.waitForFinished(120000) && quillo.exitStatus() == QProcess::NormalExit)
+        run.status = quillo.exitCode();
+    run.errors = QString::fromLocal8Bit(quillo.readAllStandardError());
+    return run;
+}
+
 } // namespace
 
 class TestCups : public QObject {
@@ -153,6 +174,8 @@ private slots:
     void interruptWithdrawsTheJob_data();
     void interruptWithdrawsTheJob();
     void fullTemporaryFolderSendsNothing();
+    void defaultDestination_data();
+    void defaultDestination();
 
 private:
     QTemporaryDir m_dir;
@@ -352,6 +375,73 @@ void TestCups::fullTemporaryFolderSendsNothing() {
     QVERIFY2(run.process.exitCode() == 1, qPrintable(errors));
     QVERIFY2(errors.contains(QStringLiteral("61")), qPrintable(errors));
     QCOMPARE(everyJob(), before);
+}
+
+void TestCups::defaultDestination_data() {
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QString>("lpoptions"); // the user's ~/.cups/lpoptions
+    QTest::addColumn<QString>("queue");     // the destination printed on; empty: none
+    QTest::newRow("the server's default") << QStringList{} << "" << "QuilloFile";
+    QTest::newRow("the user's lpoptions -d") << QStringList{} << "Default QuilloDriver\n"
+                                             << "QuilloDriver";
+    QTest::newRow("PRINTER") << QStringList{"PRINTER=QuilloMargins"} << "" << "QuilloMargins";
+    QTest::newRow("no print system") << QStringList{"CUPS_SERVER=127.0.0.1:1"} << "" << "";
+}
+
+// Without --pdf or --printer the print goes to CUPS's default destination,
+// as lp finds it; the program's printer list and the printer in use (the
+// print dialog's and the print style window's 自動) start on it. With no
+// printer at all the command says so and fails.
+void TestCups::defaultDestination() {
+    QFETCH(QStringList, environment);
+    QFETCH(QString, lpoptions);
+    QFETCH(QString, queue);
+    QTemporaryDir home;
+    if (!lpoptions.isEmpty()) {
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".cups")));
+        QFile file(home.filePath(QStringLiteral(".cups/lpoptions")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lpoptions.toUtf8());
+        environment << QStringLiteral("HOME=") + home.path();
+    }
+    const CommandRun run = runPrint(
+        {m_dir.filePath(QStringLiteral("text.qcd")), QStringLiteral("--kind"), "text"},
+        environment);
+    if (queue.isEmpty()) {
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.errors.contains(QStringLiteral("there is no printer")), qPrintable(run.errors));
+        return;
+    }
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    QVERIFY2(run.errors.contains(QStringLiteral("request id is %1-").arg(queue)),
+             qPrintable(run.errors));
+
+    // The same in the program, for the print dialog and the print style
+    // window. libcups reads the user's lpoptions once a process, so that row
+    // is seen through the command alone.
+    if (!lpoptions.isEmpty())
+        return;
+    QList<QPair<QByteArray, QByteArray>> changed;
+    for (QString entry : environment)
+        changed.append({entry.section(u'=', 0, 0).toUtf8(), entry.section(u'=', 1).toUtf8()});
+    QList<QPair<QByteArray, QByteArray>> before;
+    for (const auto& [name, value] : changed) {
+        before.append({name, qgetenv(name.constData())});
+        qputenv(name.constData(), value);
+    }
+    const auto restore = qScopeGuard([&] {
+        for (const auto& [name, value] : before) {
+            if (value.isEmpty())
+                qunsetenv(name.constData());
+            else
+                qputenv(name.constData(), value);
+        }
+    });
+    SystemPrinterHost host;
+    QCOMPARE(host.defaultDeviceName(), queue);
+    QCOMPARE(host.deviceNames().first(), queue);
+    PrinterChoice choice(host);
+    QCOMPARE(choice.printer().DeviceName(), queue);
 }
 
 int main(int argc, char** argv) {
