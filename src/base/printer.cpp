@@ -38,6 +38,7 @@ constexpr StandardPaper StandardPapers[] = {
     {11, 8391, 11906},  // A5
     {12, 14570, 20636}, // B4 (JIS)
     {13, 10318, 14570}, // B5 (JIS)
+    {43, 5669, 8391},   // Japanese postcard (ハガキ)
 };
 
 const StandardPaper* findPaper(int number) {
@@ -48,6 +49,16 @@ const StandardPaper* findPaper(int number) {
 }
 
 } // namespace
+
+int Printer::StandardPaperNumberFor(const QSizeF& millimetres) {
+    constexpr double TwipsOff = 2 * TwipsPerMillimetre;
+    for (const StandardPaper& p : StandardPapers) {
+        if (std::abs(p.widthTwips - millimetres.width() * TwipsPerMillimetre) < TwipsOff &&
+            std::abs(p.heightTwips - millimetres.height() * TwipsPerMillimetre) < TwipsOff)
+            return p.number;
+    }
+    return 0;
+}
 
 double Printer::PageTwips(double millimetres) {
     // nearbyint rounds halves to even in the default rounding mode.
@@ -160,6 +171,10 @@ void Printer::setScaleHeight(double h) {
         m_scaleMode = ScaleUser;
     }
     m_scaleHeight = float(h);
+}
+
+QSizeF Printer::printableMillimetres() const {
+    return QSizeF(printableWidthTwips(), printableHeightTwips()) / TwipsPerMillimetre;
 }
 
 double Printer::printableWidthTwips() const {
@@ -314,6 +329,10 @@ double Printer::lineHeightTwips(const PrinterFont& font) const {
 
 bool Printer::setOutputFile(const QString&) {
     return false;
+}
+
+QString Printer::paperProblem(const QSizeF&) const {
+    return {};
 }
 
 QStringList Printer::FontNames() const {

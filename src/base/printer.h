@@ -53,6 +53,9 @@ public:
     static constexpr double LayoutTwipsPerMillimetre = TwipsPerMm;
     // W mm × 56.7, rounded to a whole twip, halves to even.
     static double PageTwips(double millimetres);
+    // The number of the standard paper less than 2 mm off this size (width ×
+    // height, mm), or 0.
+    static int StandardPaperNumberFor(const QSizeF& millimetres);
 
     virtual ~Printer();
 
@@ -87,6 +90,8 @@ public:
     float ScaleHeight() const;
     void setScaleWidth(double w);
     void setScaleHeight(double h);
+    // The printable area of the page, in millimetres, whatever the scale.
+    QSizeF printableMillimetres() const;
 
     // Device facts.
     virtual int PhysicalOffsetX() const = 0; // device pixels
@@ -134,6 +139,10 @@ public:
     // The print system's name of the last document sent ("queue-12"), empty
     // for a device without one.
     virtual QString JobRequestId() const { return {}; }
+
+    // Why the device cannot print on a sheet of this size (width × height,
+    // mm): a queue without that paper. Empty when it can.
+    virtual QString paperProblem(const QSizeF& millimetres) const;
 
     // Where the next document goes, for a device that writes files. False
     // when the device prints on paper and cannot take a file.

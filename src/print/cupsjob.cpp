@@ -4,6 +4,9 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <cups/cups.h>
@@ -129,10 +132,91 @@ QString CupsDefaultDestination() {
 const StandardPaper* StandardPaperFor(const QSizeF& mm) {
     for (const StandardPaper& paper : StandardPapers) {
         const QSizeF size = QPageSize(paper.id).size(QPageSize::Millimeter);
-        if (std::abs(size.width() - mm.width()) <= 1 && std::abs(size.height() - mm.height()) <= 1)
+        if (std::abs(size.width() - mm.width()) < 2 && std::abs(size.height() - mm.height()) < 2)
             return &paper;
     }
     return nullptr;
+}
+
+namespace {
+
+// Millimetres to the hundredth, without the zeros after the point.
+QString millimetresText(double mm) {
+    QString text = QString::number(mm, 'f', 2);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
+QString sizeText(const QSizeF& mm) {
+    return QStringLiteral("%1 × %2 mm").arg(millimetresText(mm.width()), millimetresText(mm.height()));
+}
+
+QByteArray customSize(const QSizeF& mm) {
+    return QStringLiteral("Custom.%1x%2mm")
+        .arg(millimetresText(mm.width()), millimetresText(mm.height()))
+        .toUtf8();
+}
+
+} // namespace
+
+QueuePaper CupsQueuePaper(const QString& queue, const QSizeF& sheet) {
+    QueuePaper paper;
+    const StandardPaper* standard = StandardPaperFor(sheet);
+    const qsizetype slash = queue.indexOf(u'/');
+    const QByteArray name = queue.left(slash).toUtf8();
+    const QByteArray instance = slash < 0 ? QByteArray() : queue.mid(slash + 1).toUtf8();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(),
+                                         instance.isEmpty() ? nullptr : instance.constData());
+    cups_dinfo_t* info = dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest) : nullptr;
+    const auto release = qScopeGuard([&] {
+        if (info)
+            cupsFreeDestInfo(info);
+        if (dest)
+            cupsFreeDests(1, dest);
+    });
+    if (!info) {
+        // The queue cannot be asked: its job will say what is wrong.
+        paper.millimetres =
+            standard ? QPageSize(standard->id).size(QPageSize::Millimeter) : sheet;
+        paper.option = standard ? "media" : "PageSize";
+        paper.value = standard ? QByteArray(standard->media) : customSize(sheet);
+        return paper;
+    }
+    cups_size_t size = {};
+    if (standard && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, standard->media,
+                                           CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+        paper.millimetres = QSizeF(size.width / 100.0, size.length / 100.0);
+        paper.option = "media";
+        paper.value = standard->media;
+        return paper;
+    }
+    const QByteArray custom = QStringLiteral("custom_%1x%2mm_%1x%2mm")
+                                  .arg(millimetresText(sheet.width()),
+                                       millimetresText(sheet.height()))
+                                  .toUtf8();
+    if (cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA, custom.constData())) {
+        paper.millimetres = sheet;
+        paper.option = "PageSize";
+        paper.value = customSize(sheet);
+        return paper;
+    }
+    paper.offered = false;
+    QStringList offered;
+    const int count = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest, info, 0);
+    for (int i = 0; i < count; ++i) {
+        if (cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info, i, 0, &size)) {
+            const QString text = sizeText(QSizeF(size.width / 100.0, size.length / 100.0));
+            if (!offered.contains(text))
+                offered.append(text);
+        }
+    }
+    paper.problem = QStringLiteral("プリンタ「%1」には、印刷スタイルの用紙 (%2) がありません。\n"
+                                   "このプリンタの用紙: %3")
+                        .arg(queue, sizeText(sheet), offered.join(QStringLiteral("、")));
+    return paper;
 }
 
 struct CupsJob::Connection {

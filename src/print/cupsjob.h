@@ -63,9 +63,25 @@ struct StandardPaper {
     QPageSize::PageSizeId id;
     const char* media;
 };
-// The standard paper of this size (width × height in mm, within a
-// millimetre: the print style's postcard is 100 × 147), or none.
+// The standard paper of this size (width × height in mm, less than 2 mm
+// off: the print style's postcard is 100 × 147), or none.
 const StandardPaper* StandardPaperFor(const QSizeF& millimetres);
+
+// How a queue is asked for a sheet and what the document's page then is. A
+// sheet less than 2 mm off a standard paper is asked for by that paper's name,
+// on the page the queue gives that paper (the driver's own size: an A4 of
+// 595 × 842 points), with the cards placed from its top-left corner as on
+// the sheet; any other sheet, where the queue takes custom sizes, as a
+// custom size of exactly the sheet. A sheet the queue has neither for is
+// not offered: the message names it and the papers the queue has.
+struct QueuePaper {
+    bool offered = true;
+    QSizeF millimetres; // the document's page
+    QByteArray option;  // "media" or "PageSize"
+    QByteArray value;
+    QString problem; // why not offered, in the program's words
+};
+QueuePaper CupsQueuePaper(const QString& queue, const QSizeF& sheetMillimetres);
 
 // A job on a CUPS queue: submits a PDF document with its options, follows
 // the job's state and cancels it. Failures of the print system are

@@ -30,6 +30,7 @@ void PainterPrinter::beginPainting(double widthTwips, double heightTwips) {
     }
     m_device = &device;
     m_shaped.clear();
+    placeOrigin();
     // Pictures go to the page as they are: JPEG would blur the text of a
     // rendered card. Painted content is drawn smooth, as on the screen.
     m_painter.setRenderHint(QPainter::LosslessImageRendering);
@@ -87,6 +88,11 @@ void PainterPrinter::nextPage(double widthTwips, double heightTwips) {
     preparePage(*m_device, widthTwips, heightTwips);
     if (!m_device->newPage())
         throw RuntimeError(RuntimeError::DeviceIo);
+    placeOrigin();
+}
+
+void PainterPrinter::placeOrigin() {
+    m_painter.setWorldTransform(QTransform::fromTranslate(m_origin.x(), m_origin.y()));
 }
 
 void PainterPrinter::finishJob() {

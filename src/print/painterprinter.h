@@ -45,11 +45,19 @@ protected:
     void beginPainting(double widthTwips, double heightTwips);
     void nextPage(double widthTwips, double heightTwips);
 
+    // Where the printable area's corner lies on the page preparePage set,
+    // device pixels from its top-left corner: the painter's origin. The
+    // device's pages are drawn whole (no margins of Qt's, which it rounds to
+    // whole points), so the origin is placed here exactly.
+    void setPageOrigin(QPointF pixels) { m_origin = pixels; }
+
 private:
     double toPixels(double twips) const;
+    void placeOrigin();
 
     QPainter m_painter;
     // The lines of the job: a sheet prints the same lines at every card.
     ShapedTextCache m_shaped;
     QPagedPaintDevice* m_device = nullptr;
+    QPointF m_origin;
 };

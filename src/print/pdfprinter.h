@@ -4,14 +4,13 @@
 
 #include <memory>
 
-class QPdfWriter;
-class SafeFile;
+class ExactPdf;
 
 // The built-in printer "PDFファイル": writes each document to a PDF file,
 // 1200 dots per inch, with no unprintable area; its pages are the sheet's
-// paper exactly. The file is written beside its
-// destination and moved into place by EndDoc, so a discarded or failed job
-// leaves no partial file and an older file of that name intact.
+// paper exactly, to the hundredth of a millimetre. The file is written
+// beside its destination and moved into place by EndDoc, so a discarded or
+// failed job leaves no partial file and an older file of that name intact.
 class PdfPrinter : public PainterPrinter {
 public:
     static constexpr int Resolution = 1200;
@@ -46,8 +45,7 @@ protected:
 
 private:
     QString m_outputFile;
-    std::unique_ptr<SafeFile> m_file;
-    std::unique_ptr<QPdfWriter> m_writer;
+    std::unique_ptr<ExactPdf> m_document;
 };
 
 // Only the built-in PDF printer: the command line and the tests.

@@ -5,12 +5,36 @@
 #include "base/uiservices.h"
 #include "document/card.h"
 
+#include <QSizeF>
+
 void SetupPrinterPaper(Printer& printer, Card& card, double isfkX, double paperHeight,
                        double paperWidth) {
     try {
         printer.setPaperSize(Printer::PaperUser);
     } catch (const RuntimeError&) {
-        return; // the printer keeps its own paper; the recorded values stay
+        // A printer without user-defined sizes keeps its own paper and the
+        // recorded values stay; a standard paper is still asked for by its
+        // own number, so that the sheet is not printed on another paper.
+        const int standard = Printer::StandardPaperNumberFor(QSizeF(paperWidth, paperHeight));
+        if (standard == 0)
+            return;
+        if (printer.PaperSize() != standard) {
+            try {
+                printer.setPaperSize(standard);
+            } catch (const RuntimeError&) {
+                return;
+            }
+        }
+        // Nothing recorded yet (a new card): the standard paper's printable
+        // area is what printing goes on with, rather than no print at all.
+        if (card.PrnScaleH == 0 || card.PrnScaleW == 0) {
+            const QSizeF printable = printer.printableMillimetres();
+            card.PrnScaleW = printable.width();
+            card.PrnScaleH = printable.height();
+            card.PrnPaperW = printer.Width() / Printer::LayoutTwipsPerMillimetre;
+            card.PrnPaperH = printer.Height() / Printer::LayoutTwipsPerMillimetre;
+        }
+        return;
     }
 
     const double oldScaleH = card.PrnScaleH, oldScaleW = card.PrnScaleW;
@@ -58,12 +82,18 @@ bool PreparePrinter(PrinterChoice& printers, UiServices& ui, Card& card, double 
         Printer& printer = printers.printer();
         const PrintStyle& style = card.PrintStyle;
         SetupPrinterPaper(printer, card, isfkX, style.YsY, style.YsX);
-        if (card.PrnScaleH != 0 && card.PrnScaleW != 0) {
-            printer.setScaleMode(Printer::ScaleMillimetres);
-            return true;
+        if (card.PrnScaleH == 0 || card.PrnScaleW == 0) {
+            ui.message(QStringLiteral("印刷スタイルの設定を行ってください。"));
+            return false;
         }
-        ui.message(QStringLiteral("印刷スタイルの設定を行ってください。"));
-        return false;
+        // Never printed silently on another paper than the style's.
+        const QString problem = printer.paperProblem(QSizeF(style.YsX, style.YsY));
+        if (!problem.isEmpty()) {
+            ui.message(problem);
+            return false;
+        }
+        printer.setScaleMode(Printer::ScaleMillimetres);
+        return true;
     } catch (const RuntimeError& e) {
         ui.message(e.message(), e.detail());
         return false;

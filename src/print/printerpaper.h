@@ -18,9 +18,11 @@ constexpr int MaxPaperSearchSteps = 50;
 // left in a user scale of PrnScaleW × PrnScaleH, and its sheet (what comes
 // out) is the paper itself, not the longer page the search tried.
 //
-// A printer that refuses the user-defined size is left as it is and nothing
-// is recorded. Any other RuntimeError leaves the recorded values as they
-// were and is rethrown.
+// A printer that refuses the user-defined size is asked for the standard
+// paper (less than 2 mm off the sheet) by its own number, and when nothing
+// was recorded before, that paper's printable area is recorded; otherwise
+// the printer is left as it is and nothing is recorded. Any other
+// RuntimeError leaves the recorded values as they were and is rethrown.
 void SetupPrinterPaper(Printer& printer, Card& card, double isfkX, double paperHeight,
                        double paperWidth);
 

@@ -2,6 +2,7 @@
 
 #include "base/runtimeerror.h"
 #include "base/safewrite.h"
+#include "exactpdf.h"
 #include "pdfprinter.h"
 
 #include <QDir>
@@ -119,33 +120,49 @@ QPagedPaintDevice& SystemPrinter::openDocument() {
         path = spool->filePath(QStringLiteral("card.pdf"));
         kind = SafeFile::Kind::Scratch; // read back at once, never kept
     }
-    auto file = std::make_unique<SafeFile>(path, kind);
-    if (const int error = file->open())
-        throw RuntimeError(error);
+    auto document =
+        std::make_unique<ExactPdf>(path, kind, PrintQuality(), QStringLiteral("Quillo"));
     m_spool = std::move(spool);
-    m_file = std::move(file);
-    m_writer = std::make_unique<QPdfWriter>(&m_file->device());
-    m_writer->setResolution(PrintQuality());
-    m_writer->setCreator(QStringLiteral("Quillo"));
-    m_writer->setTitle(QStringLiteral("Quillo"));
+    m_document = std::move(document);
     m_firstPage = true;
     m_requestId.clear();
-    return *m_writer;
+    return m_document->writer();
 }
 
-void SystemPrinter::preparePage(QPagedPaintDevice& device, double widthTwips, double heightTwips) {
-    // The painter's origin is the printable corner of the page that was
-    // measured; the page itself is the sheet, by its standard size where it
-    // has one, so that the printer is asked for the paper it holds.
-    const QMarginsF margins = layoutFor(widthTwips, heightTwips).minimumMargins();
-    QPageSize paper = customPageSize(widthTwips, heightTwips);
-    if (!Sheet().isEmpty()) {
-        const StandardPaper* standard = StandardPaperFor(Sheet());
-        paper = standard
-                    ? QPageSize(standard->id)
-                    : QPageSize(Sheet(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+QueuePaper SystemPrinter::paperFor(const QSizeF& sheet) const {
+    if (sheet == m_paperSheet && !m_paper.millimetres.isEmpty())
+        return m_paper;
+    QueuePaper paper;
+    if (printsToQueue()) {
+        paper = CupsQueuePaper(m_printer->printerName(), sheet);
+    } else {
+        const StandardPaper* standard = StandardPaperFor(sheet);
+        paper.millimetres = standard ? QPageSize(standard->id).size(QPageSize::Millimeter) : sheet;
     }
-    device.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, margins, QPageLayout::Point));
+    m_paperSheet = sheet;
+    m_paper = paper;
+    return paper;
+}
+
+QString SystemPrinter::paperProblem(const QSizeF& millimetres) const {
+    return paperFor(millimetres).problem;
+}
+
+void SystemPrinter::preparePage(QPagedPaintDevice&, double widthTwips, double heightTwips) {
+    // The page is the paper the queue has for the sheet, which is the page
+    // that was measured unless a sheet was set; the painter's origin is the
+    // printable corner of that page, placed exactly.
+    const QSizeF sheet =
+        Sheet().isEmpty() ? QSizeF(widthTwips, heightTwips) / Printer::TwipsPerMillimetre : Sheet();
+    QueuePaper paper;
+    if (Sheet().isEmpty() && !printsToQueue())
+        paper.millimetres = sheet; // a file takes the page as it was set
+    else
+        paper = paperFor(sheet);
+    m_document->setPage(paper.millimetres);
+    const QSizeF twips = paper.millimetres * Printer::TwipsPerMillimetre;
+    const QMarginsF margins = layoutFor(twips.width(), twips.height()).minimumMargins(); // points
+    setPageOrigin(QPointF(margins.left(), margins.top()) * PrintQuality() / 72.0);
     if (m_firstPage) {
         m_firstPaper = paper;
         m_firstPage = false;
@@ -153,18 +170,16 @@ void SystemPrinter::preparePage(QPagedPaintDevice& device, double widthTwips, do
 }
 
 void SystemPrinter::closeDocument(bool keep) {
-    m_writer.reset();
     const std::unique_ptr<QTemporaryDir> spool = std::move(m_spool);
-    const std::unique_ptr<SafeFile> file = std::move(m_file);
-    if (!file || !keep)
-        return; // the unfinished file goes with the SafeFile
-    if (const int error = file->commit())
-        throw RuntimeError(error);
+    const std::unique_ptr<ExactPdf> document = std::move(m_document);
+    if (!document || !keep)
+        return; // the unfinished file goes with the document
+    document->finish();
     if (spool)
-        sendToQueue(file->path());
+        sendToQueue(document->destination());
 }
 
-CupsJob::Options SystemPrinter::jobOptions(const QPageSize& paper) const {
+CupsJob::Options SystemPrinter::jobOptions(const QueuePaper& paper) const {
     CupsJob::Options options;
     auto add = [&options](const QByteArray& name, const QByteArray& value) {
         options.append(qMakePair(name, value));
@@ -195,19 +210,10 @@ CupsJob::Options SystemPrinter::jobOptions(const QPageSize& paper) const {
     }
     if (m_printer->colorMode() == QPrinter::GrayScale)
         add("print-color-mode", "monochrome");
-
-    // A standard paper goes by its name. A custom one by the PPD page size in
-    // whole points, as the document's pages have it: CUPS matches that to
-    // the queue's custom size, where a "media" of fractional points would be
-    // fitted onto the queue's default paper, moving the cards.
-    if (const StandardPaper* standard = StandardPaperFor(paper.size(QPageSize::Millimeter));
-        standard && paper.id() == standard->id) {
-        add("media", standard->media);
-    } else {
-        const QSize points = paper.sizePoints();
-        add("PageSize",
-            QStringLiteral("Custom.%1x%2").arg(points.width()).arg(points.height()).toUtf8());
-    }
+    // A standard paper by its name, any other as a custom size of exactly
+    // the sheet (in millimetres: whole points would move the cards).
+    if (!paper.option.isEmpty())
+        add(paper.option, paper.value);
     return options;
 }
 

@@ -7,21 +7,21 @@
 #include <QSizeF>
 #include <memory>
 
-class QPdfWriter;
+class ExactPdf;
 class QPrinter;
 class QPrinterInfo;
 class QTemporaryDir;
-class SafeFile;
 
 // A printer of the system (CUPS). Its unprintable margins and resolution
 // are the queue's, as Qt reads them; the pages are painted into a PDF
-// document, which EndDoc hands to CUPS with the options chosen in the
-// printer settings and the sheet's paper (by its standard name where it has
-// one). EndDoc then follows the job until CUPS has taken it for printing: a
-// queue that rejects it or is stopped, or a job CUPS aborts or cancels, is
-// a failed print (RuntimeError 57 with CUPS's reason as the detail). A
-// KillDoc, before EndDoc or from the job watch while EndDoc follows the
-// job, leaves nothing queued.
+// document whose pages are the queue's paper for the sheet (QueuePaper),
+// with the printable corner placed exactly, which EndDoc hands to CUPS with
+// the options chosen in the printer settings and that paper. EndDoc then
+// follows the job until CUPS has taken it for printing: a queue that
+// rejects it or is stopped, or a job CUPS aborts or cancels, is a failed
+// print (RuntimeError 57 with CUPS's reason as the detail). A KillDoc,
+// before EndDoc or from the job watch while EndDoc follows the job, leaves
+// nothing queued.
 class SystemPrinter : public PainterPrinter {
 public:
     explicit SystemPrinter(const QPrinterInfo& info);
@@ -47,7 +47,13 @@ public:
     // The options a job on this queue is sent with: the printer settings'
     // (copies, sides, colour, the queue's own options), and the paper of
     // the document's first page.
-    CupsJob::Options jobOptions(const QPageSize& paper) const;
+    CupsJob::Options jobOptions(const QueuePaper& paper) const;
+
+    // The page a sheet is printed on and how the queue is asked for it: the
+    // queue's paper (CupsQueuePaper); printing into a file, the standard
+    // paper's exact size, else the sheet's.
+    QueuePaper paperFor(const QSizeF& sheetMillimetres) const;
+    QString paperProblem(const QSizeF& millimetres) const override;
 
 protected:
     Margins marginsFor(double widthTwips, double heightTwips) const override;
@@ -72,9 +78,10 @@ private:
     mutable QPageLayout m_probedLayout;
 
     std::unique_ptr<QTemporaryDir> m_spool; // where the document for the queue is made
-    std::unique_ptr<SafeFile> m_file;       // the document, for the queue or the file
-    std::unique_ptr<QPdfWriter> m_writer;
-    QPageSize m_firstPaper;
+    std::unique_ptr<ExactPdf> m_document;   // the document, for the queue or the file
+    mutable QSizeF m_paperSheet;            // the sheet paperFor was last asked about
+    mutable QueuePaper m_paper;
+    QueuePaper m_firstPaper;
     bool m_firstPage = true;
     QString m_requestId;
     int m_followMs = DefaultFollowMs;

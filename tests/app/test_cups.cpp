@@ -1,12 +1,14 @@
 // Sheets through a real CUPS server: the system printer on the private
 // server's queues "QuilloFile" (no unprintable area, the default
 // destination) and "QuilloMargins" (5 mm on every side), each writing its
-// jobs' PDF to $PRIVATE_CUPS_OUT/<queue>.pdf; and the jobs CUPS refuses,
-// stops or cancels, which must fail the print. Run under
+// jobs' PDF to $PRIVATE_CUPS_OUT/<queue>.pdf, and "QuilloDriver" (CUPS's
+// generic PostScript driver, writing its PostScript); and the jobs CUPS
+// refuses, stops or cancels, which must fail the print. Run under
 // ../shared/tools/with-private-cups; without CUPS_SERVER the test is skipped
 // (exit status 77).
 
 #include "layout/printergeometry.h"
+#include "layout/sheetlayout.h"
 #include "pdfcheck.h"
 #include "print/printerpaper.h"
 #include "print/systemprinter.h"
@@ -157,6 +159,31 @@ CommandRun runPrint(const QStringList& args, const QStringList& environment = {}
     return run;
 }
 
+// The card of the text print on a sheet of the paper the print style window
+// lists under that name, its cards placed to fit.
+Card cardOnPaper(const QString& paper) {
+    Card card = PrintTestCard(QString());
+    PrintStyle& s = card.PrintStyle;
+    for (const PaperEntry& entry : PaperList) {
+        if (entry.name == paper) {
+            s.YsY = entry.YsY;
+            s.YsX = entry.YsX;
+        }
+    }
+    if (paper == u"Ｂ５") {
+        s.Yhktop = 10;
+        s.YhkLeft = 45.5;
+        s.MaisuY = 4;
+        s.MaisuX = 1;
+    } else if (paper == u"ハガキ") {
+        s.Yhktop = 8;
+        s.YhkLeft = 4.5;
+        s.MaisuY = 2;
+        s.MaisuX = 1;
+    }
+    return card;
+}
+
 } // namespace
 
 class TestCups : public QObject {
@@ -176,6 +203,8 @@ private slots:
     void fullTemporaryFolderSendsNothing();
     void defaultDestination_data();
     void defaultDestination();
+    void pagesAreThePaper_data();
+    void pagesAreThePaper();
 
 private:
     QTemporaryDir m_dir;
@@ -442,6 +471,97 @@ void TestCups::defaultDestination() {
     QCOMPARE(host.deviceNames().first(), queue);
     PrinterChoice choice(host);
     QCOMPARE(choice.printer().DeviceName(), queue);
+}
+
+void TestCups::pagesAreThePaper_data() {
+    QTest::addColumn<QString>("printer"); // a queue, or "PDF" for the built-in printer
+    QTest::addColumn<QString>("paper");   // as the print style window lists it
+    QTest::addColumn<QSizeF>("page");     // points; empty: refused before printing
+    // The built-in printer's page is the style's paper itself: A4 is 595.28
+    // × 841.89 points, B5 515.91 × 728.50, the style's postcard 100 × 147 mm.
+    const QSizeF a4(595.28, 841.89), b5(515.91, 728.50), postcard(283.46, 416.69);
+    QTest::newRow("PDF, Ａ４") << "PDF" << "Ａ４" << a4;
+    QTest::newRow("PDF, Ｂ５") << "PDF" << "Ｂ５" << b5;
+    QTest::newRow("PDF, ハガキ") << "PDF" << "ハガキ" << postcard;
+    // A queue prints a standard paper on the paper it has of that name: the
+    // test queues' A4 is 595 × 842 points, their B5 516 × 729, their
+    // postcard 283 × 420, on which the style's 100 × 147 mm is placed from
+    // the top-left corner.
+    for (const char* queue : {"QuilloFile", "QuilloMargins", "QuilloDriver"}) {
+        const QString q = QString::fromLatin1(queue);
+        QTest::addRow("%s, Ａ４", queue) << q << "Ａ４" << QSizeF(595, 842);
+        QTest::addRow("%s, Ｂ５", queue) << q << "Ｂ５" << QSizeF(516, 729);
+        // The generic PostScript driver has no postcard and no custom sizes.
+        QTest::addRow("%s, ハガキ", queue)
+            << q << "ハガキ" << (q == u"QuilloDriver" ? QSizeF() : QSizeF(283, 420));
+    }
+}
+
+// Every paper the print style window lists comes out as that paper, to the
+// hundredth of a millimetre, with the cards and their marks where the
+// layout puts them on it, within 0.02 mm: through the built-in PDF printer,
+// the pass-through queues and a real driver's PostScript. A paper a queue
+// does not have is reported before anything is sent.
+void TestCups::pagesAreThePaper() {
+    QFETCH(QString, printer);
+    QFETCH(QString, paper);
+    QFETCH(QSizeF, page);
+    QStringList names;
+    for (const PaperEntry& entry : PaperList)
+        names << entry.name;
+    QCOMPARE(names, (QStringList{"Ａ４", "Ｂ５", "ハガキ"})); // each has its rows
+    const Card card = cardOnPaper(paper);
+    const QString cardFile = m_dir.filePath(QStringLiteral("paper.qcd"));
+    QCOMPARE(WriteCardFile(cardFile, card), 0);
+
+    const bool pdf = printer == u"PDF";
+    const bool driver = printer == u"QuilloDriver";
+    const QString out = pdf ? m_dir.filePath(QStringLiteral("paper.pdf"))
+                            : qEnvironmentVariable("PRIVATE_CUPS_OUT") + QLatin1Char('/') +
+                                  printer + (driver ? QStringLiteral(".ps") : QStringLiteral(".pdf"));
+    QFile::remove(out);
+    const CommandRun run = runPrint({cardFile, pdf ? QStringLiteral("--pdf") : "--printer",
+                                     pdf ? out : printer, QStringLiteral("--kind"), "text",
+                                     QStringLiteral("--cut-marks")});
+    if (page.isEmpty()) {
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.errors.contains(QStringLiteral("プリンタ「%1」").arg(printer)) &&
+                     run.errors.contains(QStringLiteral("100 × 147 mm")),
+                 qPrintable(run.errors));
+        QCOMPARE(queuedJobs(printer), QString());
+        QThread::msleep(500);
+        QVERIFY(!QFileInfo::exists(out));
+        return;
+    }
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    QString sheet = out;
+    if (!pdf) {
+        QVERIFY2(waitForOutput(printer, out), qPrintable(out));
+        if (driver) {
+            sheet = m_dir.filePath(QStringLiteral("driver.pdf"));
+            if (!pdfcheck::fromPostScript(out, sheet))
+                QSKIP("ghostscript is not installed");
+        }
+    }
+    const auto pages = pdfcheck::pageSizes(sheet).value_or(QList<QSizeF>{});
+    QCOMPARE(pages.size(), 1);
+    constexpr double hundredthMm = 72 / 25.4 / 100;
+    QVERIFY2(qAbs(pages[0].width() - page.width()) < hundredthMm &&
+                 qAbs(pages[0].height() - page.height()) < hundredthMm,
+             qPrintable(QStringLiteral("%1 × %2 pt").arg(pages[0].width()).arg(pages[0].height())));
+
+    // The first card's marks: the blue one above its left edge, the green one
+    // left of its top edge, each from 0.2 to 1.5 mm off the card.
+    const PrintStyle& s = card.PrintStyle;
+    const double L = s.YhkLeft, T = s.Yhktop;
+    const auto above = pdfcheck::inkCentre(sheet, QRectF(L - 0.4, T - 1.7, 0.8, 1.6), 2400);
+    const auto beside = pdfcheck::inkCentre(sheet, QRectF(L - 1.7, T - 0.4, 1.6, 0.8), 2400);
+    QVERIFY(above && beside);
+    const auto near = [](double a, double b) { return qAbs(a - b) <= 0.02; };
+    QVERIFY2(near(above->x(), L) && near(above->y(), T - 0.85),
+             qPrintable(QStringLiteral("%1, %2").arg(above->x()).arg(above->y())));
+    QVERIFY2(near(beside->x(), L - 0.85) && near(beside->y(), T),
+             qPrintable(QStringLiteral("%1, %2").arg(beside->x()).arg(beside->y())));
 }
 
 int main(int argc, char** argv) {

@@ -112,9 +112,13 @@ void TestCupsJob::jobOptions_data() {
 
     QTest::newRow("A4") << QSizeF(210, 297) << 1 << false
                         << QStringList{"media=iso_a4_210x297mm", "sides=one-sided"};
-    // 100 × 150 mm is 283.46 × 425.2 points.
+    // A custom size in millimetres, to the hundredth: whole points would
+    // move the cards.
     QTest::newRow("custom paper") << QSizeF(100, 150) << 1 << false
-                                  << QStringList{"PageSize=Custom.283x425", "sides=one-sided"};
+                                  << QStringList{"PageSize=Custom.100x150mm", "sides=one-sided"};
+    QTest::newRow("custom paper, fractions")
+        << QSizeF(100.25, 150.5) << 1 << false
+        << QStringList{"PageSize=Custom.100.25x150.5mm", "sides=one-sided"};
     QTest::newRow("two copies, grey")
         << QSizeF(182, 257) << 2 << true
         << QStringList{"media=jis_b5_182x257mm", "sides=one-sided", "copies=2", "Collate=True",
@@ -132,10 +136,9 @@ void TestCupsJob::jobOptions() {
     qprinter->setCollateCopies(true);
     qprinter->setColorMode(gray ? QPrinter::GrayScale : QPrinter::Color);
     SystemPrinter printer(std::move(qprinter));
-    const StandardPaper* standard = StandardPaperFor(paperMm);
-    const QPageSize paper =
-        standard ? QPageSize(standard->id)
-                 : QPageSize(paperMm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    // Without a print system to ask, the paper is asked for as it would be
+    // of a queue that has every paper.
+    const QueuePaper paper = CupsQueuePaper(QStringLiteral("no such queue"), paperMm);
     QStringList options;
     for (const auto& [name, value] : printer.jobOptions(paper))
         options.append(QString::fromUtf8(name + '=' + value));

@@ -149,12 +149,20 @@ void TestPrinterPaper::pageTwipsRoundHalfToEven() {
 
 void TestPrinterPaper::refusedPaperChangesNothing_data() {
     QTest::addColumn<bool>("recordedBefore");
-    QTest::newRow("values recorded earlier: printing goes on") << true;
-    QTest::newRow("nothing recorded: no print style") << false;
+    QTest::addColumn<QSizeF>("paper"); // width × height, mm
+    QTest::addColumn<bool>("prints");
+    QTest::newRow("values recorded earlier: printing goes on") << true << QSizeF(210, 297) << true;
+    // The A4 the printer has is the sheet: its printable area is recorded.
+    QTest::newRow("nothing recorded, A4: the A4 paper's printable area")
+        << false << QSizeF(210, 297) << true;
+    QTest::newRow("nothing recorded, no standard paper: no print style")
+        << false << QSizeF(200, 280) << false;
 }
 
 void TestPrinterPaper::refusedPaperChangesNothing() {
     QFETCH(bool, recordedBefore);
+    QFETCH(QSizeF, paper);
+    QFETCH(bool, prints);
     Env env;
     RecordingPrinter& p = env.printer();
     p.refuseUserPaper = true;
@@ -164,19 +172,25 @@ void TestPrinterPaper::refusedPaperChangesNothing() {
         env.presetRecorded();
     p.clear();
 
-    SetupPrinterPaper(env.printers.printer(), env.card, env.app.IsfkX, 297, 210);
+    SetupPrinterPaper(env.printers.printer(), env.card, env.app.IsfkX, paper.height(),
+                      paper.width());
     QCOMPARE(p.PaperSize(), 9);
     QCOMPARE(p.Width(), 11906.0);
     QCOMPARE(p.Height(), 16838.0);
     QCOMPARE(p.ScaleMode(), Printer::ScaleTwips);
     QCOMPARE(p.calls.size(), 1); // the refused PaperSize only
     QCOMPARE(env.recordedArePreset(), recordedBefore);
+    if (!recordedBefore && prints) {
+        // The whole A4 page: the recording printer has no margins.
+        QCOMPARE(env.card.PrnScaleW, 11906 / Printer::TwipsPerMillimetre);
+        QCOMPARE(env.card.PrnScaleH, 16838 / Printer::TwipsPerMillimetre);
+    }
     QVERIFY(env.ui.messages.isEmpty());
 
-    env.card.PrintStyle.YsY = 297;
-    env.card.PrintStyle.YsX = 210;
-    QCOMPARE(PreparePrinter(env.printers, env.ui, env.card, env.app.IsfkX), recordedBefore);
-    if (recordedBefore) {
+    env.card.PrintStyle.YsY = paper.height();
+    env.card.PrintStyle.YsX = paper.width();
+    QCOMPARE(PreparePrinter(env.printers, env.ui, env.card, env.app.IsfkX), prints);
+    if (prints) {
         QVERIFY(env.ui.messages.isEmpty());
         QCOMPARE(p.ScaleMode(), Printer::ScaleMillimetres);
     } else {

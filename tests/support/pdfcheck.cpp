@@ -66,6 +66,43 @@ QImage renderPage(const QString& path, int page, int dpi) {
     return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
+std::optional<QPointF> inkCentre(const QString& path, const QRectF& area, int dpi) {
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("area"));
+    const double perMm = dpi / 25.4;
+    const QRect pixels(QPoint(int(area.left() * perMm), int(area.top() * perMm)),
+                       QSize(int(area.width() * perMm) + 1, int(area.height() * perMm) + 1));
+    if (!run(QStringLiteral("pdftoppm"),
+             {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+              QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-x"),
+              QString::number(pixels.x()), QStringLiteral("-y"), QString::number(pixels.y()),
+              QStringLiteral("-W"), QString::number(pixels.width()), QStringLiteral("-H"),
+              QString::number(pixels.height()), QStringLiteral("-singlefile"),
+              QStringLiteral("-png"), path, prefix}))
+        return std::nullopt;
+    const QImage image = QImage(prefix + QStringLiteral(".png"));
+    double sumX = 0, sumY = 0, sum = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const double weight = 1 - qRed(image.pixel(x, y)) / 255.0;
+            if (weight < 0.02)
+                continue;
+            sumX += weight * (x + 0.5);
+            sumY += weight * (y + 0.5);
+            sum += weight;
+        }
+    }
+    if (sum == 0)
+        return std::nullopt;
+    return QPointF((pixels.x() + sumX / sum) / perMm, (pixels.y() + sumY / sum) / perMm);
+}
+
+bool fromPostScript(const QString& ps, const QString& pdf) {
+    if (QStandardPaths::findExecutable(QStringLiteral("ps2pdf")).isEmpty())
+        return false;
+    return run(QStringLiteral("ps2pdf"), {ps, pdf}).has_value();
+}
+
 QString text(const QString& path) {
     const auto out =
         run(QStringLiteral("pdftotext"),

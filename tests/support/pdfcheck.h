@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QPointF>
 #include <QRectF>
 #include <QSize>
 #include <QSizeF>
@@ -19,6 +20,14 @@ std::optional<QList<QSizeF>> pageSizes(const QString& path);
 QImage renderPage(const QString& path, int page, int dpi);
 // The text of all pages.
 QString text(const QString& path);
+// The centre of the ink within area (millimetres from the page's top-left
+// corner) of page 1, rendered smooth at dpi: each pixel weighs as dark as
+// its red is, so dark blue and dark green marks on white count whole.
+// Nothing when the area holds no ink.
+std::optional<QPointF> inkCentre(const QString& path, const QRectF& area, int dpi);
+// A PostScript file (a driver's output) turned into a PDF by ghostscript's
+// ps2pdf, for the looks above; false when ghostscript is missing or fails.
+bool fromPostScript(const QString& ps, const QString& pdf);
 
 // The pictures the pages draw, as pdfimages lists them: one entry for each
 // time a page draws one, with the number of the object that holds it.
