@@ -95,6 +95,62 @@ QString CupsJobStateText(int jobState) {
     }
 }
 
+QString CupsReasonText(const QString& reason) {
+    // The IPP keywords CUPS gives as a job's or a queue's state reasons
+    // (RFC 8011, PWG 5100.7), in the program's words.
+    static const QHash<QString, QString> words{
+        {QStringLiteral("job-canceled-by-user"), QStringLiteral("ユーザーが取り消しました")},
+        {QStringLiteral("job-canceled-by-operator"), QStringLiteral("管理者が取り消しました")},
+        {QStringLiteral("job-canceled-at-device"), QStringLiteral("プリンタで取り消されました")},
+        {QStringLiteral("processing-to-stop-point"), QStringLiteral("取り消しの処理中です")},
+        {QStringLiteral("aborted-by-system"), QStringLiteral("印刷システムが中止しました")},
+        {QStringLiteral("job-aborted-by-system"), QStringLiteral("印刷システムが中止しました")},
+        {QStringLiteral("job-completed-with-errors"), QStringLiteral("エラーがありました")},
+        {QStringLiteral("document-format-error"), QStringLiteral("文書の形式に誤りがあります")},
+        {QStringLiteral("document-unprintable-error"), QStringLiteral("印刷できない文書です")},
+        {QStringLiteral("document-access-error"), QStringLiteral("文書を読めません")},
+        {QStringLiteral("unsupported-document-format"),
+         QStringLiteral("このプリンタでは印刷できない形式です")},
+        {QStringLiteral("submission-interrupted"), QStringLiteral("送信が中断されました")},
+        {QStringLiteral("job-hold-until-specified"), QStringLiteral("保留中です")},
+        {QStringLiteral("job-incoming"), QStringLiteral("受け付け中です")},
+        {QStringLiteral("job-queued"), QStringLiteral("待機中です")},
+        {QStringLiteral("job-printing"), QStringLiteral("印刷中です")},
+        {QStringLiteral("cups-held-for-authentication"), QStringLiteral("認証を待っています")},
+        {QStringLiteral("printer-stopped"), QStringLiteral("プリンタが停止しています")},
+        {QStringLiteral("printer-stopped-partly"),
+         QStringLiteral("プリンタの一部が停止しています")},
+        {QStringLiteral("paused"), QStringLiteral("一時停止しています")},
+        {QStringLiteral("media-empty"), QStringLiteral("用紙がありません")},
+        {QStringLiteral("media-empty-error"), QStringLiteral("用紙がありません")},
+        {QStringLiteral("media-needed"), QStringLiteral("用紙を入れてください")},
+        {QStringLiteral("media-jam"), QStringLiteral("紙詰まりです")},
+        {QStringLiteral("toner-empty"), QStringLiteral("トナーがありません")},
+        {QStringLiteral("marker-supply-empty"), QStringLiteral("インクがありません")},
+        {QStringLiteral("door-open"), QStringLiteral("カバーが開いています")},
+        {QStringLiteral("offline-report"), QStringLiteral("プリンタがオフラインです")},
+        {QStringLiteral("connecting-to-device"), QStringLiteral("プリンタに接続しています")},
+        {QStringLiteral("cups-missing-filter"), QStringLiteral("印刷に要るフィルタがありません")},
+    };
+    static const QRegularExpression keyword(QStringLiteral("^[a-z0-9-]+$"));
+    QStringList parts = reason.split(QStringLiteral(", "));
+    for (QString& part : parts) {
+        if (!keyword.match(part).hasMatch())
+            return reason; // a message in words of its own
+        // A level suffix (-report, -warning, -error) on a known keyword.
+        QString key = part;
+        for (const char* suffix : {"-report", "-warning", "-error"}) {
+            const QString end = QString::fromLatin1(suffix);
+            if (!words.contains(key) && key.endsWith(end) &&
+                words.contains(key.chopped(end.size())))
+                key.chop(end.size());
+        }
+        part = words.value(key, part);
+    }
+    parts.removeDuplicates();
+    return parts.join(QStringLiteral("、"));
+}
+
 QString CupsFailureReason(const QString& queue, const CupsJobStatus& s) {
     QString text;
     QString reason;
@@ -115,6 +171,7 @@ QString CupsFailureReason(const QString& queue, const CupsJobStatus& s) {
         reason = s.printerMessage.isEmpty() ? s.jobMessage : s.printerMessage;
         break;
     }
+    reason = CupsReasonText(reason);
     return reason.isEmpty() ? text : text + QLatin1Char('\n') + reason;
 }
 
@@ -151,7 +208,8 @@ QString millimetresText(double mm) {
 }
 
 QString sizeText(const QSizeF& mm) {
-    return QStringLiteral("%1 × %2 mm").arg(millimetresText(mm.width()), millimetresText(mm.height()));
+    return QStringLiteral("%1 × %2 mm")
+        .arg(millimetresText(mm.width()), millimetresText(mm.height()));
 }
 
 QByteArray customSize(const QSizeF& mm) {
@@ -179,8 +237,7 @@ QueuePaper CupsQueuePaper(const QString& queue, const QSizeF& sheet) {
     });
     if (!info) {
         // The queue cannot be asked: its job will say what is wrong.
-        paper.millimetres =
-            standard ? QPageSize(standard->id).size(QPageSize::Millimeter) : sheet;
+        paper.millimetres = standard ? QPageSize(standard->id).size(QPageSize::Millimeter) : sheet;
         paper.option = standard ? "media" : "PageSize";
         paper.value = standard ? QByteArray(standard->media) : customSize(sheet);
         return paper;
@@ -193,10 +250,10 @@ QueuePaper CupsQueuePaper(const QString& queue, const QSizeF& sheet) {
         paper.value = standard->media;
         return paper;
     }
-    const QByteArray custom = QStringLiteral("custom_%1x%2mm_%1x%2mm")
-                                  .arg(millimetresText(sheet.width()),
-                                       millimetresText(sheet.height()))
-                                  .toUtf8();
+    const QByteArray custom =
+        QStringLiteral("custom_%1x%2mm_%1x%2mm")
+            .arg(millimetresText(sheet.width()), millimetresText(sheet.height()))
+            .toUtf8();
     if (cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA, custom.constData())) {
         paper.millimetres = sheet;
         paper.option = "PageSize";
@@ -272,12 +329,15 @@ CupsJob::CupsJob(const QString& queue, const QString& title, const QString& pdfP
         if (!pdf.isOpen())
             throw cupsFailure(pdf.errorString());
         QString reason = lastCupsError();
-        // A queue that rejects jobs may say why ("cupsreject -r").
+        // A queue that rejects jobs is named in the program's words, then
+        // CUPS's own reason and the queue's, if it gave one ("cupsreject -r").
         if (created == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) {
             CupsJobStatus queueState;
             askPrinter(queueState);
+            reason = QStringLiteral("プリンタ「%1」は印刷ジョブを受け付けていません。").arg(queue) +
+                     QLatin1Char('\n') + reason;
             if (!queueState.printerMessage.isEmpty())
-                reason += QLatin1Char('\n') + queueState.printerMessage;
+                reason += QLatin1Char('\n') + CupsReasonText(queueState.printerMessage);
         }
         throw cupsFailure(reason);
     }

@@ -48,6 +48,9 @@ enum class CupsVerdict {
 CupsVerdict JudgeCupsJob(const CupsJobStatus& status);
 // The job's state in words, as the print dialog shows it.
 QString CupsJobStateText(int jobState);
+// A state reason CUPS gave: its keywords ("processing-to-stop-point") in
+// the program's words; a message in words of its own as it stands.
+QString CupsReasonText(const QString& reason);
 // Why a failed job will not print, in the program's words with CUPS's own
 // reason after them.
 QString CupsFailureReason(const QString& queue, const CupsJobStatus& status);

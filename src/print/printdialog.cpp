@@ -419,12 +419,14 @@ bool IsForm2::beginJob() {
     setJobControlsEnabled(false);
     useChosenPrinter();
     IjF = 1;
-    if (!chooseOutputFile()) {
-        endHandler(false);
-        return false;
-    }
+    // A print that cannot go on (no print style, a paper the printer does
+    // not have) says so before the PDF printer asks for a file name.
     if (!PreparePrinter(m_printers, m_ui, m_doc.card, m_app.IsfkX)) {
         endHandler(true);
+        return false;
+    }
+    if (!chooseOutputFile()) {
+        endHandler(false);
         return false;
     }
     return true;

@@ -99,6 +99,7 @@ private slots:
     void failedPrintKeepsTheDialog();
     void progressUnderTheStatus();
     void closeWhileThePrintSystemTakesTheJob();
+    void noPrintStyleRefusesBeforeTheFileName();
 };
 
 void TestPrintDialog::loadsItsSettings_data() {
@@ -421,6 +422,19 @@ void TestPrintDialog::closeWhileThePrintSystemTakesTheJob() {
     QVERIFY(p->documents.isEmpty());
     QCOMPARE(p->discardedDocuments, 1);
     QVERIFY(f.t.ui.messages.isEmpty());
+}
+
+// With the PDF printer and no print style, 印刷 says so before it asks for a
+// file name that nothing would be written to.
+void TestPrintDialog::noPrintStyleRefusesBeforeTheFileName() {
+    Fixture f;
+    f.t.doc.card.PrintStyle.YsY = 0;
+    f.choosePdf();
+    f.t.ui.saveNames.enqueue(f.t.path("sheet.pdf"));
+    f.form->Command2->click();
+    QCOMPARE(f.t.ui.texts(), QStringList{"印刷スタイルの設定を行ってください。"});
+    QVERIFY(f.t.ui.saveFilters.isEmpty());
+    QVERIFY(!QFileInfo::exists(f.t.path("sheet.pdf")));
 }
 
 QTEST_MAIN(TestPrintDialog)
