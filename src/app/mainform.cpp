@@ -27,12 +27,14 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -144,11 +146,17 @@ MainForm::MainForm(Session& session, QWidget* parent) : QMainWindow(parent), s(s
     buildTabs();
     layout->addWidget(SSTab1);
     setCentralWidget(central);
+    buildStatusBar();
     resize(760, 6000 / qMax(1, s.app.TppY) + 200);
 
     connect(&s.doc, &CardDocument::changed, this, &MainForm::cardChanged);
+    // The caption is the card's path, marked while the card differs from
+    // its file.
     connect(&s.doc, &CardDocument::pathChanged, this,
-            [this](const QString& path) { setWindowTitle(CaptionFor(path)); });
+            [this](const QString& path) { setWindowTitle(CaptionFor(path) + QStringLiteral("[*]")); });
+    const auto showChanged = [this] { setWindowModified(s.doc.ChangedFlg == 1); };
+    connect(&s.doc.history().stack(), &QUndoStack::indexChanged, this, showChanged);
+    connect(&s.doc.history().stack(), &QUndoStack::cleanChanged, this, showChanged);
     connect(&s.doc.history(), &CardHistory::restored, this, &MainForm::showRestoredCard);
     connect(&s.doc.history().stack(), &QUndoStack::canUndoChanged, undoAction,
             &QAction::setEnabled);
@@ -246,6 +254,10 @@ void MainForm::buildEditMenus() {
                      QKeySequence::Undo);
     redoAction = add(editMenu, "redoAction", QStringLiteral("やり直し(&R)"), &MainForm::redo,
                      QKeySequence::Redo);
+    // Ctrl+Y as well, as most programs take it, besides the desktop's key.
+    QList<QKeySequence> redoKeys = redoAction->shortcuts();
+    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Y)))
+        redoAction->setShortcuts(redoKeys << QKeySequence(Qt::CTRL | Qt::Key_Y));
     undoAction->setEnabled(false);
     redoAction->setEnabled(false);
 
@@ -296,6 +308,29 @@ void MainForm::buildToolbar() {
     }
 }
 
+void MainForm::buildStatusBar() {
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    pointerLabel = new QLabel(this);
+    pointerLabel->setObjectName(QStringLiteral("pointerLabel"));
+    pointerLabel->setMinimumWidth(
+        pointerLabel->fontMetrics().horizontalAdvance(QStringLiteral("X 000.0 mm  Y 000.0 mm")));
+    zoomLabel = new QLabel(this);
+    zoomLabel->setObjectName(QStringLiteral("zoomLabel"));
+    statusBar()->addPermanentWidget(pointerLabel);
+    statusBar()->addPermanentWidget(zoomLabel);
+    connect(Picture1, &CardCanvas::pointerMoved, this, [this](QPointF mm) {
+        pointerLabel->setText(QStringLiteral("X %1 mm  Y %2 mm")
+                                  .arg(mm.x(), 0, 'f', 1)
+                                  .arg(mm.y(), 0, 'f', 1));
+    });
+    connect(Picture1, &CardCanvas::pointerLeft, pointerLabel, &QLabel::clear);
+    showZoom();
+}
+
+void MainForm::showZoom() {
+    zoomLabel->setText(QStringLiteral("倍率 %1%").arg(std::lround(Picture1->zoom() * 100)));
+}
+
 void MainForm::buildTabs() {
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
@@ -312,6 +347,7 @@ void MainForm::buildTabs() {
         Lines[i]->Text1->setFocus(Qt::MouseFocusReason);
     });
     connect(SSTab1, &QTabWidget::currentChanged, this, &MainForm::SSTab1_Click);
+    connect(SSTab1, &QTabWidget::currentChanged, Picture1, &CardCanvas::setCurrentLine);
     enableCurrentTab();
 }
 
@@ -444,14 +480,17 @@ void MainForm::turnCard() {
 }
 
 void MainForm::zoomIn() {
+    m_fitting = false;
     setZoom(NextZoom(Picture1->zoom(), true));
 }
 
 void MainForm::zoomOut() {
+    m_fitting = false;
     setZoom(NextZoom(Picture1->zoom(), false));
 }
 
 void MainForm::zoomToActualSize() {
+    m_fitting = false;
     setZoom(1.0);
 }
 
@@ -467,6 +506,7 @@ void MainForm::setZoom(double zoom) {
     placeCanvas();
     zoomInAction->setEnabled(Picture1->zoom() < MaxZoom);
     zoomOutAction->setEnabled(Picture1->zoom() > MinZoom);
+    showZoom();
 }
 
 void MainForm::placeCanvas() {
@@ -593,8 +633,13 @@ void MainForm::redrawCard() {
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Frame1->viewport() && event->type() == QEvent::Resize)
-        placeCanvas();
+    if (watched == Frame1->viewport() && event->type() == QEvent::Resize) {
+        // Maximised, the card fills the frame as it is now.
+        if (m_fitting)
+            zoomToFit();
+        else
+            placeCanvas();
+    }
     if (watched == Frame1->viewport() && event->type() == QEvent::Wheel && isEnabled()) {
         // Ctrl with the wheel zooms, wherever the pointer is over the card.
         const auto* wheel = static_cast<QWheelEvent*>(event);
@@ -611,6 +656,19 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainForm::changeEvent(QEvent* event) {
+    // A maximised window shows the card fitted to it; back to its size, the
+    // card takes the zoom it had before.
+    if (event->type() == QEvent::WindowStateChange) {
+        const bool maximised = isMaximized() || isFullScreen();
+        if (maximised && !m_fitting) {
+            m_zoomBeforeFitting = Picture1->zoom();
+            m_fitting = true;
+            zoomToFit();
+        } else if (!maximised && m_fitting) {
+            m_fitting = false;
+            setZoom(m_zoomBeforeFitting);
+        }
+    }
     // Locked, the window gives the keyboard back to its tool window when
     // the window manager makes it active (a click on it), so that the tool
     // window's keys, Escape among them, keep working.

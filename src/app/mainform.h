@@ -12,6 +12,7 @@ class LineTab;
 class MergeForm;
 class QAction;
 class QFrame;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QrForm;
@@ -85,6 +86,10 @@ public:
     QAction* fitToWindowAction;
     // The recent cards of the File menu, newest first.
     QList<QAction*> RecentActions;
+    // In the status bar: the pointer's place on the card, the zoom. What a
+    // print did shows in its message area.
+    QLabel* pointerLabel;
+    QLabel* zoomLabel;
 
 public slots:
     void Sinki_Click();
@@ -124,6 +129,8 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildTabs();
+    void buildStatusBar();
+    void showZoom();
     void enableCurrentTab();
     void buildEditMenus();
     void setZoom(double zoom);
@@ -133,6 +140,9 @@ private:
 
     Session& s;
     bool m_canvasCentred = true;
+    // The card is fitted to the frame while the window is maximised.
+    bool m_fitting = false;
+    double m_zoomBeforeFitting = 1.0;
     QWidget* m_desk = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QPointer<QWidget>> m_toolWindows;

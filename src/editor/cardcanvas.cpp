@@ -10,6 +10,7 @@
 #include "qritem.h"
 
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -70,6 +71,10 @@ CardCanvas::CardCanvas(CardDocument& doc, UiServices& ui, const AppState& app, Q
     setObjectName(QStringLiteral("Picture1"));
     setCursor(Qt::CrossCursor);
     setAcceptDrops(true);
+    // The arrow keys move the current line while the card has the focus;
+    // the pointer's place is followed without a button held.
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     // The 3D labels come first so that each text label lies above them.
     auto makeLabel = [this](const QString& name, int line) {
         auto* label = new LineLabel(this, m_doc.card.TextItems[line]);
@@ -89,6 +94,7 @@ CardCanvas::CardCanvas(CardDocument& doc, UiServices& ui, const AppState& app, Q
     for (int i = 0; i < LineCount; ++i) {
         MJLabel[i] = makeLabel(QStringLiteral("MJLabel_%1").arg(i), i);
         MJLabel[i]->setCursor(Qt::SizeAllCursor);
+        MJLabel[i]->setMouseTracking(true);
         MJLabel[i]->installEventFilter(this);
     }
     m_qrItem = new QrItem(doc, this);
@@ -207,6 +213,95 @@ void CardCanvas::DrawTextItem(int i) {
     }
     placeLabel(MJLabel[i], i, t.Left, t.Top, ColorFromRgb(quint32(t.ForeColor)),
                CardRenderer::drawnPart(t, card).Text);
+    // The outline follows the current line.
+    if (i == m_current)
+        update();
+}
+
+void CardCanvas::setCurrentLine(int i) {
+    if (i < 0 || i >= LineCount || i == m_current)
+        return;
+    endNudging();
+    m_current = i;
+    update();
+}
+
+QRect CardCanvas::currentLineBox() const {
+    const TextItem& t = m_doc.card.TextItems[m_current];
+    if (t.Text.isEmpty() || t.FontName.isEmpty())
+        return {};
+    return QRectF(t.Left * pixelsPerMmX(), t.Top * pixelsPerMmY(), t.Width * pixelsPerMmX(),
+                  t.Height * pixelsPerMmY())
+        .toAlignedRect();
+}
+
+void CardCanvas::nudgeCurrentLine(double dx, double dy) {
+    TextItem& t = m_doc.card.TextItems[m_current];
+    if (t.FontName.isEmpty())
+        return;
+    t.Left += dx;
+    t.Top += dy;
+    // Drawing keeps the line on the card and shows its new place; the moves
+    // of one run merge into one step.
+    m_doc.markChanged(CardChange::Position, m_current, true);
+}
+
+void CardCanvas::endNudging() {
+    m_doc.history().endMerging();
+}
+
+void CardCanvas::keyPressEvent(QKeyEvent* event) {
+    const double step = event->modifiers() & Qt::ShiftModifier ? 1.0 : 0.1;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        nudgeCurrentLine(-step, 0);
+        break;
+    case Qt::Key_Right:
+        nudgeCurrentLine(step, 0);
+        break;
+    case Qt::Key_Up:
+        nudgeCurrentLine(0, -step);
+        break;
+    case Qt::Key_Down:
+        nudgeCurrentLine(0, step);
+        break;
+    default:
+        endNudging();
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void CardCanvas::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void CardCanvas::focusOutEvent(QFocusEvent* event) {
+    endNudging();
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void CardCanvas::showPointer(QPointF at) {
+    emit pointerMoved(QPointF(at.x() / pixelsPerMmX(), at.y() / pixelsPerMmY()));
+}
+
+void CardCanvas::mouseMoveEvent(QMouseEvent* event) {
+    showPointer(event->position());
+    QWidget::mouseMoveEvent(event);
+}
+
+void CardCanvas::mousePressEvent(QMouseEvent* event) {
+    // A click on the card, off its lines, gives it the keyboard.
+    endNudging();
+    QWidget::mousePressEvent(event);
+}
+
+void CardCanvas::leaveEvent(QEvent* event) {
+    emit pointerLeft();
+    QWidget::leaveEvent(event);
 }
 
 void CardCanvas::RedrawCard() {
@@ -259,10 +354,12 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
     // The pointer in twips from the corner of the line being dragged, which
     // the canvas keeps at the line's stored position.
     const QPointF onCanvas = static_cast<QWidget*>(watched)->mapTo(this, mouse->position());
+    showPointer(onCanvas);
     if (type == QEvent::MouseButtonPress) {
         const int i = int(std::find(MJLabel.begin(), MJLabel.end(), watched) - MJLabel.begin());
         if (i >= LineCount)
             return false;
+        endNudging();
         const TextItem& t = m_doc.card.TextItems[i];
         MJLabel_MouseDown(i, (onCanvas.x() / pixelsPerMmX() - t.Left) * TwipsPerMm,
                           (onCanvas.y() / pixelsPerMmY() - t.Top) * TwipsPerMm);
@@ -314,6 +411,18 @@ void CardCanvas::paintEvent(QPaintEvent*) {
             m_scaledFrom = picture.cacheKey();
         }
         p.drawPixmap(0, 0, m_scaled);
+    }
+    // The current line's outline, beside its glyphs; stronger while the
+    // arrow keys move it. It belongs to the screen: the card image and the
+    // paper never show it.
+    const QRect box = currentLineBox();
+    if (!box.isEmpty()) {
+        const bool keys = hasFocus();
+        QPen pen(palette().color(QPalette::Highlight), keys ? 2 : 1,
+                 keys ? Qt::SolidLine : Qt::DashLine);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(box.adjusted(-2, -2, 1, 1));
     }
 }
 

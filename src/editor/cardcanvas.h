@@ -68,6 +68,16 @@ public:
     // Called with the line whose position changed (IcPrint).
     std::function<void(int)> onPositionShown;
 
+    // The line of the tab in front: outlined on the card, and moved by the
+    // arrow keys while the card has the keyboard focus.
+    void setCurrentLine(int i);
+    int currentLine() const { return m_current; }
+    // Moves the current line by (dx, dy) mm, kept on the card; the moves of
+    // one run of arrow keys are one step of the undo history.
+    void nudgeCurrentLine(double dxMm, double dyMm);
+    // The moves made from now on start a new step.
+    void endNudging();
+
     // Dragging a line: the button went down on label i at (x, y) twips from
     // the label's corner; the pointer moved to (x, y) twips from the dragged
     // label's corner; the button was released.
@@ -79,17 +89,30 @@ public:
 signals:
     // A line was grabbed: its tab becomes current and its text gets the focus.
     void itemGrabbed(int index);
+    // The pointer is over the card at this place, in card millimetres; left it.
+    void pointerMoved(QPointF millimetres);
+    void pointerLeft();
     // A picture file was dropped and taken as the card's picture.
     void pictureDropped();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The current line's text box on the canvas, pixels; empty when it is
+    // not shown.
+    QRect currentLineBox() const;
+    void showPointer(QPointF canvasPixels);
     void placeLabel(QLabel* label, int i, double x, double y, const QColor& color,
                     const QString& caption);
     static QStringList localFiles(const QMimeData* data);
@@ -109,6 +132,7 @@ private:
     bool m_pictureShown = false;
     QPixmap m_scaled;
     qint64 m_scaledFrom = 0;
+    int m_current = 0;
     int DragFlg = 0;
     int DragIdx = 0;
     float DragX = 0;

@@ -30,6 +30,7 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 // What a desktop program is expected to do, on the real main window: undo and
@@ -327,6 +328,7 @@ void TestDesktop::changedFollowsSavePoint() {
     QFETCH(int, changed);
     Fixture f;
     f.t.m->doc.CardPath = f.t.path("card.qcd");
+    SetCaption(*f.t.m);
     LineTab* l = f.line(0);
     for (const QChar c : steps) {
         switch (c.unicode()) {
@@ -355,6 +357,10 @@ void TestDesktop::changedFollowsSavePoint() {
         }
     }
     QCOMPARE(f.t.m->doc.ChangedFlg, changed);
+    // The caption marks a changed card after its path, as the window system
+    // shows it.
+    QCOMPARE(f.form.windowHandle()->title(),
+             CaptionFor(f.t.path("card.qcd")) + (changed ? QStringLiteral("*") : QString()));
     f.t.ui.messages.clear();
     f.t.ui.answers.enqueue(UiServices::AnswerCancel);
     f.action("Sinki")->trigger();

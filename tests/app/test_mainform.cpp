@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QWindow>
 #include <QtTest>
 
 // The main window's menus, toolbar and the file commands driven through them
@@ -50,6 +51,11 @@ private:
     struct Fixture {
         SessionContext t;
         MainForm form{*t.m};
+        // The caption as the window system shows it.
+        QString caption() {
+            form.winId();
+            return form.windowHandle()->title();
+        }
         Fixture() {
             NewCard(*t.m);
             t.ui.messages.clear();
@@ -186,7 +192,7 @@ void TestMainForm::newAnswerNoDiscards() {
     f.action("Sinki")->trigger();
     QVERIFY(f.t.m->doc.card.TextItems[1].Text.isEmpty());
     QCOMPARE(f.t.m->doc.CardPath, DefaultCardPath(f.t.m->app));
-    QCOMPARE(f.form.windowTitle(), CaptionFor(DefaultCardPath(f.t.m->app)));
+    QCOMPARE(f.caption(), CaptionFor(DefaultCardPath(f.t.m->app)));
     QCOMPARE(f.t.m->doc.ChangedFlg, 0);
     QVERIFY(!QFileInfo::exists(f.t.path("mine.qcd")));
 }
@@ -257,7 +263,7 @@ void TestMainForm::openFormat20Caption() {
     QVERIFY(QFile::copy(QStringLiteral(QUILLO_TEST_DATA "/card20.qmd"), qmd));
     f.t.ui.openNames.enqueue(qmd);
     f.action("Load_Hiraku")->trigger();
-    QCOMPARE(f.form.windowTitle(), QStringLiteral("Quillo 2.40   ") + f.t.path("cards/a.qcd"));
+    QCOMPARE(f.caption(), QStringLiteral("Quillo 2.40   ") + f.t.path("cards/a.qcd"));
     QCOMPARE(f.t.m->doc.card.TextItems[0].Text, QStringLiteral("山田　太郎"));
     QCOMPARE(f.t.m->doc.ChangedFlg, 0);
 }
@@ -303,7 +309,7 @@ void TestMainForm::overwriteSaveAfterExportAsks() {
     f.action("Save_Name")->trigger();
     QVERIFY(QFileInfo::exists(f.t.path("card.jpg")));
     QCOMPARE(f.t.m->doc.CardPath, DefaultCardPath(f.t.m->app));
-    QCOMPARE(f.form.windowTitle(), CaptionFor(DefaultCardPath(f.t.m->app)));
+    QCOMPARE(f.caption(), CaptionFor(DefaultCardPath(f.t.m->app)));
 
     f.action("Save_Uwagaki")->trigger();
     QCOMPARE(f.t.ui.saveFilters.size(), 2);
@@ -320,7 +326,7 @@ void TestMainForm::saveAsWritesChosenFile() {
     f.action("Save_Name")->trigger();
     QVERIFY(QFileInfo::exists(f.t.path("card.qcd")));
     QCOMPARE(f.t.m->doc.CardPath, f.t.path("card.qcd"));
-    QCOMPARE(f.form.windowTitle(), CaptionFor(f.t.path("card.qcd")));
+    QCOMPARE(f.caption(), CaptionFor(f.t.path("card.qcd")));
     QCOMPARE(f.t.m->doc.ChangedFlg, 0);
 
     // A name nothing can be saved under keeps the card's old name and state.
