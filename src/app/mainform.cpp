@@ -529,7 +529,11 @@ void MainForm::PrintS_Click() {
 }
 
 void MainForm::Insatu_Click() {
-    showToolWindow(new IsForm2(s.doc, s.ui(), s.settings(), s.printers, s.app));
+    auto* dialog = new IsForm2(s.doc, s.ui(), s.settings(), s.printers, s.app);
+    // What a print did stays in the status bar after the dialog has closed.
+    connect(dialog, &IsForm2::printed, this,
+            [this](const QString& what) { statusBar()->showMessage(what); });
+    showToolWindow(dialog);
 }
 
 void MainForm::mnu_Haikei_Click() {

@@ -218,11 +218,26 @@ void IsForm2::Form_Load() {
     sldScreen->setValue(m_app.ImgScale > 1 ? qBound(LowQuality, m_app.ImgScale, HighQuality)
                                            : DefaultQuality);
 
-    // Text print when the card's picture is not in use; a setting that is
-    // no number leaves the standard print.
+    // The sheets and the kind of the last print. Text print when the
+    // card's picture is not in use; a setting that is no number leaves the
+    // standard print.
+    try {
+        const double sheets = m_settings.number(Opt, QStringLiteral("Sheets"), 1);
+        if (sheets >= 1 && sheets <= MaxSheets)
+            Mais = int(std::nearbyint(sheets));
+        Text1->setText(QString::number(Mais));
+    } catch (const RuntimeError&) {
+    }
     try {
         const double haikei = m_settings.number(Opt, QStringLiteral("HaikeiFlg"), 1);
-        optPKBN[std::nearbyint(haikei) == 1 ? 0 : 1]->setChecked(true);
+        int kind = 0;
+        try {
+            kind = int(std::nearbyint(m_settings.number(Opt, QStringLiteral("PrintKind"), 0)));
+        } catch (const RuntimeError&) {
+        }
+        if (kind < 0 || kind > 2)
+            kind = 0;
+        optPKBN[std::nearbyint(haikei) == 1 ? kind : 1]->setChecked(true);
     } catch (const RuntimeError&) {
     }
     chkKasen->setChecked(flagSetting(m_settings, QStringLiteral("KiritoriFlag")));
@@ -410,6 +425,7 @@ bool IsForm2::chooseOutputFile() {
     if (!name)
         return false;
     printer->setOutputFile(*name);
+    m_outputFile = *name;
     return true;
 }
 
@@ -419,6 +435,7 @@ bool IsForm2::beginJob() {
     setJobControlsEnabled(false);
     useChosenPrinter();
     IjF = 1;
+    m_outputFile.clear();
     // A print that cannot go on (no print style, a paper the printer does
     // not have) says so before the PDF printer asks for a file name.
     if (!PreparePrinter(m_printers, m_ui, m_doc.card, m_app.IsfkX)) {
@@ -474,14 +491,48 @@ PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
     return outcome;
 }
 
+void IsForm2::rememberChoices() {
+    m_settings.setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
+    m_settings.setText(Opt, QStringLiteral("KiritoriFlag0"), flagText(Check1->isChecked()));
+    m_settings.setText(Opt, QStringLiteral("PrintKind"), QString::number(mPKBN));
+    m_settings.setText(Opt, QStringLiteral("Sheets"), QString::number(Mais));
+}
+
+void IsForm2::reportOutcome(PrintOutcome outcome, PrintKind kind, int sheets) {
+    if (outcome == PrintOutcome::Failed)
+        return; // the failure was shown with its reason
+    if (outcome == PrintOutcome::Discarded) {
+        emit printed(QStringLiteral("印刷を中止しました。"));
+        return;
+    }
+    QString where = m_outputFile;
+    try {
+        Printer& printer = m_printers.printer();
+        if (where.isEmpty())
+            where = printer.JobRequestId().isEmpty()
+                        ? printer.DeviceName()
+                        : QStringLiteral("%1（ジョブ %2）")
+                              .arg(printer.DeviceName(), printer.JobRequestId());
+    } catch (const RuntimeError&) {
+    }
+    emit printed(kind == PrintKind::Positions
+                     ? QStringLiteral("位置印刷しました：%1").arg(where)
+                     : QStringLiteral("%1枚を印刷しました：%2").arg(sheets).arg(where));
+}
+
 void IsForm2::Command2_Click() {
-    if (!mergeReady() || !beginJob())
+    if (!mergeReady())
+        return;
+    // The choices are kept as the print starts, whatever becomes of it.
+    rememberChoices();
+    if (!beginJob())
         return;
     m_ui.setBusy(true);
     if (PrintKind(mPKBN) == PrintKind::Standard)
         m_app.ImgScale = sldScreen->value();
     const PrintOutcome outcome = runJob(PrintKind(mPKBN), Mais, Check1->isChecked());
     m_ui.setBusy(false);
+    reportOutcome(outcome, PrintKind(mPKBN), Mais);
     // A failed print keeps the dialog and its choices, to try again or on
     // another printer; the failure was shown with its reason.
     endHandler(outcome != PrintOutcome::Failed);
@@ -490,8 +541,21 @@ void IsForm2::Command2_Click() {
 void IsForm2::Command4_Click() {
     if (!beginJob())
         return;
-    runJob(PrintKind::Positions, 1, true);
+    reportOutcome(runJob(PrintKind::Positions, 1, true), PrintKind::Positions, 1);
     endHandler(false);
+}
+
+void IsForm2::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QPushButton* button = focused ? focused : Command2;
+        if (button->isEnabled())
+            button->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool IsForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -573,8 +637,7 @@ void IsForm2::discardRunningJob() {
 }
 
 void IsForm2::Command1_Click() {
-    m_settings.setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
-    m_settings.setText(Opt, QStringLiteral("KiritoriFlag0"), flagText(Check1->isChecked()));
+    rememberChoices();
     if (IjF == 1 && Command1->isEnabled())
         discardRunningJob();
     close();

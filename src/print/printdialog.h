@@ -7,6 +7,7 @@
 #include <memory>
 
 class QCheckBox;
+class QKeyEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -74,6 +75,11 @@ public:
     // state in the print system.
     QProgressBar* prgJob;
 
+signals:
+    // A print or position print ended: what it did, in a sentence for the
+    // main window's status bar ("3枚を印刷しました：…").
+    void printed(const QString& what);
+
 public slots:
     void Command1_Click();
     void Command2_Click();
@@ -89,6 +95,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter presses "印刷", or the button that has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
     // Swallows Enter in the sheet count: the count is taken when the field
     // loses the focus.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,6 +124,11 @@ private:
     // or when a close came while it ran.
     void endHandler(bool unload);
 
+    // The choices a print keeps for the next one: kind, cut lines, sheets.
+    void rememberChoices();
+    // Says what the job did (printed), for the status bar.
+    void reportOutcome(PrintOutcome outcome, PrintKind kind, int sheets);
+
     // What the print routines and the preview are told besides the card.
     PrintOptions printOptions(PrintKind kind, bool cutMarks) const;
     // The cards of a print or preview of `sheets` sheets (each person's, in
@@ -134,4 +147,5 @@ private:
     MergeSettings m_merge;
     bool m_handlerRunning = false;
     bool m_closePending = false;
+    QString m_outputFile; // the PDF printer's file of the running job
 };

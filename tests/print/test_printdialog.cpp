@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTimer>
@@ -99,6 +100,8 @@ private slots:
     void failedPrintKeepsTheDialog();
     void progressUnderTheStatus();
     void closeWhileThePrintSystemTakesTheJob();
+    void printSaysWhatItDid_data();
+    void printSaysWhatItDid();
     void noPrintStyleRefusesBeforeTheFileName();
 };
 
@@ -422,6 +425,74 @@ void TestPrintDialog::closeWhileThePrintSystemTakesTheJob() {
     QVERIFY(p->documents.isEmpty());
     QCOMPARE(p->discardedDocuments, 1);
     QVERIFY(f.t.ui.messages.isEmpty());
+}
+
+void TestPrintDialog::printSaysWhatItDid_data() {
+    QTest::addColumn<QString>("how"); // the button clicked, or the widget Enter is pressed in
+    QTest::addColumn<bool>("pdf");
+    QTest::addColumn<QString>("said"); // "OUT" stands for the PDF file; empty: nothing printed
+
+    QTest::newRow("印刷 clicked") << "Command2" << false << "3枚を印刷しました：Recorder";
+    QTest::newRow("印刷 clicked, PDF") << "Command2" << true << "3枚を印刷しました：OUT";
+    QTest::newRow("Enter on a print kind") << "optPKBN_1" << false << "3枚を印刷しました：Recorder";
+    QTest::newRow("Enter on the cut lines") << "Check1" << true << "3枚を印刷しました：OUT";
+    QTest::newRow("Enter on プレビュー presses it") << "Command5" << false << "";
+    QTest::newRow("Enter in the sheet count") << "Text1" << false << "";
+    QTest::newRow("位置印刷") << "Command4" << true << "位置印刷しました：OUT";
+}
+
+// A print says in the main window's status bar what it did, and keeps the
+// print kind, the cut lines and the sheet count for the next one as 印刷 is
+// pressed. Enter presses 印刷, or the button that has the focus; the sheet
+// count keeps Enter to itself.
+void TestPrintDialog::printSaysWhatItDid() {
+    QFETCH(QString, how);
+    QFETCH(bool, pdf);
+    QFETCH(QString, said);
+    Fixture f;
+    const QString out = f.t.path("sheet.pdf");
+    if (pdf) {
+        f.choosePdf();
+        f.t.ui.saveNames.enqueue(out);
+    }
+    QApplication::setActiveWindow(f.form);
+    f.form->optPKBN[1]->setChecked(true);
+    f.form->Check1->setChecked(true);
+    f.form->Text1->setText(QStringLiteral("3"));
+    f.form->Text1_LostFocus();
+    QSignalSpy printed(f.form.data(), &IsForm2::printed);
+    // The preview is closed as soon as it shows.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* preview = qobject_cast<frmPREVIEW*>(QApplication::activeModalWidget()))
+            preview->close();
+    });
+    closer.start(20);
+    auto* widget = f.form->findChild<QWidget*>(how);
+    QVERIFY(widget);
+    if (how.startsWith(u"Command") && how != u"Command5") {
+        qobject_cast<QPushButton*>(widget)->click();
+    } else {
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_Return);
+    }
+
+    said.replace(QStringLiteral("OUT"), out);
+    QCOMPARE(printed.size(), said.isEmpty() ? 0 : 1);
+    if (!said.isEmpty())
+        QCOMPARE(printed.first().first().toString(), said);
+    const bool pressed = how != u"Text1" && how != u"Command5" && how != u"Command4";
+    QCOMPARE(f.setting("PrintKind"), pressed ? QStringLiteral("1") : QStringLiteral("-"));
+    QCOMPARE(f.setting("Sheets"), pressed ? QStringLiteral("3") : QStringLiteral("-"));
+    QCOMPARE(f.setting("KiritoriFlag0"), pressed ? QStringLiteral("1") : QStringLiteral("-"));
+    if (!pressed)
+        return;
+    // The next print starts with them.
+    IsForm2 next(f.t.doc, f.t.ui, *f.t.settings, *f.t.printers, f.t.app);
+    QCOMPARE(next.mPKBN, 1);
+    QCOMPARE(next.Mais, 3);
+    QCOMPARE(next.Text1->text(), QStringLiteral("3"));
+    QVERIFY(next.Check1->isChecked());
 }
 
 // With the PDF printer and no print style, 印刷 says so before it asks for a
