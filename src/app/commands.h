@@ -9,7 +9,8 @@ struct Card;
 // went through; a command the user cancelled, or whose save failed, leaves
 // the card as it was.
 
-extern const char16_t* const OpenFilter; // "名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|"
+// All card files first, then "名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|".
+extern const char16_t* const OpenFilter;
 extern const char16_t* const SaveFilter; // "名刺ﾌｧｲﾙ2.2|*.qcd|Jpegﾌｧｲﾙ|*.jpg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|"
 
 // "このデータは変更されています。" / "データを保存しますか？", Yes, No, Cancel.

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -180,6 +181,11 @@ void ViewForm::buildControls() {
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->installEventFilter(this);
     Picture1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // The thumbnails take the keyboard: the arrow keys choose among them,
+    // and the panel's frame shows that it has the focus.
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture1->setStyleSheet(
+        QStringLiteral("QFrame#Picture1:focus { border: 2px solid palette(highlight); }"));
     // The slots are placed by placeThumbnails, as the panel's size allows.
     for (int i = 0; i < PageSize; ++i) {
         BImage[i] = new QLabel(Picture1);
@@ -235,6 +241,12 @@ void ViewForm::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(bottom);
+
+    // Tab goes as the window reads: the drive, the folders, the pattern,
+    // the thumbnails, the name, the buttons.
+    QWidget* order[] = {Drive1, Dir1, cmbFptn, Picture1, TextSFn, Command1, Command2};
+    for (size_t k = 1; k < std::size(order); ++k)
+        setTabOrder(order[k - 1], order[k]);
 }
 
 void ViewForm::Form_Load() {
@@ -542,6 +554,66 @@ void ViewForm::Command2_Click() {
     close();
 }
 
+void ViewForm::chooseFile(int index) {
+    if (FileCnt <= 0)
+        return;
+    index = std::clamp(index, 0, FileCnt - 1);
+    const int page = index / PageSize;
+    if (page != NwPg) {
+        PI = index;
+        VScroll1->setValue(page); // turns the page (VScroll1_Change)
+    }
+    BImage_Click(index % PageSize);
+}
+
+bool ViewForm::thumbnailKey(QKeyEvent* event) {
+    const int rowStep = std::max(1, m_columns);
+    switch (event->key()) {
+    case Qt::Key_Left:
+        chooseFile(PI - 1);
+        return true;
+    case Qt::Key_Right:
+        chooseFile(PI + 1);
+        return true;
+    case Qt::Key_Up:
+        chooseFile(PI - rowStep);
+        return true;
+    case Qt::Key_Down:
+        chooseFile(PI + rowStep);
+        return true;
+    case Qt::Key_PageUp:
+        chooseFile(PI - PageSize);
+        return true;
+    case Qt::Key_PageDown:
+        chooseFile(PI + PageSize);
+        return true;
+    case Qt::Key_Home:
+        chooseFile(0);
+        return true;
+    case Qt::Key_End:
+        chooseFile(FileCnt - 1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ViewForm::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    QWidget* focused = focusWidget();
+    // The folder list opened its folder on the key already.
+    if (focused && (focused == Dir1 || Dir1->isAncestorOf(focused)))
+        return;
+    if (auto* button = qobject_cast<QPushButton*>(focused))
+        button->click();
+    else
+        Command1_Click();
+}
+
 void ViewForm::closeEvent(QCloseEvent* event) {
     cancelThumbnails();
     hide();
@@ -556,6 +628,9 @@ bool ViewForm::eventFilter(QObject* watched, QEvent* event) {
         QCoreApplication::sendEvent(VScroll1, event);
         return true;
     }
+    if (type == QEvent::KeyPress && watched == Picture1 &&
+        thumbnailKey(static_cast<QKeyEvent*>(event)))
+        return true;
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
         return QWidget::eventFilter(watched, event);
     if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
@@ -563,6 +638,7 @@ bool ViewForm::eventFilter(QObject* watched, QEvent* event) {
     for (int i = 0; i < PageSize; ++i) {
         if (watched != BImage[i] && watched != LabelPicNm[i])
             continue;
+        Picture1->setFocus(Qt::MouseFocusReason);
         if (type == QEvent::MouseButtonDblClick)
             BImage_DblClick(i);
         else

@@ -8,6 +8,7 @@
 #include <array>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -98,6 +99,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter takes the picture chosen (or presses the button that has the
+    // focus); in the folder list it opens the folder instead.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load();
@@ -114,6 +118,10 @@ private:
     void placeThumbnails();
     void setCaption(int slot);
     void announceFilled();
+    // Chooses file index of the list, turning to its page: the arrow keys
+    // on the thumbnails.
+    void chooseFile(int index);
+    bool thumbnailKey(QKeyEvent* event);
 
     CardDocument& m_doc;
     UiServices& m_ui;

@@ -251,7 +251,8 @@ void TestMainForm::openAnswerNoThenCancel() {
     f.t.ui.answers.enqueue(UiServices::AnswerNo);
     f.action("Load_Hiraku")->trigger();
     QCOMPARE(f.t.ui.openFilters,
-             QStringList{"名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|"});
+             QStringList{"すべての名刺ﾌｧｲﾙ|*.qcd *.qmd *.qms|"
+                         "名刺ﾌｧｲﾙ2.2|*.qcd|名刺ﾌｧｲﾙ2.0|*.qmd|名刺ﾌｧｲﾙ1.1|*.qms|"});
     QCOMPARE(f.t.m->doc.card.TextItems[0].Text, QStringLiteral("古い"));
     QCOMPARE(f.t.m->doc.ChangedFlg, 1);
 }
