@@ -152,8 +152,9 @@ MainForm::MainForm(Session& session, QWidget* parent) : QMainWindow(parent), s(s
     connect(&s.doc, &CardDocument::changed, this, &MainForm::cardChanged);
     // The caption is the card's path, marked while the card differs from
     // its file.
-    connect(&s.doc, &CardDocument::pathChanged, this,
-            [this](const QString& path) { setWindowTitle(CaptionFor(path) + QStringLiteral("[*]")); });
+    connect(&s.doc, &CardDocument::pathChanged, this, [this](const QString& path) {
+        setWindowTitle(CaptionFor(path) + QStringLiteral("[*]"));
+    });
     const auto showChanged = [this] { setWindowModified(s.doc.ChangedFlg == 1); };
     connect(&s.doc.history().stack(), &QUndoStack::indexChanged, this, showChanged);
     connect(&s.doc.history().stack(), &QUndoStack::cleanChanged, this, showChanged);
@@ -319,9 +320,8 @@ void MainForm::buildStatusBar() {
     statusBar()->addPermanentWidget(pointerLabel);
     statusBar()->addPermanentWidget(zoomLabel);
     connect(Picture1, &CardCanvas::pointerMoved, this, [this](QPointF mm) {
-        pointerLabel->setText(QStringLiteral("X %1 mm  Y %2 mm")
-                                  .arg(mm.x(), 0, 'f', 1)
-                                  .arg(mm.y(), 0, 'f', 1));
+        pointerLabel->setText(
+            QStringLiteral("X %1 mm  Y %2 mm").arg(mm.x(), 0, 'f', 1).arg(mm.y(), 0, 'f', 1));
     });
     connect(Picture1, &CardCanvas::pointerLeft, pointerLabel, &QLabel::clear);
     showZoom();
@@ -548,6 +548,7 @@ void MainForm::showQrCodeWindow() {
     if (!m_qrForm) {
         m_qrForm = new QrForm(s.doc, s.ui(), Picture1, this);
         m_qrForm->setAttribute(Qt::WA_DeleteOnClose);
+        placeBesideCard(m_qrForm);
     }
     m_qrForm->show();
     m_qrForm->raise();
@@ -573,6 +574,30 @@ void MainForm::showMergeWindow() {
     m_mergeForm->show();
     m_mergeForm->raise();
     m_mergeForm->activateWindow();
+}
+
+void MainForm::placeBesideCard(QWidget* window) {
+    // Beside the main window where the screen has room, so that the card
+    // stays in view while the window changes it; else at the screen's edge
+    // further from the card, below it where that leaves the card free.
+    window->adjustSize();
+    const QRect main = frameGeometry();
+    const QRect card(Picture1->mapToGlobal(QPoint(0, 0)), Picture1->size());
+    const QRect free = screen() ? screen()->availableGeometry() : QRect(main);
+    const QSize size = window->frameGeometry().size();
+    constexpr int Gap = 8;
+    QPoint at(main.right() + Gap, main.top());
+    if (at.x() + size.width() - 1 > free.right()) {
+        at.setX(main.left() - Gap - size.width());
+        if (at.x() < free.left()) {
+            const bool cardOnLeft = card.center().x() < free.center().x();
+            at.setX(cardOnLeft ? free.right() - size.width() + 1 : free.left());
+            if (card.bottom() + Gap + size.height() - 1 <= free.bottom())
+                at.setY(card.bottom() + Gap);
+        }
+    }
+    at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height())));
+    window->move(at);
 }
 
 void MainForm::Houhou_Click() {

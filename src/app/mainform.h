@@ -135,6 +135,8 @@ private:
     void buildEditMenus();
     void setZoom(double zoom);
     void placeCanvas();
+    // Places a window that works on the card beside it, not over it.
+    void placeBesideCard(QWidget* window);
     void showRestoredCard(bool pictureChanged, bool styleChanged, int line);
     void cardChanged(CardPart part, int line);
 

@@ -272,7 +272,9 @@ void CardRenderer::paintPicture(QPainter& p, const QImage& picture) const {
 void CardRenderer::paintLine(QPainter& p, int i) const {
     if (i < 0 || i >= LineCount)
         return;
-    if (m_card.TextItems[i].Text.isEmpty())
+    // A line without a font name is not shown on the canvas, so it is
+    // drawn nowhere else either.
+    if (m_card.TextItems[i].Text.isEmpty() || m_card.TextItems[i].FontName.isEmpty())
         return;
     const TextItem t = drawnPart(m_card.TextItems[i], cardSize());
     const QPointF at(t.Left, t.Top);

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -85,6 +86,8 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
     colourSwatch->setAutoFillBackground(true);
     colourButton = new QPushButton(QStringLiteral("設定"), this);
     colourButton->setObjectName(QStringLiteral("colourButton"));
+    // Enter in a number field applies the number; it presses no button.
+    colourButton->setAutoDefault(false);
     connect(colourButton, &QPushButton::clicked, this, &QrForm::chooseColour);
     auto* colorRow = new QHBoxLayout;
     colorRow->addWidget(colourSwatch);
@@ -102,6 +105,12 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
     contentView = new QPlainTextEdit(this);
     contentView->setObjectName(QStringLiteral("contentView"));
     contentView->setReadOnly(true);
+    // A Latin font first: a Japanese font draws the backslash of a URL or a
+    // vCard escape as ¥.
+    QFont latinFirst = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    latinFirst.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Sans Mono"),
+                            latinFirst.family()});
+    contentView->setFont(latinFirst);
     contentView->setMinimumSize(320, 140);
     outer->addWidget(new QLabel(QStringLiteral("QRコードにする文字 :"), this));
     outer->addWidget(contentView, 1);
@@ -112,6 +121,7 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
+    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     outer->addWidget(buttons);
 

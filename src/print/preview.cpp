@@ -105,7 +105,10 @@ void frmPREVIEW::HyojiBairitu(double d) {
     const double perMmY = TwipsPerMm / std::max(1, m_options.image.twipsPerPixelY) / d;
     const QSize size(std::max(1, int(std::lround(s.YsX * perMmX))),
                      std::max(1, int(std::lround(s.YsY * perMmY))));
-    m_paper = QImage(size, QImage::Format_RGB32);
+    // Drawn at the screen's pixels, so that it is sharp on a scaled screen.
+    const qreal ratio = devicePixelRatioF();
+    m_paper = QImage(size * ratio, QImage::Format_RGB32);
+    m_paper.setDevicePixelRatio(ratio);
     m_paper.fill(Qt::white);
     DrawPreviewSheet();
     picPaper->setPixmap(QPixmap::fromImage(m_paper));
@@ -121,10 +124,12 @@ void frmPREVIEW::DrawPreviewSheet() {
     QPainter p(&m_paper);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     // Paper millimetres, whatever the size on screen.
-    p.scale(m_paper.width() / s.YsX, m_paper.height() / s.YsY);
-    // Scaled down once, averaging its pixels: a card rendered for print
-    // drawn straight into a few hundred pixels loses its small text. An
-    // upright card's image stands upright; it is turned as it is drawn.
+    const QSizeF shown = m_paper.deviceIndependentSize();
+    p.scale(shown.width() / s.YsX, shown.height() / s.YsY);
+    // Scaled down once to the device's pixels, averaging them: a card
+    // rendered for print drawn straight into a few hundred pixels loses its
+    // small text. An upright card's image stands upright; it is turned as
+    // it is drawn.
     const QSize cardPixels(std::max(1, int(std::lround(s.MsX * m_paper.width() / s.YsX))),
                            std::max(1, int(std::lround(s.MsY * m_paper.height() / s.YsY))));
     std::map<int, QImage> scaled;
@@ -146,7 +151,7 @@ void frmPREVIEW::DrawPreviewSheet() {
             p.drawImage(QRectF(QPointF(0, 0), at.cardSize()), scaled[index]);
             p.restore();
             for (const CutMarkLine& l : CutMarkLines(s, place.top, place.left, place.marks)) {
-                p.setPen(QPen(ColorFromRgb(l.color), 0)); // one pixel, as a screen line
+                p.setPen(QPen(ColorFromRgb(l.color), 0)); // one device pixel, as a screen line
                 p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
             }
         }

@@ -39,7 +39,8 @@ public:
     void HyojiBairitu(double d);
     void mnuRitu_Click(int index);
 
-    // The sheet as shown, one pixel a screen pixel.
+    // The sheet as shown, one pixel a device pixel of the screen (its device
+    // pixel ratio the screen's).
     QImage paperImage() const { return m_paper; }
     // The rendered card of the first position.
     QImage cardImage() const;

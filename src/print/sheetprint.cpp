@@ -383,7 +383,9 @@ PrintOutcome PrintCardText(PrinterChoice& printers, UiServices& ui, const PrintS
             if (!logoOver)
                 printLogo(p, card, cards.logoOf(index), at);
             for (int i = 0; i < LineCount; ++i) {
-                printLine(p, lines[i], at, shaped);
+                // A line without a font name is shown nowhere.
+                if (!lines[i].FontName.isEmpty())
+                    printLine(p, lines[i], at, shaped);
                 if (!job.yield())
                     return false;
             }

@@ -20,8 +20,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTimer>
 #include <QtTest>
@@ -103,6 +104,7 @@ private slots:
     void printSaysWhatItDid_data();
     void printSaysWhatItDid();
     void noPrintStyleRefusesBeforeTheFileName();
+    void previewAtDevicePixelRatio();
 };
 
 void TestPrintDialog::loadsItsSettings_data() {
@@ -506,6 +508,27 @@ void TestPrintDialog::noPrintStyleRefusesBeforeTheFileName() {
     QCOMPARE(f.t.ui.texts(), QStringList{"印刷スタイルの設定を行ってください。"});
     QVERIFY(f.t.ui.saveFilters.isEmpty());
     QVERIFY(!QFileInfo::exists(f.t.path("sheet.pdf")));
+}
+
+// The preview is drawn at the screen's device pixels, so that it is sharp
+// on a scaled screen (CTest runs this once more under QT_SCALE_FACTOR=2):
+// the sheet keeps its size on the screen, with ratio times the pixels.
+void TestPrintDialog::previewAtDevicePixelRatio() {
+    TestContext t;
+    const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") == u"2")
+        QCOMPARE(ratio, 2.0);
+    const SameCardSource cards(t.doc.card, QImage(), DecodedLogo(), 1);
+    frmPREVIEW preview(t.doc.card.PrintStyle, cards, t.printOptions(PrintKind::Positions, true),
+                       t.ui);
+    const QImage sheet = preview.paperImage();
+    QCOMPARE(sheet.devicePixelRatio(), ratio);
+    QCOMPARE(sheet.deviceIndependentSize().toSize(), QSize(561, 794)); // A4 at 1/2
+    QCOMPARE(sheet.size(), QSize(561, 794) * ratio);
+    QCOMPARE(preview.picPaper->pixmap().devicePixelRatio(), ratio);
+    // The first card's top mark, one device pixel wide, at its millimetres.
+    const double perMm = sheet.width() / 210.0;
+    QVERIFY(colourNear(sheet, int(14 * perMm), int(10 * perMm), QColor(0, 0, 128)));
 }
 
 QTEST_MAIN(TestPrintDialog)

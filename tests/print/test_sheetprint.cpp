@@ -31,6 +31,9 @@ struct Sheet {
         auto printer = std::make_unique<RecordingPrinter>();
         p = printer.get();
         t.printers->setPrinter(std::move(printer));
+        // Every line has its font, as a card shown in the editor has.
+        for (int i = 0; i < LineCount; ++i)
+            t.doc.card.TextItems[i].FontName = QStringLiteral("IPAGothic");
         QImage filled(30, 20, QImage::Format_RGB32);
         filled.fill(Qt::red);
         t.doc.picture.set(t.doc.card, filled);
@@ -104,6 +107,8 @@ private slots:
     void positions_data();
     void positions();
     void textWithShadows();
+    void lineWithoutFontLeftOut_data();
+    void lineWithoutFontLeftOut();
     void cancelDuringYield_data();
     void cancelDuringYield();
     void errorDiscardsTheJob_data();
@@ -598,6 +603,8 @@ void TestSheetPrint::countsFromAFile() {
     QFETCH(int, rowsPrinted);
     QFETCH(int, columnsPrinted);
     TestContext t;
+    for (int i = 0; i < LineCount; ++i)
+        t.doc.card.TextItems[i].FontName = QStringLiteral("IPAGothic");
     t.doc.card.PrintStyle.MaisuY = std::int16_t(rows);
     t.doc.card.PrintStyle.MaisuX = std::int16_t(columns);
     QCOMPARE(RowsOnPaper(t.doc.card.PrintStyle), rowsPrinted);
@@ -669,6 +676,44 @@ void TestSheetPrint::sheetPlan() {
                    .arg(marks);
     }
     QCOMPARE(got.join(u' '), expected);
+}
+
+void TestSheetPrint::lineWithoutFontLeftOut_data() {
+    QTest::addColumn<QString>("where");
+    QTest::newRow("text print") << "text";
+    QTest::newRow("card image: standard print, preview, export") << "image";
+}
+
+// A line with text but without a font name is not shown in the editor, and
+// so nowhere: not in the text print and not in the card image the standard
+// print, the preview and the export draw.
+void TestSheetPrint::lineWithoutFontLeftOut() {
+    QFETCH(QString, where);
+    Sheet s;
+    s.style().MaisuY = 1;
+    s.style().MaisuX = 1;
+    TextItem& line = s.t.doc.card.TextItems[2];
+    line.Text = QStringLiteral("見えない行");
+    line.Left = 10;
+    line.Top = 10;
+    line.FontSize = 20;
+    const auto shown = [&](const QString& font) {
+        line.FontName = font;
+        if (where == u"text") {
+            [&] { QCOMPARE(s.print(Text, 1, false), PrintOutcome::Printed); }();
+            int n = 0;
+            for (const auto& c : s.p->callsOf(QStringLiteral("Paint")))
+                n += c.text == line.Text;
+            return n > 0;
+        }
+        const QImage with = s.t.renderCard(false, true);
+        const QString text = std::exchange(line.Text, QString());
+        const QImage without = s.t.renderCard(false, true);
+        line.Text = text;
+        return with != without;
+    };
+    QVERIFY(shown(QStringLiteral("IPAGothic")));
+    QVERIFY(!shown(QString()));
 }
 
 QTEST_MAIN(TestSheetPrint)
