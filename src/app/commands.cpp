@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "document/cardfile.h"
 #include "document/cardformat.h"
+#include "editor/logofile.h"
 #include "newcard.h"
 #include "picture/cardpicture.h"
 #include "recentcards.h"
@@ -103,6 +104,7 @@ bool ShowOpenDialog(Session& s) {
 
 void ShowOpenedCard(Session& s) {
     LoadCardPicture(s.doc, s.ui(), s.app);
+    LoadCardLogo(s.doc, s.ui());
     // Undo goes back no further than the card as it was opened and drawn.
     s.doc.history().reset();
 }

@@ -11,6 +11,8 @@
 #include "editor/canvaszoom.h"
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
+#include "editor/logofile.h"
+#include "editor/logoform.h"
 #include "editor/qrform.h"
 #include "helpwindow.h"
 #include "layout/printstyleform.h"
@@ -138,7 +140,11 @@ MainForm::MainForm(Session& session, QWidget* parent) : QMainWindow(parent), s(s
     qrCodeButton = new QPushButton(QStringLiteral("QRコード"), central);
     qrCodeButton->setObjectName(QStringLiteral("qrCodeButton"));
     connect(qrCodeButton, &QPushButton::clicked, this, &MainForm::showQrCodeWindow);
+    logoButton = new QPushButton(QStringLiteral("ロゴ"), central);
+    logoButton->setObjectName(QStringLiteral("logoButton"));
+    connect(logoButton, &QPushButton::clicked, this, &MainForm::showLogoWindow);
     buttons->addStretch(1);
+    buttons->addWidget(logoButton);
     buttons->addWidget(qrCodeButton);
     buttons->addWidget(Cmd_PictureSetting);
     layout->addLayout(buttons);
@@ -230,6 +236,7 @@ void MainForm::buildMenus() {
                        &MainForm::Cmd_PictureSetting_Click);
     qrCodeAction =
         add(options, "qrCodeAction", QStringLiteral("QRコード(&Q)"), &MainForm::showQrCodeWindow);
+    logoAction = add(options, "logoAction", QStringLiteral("ロゴ(&L)"), &MainForm::showLogoWindow);
     uprightAction =
         add(options, "uprightAction", QStringLiteral("縦型名刺(&T)"), &MainForm::turnCard);
     uprightAction->setCheckable(true);
@@ -460,6 +467,8 @@ void MainForm::showRestoredCard(bool pictureChanged, bool styleChanged, int line
     // dialogs; the card itself is shown as the document announces it.
     if (pictureChanged || styleChanged)
         LoadCardPicture(s.doc, s.ui(), s.app);
+    // A step back to another logo file decodes that file again.
+    PrepareCardLogo(s.doc, s.ui());
 }
 
 void MainForm::cardChanged(CardPart part, int) {
@@ -598,6 +607,17 @@ void MainForm::placeBesideCard(QWidget* window) {
     }
     at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height())));
     window->move(at);
+}
+
+void MainForm::showLogoWindow() {
+    if (!m_logoForm) {
+        m_logoForm = new LogoForm(s.doc, s.ui(), Picture1, this);
+        m_logoForm->setAttribute(Qt::WA_DeleteOnClose);
+        placeBesideCard(m_logoForm);
+    }
+    m_logoForm->show();
+    m_logoForm->raise();
+    m_logoForm->activateWindow();
 }
 
 void MainForm::Houhou_Click() {

@@ -15,6 +15,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class LogoForm;
 class QrForm;
 class QScrollArea;
 class QTabWidget;
@@ -59,6 +60,7 @@ public:
     CardCanvas* Picture1;
     QPushButton* Cmd_PictureSetting;
     QPushButton* qrCodeButton;
+    QPushButton* logoButton;
     QTabWidget* SSTab1;
     std::array<LineTab*, LineCount> Lines{};
     QMenu* MFile;
@@ -74,6 +76,7 @@ public:
     QAction* mnu_Haikei;
     QAction* mnu_GazouSet;
     QAction* qrCodeAction;
+    QAction* logoAction;
     QAction* uprightAction;
     QAction* Houhou;
     QMenu* editMenu;
@@ -107,6 +110,7 @@ public slots:
     void showMergeWindow();
     // Shows the QR code window (one, kept beside the editor).
     void showQrCodeWindow();
+    void showLogoWindow();
     // Turns the card upright (縦型名刺) or back, as the menu item is ticked.
     void turnCard();
     void Houhou_Click();
@@ -151,4 +155,5 @@ private:
     QPointer<HelpWindow> m_help;
     QPointer<QrForm> m_qrForm;
     QPointer<MergeForm> m_mergeForm;
+    QPointer<LogoForm> m_logoForm;
 };

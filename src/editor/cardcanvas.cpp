@@ -6,6 +6,7 @@
 #include "cardrenderer.h"
 #include "document/carddocument.h"
 #include "itemlayout.h"
+#include "logoitem.h"
 #include "picture/cardpicture.h"
 #include "qritem.h"
 
@@ -64,6 +65,40 @@ private:
 // Room beyond the measured box for what bold and italic add to the glyphs.
 constexpr int InkRoomPixels = 2;
 
+// How near, in screen pixels, a dragged item's edge or centre must come to a
+// guide to snap to it: the same feel at every zoom.
+constexpr double SnapReachPixels = 5;
+
+// The guides a dragged item snapped to, thin lines across the whole canvas
+// above every item. They are the canvas's own: the card renderer never draws
+// them, so they never print.
+class GuideLayer : public QWidget {
+public:
+    explicit GuideLayer(CardCanvas* canvas) : QWidget(canvas), m_canvas(canvas) {
+        setObjectName(QStringLiteral("GuideLayer"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(QPen(QColor(230, 0, 140), 1));
+        for (const SnapGuide& g : m_canvas->guides()) {
+            if (g.vertical) {
+                const double x = std::floor(g.at * m_canvas->pixelsPerMmX()) + 0.5;
+                p.drawLine(QPointF(x, 0), QPointF(x, height()));
+            } else {
+                const double y = std::floor(g.at * m_canvas->pixelsPerMmY()) + 0.5;
+                p.drawLine(QPointF(0, y), QPointF(width(), y));
+            }
+        }
+    }
+
+private:
+    const CardCanvas* m_canvas;
+};
+
 } // namespace
 
 CardCanvas::CardCanvas(CardDocument& doc, UiServices& ui, const AppState& app, QWidget* parent)
@@ -97,7 +132,10 @@ CardCanvas::CardCanvas(CardDocument& doc, UiServices& ui, const AppState& app, Q
         MJLabel[i]->setMouseTracking(true);
         MJLabel[i]->installEventFilter(this);
     }
+    m_logoItem = new LogoItem(doc, this);
     m_qrItem = new QrItem(doc, this);
+    m_guideLayer = new GuideLayer(this);
+    m_guideLayer->setVisible(false);
     connect(&doc, &CardDocument::changed, this, &CardCanvas::cardChanged);
     connect(&doc, &CardDocument::pictureChanged, this, &CardCanvas::setPictureShown);
 }
@@ -111,6 +149,8 @@ void CardCanvas::cardChanged(CardPart part, int line) {
         m_qrItem->refresh();
         break;
     case CardPart::Logo:
+        m_logoItem->refresh();
+        break;
     case CardPart::Merge:
         break;
     case CardPart::Picture:
@@ -120,6 +160,7 @@ void CardCanvas::cardChanged(CardPart part, int line) {
     case CardPart::PrintStyle:
     case CardPart::Whole:
         // The window places the canvas for the card's new size.
+        m_logoItem->refresh();
         m_qrItem->refresh();
         RedrawCard();
         update();
@@ -317,13 +358,16 @@ void CardCanvas::MJLabel_MouseDown(int i, double x, double y) {
     emit itemGrabbed(i);
 }
 
-void CardCanvas::MJLabel_MouseMove(double x, double y) {
+void CardCanvas::MJLabel_MouseMove(double x, double y, bool free) {
     if (DragFlg == 0)
         return;
     const int k = DragIdx;
     TextItem& t = m_doc.card.TextItems[k];
-    t.Top = y / TwipsPerMm + t.Top - DragY;
-    t.Left = x / TwipsPerMm + t.Left - DragX;
+    const QPointF to = snapDragged(
+        QRectF(x / TwipsPerMm + t.Left - DragX, y / TwipsPerMm + t.Top - DragY, t.Width, t.Height),
+        k, free);
+    t.Left = to.x();
+    t.Top = to.y();
     KeepItemOnCard(t, CardSize(m_doc.card).width(), CardSize(m_doc.card).height());
     if (onPositionShown)
         onPositionShown(k);
@@ -332,6 +376,7 @@ void CardCanvas::MJLabel_MouseMove(double x, double y) {
 
 void CardCanvas::MJLabel_MouseUp() {
     DragFlg = 0;
+    endGuides();
     // The whole drag is one step; a click that moved nothing is none.
     m_doc.markChanged(CardChange::Position, DragIdx);
 }
@@ -370,7 +415,8 @@ bool CardCanvas::eventFilter(QObject* watched, QEvent* event) {
             return false;
         const TextItem& t = m_doc.card.TextItems[DragIdx];
         MJLabel_MouseMove((onCanvas.x() / pixelsPerMmX() - t.Left) * TwipsPerMm,
-                          (onCanvas.y() / pixelsPerMmY() - t.Top) * TwipsPerMm);
+                          (onCanvas.y() / pixelsPerMmY() - t.Top) * TwipsPerMm,
+                          mouse->modifiers() & Qt::AltModifier);
         return true;
     }
     if (DragFlg != 0 && mouse->buttons() == Qt::NoButton)
@@ -388,8 +434,50 @@ void CardCanvas::placeIn(const QSize& frameSize, bool centred) {
     const long left = centred ? (frameSize.width() * tppX - widthTwips) / 2 : 3 * tppX;
     const long top = (frameSize.height() * tppY - heightTwips) / 2 + 2 * tppY;
     setGeometry(int(left / tppX), int(top / tppY), int(widthTwips / tppX), int(heightTwips / tppY));
+    m_logoItem->refresh();
     m_qrItem->refresh();
     update();
+}
+
+void CardCanvas::stackItems() {
+    if (m_doc.card.Logo.Layer == LogoLayer::OverLines)
+        m_logoItem->raise();
+    else
+        m_logoItem->lower();
+    m_qrItem->raise();
+    m_guideLayer->raise();
+}
+
+QPointF CardCanvas::snapDragged(const QRectF& box, int id, bool free) {
+    const Card& card = m_doc.card;
+    std::vector<QRectF> others;
+    for (int i = 0; i < LineCount; ++i) {
+        const TextItem& t = card.TextItems[i];
+        if (i != id && !t.Text.isEmpty() && !t.FontName.isEmpty())
+            others.emplace_back(t.Left, t.Top, t.Width, t.Height);
+    }
+    if (id != QrSnapId && card.Qr.On)
+        others.emplace_back(card.Qr.Left, card.Qr.Top, card.Qr.Side, card.Qr.Side);
+    if (id != LogoSnapId) {
+        const QRectF logo = CardRenderer(card, m_doc.logoImage()).logoBox();
+        if (!logo.isEmpty())
+            others.push_back(logo);
+    }
+    SnapResult snapped{box.topLeft(), {}};
+    if (!free)
+        snapped =
+            SnapBox(box, CardSize(card), others, SnapReachPixels / std::max(pixelsPerMmX(), 1e-9));
+    m_guides = std::move(snapped.guides);
+    m_guideLayer->setGeometry(rect());
+    m_guideLayer->setVisible(!m_guides.empty());
+    m_guideLayer->raise();
+    m_guideLayer->update();
+    return snapped.topLeft;
+}
+
+void CardCanvas::endGuides() {
+    m_guides.clear();
+    m_guideLayer->setVisible(false);
 }
 
 void CardCanvas::setPictureShown(bool shown) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/card.h"
+#include "snapguides.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -11,6 +12,7 @@
 class QLabel;
 class QMimeData;
 class CardDocument;
+class LogoItem;
 class QrItem;
 class UiServices;
 enum class CardPart;
@@ -46,6 +48,24 @@ public:
 
     // The card's QR code, above the lines.
     QrItem* qrItem() const { return m_qrItem; }
+    // The card's logo, under the lines or over them.
+    LogoItem* logoItem() const { return m_logoItem; }
+    // Lays the items on each other as the card does: the logo under or over
+    // the lines, the QR code over them, the guides over everything.
+    void stackItems();
+
+    // The dragged item, which does not snap to itself: a line's index, or
+    // one of these.
+    static constexpr int QrSnapId = -1;
+    static constexpr int LogoSnapId = -2;
+    // Where an item dragged to box (millimetres) goes: snapped to the
+    // card's centre lines, its safe margins and the edges and centres of the
+    // other items within a few pixels, showing a guide for what it snapped
+    // to; where the pointer put it when free (Alt held). The guides stay
+    // until endGuides(), when the item is let go.
+    QPointF snapDragged(const QRectF& box, int id, bool free);
+    void endGuides();
+    const std::vector<SnapGuide>& guides() const { return m_guides; }
 
     // Whether the card picture is painted (after a load, until cleared).
     void setPictureShown(bool shown);
@@ -82,7 +102,8 @@ public:
     // the label's corner; the pointer moved to (x, y) twips from the dragged
     // label's corner; the button was released.
     void MJLabel_MouseDown(int i, double xTwips, double yTwips);
-    void MJLabel_MouseMove(double xTwips, double yTwips);
+    // Holding Alt (free) drags without snapping.
+    void MJLabel_MouseMove(double xTwips, double yTwips, bool free = false);
     void MJLabel_MouseUp();
     bool dragging() const { return DragFlg != 0; }
 
@@ -125,6 +146,9 @@ private:
     const AppState& m_app;
     QrItem* m_qrItem = nullptr;
     std::optional<Card> m_shownCard;
+    LogoItem* m_logoItem = nullptr;
+    QWidget* m_guideLayer = nullptr;
+    std::vector<SnapGuide> m_guides;
     double actualPixelsPerMmX() const;
     double actualPixelsPerMmY() const;
 

@@ -34,7 +34,7 @@ void QrItem::refresh() {
     setGeometry(left, top, std::max(1, int(std::lround((q.Left + q.Side) * ppmX)) - left),
                 std::max(1, int(std::lround((q.Top + q.Side) * ppmY)) - top));
     setVisible(true);
-    raise();
+    m_canvas->stackItems();
     update();
     emit shown();
 }
@@ -73,9 +73,13 @@ void QrItem::mouseMoveEvent(QMouseEvent* event) {
         return;
     const QPointF onCanvas = mapToParent(event->position());
     QrCode& q = m_doc.card.Qr;
+    const QPointF to = m_canvas->snapDragged(
+        QRectF(onCanvas.x() / m_canvas->pixelsPerMmX() - m_grab.x(),
+               onCanvas.y() / m_canvas->pixelsPerMmY() - m_grab.y(), q.Side, q.Side),
+        CardCanvas::QrSnapId, event->modifiers() & Qt::AltModifier);
     // The card file holds tenths of a millimetre.
-    q.Left = std::round((onCanvas.x() / m_canvas->pixelsPerMmX() - m_grab.x()) * 10) / 10;
-    q.Top = std::round((onCanvas.y() / m_canvas->pixelsPerMmY() - m_grab.y()) * 10) / 10;
+    q.Left = std::round(to.x() * 10) / 10;
+    q.Top = std::round(to.y() * 10) / 10;
     refresh();
 }
 
@@ -83,5 +87,6 @@ void QrItem::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_dragging || event->buttons() != Qt::NoButton)
         return;
     m_dragging = false;
+    m_canvas->endGuides();
     m_doc.markChanged(CardChange::QrCode);
 }

@@ -445,10 +445,11 @@ void TestLineEditing::dragKeepsGrabbedPointUnderPointer() {
     const double top = f.item(1).Top;
     const QPoint grab(4, 4);
     QTest::mousePress(label, Qt::RightButton, {}, grab);
-    // One move of 40 × 20 pixels from the grabbed point.
+    // One move of 40 × 20 pixels from the grabbed point, Alt held so that
+    // nothing snaps.
     QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(40, 20)),
                      label->mapToGlobal(QPointF(grab + QPoint(40, 20))), Qt::NoButton,
-                     Qt::RightButton, {});
+                     Qt::RightButton, Qt::AltModifier);
     QApplication::sendEvent(label, &move);
     QTest::mouseRelease(label, Qt::RightButton, {}, grab);
     QVERIFY(qAbs(f.item(1).Left - (left + 40 / perMmX)) < 1e-4);

@@ -98,6 +98,7 @@ void TestMainForm::menusInOrder() {
                                "背景(&H)",
                                "画像設定(&G)",
                                "QRコード(&Q)",
+                               "ロゴ(&L)",
                                "縦型名刺(&T)",
                                "ﾍﾙﾌﾟ(&H)",
                                "目次(&M)"};

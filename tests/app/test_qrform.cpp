@@ -112,9 +112,10 @@ void TestQrForm::draggedAndKeptOnCard() {
     QrItem* item = f.item();
     const QPoint grab(5, 5);
     QTest::mousePress(item, Qt::LeftButton, {}, grab);
+    // Alt held: nothing snaps.
     QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(-100, 500)),
                      item->mapToGlobal(QPointF(grab + QPoint(-100, 500))), Qt::NoButton,
-                     Qt::LeftButton, {});
+                     Qt::LeftButton, Qt::AltModifier);
     QApplication::sendEvent(item, &move);
     QTest::mouseRelease(item, Qt::LeftButton, {}, grab);
     // 100 pixels to the left of 69 mm, and stopped 2 mm above the bottom.
