@@ -232,6 +232,11 @@ int RunPrintCommand(const PrintCommandOptions& o, PrinterHost& printers) {
     // Nor does the background print the logo.
     const bool logoUsable = !KindPrintsLogo(o.kind) || LoadCardLogo(s.doc, s.ui());
     PlaceCardLines(s.doc.card);
+    // What the window would ask about is printed as it is, with a warning.
+    if (o.merge.isEmpty()) {
+        for (const QString& problem : DescribeCardFit(CheckCardFit(s.doc.card)))
+            std::fprintf(stderr, "quillo: warning: %s\n", problem.toLocal8Bit().constData());
+    }
 
     // The people of a merge, checked before anything prints.
     StaffList staff;

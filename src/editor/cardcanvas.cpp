@@ -53,10 +53,29 @@ protected:
         TextItem shown = *m_line;
         shown.Text = text();
         CardRenderer::paintText(p, shown, m_at, palette().color(QPalette::WindowText));
+        if (m_marked) {
+            // What does not fit is framed in red where it shows on the card.
+            p.resetTransform();
+            const QRect visible = rect().intersected(parentWidget()->rect().translated(-pos()));
+            p.setPen(QPen(Qt::red, 1, Qt::DashLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(visible.adjusted(0, 0, -1, -1));
+        }
     }
+
+public:
+    void setMarked(const QString& why) {
+        if (m_marked == !why.isEmpty() && toolTip() == why)
+            return;
+        m_marked = !why.isEmpty();
+        setToolTip(why);
+        update();
+    }
+    bool marked() const { return m_marked; }
 
 private:
     const TextItem* m_line;
+    bool m_marked = false;
     QPointF m_at;
     double m_perMmX = 1;
     double m_perMmY = 1;
@@ -147,6 +166,7 @@ void CardCanvas::cardChanged(CardPart part, int line) {
         break;
     case CardPart::QrCode:
         m_qrItem->refresh();
+        showFit();
         break;
     case CardPart::Logo:
         m_logoItem->refresh();
@@ -257,6 +277,7 @@ void CardCanvas::DrawTextItem(int i) {
     // The outline follows the current line.
     if (i == m_current)
         update();
+    showFit();
 }
 
 void CardCanvas::setCurrentLine(int i) {
@@ -343,6 +364,22 @@ void CardCanvas::mousePressEvent(QMouseEvent* event) {
 void CardCanvas::leaveEvent(QEvent* event) {
     emit pointerLeft();
     QWidget::leaveEvent(event);
+}
+
+void CardCanvas::showFit() {
+    const CardFit fit = CheckCardFit(shownCard());
+    for (int i = 0; i < LineCount; ++i) {
+        QStringList why;
+        if (fit.pastTheEdge.contains(i))
+            why << QStringLiteral("名刺からはみ出しています");
+        if (fit.underQrCode.contains(i))
+            why << QStringLiteral("QRコードが重なっています");
+        static_cast<LineLabel*>(MJLabel[i])->setMarked(why.join(QStringLiteral("。")));
+    }
+}
+
+bool CardCanvas::lineMarked(int i) const {
+    return i >= 0 && i < LineCount && static_cast<LineLabel*>(MJLabel[i])->marked();
 }
 
 void CardCanvas::RedrawCard() {

@@ -35,6 +35,10 @@ public:
     void DrawTextItem(int i);
     void DrawShadowItem(int i);
     void RedrawCard();
+    // Frames in red the lines that run past the card or lie under the QR
+    // code (CheckCardFit), with the reason as their tooltip.
+    void showFit();
+    bool lineMarked(int i) const;
 
     // Sizes the canvas to the card and places it in its frame: centred, or
     // three pixels from the left edge when the screen is too small.

@@ -4,6 +4,8 @@
 #include "document/card.h"
 #include "document/carddocument.h"
 
+#include <QRectF>
+
 #include <algorithm>
 #include <cmath>
 
@@ -131,6 +133,40 @@ QString DrawingLimitsNotice(const Card& card) {
                          .arg(drawn);
     }
     return notes.join(QStringLiteral("\r\n"));
+}
+
+CardFit CheckCardFit(const Card& card) {
+    // A hundredth of a millimetre for the rounding of stored sizes.
+    constexpr double Slack = 0.01;
+    const double W = CardSize(card).width();
+    const double H = CardSize(card).height();
+    const QRectF qr(card.Qr.Left, card.Qr.Top, card.Qr.Side, card.Qr.Side);
+    CardFit fit;
+    for (int i = 0; i < LineCount; ++i) {
+        const TextItem& t = card.TextItems[i];
+        if (t.FontName.isEmpty() || t.Text.isEmpty())
+            continue;
+        // A shown 3D copy is printed too.
+        const QRectF line(t.Left, t.Top, t.Width, t.Height);
+        const QRectF box =
+            t.KageOn ? line.united(line.translated(CardRenderer::kageOffset(t))) : line;
+        if (box.left() < -Slack || box.top() < -Slack || box.right() > W + Slack ||
+            box.bottom() > H + Slack)
+            fit.pastTheEdge.append(i);
+        if (card.Qr.On && card.Qr.Side > 0 &&
+            line.intersects(qr.adjusted(Slack, Slack, -Slack, -Slack)))
+            fit.underQrCode.append(i);
+    }
+    return fit;
+}
+
+QStringList DescribeCardFit(const CardFit& fit) {
+    QStringList lines;
+    for (int i : fit.pastTheEdge)
+        lines.append(QStringLiteral("「%1」の行が名刺からはみ出しています。").arg(TabCaption(i)));
+    for (int i : fit.underQrCode)
+        lines.append(QStringLiteral("「%1」の行にQRコードが重なっています。").arg(TabCaption(i)));
+    return lines;
 }
 
 QString FormatPosition(double value) {

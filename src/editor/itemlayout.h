@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct Card;
 struct TextItem;
@@ -44,6 +45,19 @@ QList<int> PlaceCardLines(Card& card);
 // card is opened: a font size past the largest the renderer draws, a line
 // longer than can reach the card. Empty when the card is drawn as stored.
 QString DrawingLimitsNotice(const Card& card);
+
+// What of a placed card does not fit: the lines (by index) that run past
+// the card's edge even where the keep-on-card rule put them, with their 3D
+// copy, and the lines the QR code covers. Lines without text or font are
+// never counted.
+struct CardFit {
+    QList<int> pastTheEdge;
+    QList<int> underQrCode;
+    bool fits() const { return pastTheEdge.isEmpty() && underQrCode.isEmpty(); }
+};
+CardFit CheckCardFit(const Card& card);
+// One sentence a problem, naming the line by its tab's caption.
+QStringList DescribeCardFit(const CardFit& fit);
 
 class CardDocument;
 

@@ -7,6 +7,7 @@
 #include "base/uiservices.h"
 #include "cardsource.h"
 #include "document/carddocument.h"
+#include "editor/itemlayout.h"
 #include "editor/logofile.h"
 #include "mergesource.h"
 #include "picture/cardpicture.h"
@@ -491,6 +492,19 @@ PrintOutcome IsForm2::runJob(PrintKind kind, int sheets, bool cutMarks) {
     return outcome;
 }
 
+// A card with a line past its edge or under the QR code prints only when the
+// user says so; a merge asks about each person's card instead.
+bool IsForm2::fitReady() {
+    if (m_staff)
+        return true;
+    const QStringList problems = DescribeCardFit(CheckCardFit(m_doc.card));
+    if (problems.isEmpty())
+        return true;
+    return m_ui.messageBox(problems.join(QStringLiteral("\r\n")) +
+                               QStringLiteral("\r\nこのまま印刷しますか？"),
+                           UiServices::title(), UiServices::YesNo) == UiServices::AnswerYes;
+}
+
 void IsForm2::rememberChoices() {
     m_settings.setText(Opt, QStringLiteral("KiritoriFlag"), flagText(chkKasen->isChecked()));
     m_settings.setText(Opt, QStringLiteral("KiritoriFlag0"), flagText(Check1->isChecked()));
@@ -521,7 +535,7 @@ void IsForm2::reportOutcome(PrintOutcome outcome, PrintKind kind, int sheets) {
 }
 
 void IsForm2::Command2_Click() {
-    if (!mergeReady())
+    if (!fitReady() || !mergeReady())
         return;
     // The choices are kept as the print starts, whatever becomes of it.
     rememberChoices();

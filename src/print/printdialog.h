@@ -134,6 +134,8 @@ private:
     // The cards of a print or preview of `sheets` sheets (each person's, in
     // a merge); the picture as prepared for the kind.
     std::unique_ptr<CardSource> cardSource(int sheets) const;
+    // Outside a merge: asks before printing a card whose lines do not fit.
+    bool fitReady();
     // In a merge: false, after saying why, when it cannot go on; asks about
     // people whose card has a problem.
     bool mergeReady();

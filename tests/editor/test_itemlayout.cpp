@@ -18,6 +18,8 @@ private slots:
     void placedOnTheCardAsDrawn_data();
     void placedOnTheCardAsDrawn();
     void measuredSize();
+    void cardFit_data();
+    void cardFit();
     void formatPosition_data();
     void formatPosition();
     void typedFontSize_data();
@@ -112,6 +114,88 @@ void TestItemLayout::placedOnTheCardAsDrawn() {
     QCOMPARE(t.Condense < 1, scale == FitToCard);
     QCOMPARE(t.Left, std::min(at.x(), card.width() - t.Width - 2.5));
     QCOMPARE(t.Top, std::min(at.y(), card.height() - t.Height - 2.5));
+}
+
+void TestItemLayout::cardFit_data() {
+    QTest::addColumn<QSizeF>("card");
+    QTest::addColumn<QRectF>("line"); // mm; an empty size is measured from the text
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("vertical");
+    QTest::addColumn<int>("direction"); // of the 3D copy, 1.5 mm away, shown
+    QTest::addColumn<QRectF>("qr");     // empty: no QR code
+    QTest::addColumn<bool>("past");
+    QTest::addColumn<bool>("under");
+    const QSizeF wide(91, 55), upright(55, 91);
+    const QString address = QStringLiteral("東京都千代田区丸の内一丁目二番三号丸の内ビル");
+    QTest::newRow("inside") << wide << QRectF(10, 10, 30, 5) << "山田" << false << -1 << QRectF()
+                            << false << false;
+    QTest::newRow("a hair past the right edge")
+        << wide << QRectF(61.02, 10, 30, 5) << "山田" << false << -1 << QRectF() << true << false;
+    QTest::newRow("past the bottom, upright card")
+        << upright << QRectF(10, 80, 30, 12) << "山田" << false << -1 << QRectF() << true << false;
+    QTest::newRow("3D copy past the right edge")
+        << wide << QRectF(60, 10, 30, 5) << "山田" << false << 2 << QRectF() << true << false;
+    QTest::newRow("3D copy past the top")
+        << wide << QRectF(10, 1, 30, 5) << "山田" << false << 0 << QRectF() << true << false;
+    QTest::newRow("no text never counts") << wide << QRectF(80, 50, 30, 5) << "" << false << -1
+                                          << QRectF(70, 40, 20, 20) << false << false;
+    QTest::newRow("QR code over the line") << wide << QRectF(10, 10, 30, 5) << "山田" << false << -1
+                                           << QRectF(35, 3, 20, 20) << false << true;
+    QTest::newRow("QR code beside the line") << wide << QRectF(10, 10, 30, 5) << "山田" << false
+                                             << -1 << QRectF(40, 3, 20, 20) << false << false;
+    // A 10 pt address of 22 characters (78 mm) down a 55 mm card, as placed.
+    QTest::newRow("vertical address, measured")
+        << wide << QRectF(80, 3, 0, 0) << address << true << -1 << QRectF() << true << false;
+    QTest::newRow("vertical address, upright card")
+        << upright << QRectF(40, 3, 0, 0) << address << true << -1 << QRectF() << false << false;
+    QTest::newRow("vertical line under the QR code")
+        << upright << QRectF(30, 3, 0, 0) << address << true << -1 << QRectF(25, 60, 20, 20)
+        << false << true;
+}
+
+// Lines past the card's edge (with their 3D copy) and under the QR code are
+// found where the placement left them.
+void TestItemLayout::cardFit() {
+    QFETCH(QSizeF, card);
+    QFETCH(QRectF, line);
+    QFETCH(QString, text);
+    QFETCH(bool, vertical);
+    QFETCH(int, direction);
+    QFETCH(QRectF, qr);
+    QFETCH(bool, past);
+    QFETCH(bool, under);
+    Card c;
+    ResetLines(c, QStringLiteral("IPAGothic"));
+    for (TextItem& t : c.TextItems)
+        t.Text.clear();
+    // A taller than wide card is the upright card of a landscape style.
+    c.Upright = card.width() < card.height();
+    c.PrintStyle.MsX = std::max(card.width(), card.height());
+    c.PrintStyle.MsY = std::min(card.width(), card.height());
+    TextItem& t = c.TextItems[4];
+    t.Text = text;
+    t.FontSize = 10;
+    t.Tategaki = vertical;
+    t.Left = line.x();
+    t.Top = line.y();
+    t.KageOn = direction >= 0;
+    t.KageHoukou = std::int16_t(std::max(direction, 0));
+    t.KageTakasa = 1.5;
+    if (line.size().isEmpty()) {
+        PlaceCardLines(c);
+    } else {
+        t.Width = line.width();
+        t.Height = line.height();
+    }
+    c.Qr.On = !qr.isEmpty();
+    c.Qr.Left = qr.x();
+    c.Qr.Top = qr.y();
+    c.Qr.Side = qr.width();
+    const CardFit fit = CheckCardFit(c);
+    QCOMPARE(fit.pastTheEdge, past ? QList<int>{4} : QList<int>{});
+    QCOMPARE(fit.underQrCode, under ? QList<int>{4} : QList<int>{});
+    QCOMPARE(DescribeCardFit(fit).size(), int(past) + int(under));
+    QCOMPARE(fit.fits(), !past && !under);
 }
 
 void TestItemLayout::measuredSize() {
