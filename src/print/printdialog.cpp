@@ -81,6 +81,12 @@ IsForm2::IsForm2(CardDocument& doc, UiServices& ui, Settings& settings, PrinterC
     Form_Load();
 }
 
+IsForm2::~IsForm2() {
+    // The children are hidden as the dialog goes, which ends the sheet
+    // count's editing: its signal must not reach what is left of the dialog.
+    Text1->disconnect(this);
+}
+
 void IsForm2::buildControls() {
     auto named = [](auto* w, const char* name) {
         w->setObjectName(QString::fromLatin1(name));

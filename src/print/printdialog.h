@@ -39,6 +39,7 @@ class IsForm2 : public QWidget {
 public:
     IsForm2(CardDocument& doc, UiServices& ui, Settings& settings, PrinterChoice& printers,
             AppState& app, QWidget* parent = nullptr);
+    ~IsForm2() override;
 
     // Prints a merge instead of the card alone: each person of the list
     // that the settings select, on cards of their own (差し込み印刷). The
