@@ -202,7 +202,13 @@ MergeForm::MergeForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWid
     resize(640, 480);
 }
 
-MergeForm::~MergeForm() = default;
+MergeForm::~MergeForm() {
+    // The model reads the list this window holds, which goes before the
+    // children: the table must not ask the model as it is hidden.
+    table->setModel(nullptr);
+    delete m_model;
+    m_model = nullptr;
+}
 
 MergeSettings MergeForm::settings() const {
     MergeSettings s;
