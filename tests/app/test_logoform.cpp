@@ -1,10 +1,8 @@
-#include "app/mainform.h"
-#include "app/newcard.h"
 #include "editor/cardcanvas.h"
 #include "editor/logoform.h"
 #include "editor/logoitem.h"
 #include "logosheet.h"
-#include "sessioncontext.h"
+#include "shownmainform.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -24,18 +22,9 @@ private slots:
     void lineSnapsToTheLogo();
 
 private:
-    struct Fixture {
-        SessionContext t;
-        MainForm form{*t.m};
+    struct Fixture : ShownMainForm {
         LogoForm* logo = nullptr;
         Fixture() {
-            t.m->FontList = QStringList{u"IPAGothic"_s};
-            NewCard(*t.m);
-            t.m->doc.card.TextItems[0].Text = u"山田 太郎"_s;
-            ShowCardData(*t.m);
-            form.redrawCard();
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
             // The first file is chosen when the logo is switched on, and
             // nothing about it is said.
             t.ui.messages.clear();

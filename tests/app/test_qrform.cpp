@@ -1,11 +1,9 @@
-#include "app/mainform.h"
-#include "app/newcard.h"
 #include "document/qrcode.h"
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
 #include "editor/qrform.h"
 #include "editor/qritem.h"
-#include "sessioncontext.h"
+#include "shownmainform.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -33,18 +31,9 @@ private slots:
     void linesTickedForTheVCard();
 
 private:
-    struct Fixture {
-        SessionContext t;
-        MainForm form{*t.m};
+    struct Fixture : ShownMainForm {
         QrForm* qr = nullptr;
         Fixture() {
-            t.m->FontList = QStringList{u"IPAGothic"_s};
-            NewCard(*t.m);
-            t.m->doc.card.TextItems[0].Text = u"山田 太郎"_s;
-            ShowCardData(*t.m);
-            form.redrawCard();
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
             QTest::mouseClick(form.qrCodeButton, Qt::LeftButton);
             qr = form.findChild<QrForm*>();
             QVERIFY(qr);
