@@ -2,9 +2,6 @@
 // person in their place, long lines condensed to fit, each QR code their own.
 
 #include "app/commandline.h"
-#include "app/mainform.h"
-#include "app/newcard.h"
-#include "document/card.h"
 #include "document/cardfile.h"
 #include "document/stafflist.h"
 #include "editor/cardcanvas.h"
@@ -14,10 +11,9 @@
 #include "print/printdialog.h"
 #include "print/recordingprinter.h"
 #include "qrdecode.h"
-#include "sessioncontext.h"
+#include "shownmainform.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,47 +26,37 @@ class TestMergePrint : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void officeList_data();
-    void officeList();
     void commandLine_data();
     void commandLine();
     void mergeWindow_data();
     void mergeWindow();
 
 private:
-    int print(QStringList args);
     QTemporaryDir m_dir;
-    QString m_staff = QStringLiteral(QUILLO_TEST_DATA "/merge/staff12.csv");
 };
 
 namespace {
 
-constexpr double PtPerMm = 72 / 25.4;
+const QString Staff = QStringLiteral(QUILLO_TEST_DATA "/merge/staff12.csv");
 
-// The staff list's name, address and telephone, as the cards should show them.
-struct Person {
-    QString family;
-    QString address;
-};
-
-QList<Person> people() {
-    QList<Person> all;
-    StaffList list = ReadStaffList(QStringLiteral(QUILLO_TEST_DATA "/merge/staff12.csv"));
-    for (const QStringList& row : list.rows)
+// Each person's family name and address, as the cards should show them.
+QList<QStringList> people() {
+    QList<QStringList> all;
+    for (const QStringList& row : ReadStaffList(Staff).rows)
         all.append({row[0].section(QChar(0x3000), 0, 0), row[4]});
     return all;
 }
 
-Card officeCard(bool qr) {
+// The address line small enough that the longest address fits condensed
+// with room to spare in every build's font metrics.
+Card officeCard(bool qr, int addressSize = 8) {
     Card card;
     ResetLines(card, QStringLiteral("IPAGothic"));
     const char16_t* texts[] = {u"{氏名}",    u"{会社}", u"{部署}", u"{役職}", u"〒100-0005 {住所}",
                                u"TEL {電話}"};
     for (int k = 0; k < 6; ++k)
         card.TextItems[k].Text = QString::fromUtf16(texts[k]);
-    // Small enough that the longest address fits condensed with room to
-    // spare in every build's font metrics.
-    card.TextItems[4].FontSize = 8;
+    card.TextItems[4].FontSize = addressSize;
     if (qr) {
         card.Qr.On = true;
         card.Qr.Left = 68;
@@ -89,152 +75,108 @@ void TestMergePrint::initTestCase() {
     QImageReader::setAllocationLimit(512);
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
-    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("office.qcd")), officeCard(false)), 0);
-    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("qr.qcd")), officeCard(true)), 0);
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QCOMPARE(WriteCardFile(QStringLiteral("office.qcd"), officeCard(false)), 0);
+    QCOMPARE(WriteCardFile(QStringLiteral("qr.qcd"), officeCard(true)), 0);
     Card unknown = officeCard(false);
     unknown.TextItems[6].Text = QStringLiteral("FAX {ファクス}");
-    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("unknown.qcd")), unknown), 0);
-    Card large = officeCard(false);
-    large.TextItems[4].FontSize = 12; // the longer addresses overflow even condensed
-    QCOMPARE(WriteCardFile(m_dir.filePath(QStringLiteral("large.qcd")), large), 0);
+    QCOMPARE(WriteCardFile(QStringLiteral("unknown.qcd"), unknown), 0);
+    // The longer addresses overflow even condensed.
+    QCOMPARE(WriteCardFile(QStringLiteral("large.qcd"), officeCard(false, 12)), 0);
 }
 
-int TestMergePrint::print(QStringList args) {
-    for (QString& a : args) {
-        if (a.endsWith(u".qcd") || a == u"out.pdf" || a == u"each")
-            a = m_dir.filePath(a);
-        else if (a == u"STAFF")
-            a = m_staff;
-    }
-    PdfOnlyPrinterHost printers;
-    return RunCommandLine(QStringList{QStringLiteral("print")} + args, printers);
-}
-
-// The twelve people of the CP932 list on A4 10-up sheets: one card each
-// fills two sheets in order; "per person" gives each one a sheet of their
-// own. Every family name lies on the card of its position, and every
-// address ends 2 mm before its card's right edge, condensed as needed.
-void TestMergePrint::officeList_data() {
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QList<int>>("sheetOf"); // each printed person's page, from 0
-    QTest::addColumn<int>("cardsEach");
-    QTest::newRow("one each, text") << QStringList{"--one-each"} << "text"
-                                    << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1} << 1;
-    QTest::newRow("one each, records 9-12, card image")
-        << QStringList{"--one-each", "--records", "9-12"} << "standard"
-        << QList<int>{-1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0} << 1;
-    QTest::newRow("a sheet each, records 2-3")
-        << QStringList{"--records", "2-3"} << "text" << QList<int>{-1, 0, 1} << 10;
-}
-
-void TestMergePrint::officeList() {
-    QFETCH(QStringList, options);
-    QFETCH(QString, kind);
-    QFETCH(QList<int>, sheetOf);
-    QFETCH(int, cardsEach);
-    const QString out = m_dir.filePath(QStringLiteral("out.pdf"));
-    QFile::remove(out);
-    QCOMPARE(
-        print(QStringList{"office.qcd", "--merge", "STAFF", "--pdf", "out.pdf", "--kind", kind} +
-              options),
-        0);
-    if (kind == u"standard")
-        return; // the card image holds no text to look at; its pages were made
-    const QList<pdfcheck::Word> words = pdfcheck::words(out);
-    const QList<Person> staff = people();
-    const int first = int(sheetOf.lastIndexOf(-1)) + 1; // the first person printed
-    for (qsizetype k = 0; k < sheetOf.size(); ++k) {
-        if (sheetOf[k] < 0)
-            continue;
-        // Where person k's cards are: their cardSlots of the sheet, mm.
-        QList<QRectF> cardSlots;
-        for (int n = 0; n < cardsEach; ++n) {
-            const int slot = cardsEach == 1 ? int(k - first) % 10 : n;
-            cardSlots.append(QRectF(14 + 91 * (slot % 2), 11 + 55 * (slot / 2), 91, 55));
-        }
-        int names = 0, addresses = 0;
-        for (const pdfcheck::Word& w : words) {
-            if (w.page != sheetOf[k] + 1)
-                continue;
-            const QRectF mm(w.box.topLeft() / PtPerMm, w.box.bottomRight() / PtPerMm);
-            for (const QRectF& card : cardSlots) {
-                if (!card.contains(mm.center()))
-                    continue;
-                names += w.text == staff[k].family;
-                if (w.text.startsWith(staff[k].address.left(4))) {
-                    ++addresses;
-                    QVERIFY2(mm.right() <= card.right() - 2 + 0.2,
-                             qPrintable(QStringLiteral("%1 ends at %2 mm, card at %3 mm")
-                                            .arg(w.text)
-                                            .arg(mm.right())
-                                            .arg(card.right())));
-                }
-            }
-        }
-        QCOMPARE(names, cardsEach);
-        QCOMPARE(addresses, cardsEach);
-    }
-}
-
-// Refusals and the other outputs: the status, the pages written, and what a
-// QR code of each person's card holds.
+// The twelve people of the CP932 list on A4 10-up sheets: the status, the
+// files written, and for the text print every printed family name on the
+// card of its position, every address ending 2 mm before its card's right
+// edge, condensed as needed; a QR code of each person's own.
 void TestMergePrint::commandLine_data() {
-    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("args"); // after the card, --merge and the list
     QTest::addColumn<int>("status");
-    QTest::addColumn<QStringList>("files"); // written, with their page counts as "name:pages"
+    QTest::addColumn<QStringList>("files");  // written, as "name:pages"
+    QTest::addColumn<QList<int>>("sheetOf"); // each person's page from 0, -1 not printed
+    QTest::addColumn<int>("cardsEach");
+    const QStringList pdf{"--pdf", "out.pdf"}, office{"office.qcd"};
+    QTest::newRow("one each, text")
+        << office + pdf + QStringList{"--one-each", "--kind", "text"} << 0
+        << QStringList{"out.pdf:2"} << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1} << 1;
+    QTest::newRow("one each, records 9-12, card image")
+        << office + pdf + QStringList{"--one-each", "--records", "9-12"} << 0
+        << QStringList{"out.pdf:1"} << QList<int>{} << 1;
+    QTest::newRow("a sheet each, records 2-3")
+        << office + pdf + QStringList{"--records", "2-3", "--kind", "text"} << 0
+        << QStringList{"out.pdf:2"} << QList<int>{-1, 0, 1} << 10;
     QTest::newRow("a column the list lacks")
-        << QStringList{"unknown.qcd", "--merge", "STAFF", "--pdf", "out.pdf"} << 1 << QStringList{};
+        << QStringList{"unknown.qcd"} + pdf << 1 << QStringList{} << QList<int>{} << 0;
     QTest::newRow("addresses that do not fit")
-        << QStringList{"large.qcd", "--merge", "STAFF", "--pdf", "out.pdf"} << 1 << QStringList{};
+        << QStringList{"large.qcd"} + pdf << 1 << QStringList{} << QList<int>{} << 0;
     QTest::newRow("those left out")
-        << QStringList{"large.qcd", "--merge",    "STAFF",          "--pdf",
-                       "out.pdf",   "--one-each", "--skip-problems"}
-        << 0 << QStringList{"out.pdf:1"};
+        << QStringList{"large.qcd", "--one-each", "--skip-problems"} + pdf << 0
+        << QStringList{"out.pdf:1"} << QList<int>{} << 0;
     QTest::newRow("one each takes no sheets")
-        << QStringList{"office.qcd", "--merge",    "STAFF",    "--pdf",
-                       "out.pdf",    "--one-each", "--sheets", "2"}
-        << 2 << QStringList{};
-    QTest::newRow("records past the list")
-        << QStringList{"office.qcd", "--merge", "STAFF", "--pdf", "out.pdf", "--records", "13-20"}
-        << 1 << QStringList{};
+        << office + pdf + QStringList{"--one-each", "--sheets", "2"} << 2 << QStringList{}
+        << QList<int>{} << 0;
+    QTest::newRow("records past the list") << office + pdf + QStringList{"--records", "13-20"} << 1
+                                           << QStringList{} << QList<int>{} << 0;
     QTest::newRow("a PDF each, two sheets")
-        << QStringList{"office.qcd", "--merge", "STAFF",    "--pdf-dir", "each",
-                       "--records",  "1-2",     "--sheets", "2"}
-        << 0 << QStringList{"each/山田　太郎.pdf:2", "each/佐藤　花子.pdf:2"};
+        << office + QStringList{"--pdf-dir", "each", "--records", "1-2", "--sheets", "2"} << 0
+        << QStringList{"each/山田　太郎.pdf:2", "each/佐藤　花子.pdf:2"} << QList<int>{} << 0;
     QTest::newRow("vCards of two people")
-        << QStringList{"qr.qcd",  "--merge",   "STAFF", "--pdf",
-                       "out.pdf", "--records", "1-2",   "--one-each"}
-        << 0 << QStringList{"out.pdf:1"};
+        << QStringList{"qr.qcd", "--records", "1-2", "--one-each"} + pdf << 0
+        << QStringList{"out.pdf:1"} << QList<int>{} << 0;
 }
 
 void TestMergePrint::commandLine() {
     QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(QStringList, files);
-    QFile::remove(m_dir.filePath(QStringLiteral("out.pdf")));
-    QDir(m_dir.filePath(QStringLiteral("each"))).removeRecursively();
-    QDir(m_dir.path()).mkpath(QStringLiteral("each"));
-    QCOMPARE(print(args), status);
-    QCOMPARE(QFileInfo::exists(m_dir.filePath(QStringLiteral("out.pdf"))),
-             files.contains(QStringLiteral("out.pdf:1")));
+    QFETCH(QList<int>, sheetOf);
+    QFETCH(int, cardsEach);
+    QFile::remove(QStringLiteral("out.pdf"));
+    QDir(QStringLiteral("each")).removeRecursively();
+    QVERIFY(QDir().mkpath(QStringLiteral("each")));
+    args.insert(1, QStringLiteral("--merge"));
+    args.insert(2, Staff);
+    PdfOnlyPrinterHost printers;
+    QCOMPARE(RunCommandLine(QStringList{QStringLiteral("print")} + args, printers), status);
+    QCOMPARE(QFile::exists(QStringLiteral("out.pdf")), !files.filter(u"out.pdf").isEmpty());
     for (const QString& f : files) {
-        const auto pages = pdfcheck::pageSizes(m_dir.filePath(f.section(u':', 0, 0)));
-        QVERIFY2(pages, qPrintable(f));
-        QCOMPARE(pages->size(), f.section(u':', 1).toInt());
+        const auto pages = pdfcheck::pageSizes(f.section(u':', 0, 0));
+        QVERIFY2(pages && pages->size() == f.section(u':', 1).toInt(), qPrintable(f));
+    }
+
+    const QList<pdfcheck::Word> words =
+        sheetOf.isEmpty() ? QList<pdfcheck::Word>{} : pdfcheck::words(QStringLiteral("out.pdf"));
+    const QList<QStringList> staff = people();
+    const int first = int(sheetOf.lastIndexOf(-1)) + 1; // the first person printed
+    for (qsizetype k = first; k < sheetOf.size(); ++k) {
+        int names = 0, addresses = 0;
+        for (int n = 0; n < cardsEach; ++n) {
+            const int slot = cardsEach == 1 ? int(k - first) % 10 : n;
+            const QRectF card(14 + 91 * (slot % 2), 11 + 55 * (slot / 2), 91, 55);
+            for (const pdfcheck::Word& w : words) {
+                const QRectF mm(w.box.topLeft() * 25.4 / 72, w.box.bottomRight() * 25.4 / 72);
+                if (w.page != sheetOf[k] + 1 || !card.contains(mm.center()))
+                    continue;
+                names += w.text == staff[k][0];
+                if (w.text.startsWith(staff[k][1].left(4))) {
+                    ++addresses;
+                    QVERIFY2(mm.right() <= card.right() - 2 + 0.2, qPrintable(w.text));
+                }
+            }
+        }
+        QCOMPARE(names, cardsEach);
+        QCOMPARE(addresses, cardsEach);
     }
     if (!args.contains(QStringLiteral("qr.qcd")) || !QrDecoderAvailable())
         return;
     // Each card's code holds its own person: 山田 first, then 佐藤.
-    const QImage page = pdfcheck::renderPage(m_dir.filePath(QStringLiteral("out.pdf")), 1, 600);
+    const QImage page = pdfcheck::renderPage(QStringLiteral("out.pdf"), 1, 600);
     const double px = 600 / 25.4;
     for (int slot = 0; slot < 2; ++slot) {
         const QRect card(int((14 + 91 * slot) * px), int(11 * px), int(91 * px), int(55 * px));
         const QString vcard = DecodeQrCode(page.copy(card));
-        QVERIFY2(vcard.contains(slot == 0 ? QStringLiteral("山田") : QStringLiteral("佐藤")),
-                 qPrintable(vcard));
-        QVERIFY2(vcard.contains(slot == 0 ? QStringLiteral("03-1234-5678")
-                                          : QStringLiteral("03-1234-5679")),
+        QVERIFY2(vcard.contains(slot == 0 ? u"山田" : u"佐藤") &&
+                     vcard.contains(slot == 0 ? u"03-1234-5678" : u"03-1234-5679"),
                  qPrintable(vcard));
     }
 }
@@ -256,30 +198,25 @@ void TestMergePrint::mergeWindow() {
     QFETCH(bool, oneEach);
     QFETCH(int, sheets);
     QFETCH(QList<int>, ticked);
-    SessionContext t;
-    t.m->FontList = QStringList{QStringLiteral("IPAGothic")};
-    NewCard(*t.m);
-    t.m->doc.card = officeCard(false);
-    ShowCardData(*t.m);
-    MainForm form(*t.m);
-    form.show();
-    form.mergeAction->trigger();
-    auto* merge = form.findChild<MergeForm*>();
+    ShownMainForm s;
+    s.t.m->doc.card = officeCard(false);
+    ShowCardData(*s.t.m);
+    s.form.mergeAction->trigger();
+    auto* merge = s.form.findChild<MergeForm*>();
     QVERIFY(merge);
-    t.ui.openNames.enqueue(m_staff);
+    s.t.ui.openNames.enqueue(Staff);
     merge->fileButton->click();
-    QCOMPARE(merge->table->model()->rowCount(), 12);
+    QAbstractItemModel* model = merge->table->model();
+    QCOMPARE(model->rowCount(), 12);
     for (int row = 0; row < 12; ++row)
         if (!ticked.contains(row))
-            merge->table->model()->setData(merge->table->model()->index(row, 0), Qt::Unchecked,
-                                           Qt::CheckStateRole);
+            model->setData(model->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
     (oneEach ? merge->oneEachOption : merge->sheetsEachOption)->click();
     if (!oneEach)
         merge->sheetsField->setValue(sheets);
-    const QList<Person> staff = people();
     merge->showPerson(0);
     merge->nextButton->click();
-    QCOMPARE(form.Picture1->shownCard().TextItems[0].Text, QStringLiteral("佐藤　花子"));
+    QCOMPARE(s.form.Picture1->shownCard().TextItems[0].Text, QStringLiteral("佐藤　花子"));
 
     merge->printButton->click();
     IsForm2* dialog = nullptr;
@@ -288,26 +225,26 @@ void TestMergePrint::mergeWindow() {
             dialog = d;
     QVERIFY(dialog);
     dialog->optPKBN[int(PrintKind::Text)]->setChecked(true);
-    auto* printer = dynamic_cast<RecordingPrinter*>(&t.m->printers.printer());
+    auto* printer = dynamic_cast<RecordingPrinter*>(&s.t.m->printers.printer());
     QVERIFY(printer);
     dialog->Command2->click();
     QCOMPARE(printer->documents.size(), 1);
 
     // The names printed, each with the page it is on.
+    const QList<QStringList> staff = people();
     QStringList printed, expected;
     int page = 0;
     for (const RecordingPrinter::Call& c : printer->calls) {
         page += c.op == u"NewPage";
-        for (const Person& p : staff)
-            if (c.op == u"Paint" && c.text.startsWith(p.family + QChar(0x3000)))
-                printed << QStringLiteral("%1:%2").arg(page).arg(p.family);
+        for (const QStringList& p : staff)
+            if (c.op == u"Paint" && c.text.startsWith(p[0] + QChar(0x3000)))
+                printed << QStringLiteral("%1:%2").arg(page).arg(p[0]);
     }
-    for (int k = 0; k < ticked.size(); ++k) {
-        const QString family = staff[ticked[k]].family;
+    for (int k = 0; k < ticked.size(); ++k)
         for (int n = 0; n < (oneEach ? 1 : 10 * sheets); ++n)
-            expected
-                << QStringLiteral("%1:%2").arg(oneEach ? k / 10 : k * sheets + n / 10).arg(family);
-    }
+            expected << QStringLiteral("%1:%2")
+                            .arg(oneEach ? k / 10 : k * sheets + n / 10)
+                            .arg(staff[ticked[k]][0]);
     QCOMPARE(printed, expected);
     QCOMPARE(printer->documents.first().pages.size(),
              expected.last().section(u':', 0, 0).toInt() + 1);

@@ -93,23 +93,18 @@ void TestMerge::mergedText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("merged");
     QTest::addColumn<QStringList>("unknown");
-    QTest::newRow("plain text is kept") << "山田　太郎"
-                                        << "山田　太郎" << QStringList{};
-    QTest::newRow("one field") << "{氏名}"
-                               << "佐藤　花子" << QStringList{};
-    QTest::newRow("text around fields") << "TEL {電話} / {会社}"
-                                        << "TEL 03-1 / 株式会社 クイロ" << QStringList{};
-    QTest::newRow("full-width braces") << "｛氏名｝様"
-                                       << "佐藤　花子様" << QStringList{};
-    QTest::newRow("a line break becomes a full-width space")
-        << "〒{住所}"
-        << "〒東京都　丸の内ビル　21階" << QStringList{};
-    QTest::newRow("a column the list lacks")
-        << "{氏名} {FAX}"
-        << "佐藤　花子 {FAX}" << QStringList{QStringLiteral("名前「{氏名} {FAX}」")};
-    QTest::newRow("braces that name nothing")
-        << "{ } {}"
-        << "{ } {}" << QStringList{QStringLiteral("名前「{ } {}」")};
+    const auto row = [](const char* tag, const char* text, const char* merged, bool unknown) {
+        QTest::newRow(tag)
+            << text << merged
+            << (unknown ? QStringList{QStringLiteral("名前「%1」").arg(QString::fromUtf8(text))}
+                        : QStringList{});
+    };
+    row("plain text is kept", "山田　太郎", "山田　太郎", false);
+    row("text around fields", "TEL {電話} / {会社}", "TEL 03-1 / 株式会社 クイロ", false);
+    row("full-width braces", "｛氏名｝様", "佐藤　花子様", false);
+    row("a line break becomes a full-width space", "〒{住所}", "〒東京都　丸の内ビル　21階", false);
+    row("a column the list lacks", "{氏名} {FAX}", "佐藤　花子 {FAX}", true);
+    row("braces that name nothing", "{ } {}", "{ } {}", true);
 }
 
 void TestMerge::mergedText() {
