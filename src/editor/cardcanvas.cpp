@@ -327,6 +327,14 @@ void CardCanvas::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Down:
         nudgeCurrentLine(0, step);
         break;
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+        // Shift taken up between two arrows only changes the step: the run
+        // goes on.
+        QWidget::keyPressEvent(event);
+        return;
     default:
         endNudging();
         QWidget::keyPressEvent(event);

@@ -33,6 +33,8 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <map>
+
 // What a desktop program is expected to do, on the real main window: undo and
 // redo, the changed state at the save point, zoom, recent cards, windows that
 // stay with their owner, Escape, Japanese standard buttons and messages that
@@ -200,6 +202,11 @@ void TestDesktop::undoRedo_data() {
     QTest::newRow("Y typed") << "y" << 1;
     QTest::newRow("picture colour") << "picture" << 1;
     QTest::newRow("print style") << "style" << 1;
+    // The current line moved by the arrow keys (lower case 0.1 mm, upper
+    // case with Shift 1 mm); a key that is no arrow ends a run.
+    QTest::newRow("arrows, one run") << "arrows 0 rrrD" << 1;
+    QTest::newRow("arrows, two runs") << "arrows 0 UU.l" << 2;
+    QTest::newRow("arrows on the third tab") << "arrows 2 Rd" << 1;
 }
 
 // Each change undoes to the card before it in the given number of steps, and
@@ -253,6 +260,29 @@ void TestDesktop::undoRedo() {
         QVERIFY(dialog);
         dialog->optColor[1]->click();
         dialog->cmdOK->click();
+    } else if (change.startsWith(u"arrows")) {
+        const int line = change.mid(7, 1).toInt();
+        f.form.SSTab1->setCurrentIndex(line);
+        CardCanvas* canvas = f.form.Picture1;
+        canvas->setFocus();
+        QPointF by;
+        for (const QChar c : change.mid(9)) {
+            const double step = c.isUpper() ? 1.0 : 0.1;
+            const Qt::KeyboardModifiers shift = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+            const std::map<QChar, std::pair<Qt::Key, QPointF>> keys{
+                {u'l', {Qt::Key_Left, {-step, 0}}},
+                {u'r', {Qt::Key_Right, {step, 0}}},
+                {u'u', {Qt::Key_Up, {0, -step}}},
+                {u'd', {Qt::Key_Down, {0, step}}},
+                {u'.', {Qt::Key_Space, {}}}};
+            const auto& [key, move] = keys.at(c.toLower());
+            QTest::keyClick(canvas, key, shift);
+            by += move;
+        }
+        const TextItem& was = before.TextItems[line];
+        const TextItem& now = f.t.m->doc.card.TextItems[line];
+        QVERIFY(qAbs(now.Left - was.Left - by.x()) < 1e-9);
+        QVERIFY(qAbs(now.Top - was.Top - by.y()) < 1e-9);
     } else if (change == u"style") {
         f.action("PrintS")->trigger();
         auto* style = qobject_cast<PrintsForm*>(f.window(QStringLiteral("PrintsForm")));
@@ -279,8 +309,13 @@ void TestDesktop::undoRedo() {
     QCOMPARE(l->Text1->text(), before.TextItems[0].Text);
     QCOMPARE(l->TextX->text(), FormatPosition(before.TextItems[0].Left));
 
-    for (int k = 0; k < steps; ++k)
-        f.action("redoAction")->trigger();
+    // Redone with Ctrl+Y where the card has the keys, else from the menu.
+    for (int k = 0; k < steps; ++k) {
+        if (f.form.Picture1->hasFocus())
+            QTest::keyClick(f.form.Picture1, Qt::Key_Y, Qt::ControlModifier);
+        else
+            f.action("redoAction")->trigger();
+    }
     QVERIFY(f.t.m->doc.card == after);
     QVERIFY(!f.action("redoAction")->isEnabled());
     QCOMPARE(f.t.m->doc.ChangedFlg, 1);
@@ -388,6 +423,11 @@ void TestDesktop::zoom_data() {
                          << "fit";
     QTest::newRow("in, fit") << "++f"
                              << "fit";
+    // M: maximised, N: back to its size
+    QTest::newRow("maximised") << "+M"
+                               << "fit";
+    QTest::newRow("maximised and back") << "-MN"
+                                        << "smaller";
 }
 
 // Zoom changes the card's size on screen, never the card: positions, sizes
@@ -414,6 +454,14 @@ void TestDesktop::zoom() {
         case 'f':
             f.action("fitToWindowAction")->trigger();
             break;
+        case 'M':
+            f.form.showMaximized();
+            QTRY_VERIFY(f.form.size() != QSize(900, 700));
+            break;
+        case 'N':
+            f.form.showNormal();
+            QTRY_COMPARE(f.form.size(), QSize(900, 700));
+            break;
         case 'w':
         case 'W': {
             // Over the card's frame; the card and its lines pass the wheel on.
@@ -429,7 +477,6 @@ void TestDesktop::zoom() {
     }
     QVERIFY(f.t.m->doc.card == before);
     QCOMPARE(f.t.m->doc.ChangedFlg, 0);
-    const QSize view = f.form.Frame1->viewport()->size();
     if (expected == u"larger")
         QVERIFY(canvas->width() > actualWidth);
     else if (expected == u"smaller")
@@ -437,14 +484,42 @@ void TestDesktop::zoom() {
     else if (expected == u"actual")
         QCOMPARE(canvas->width(), actualWidth);
     else {
-        // Fitted: inside the visible frame, filling its width or its height.
-        QVERIFY(canvas->width() <= view.width() && canvas->height() <= view.height());
-        QVERIFY(canvas->width() > view.width() - 40 || canvas->height() > view.height() - 40);
+        // Fitted: inside the visible frame, filling its width or its height
+        // (the frame of a maximised window once it has its new size).
+        auto fitted = [&] {
+            const QSize view = f.form.Frame1->viewport()->size();
+            return canvas->width() <= view.width() && canvas->height() <= view.height() &&
+                   (canvas->width() > view.width() - 40 || canvas->height() > view.height() - 40);
+        };
+        QTRY_VERIFY(fitted());
     }
     // The lines sit at their millimetres at the zoom shown.
     const double perMm = canvas->width() / 91.0;
-    QVERIFY(qAbs(canvas->MJLabel[0]->x() - f.t.m->doc.card.TextItems[0].Left * perMm) <= 1.5);
-    QVERIFY(qAbs(canvas->MJLabel[0]->y() - f.t.m->doc.card.TextItems[0].Top * perMm) <= 1.5);
+    const TextItem& name = f.t.m->doc.card.TextItems[0];
+    QVERIFY(qAbs(canvas->MJLabel[0]->x() - name.Left * perMm) <= 1.5);
+    QVERIFY(qAbs(canvas->MJLabel[0]->y() - name.Top * perMm) <= 1.5);
+
+    // The status bar tells the zoom and the pointer's place on the card.
+    auto* zoomLabel = f.form.findChild<QLabel*>(QStringLiteral("zoomLabel"));
+    auto* pointerLabel = f.form.findChild<QLabel*>(QStringLiteral("pointerLabel"));
+    QCOMPARE(zoomLabel->text(), QStringLiteral("倍率 %1%").arg(std::lround(100 * canvas->zoom())));
+    const QPoint at(canvas->width() * 3 / 4, canvas->height() / 3);
+    QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     {});
+    QApplication::sendEvent(canvas, &move);
+    const QStringList shown = pointerLabel->text().split(u' ', Qt::SkipEmptyParts);
+    QCOMPARE(shown.size(), 6);
+    QVERIFY(qAbs(shown[1].toDouble() - at.x() / perMm) < 0.1);
+    QVERIFY(qAbs(shown[4].toDouble() - at.y() / (canvas->height() / 55.0)) < 0.1);
+
+    // The current line is outlined beside its glyphs, at every zoom.
+    canvas->setFocus();
+    const QImage drawn = canvas->grab().toImage();
+    const QRect box(canvas->MJLabel[0]->pos(),
+                    QSizeF(name.Width * perMm, name.Height * perMm).toSize());
+    const QColor outline = canvas->palette().color(QPalette::Highlight);
+    QCOMPARE(drawn.pixelColor(box.left() - 2, box.center().y()), outline);
+    QCOMPARE(drawn.pixelColor(box.center().x(), box.top() - 2), outline);
 }
 
 // Tab walks a line's tab as it reads: the text, the font group, the position
