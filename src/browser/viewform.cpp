@@ -226,8 +226,10 @@ void ViewForm::buildControls() {
     // The picture taken is the thumbnail chosen; the name only shows it.
     TextSFn->setReadOnly(true);
     Command1 = new QPushButton(QStringLiteral("読込"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
     Command2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
     connect(Command1, &QPushButton::clicked, this, &ViewForm::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &ViewForm::Command2_Click);
 

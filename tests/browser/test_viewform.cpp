@@ -16,6 +16,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <map>
+
 #include <sys/stat.h>
 
 class TestViewForm : public QObject {
@@ -40,6 +42,8 @@ private slots:
     void keptThumbnailsShowAtOnce();
     void gridUsesTheRoom_data();
     void gridUsesTheRoom();
+    void keys_data();
+    void keys();
 
 private:
     QTemporaryDir m_cache;
@@ -381,3 +385,105 @@ void TestViewForm::gridUsesTheRoom() {
 
 QTEST_MAIN(TestViewForm)
 #include "test_viewform.moc"
+
+void TestViewForm::keys_data() {
+    // l r u d: arrows, H/E: Home/End, N/P: PageDown/PageUp, \t: Tab,
+    // \n: Enter; pressed from the widget named first. Thirteen files, three
+    // to a row, six to a page.
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("focus");   // empty: the window closed
+    QTest::addColumn<QString>("picture"); // its name shown, or taken when closed
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("along a row") << "Picture1"
+                                 << "rrl"
+                                 << "Picture1"
+                                 << "a02.JPG"
+                                 << "";
+    QTest::newRow("first stays first") << "Picture1"
+                                       << "lu"
+                                       << "Picture1"
+                                       << "a01.jpg"
+                                       << "";
+    QTest::newRow("down onto the next page") << "Picture1"
+                                             << "dd"
+                                             << "Picture1"
+                                             << "a07.jpg"
+                                             << "";
+    QTest::newRow("down and up") << "Picture1"
+                                 << "ddur"
+                                 << "Picture1"
+                                 << "a05.jpg"
+                                 << "";
+    QTest::newRow("end, home") << "Picture1"
+                               << "EH"
+                               << "Picture1"
+                               << "a01.jpg"
+                               << "";
+    QTest::newRow("pages down past the end") << "Picture1"
+                                             << "NNNP"
+                                             << "Picture1"
+                                             << "a07.jpg"
+                                             << "";
+    QTest::newRow("Enter takes the picture") << "Picture1"
+                                             << "r\n"
+                                             << ""
+                                             << "a02.JPG"
+                                             << "";
+    QTest::newRow("Enter opens a folder") << "Dir1"
+                                          << "d\n"
+                                          << "Dir1"
+                                          << ""
+                                          << "/sub.jpg";
+    QTest::newRow("Tab to the thumbnails") << "Drive1"
+                                           << "\t\t\tr"
+                                           << "Picture1"
+                                           << "a02.JPG"
+                                           << "";
+    QTest::newRow("Tab to the name, the buttons") << "Picture1"
+                                                  << "r\t\t"
+                                                  << "Command1"
+                                                  << "a02.JPG"
+                                                  << "";
+    QTest::newRow("Tab to cancel, Enter") << "Drive1"
+                                          << "r\t\t\t\t\t\t\n"
+                                          << ""
+                                          << ""
+                                          << "";
+}
+
+// The browser is used without the mouse: the arrow keys choose among the
+// thumbnails across pages, Enter takes the picture or opens the folder
+// chosen, or presses the button in focus, and Tab goes as the window reads.
+void TestViewForm::keys() {
+    QFETCH(QString, from);
+    QFETCH(QString, keys);
+    QFETCH(QString, focus);
+    QFETCH(QString, picture);
+    QFETCH(QString, folder);
+    Fixture f;
+    QPointer<ViewForm> form = f.open();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    form->findChild<QWidget*>(from)->setFocus();
+    const std::map<QChar, Qt::Key> named{{u'l', Qt::Key_Left},     {u'r', Qt::Key_Right},
+                                         {u'u', Qt::Key_Up},       {u'd', Qt::Key_Down},
+                                         {u'H', Qt::Key_Home},     {u'E', Qt::Key_End},
+                                         {u'N', Qt::Key_PageDown}, {u'P', Qt::Key_PageUp},
+                                         {u'\t', Qt::Key_Tab},     {u'\n', Qt::Key_Return}};
+    for (const QChar c : keys)
+        QTest::keyClick(QApplication::focusWidget(), named.at(c));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (focus.isEmpty()) {
+        QVERIFY(form.isNull() || !form->isVisible());
+        QCOMPARE(QFileInfo(f.t.doc.card.PicPath).fileName(), picture);
+        return;
+    }
+    QVERIFY(form && form->isVisible());
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    QCOMPARE(form->TextSFn->text(), picture);
+    QCOMPARE(form->NwPg, form->FileCnt ? form->PI / ViewForm::PageSize : 0);
+    QCOMPARE(form->BDir, f.pics + folder);
+    QCOMPARE(f.t.doc.card.PicPath, QString());
+    form->close();
+}
