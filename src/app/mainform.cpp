@@ -586,27 +586,10 @@ void MainForm::showMergeWindow() {
 }
 
 void MainForm::placeBesideCard(QWidget* window) {
-    // Beside the main window where the screen has room, so that the card
-    // stays in view while the window changes it; else at the screen's edge
-    // further from the card, below it where that leaves the card free.
     window->adjustSize();
-    const QRect main = frameGeometry();
     const QRect card(Picture1->mapToGlobal(QPoint(0, 0)), Picture1->size());
-    const QRect free = screen() ? screen()->availableGeometry() : QRect(main);
-    const QSize size = window->frameGeometry().size();
-    constexpr int Gap = 8;
-    QPoint at(main.right() + Gap, main.top());
-    if (at.x() + size.width() - 1 > free.right()) {
-        at.setX(main.left() - Gap - size.width());
-        if (at.x() < free.left()) {
-            const bool cardOnLeft = card.center().x() < free.center().x();
-            at.setX(cardOnLeft ? free.right() - size.width() + 1 : free.left());
-            if (card.bottom() + Gap + size.height() - 1 <= free.bottom())
-                at.setY(card.bottom() + Gap);
-        }
-    }
-    at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height())));
-    window->move(at);
+    const QRect free = screen() ? screen()->availableGeometry() : frameGeometry();
+    window->move(PlaceBesideCard(frameGeometry(), card, free, window->frameGeometry().size()));
 }
 
 void MainForm::showLogoWindow() {

@@ -39,3 +39,21 @@ double FitZoom(const QSizeF& cardMm, const QSize& view, double pixelsPerMmX, dou
         std::min((view.width() - 2.0 * margin) / w, (view.height() - 2.0 * margin) / h);
     return ClampZoom(room);
 }
+
+QPoint PlaceBesideCard(const QRect& mainWindow, const QRect& card, const QRect& free,
+                       const QSize& window) {
+    constexpr int Gap = 8; // free pixels between the windows, and below the card
+    QPoint at(mainWindow.right() + 1 + Gap, mainWindow.top());
+    if (at.x() + window.width() - 1 > free.right()) {
+        at.setX(mainWindow.left() - Gap - window.width());
+        if (at.x() < free.left()) {
+            const bool cardOnLeft = card.center().x() < free.center().x();
+            at.setX(cardOnLeft ? free.right() - window.width() + 1 : free.left());
+            if (card.bottom() + Gap + window.height() <= free.bottom())
+                at.setY(card.bottom() + 1 + Gap);
+        }
+    }
+    at.setY(
+        std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - window.height() + 1)));
+    return at;
+}

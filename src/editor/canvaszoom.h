@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QSizeF>
 
@@ -20,3 +22,11 @@ double FitZoom(const QSizeF& cardMm, const QSize& view, double pixelsPerMmX, dou
 
 // A zoom kept to the range MinZoom..MaxZoom.
 double ClampZoom(double zoom);
+
+// Where a tool window of the given frame size opens so that the card stays
+// in view while the window changes it: beside the main window where the
+// screen's free area has room (right, else left); else at the free area's
+// edge further from the card, below the card where that leaves it free.
+// All in global pixels.
+QPoint PlaceBesideCard(const QRect& mainWindow, const QRect& card, const QRect& free,
+                       const QSize& window);

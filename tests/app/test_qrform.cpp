@@ -1,4 +1,5 @@
 #include "document/qrcode.h"
+#include "editor/canvaszoom.h"
 #include "editor/cardcanvas.h"
 #include "editor/linetab.h"
 #include "editor/qrform.h"
@@ -7,11 +8,14 @@
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +33,9 @@ private slots:
     void draggedAndKeptOnCard();
     void tooSmallIsSaid();
     void linesTickedForTheVCard();
+    void placedBesideTheCard_data();
+    void placedBesideTheCard();
+    void backslashShownAsBackslash();
 
 private:
     struct Fixture : ShownMainForm {
@@ -51,6 +58,8 @@ void TestQrForm::switchedOnAtTheTopRight() {
     QCOMPARE(f.code(), (QrCode{true, 0, 0, 69, 1, 20, 1, 0}));
     QCOMPARE(f.t.m->doc.ChangedFlg, 1);
     QVERIFY(f.item()->isVisible());
+    const QRect card(f.form.Picture1->mapToGlobal(QPoint(0, 0)), f.form.Picture1->size());
+    QVERIFY(!f.qr->frameGeometry().intersects(card));
     QCOMPARE(f.qr->leftField->value(), 69.0);
     QVERIFY(f.qr->contentView->toPlainText().contains(u"\nFN:山田 太郎\n"_s));
     QVERIFY(f.qr->stateLabel->text().contains(u"モジュール"_s));
@@ -89,8 +98,16 @@ void TestQrForm::typedPlaceKeptOnCard() {
     Fixture f;
     auto* box = f.qr->findChild<QDoubleSpinBox*>(field);
     QVERIFY(box);
-    box->setValue(typed);
+    // Typed and entered: Enter applies the number and presses no button
+    // (the colour chooser would take the colour waiting for it).
+    f.t.ui.colors.enqueue(0xFF0000u);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, QString::number(typed));
+    QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(f.code(), expected);
+    QCOMPARE(f.t.ui.colors.size(), 1);
+    QVERIFY(f.qr->isVisible());
     QCOMPARE(f.qr->leftField->value(), expected.Left);
     QCOMPARE(f.qr->sideField->value(), expected.Side);
 }
@@ -143,3 +160,54 @@ void TestQrForm::linesTickedForTheVCard() {
 
 QTEST_MAIN(TestQrForm)
 #include "test_qrform.moc"
+
+void TestQrForm::placedBesideTheCard_data() {
+    QTest::addColumn<QRect>("mainWindow");
+    QTest::addColumn<QRect>("card");
+    QTest::addColumn<QRect>("free");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QPoint>("expected");
+    const QRect screen(0, 0, 1920, 1040);
+    const QSize tool(420, 560);
+    QTest::newRow("room on the right") << QRect(100, 100, 900, 700) << QRect(400, 300, 344, 207)
+                                       << screen << tool << QPoint(1008, 100);
+    QTest::newRow("room on the left only")
+        << QRect(1000, 50, 900, 700) << QRect(1300, 250, 344, 207) << screen << tool
+        << QPoint(572, 50);
+    QTest::newRow("card on the left, below it")
+        << QRect(0, 0, 1900, 700) << QRect(300, 200, 344, 207) << screen << tool
+        << QPoint(1500, 415);
+    QTest::newRow("card on the right, no room below")
+        << QRect(0, 0, 1900, 1000) << QRect(1200, 600, 344, 400) << screen << tool << QPoint(0, 0);
+    QTest::newRow("taller than the screen")
+        << QRect(100, 500, 900, 500) << QRect(400, 600, 344, 207) << screen << QSize(420, 1200)
+        << QPoint(1008, 0);
+    QTest::newRow("low window kept above the bottom")
+        << QRect(100, 700, 900, 300) << QRect(400, 750, 344, 207) << screen << tool
+        << QPoint(1008, 480);
+    QTest::newRow("under a top panel") << QRect(100, 0, 900, 700) << QRect(400, 300, 344, 207)
+                                       << QRect(0, 30, 1920, 1010) << tool << QPoint(1008, 30);
+}
+
+// The tool windows open where the card stays in view, on the screen.
+void TestQrForm::placedBesideTheCard() {
+    QFETCH(QRect, mainWindow);
+    QFETCH(QRect, card);
+    QFETCH(QRect, free);
+    QFETCH(QSize, window);
+    QFETCH(QPoint, expected);
+    QCOMPARE(PlaceBesideCard(mainWindow, card, free, window), expected);
+}
+
+// Japanese fonts often draw U+005C as a yen sign: the text to be encoded
+// shows the backslash of a URL or a vCard escape in a font that is not one,
+// even in a Japanese desktop's font.
+void TestQrForm::backslashShownAsBackslash() {
+    const QFont before = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("IPAGothic")));
+    auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+    Fixture f;
+    const QString shownIn = QFontInfo(f.qr->contentView->font()).family();
+    QVERIFY2(!QFontDatabase::writingSystems(shownIn).contains(QFontDatabase::Japanese),
+             qPrintable(shownIn));
+}
