@@ -99,18 +99,20 @@ bool waitForQueuedJob(const QString& queue) {
     return false;
 }
 
-// `quillo print CARD --printer QUEUE`, its stderr captured.
+// `quillo print ARGS` with the environment changed as "NAME=value" entries
+// say, its stderr captured.
 struct PrintRun {
     QProcess process;
-    explicit PrintRun(const QString& card, const QString& queue, const QString& tmp = {}) {
-        if (!tmp.isEmpty()) {
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("TMPDIR"), tmp);
-            process.setProcessEnvironment(env);
-        }
+    explicit PrintRun(const QStringList& args, const QStringList& environment = {}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& entry : environment)
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        process.setProcessEnvironment(env);
         process.start(QStringLiteral(QUILLO_EXECUTABLE),
-                      {QStringLiteral("print"), card, QStringLiteral("--printer"), queue});
+                      QStringList{QStringLiteral("print")} + args);
     }
+    PrintRun(const QString& card, const QString& queue, const QStringList& environment = {})
+        : PrintRun({card, QStringLiteral("--printer"), queue}, environment) {}
     bool finish() { return process.waitForFinished(120000); }
     QString errors() { return QString::fromLocal8Bit(process.readAllStandardError()); }
 };
@@ -140,48 +142,18 @@ std::unique_ptr<QueueChange> holdJobs() {
         QStringLiteral("lpadmin"), QStringList{"-p", "QuilloFile", "-R", "job-hold-until-default"});
 }
 
-// `quillo print ARGS` with the environment changed as "NAME=value" entries
-// say; its exit status and stderr.
-struct CommandRun {
-    int status = -1;
-    QString errors;
-};
-CommandRun runPrint(const QStringList& args, const QStringList& environment = {}) {
-    QProcess quillo;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& entry : environment)
-        env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-    quillo.setProcessEnvironment(env);
-    quillo.start(QStringLiteral(QUILLO_EXECUTABLE), QStringList{QStringLiteral("print")} + args);
-    CommandRun run;
-    if (quillo.waitForFinished(120000) && quillo.exitStatus() == QProcess::NormalExit)
-        run.status = quillo.exitCode();
-    run.errors = QString::fromLocal8Bit(quillo.readAllStandardError());
-    return run;
-}
-
 // The card of the text print on a sheet of the paper the print style window
 // lists under that name, its cards placed to fit.
 Card cardOnPaper(const QString& paper) {
     Card card = PrintTestCard(QString());
     PrintStyle& s = card.PrintStyle;
-    for (const PaperEntry& entry : PaperList) {
-        if (entry.name == paper) {
-            s.YsY = entry.YsY;
-            s.YsX = entry.YsX;
-        }
-    }
-    if (paper == u"Ｂ５") {
-        s.Yhktop = 10;
-        s.YhkLeft = 45.5;
-        s.MaisuY = 4;
-        s.MaisuX = 1;
-    } else if (paper == u"ハガキ") {
-        s.Yhktop = 8;
-        s.YhkLeft = 4.5;
-        s.MaisuY = 2;
-        s.MaisuX = 1;
-    }
+    for (const PaperEntry& entry : PaperList)
+        if (entry.name == paper)
+            std::tie(s.YsY, s.YsX) = std::tie(entry.YsY, entry.YsX);
+    // B5 takes one column of four, the postcard one of two.
+    if (paper != u"Ａ４")
+        std::tie(s.Yhktop, s.YhkLeft, s.MaisuY, s.MaisuX) =
+            paper == u"Ｂ５" ? std::tuple(10.0, 45.5, 4, 1) : std::tuple(8.0, 4.5, 2, 1);
     return card;
 }
 
@@ -371,7 +343,7 @@ void TestCups::interruptWithdrawsTheJob() {
     QVERIFY(hold->done());
     QTemporaryDir tmp;
     PrintRun run(m_dir.filePath(QStringLiteral("card.qcd")), QStringLiteral("QuilloFile"),
-                 tmp.path());
+                 {QStringLiteral("TMPDIR=") + tmp.path()});
     QVERIFY(waitForQueuedJob(QStringLiteral("QuilloFile")));
     ::kill(pid_t(run.process.processId()), signal);
     QVERIFY(run.finish());
@@ -403,7 +375,7 @@ void TestCups::fullTemporaryFolderSendsNothing() {
     };
     const QByteArray before = everyJob();
     PrintRun run(m_dir.filePath(QStringLiteral("text.qcd")), QStringLiteral("QuilloFile"),
-                 tmp.path());
+                 {QStringLiteral("TMPDIR=") + tmp.path()});
     QVERIFY(run.finish());
     const QString errors = run.errors();
     QVERIFY2(run.process.exitCode() == 1, qPrintable(errors));
@@ -412,17 +384,15 @@ void TestCups::fullTemporaryFolderSendsNothing() {
 }
 
 void TestCups::defaultDestination_data() {
-    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QString>("variable");  // "NAME=value" set for the run
     QTest::addColumn<QString>("lpoptions"); // the user's ~/.cups/lpoptions
     QTest::addColumn<QString>("queue");     // the destination printed on; empty: none
-    QTest::newRow("the server's default") << QStringList{} << ""
-                                          << "QuilloFile";
-    QTest::newRow("the user's lpoptions -d") << QStringList{} << "Default QuilloDriver\n"
+    const QString none;
+    QTest::newRow("the server's default") << none << none << "QuilloFile";
+    QTest::newRow("the user's lpoptions -d") << none << "Default QuilloDriver\n"
                                              << "QuilloDriver";
-    QTest::newRow("PRINTER") << QStringList{"PRINTER=QuilloMargins"} << ""
-                             << "QuilloMargins";
-    QTest::newRow("no print system") << QStringList{"CUPS_SERVER=127.0.0.1:1"} << ""
-                                     << "";
+    QTest::newRow("PRINTER") << "PRINTER=QuilloMargins" << none << "QuilloMargins";
+    QTest::newRow("no print system") << "CUPS_SERVER=127.0.0.1:1" << none << none;
 }
 
 // Without --pdf or --printer the print goes to CUPS's default destination,
@@ -430,50 +400,37 @@ void TestCups::defaultDestination_data() {
 // print dialog's and the print style window's 自動) start on it. With no
 // printer at all the command says so and fails.
 void TestCups::defaultDestination() {
-    QFETCH(QStringList, environment);
+    QFETCH(QString, variable);
     QFETCH(QString, lpoptions);
     QFETCH(QString, queue);
     QTemporaryDir home;
+    QStringList environment = variable.isEmpty() ? QStringList() : QStringList{variable};
     if (!lpoptions.isEmpty()) {
         QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".cups")));
         QFile file(home.filePath(QStringLiteral(".cups/lpoptions")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(lpoptions.toUtf8());
-        environment << QStringLiteral("HOME=") + home.path();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lpoptions.toUtf8()) > 0);
+        environment = QStringList{QStringLiteral("HOME=") + home.path()};
     }
-    const CommandRun run =
-        runPrint({m_dir.filePath(QStringLiteral("text.qcd")), QStringLiteral("--kind"), "text"},
+    PrintRun run({m_dir.filePath(QStringLiteral("text.qcd")), QStringLiteral("--kind"), "text"},
                  environment);
-    if (queue.isEmpty()) {
-        QCOMPARE(run.status, 1);
-        QVERIFY2(run.errors.contains(QStringLiteral("there is no printer")),
-                 qPrintable(run.errors));
-        return;
-    }
-    QVERIFY2(run.status == 0, qPrintable(run.errors));
-    QVERIFY2(run.errors.contains(QStringLiteral("request id is %1-").arg(queue)),
-             qPrintable(run.errors));
+    QVERIFY(run.finish());
+    const QString errors = run.errors();
+    QVERIFY2(run.process.exitCode() == (queue.isEmpty() ? 1 : 0), qPrintable(errors));
+    QVERIFY2(errors.contains(queue.isEmpty() ? QStringLiteral("there is no printer")
+                                             : QStringLiteral("request id is %1-").arg(queue)),
+             qPrintable(errors));
 
     // The same in the program, for the print dialog and the print style
     // window. libcups reads the user's lpoptions once a process, so that row
     // is seen through the command alone.
-    if (!lpoptions.isEmpty())
+    if (!lpoptions.isEmpty() || queue.isEmpty())
         return;
-    QList<QPair<QByteArray, QByteArray>> changed;
-    for (QString entry : environment)
-        changed.append({entry.section(u'=', 0, 0).toUtf8(), entry.section(u'=', 1).toUtf8()});
-    QList<QPair<QByteArray, QByteArray>> before;
-    for (const auto& [name, value] : changed) {
-        before.append({name, qgetenv(name.constData())});
-        qputenv(name.constData(), value);
-    }
+    const QByteArray name = variable.section(u'=', 0, 0).toUtf8(), before = qgetenv(name);
+    if (!variable.isEmpty())
+        qputenv(name, variable.section(u'=', 1).toUtf8());
     const auto restore = qScopeGuard([&] {
-        for (const auto& [name, value] : before) {
-            if (value.isEmpty())
-                qunsetenv(name.constData());
-            else
-                qputenv(name.constData(), value);
-        }
+        if (!variable.isEmpty())
+            before.isEmpty() ? qunsetenv(name) : qputenv(name, before);
     });
     SystemPrinterHost host;
     QCOMPARE(host.defaultDeviceName(), queue);
@@ -482,80 +439,66 @@ void TestCups::defaultDestination() {
     QCOMPARE(choice.printer().DeviceName(), queue);
 }
 
+// Every paper the print style window lists comes out as that paper, to the
+// hundredth of a millimetre, with the cards and their marks where the
+// layout puts them on it, within 0.02 mm: through the built-in PDF printer,
+// a queue with margins and a real driver's PostScript. A paper a queue does
+// not have is reported before anything is sent.
 void TestCups::pagesAreThePaper_data() {
     QTest::addColumn<QString>("printer"); // a queue, or "PDF" for the built-in printer
     QTest::addColumn<QString>("paper");   // as the print style window lists it
     QTest::addColumn<QSizeF>("page");     // points; empty: refused before printing
-    // The built-in printer's page is the style's paper itself: A4 is 595.28
-    // × 841.89 points, B5 515.91 × 728.50, the style's postcard 100 × 147 mm.
-    const QSizeF a4(595.28, 841.89), b5(515.91, 728.50), postcard(283.46, 416.69);
-    QTest::newRow("PDF, Ａ４") << "PDF"
-                               << "Ａ４" << a4;
-    QTest::newRow("PDF, Ｂ５") << "PDF"
-                               << "Ｂ５" << b5;
-    QTest::newRow("PDF, ハガキ") << "PDF"
-                                 << "ハガキ" << postcard;
-    // A queue prints a standard paper on the paper it has of that name: the
-    // test queues' A4 is 595 × 842 points, their B5 516 × 729, their
-    // postcard 283 × 420, on which the style's 100 × 147 mm is placed from
-    // the top-left corner.
-    for (const char* queue : {"QuilloFile", "QuilloMargins", "QuilloDriver"}) {
-        const QString q = QString::fromLatin1(queue);
-        QTest::addRow("%s, Ａ４", queue) << q << "Ａ４" << QSizeF(595, 842);
-        QTest::addRow("%s, Ｂ５", queue) << q << "Ｂ５" << QSizeF(516, 729);
-        // The generic PostScript driver has no postcard and no custom sizes.
-        QTest::addRow("%s, ハガキ", queue)
-            << q << "ハガキ" << (q == u"QuilloDriver" ? QSizeF() : QSizeF(283, 420));
-    }
+    // The built-in printer's page is the style's paper itself; a queue's is
+    // the paper it has of that name, on which the style's postcard of 100 ×
+    // 147 mm is placed from the top-left corner. The generic PostScript
+    // driver has no postcard and no custom sizes.
+    const QList<std::tuple<QString, QSizeF, QSizeF>> papers{
+        {"Ａ４", {595.28, 841.89}, {595, 842}},
+        {"Ｂ５", {515.91, 728.50}, {516, 729}},
+        {"ハガキ", {283.46, 416.69}, {283, 420}}};
+    for (const QString printer : {"PDF", "QuilloMargins", "QuilloDriver"})
+        for (const auto& [paper, pdf, queue] : papers)
+            QTest::addRow("%s, %s", qPrintable(printer), qPrintable(paper))
+                << printer << paper
+                << (printer == u"PDF"                                  ? pdf
+                    : printer == u"QuilloDriver" && paper == u"ハガキ" ? QSizeF()
+                                                                       : queue);
 }
 
-// Every paper the print style window lists comes out as that paper, to the
-// hundredth of a millimetre, with the cards and their marks where the
-// layout puts them on it, within 0.02 mm: through the built-in PDF printer,
-// the pass-through queues and a real driver's PostScript. A paper a queue
-// does not have is reported before anything is sent.
 void TestCups::pagesAreThePaper() {
     QFETCH(QString, printer);
     QFETCH(QString, paper);
     QFETCH(QSizeF, page);
-    QStringList names;
-    for (const PaperEntry& entry : PaperList)
-        names << entry.name;
-    QCOMPARE(names, (QStringList{"Ａ４", "Ｂ５", "ハガキ"})); // each has its rows
     const Card card = cardOnPaper(paper);
     const QString cardFile = m_dir.filePath(QStringLiteral("paper.qcd"));
     QCOMPARE(WriteCardFile(cardFile, card), 0);
 
-    const bool pdf = printer == u"PDF";
-    const bool driver = printer == u"QuilloDriver";
+    const bool pdf = printer == u"PDF", driver = printer == u"QuilloDriver";
     const QString out = pdf ? m_dir.filePath(QStringLiteral("paper.pdf"))
-                            : qEnvironmentVariable("PRIVATE_CUPS_OUT") + QLatin1Char('/') +
-                                  printer +
+                            : qEnvironmentVariable("PRIVATE_CUPS_OUT") + u'/' + printer +
                                   (driver ? QStringLiteral(".ps") : QStringLiteral(".pdf"));
     QFile::remove(out);
-    const CommandRun run =
-        runPrint({cardFile, pdf ? QStringLiteral("--pdf") : "--printer", pdf ? out : printer,
+    PrintRun run({cardFile, pdf ? QStringLiteral("--pdf") : "--printer", pdf ? out : printer,
                   QStringLiteral("--kind"), "text", QStringLiteral("--cut-marks")});
+    QVERIFY(run.finish());
+    const QString errors = run.errors();
     if (page.isEmpty()) {
-        QCOMPARE(run.status, 1);
-        QVERIFY2(run.errors.contains(QStringLiteral("プリンタ「%1」").arg(printer)) &&
-                     run.errors.contains(QStringLiteral("100 × 147 mm")),
-                 qPrintable(run.errors));
+        QCOMPARE(run.process.exitCode(), 1);
+        QVERIFY2(errors.contains(QStringLiteral("プリンタ「%1」").arg(printer)) &&
+                     errors.contains(QStringLiteral("100 × 147 mm")),
+                 qPrintable(errors));
         QCOMPARE(queuedJobs(printer), QString());
         QThread::msleep(500);
         QVERIFY(!QFileInfo::exists(out));
         return;
     }
-    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    QVERIFY2(run.process.exitCode() == 0, qPrintable(errors));
     QString sheet = out;
-    if (!pdf) {
+    if (!pdf)
         QVERIFY2(waitForOutput(printer, out), qPrintable(out));
-        if (driver) {
-            sheet = m_dir.filePath(QStringLiteral("driver.pdf"));
-            if (!pdfcheck::fromPostScript(out, sheet))
-                QSKIP("ghostscript is not installed");
-        }
-    }
+    if (driver &&
+        !pdfcheck::fromPostScript(out, sheet = m_dir.filePath(QStringLiteral("driver.pdf"))))
+        QSKIP("ghostscript is not installed");
     const auto pages = pdfcheck::pageSizes(sheet).value_or(QList<QSizeF>{});
     QCOMPARE(pages.size(), 1);
     constexpr double hundredthMm = 72 / 25.4 / 100;
@@ -565,16 +508,17 @@ void TestCups::pagesAreThePaper() {
 
     // The first card's marks: the blue one above its left edge, the green one
     // left of its top edge, each from 0.2 to 1.5 mm off the card.
-    const PrintStyle& s = card.PrintStyle;
-    const double L = s.YhkLeft, T = s.Yhktop;
+    const double L = card.PrintStyle.YhkLeft, T = card.PrintStyle.Yhktop;
     const auto above = pdfcheck::inkCentre(sheet, QRectF(L - 0.4, T - 1.7, 0.8, 1.6), 2400);
     const auto beside = pdfcheck::inkCentre(sheet, QRectF(L - 1.7, T - 0.4, 1.6, 0.8), 2400);
     QVERIFY(above && beside);
-    const auto near = [](double a, double b) { return qAbs(a - b) <= 0.02; };
-    QVERIFY2(near(above->x(), L) && near(above->y(), T - 0.85),
-             qPrintable(QStringLiteral("%1, %2").arg(above->x()).arg(above->y())));
-    QVERIFY2(near(beside->x(), L - 0.85) && near(beside->y(), T),
-             qPrintable(QStringLiteral("%1, %2").arg(beside->x()).arg(beside->y())));
+    const auto near = [](QPointF a, QPointF b) { return (a - b).manhattanLength() <= 0.02; };
+    QVERIFY2(near(*above, {L, T - 0.85}) && near(*beside, {L - 0.85, T}),
+             qPrintable(QStringLiteral("%1, %2; %3, %4")
+                            .arg(above->x())
+                            .arg(above->y())
+                            .arg(beside->x())
+                            .arg(beside->y())));
 }
 
 int main(int argc, char** argv) {
