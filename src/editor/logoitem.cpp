@@ -19,49 +19,41 @@ constexpr int HandlePixels = 7;
 // The shape a logo without a usable picture is shown with.
 constexpr double UnknownAspect = 0.5;
 
-double tenths(double mm) {
-    return std::round(mm * 10) / 10;
-}
-
 } // namespace
 
 LogoItem::LogoItem(CardDocument& doc, CardCanvas* canvas)
-    : QWidget(canvas), m_doc(doc), m_canvas(canvas) {
-    setObjectName(QStringLiteral("LogoItem"));
-    setCursor(Qt::SizeAllCursor);
-    setAttribute(Qt::WA_TranslucentBackground);
+    : CardItem(doc, canvas, QStringLiteral("LogoItem"), CardCanvas::LogoSnapId, CardChange::Logo) {
     setMouseTracking(true);
-    setVisible(false);
 }
 
 QRect LogoItem::resizeHandle() const {
     return QRect(width() - HandlePixels, height() - HandlePixels, HandlePixels, HandlePixels);
 }
 
-void LogoItem::refresh() {
-    CardLogo& logo = m_doc.card.Logo;
-    if (!logo.On) {
-        setVisible(false);
-        emit shown();
-        return;
-    }
+double LogoItem::shownAspect() const {
     const DecodedLogo decoded = m_doc.logoImage();
+    return decoded.isNull() ? UnknownAspect : decoded.aspect();
+}
+
+bool LogoItem::keepOnCard() {
+    CardLogo& logo = m_doc.card.Logo;
+    if (!logo.On)
+        return false;
     // A logo whose picture is missing keeps its place as the file holds it:
     // its height is not known, so only its corner is kept on the card.
-    KeepLogoOnCard(logo, decoded.aspect(), CardSize(m_doc.card).width(),
+    KeepLogoOnCard(logo, m_doc.logoImage().aspect(), CardSize(m_doc.card).width(),
                    CardSize(m_doc.card).height());
-    const double aspect = decoded.isNull() ? UnknownAspect : decoded.aspect();
-    const double ppmX = m_canvas->pixelsPerMmX();
-    const double ppmY = m_canvas->pixelsPerMmY();
-    const int left = int(std::floor(logo.Left * ppmX));
-    const int top = int(std::floor(logo.Top * ppmY));
-    const double height = LogoHeight(logo, aspect);
-    setGeometry(left, top, std::max(1, int(std::lround((logo.Left + logo.Width) * ppmX)) - left),
-                std::max(1, int(std::lround((logo.Top + height) * ppmY)) - top));
-    setVisible(true);
-    m_canvas->stackItems();
-    update();
-    emit shown();
+    return true;
+}
+
+QRectF LogoItem::box() const {
+    const CardLogo& logo = m_doc.card.Logo;
+    return QRectF(logo.Left, logo.Top, logo.Width, LogoHeight(logo, shownAspect()));
+}
+
+void LogoItem::moveTo(QPointF corner) {
+    m_doc.card.Logo.Left = corner.x();
+    m_doc.card.Logo.Top = corner.y();
 }
 
 void LogoItem::paintEvent(QPaintEvent*) {
@@ -90,18 +82,14 @@ void LogoItem::paintEvent(QPaintEvent*) {
 }
 
 void LogoItem::mousePressEvent(QMouseEvent* event) {
-    const QPointF onCanvas = mapToParent(event->position());
-    const CardLogo& logo = m_doc.card.Logo;
-    const QPointF mm(onCanvas.x() / m_canvas->pixelsPerMmX(),
-                     onCanvas.y() / m_canvas->pixelsPerMmY());
-    if (resizeHandle().contains(event->position().toPoint())) {
-        m_drag = Drag::Resize;
-        // From the right edge, so that the edge follows the pointer.
-        m_grab = QPointF(mm.x() - (logo.Left + logo.Width), 0);
-    } else {
-        m_drag = Drag::Move;
-        m_grab = mm - QPointF(logo.Left, logo.Top);
+    if (!resizeHandle().contains(event->position().toPoint())) {
+        CardItem::mousePressEvent(event);
+        return;
     }
+    m_drag = Drag::Resize;
+    // From the right edge, so that the edge follows the pointer.
+    const CardLogo& logo = m_doc.card.Logo;
+    m_grab = QPointF(pointerMm(event).x() - (logo.Left + logo.Width), 0);
     emit grabbed();
 }
 
@@ -112,36 +100,19 @@ void LogoItem::mouseMoveEvent(QMouseEvent* event) {
         update();
         return;
     }
-    const QPointF onCanvas = mapToParent(event->position());
-    const QPointF mm(onCanvas.x() / m_canvas->pixelsPerMmX(),
-                     onCanvas.y() / m_canvas->pixelsPerMmY());
-    CardLogo& logo = m_doc.card.Logo;
-    const DecodedLogo decoded = m_doc.logoImage();
-    const double aspect = decoded.isNull() ? UnknownAspect : decoded.aspect();
-    if (m_drag == Drag::Resize) {
-        // The corner stops at the card's margins; the logo stays where it is.
-        const PrintStyle& s = m_doc.card.PrintStyle;
-        const double widest =
-            std::min(s.MsX - 2 - logo.Left, aspect > 0 ? (s.MsY - 2 - logo.Top) / aspect : s.MsX);
-        const double wanted = mm.x() - m_grab.x() - logo.Left;
-        logo.Width = tenths(std::clamp(wanted, MinLogoWidth, std::max(MinLogoWidth, widest)));
-        if (logo.Width > widest)
-            logo.Width = std::max(MinLogoWidth, std::floor(widest * 10) / 10);
-    } else {
-        const QRectF box(mm - m_grab, QSizeF(logo.Width, LogoHeight(logo, aspect)));
-        const QPointF to = m_canvas->snapDragged(box, CardCanvas::LogoSnapId,
-                                                 event->modifiers() & Qt::AltModifier);
-        // The card file holds tenths of a millimetre.
-        logo.Left = tenths(to.x());
-        logo.Top = tenths(to.y());
-    }
-    refresh();
-}
-
-void LogoItem::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_drag == Drag::None || event->buttons() != Qt::NoButton)
+    if (m_drag == Drag::Move) {
+        CardItem::mouseMoveEvent(event);
         return;
-    m_drag = Drag::None;
-    m_canvas->endGuides();
-    m_doc.markChanged(CardChange::Logo);
+    }
+    // The corner stops at the card's margins; the logo stays where it is.
+    CardLogo& logo = m_doc.card.Logo;
+    const double aspect = shownAspect();
+    const PrintStyle& s = m_doc.card.PrintStyle;
+    const double widest =
+        std::min(s.MsX - 2 - logo.Left, aspect > 0 ? (s.MsY - 2 - logo.Top) / aspect : s.MsX);
+    const double wanted = pointerMm(event).x() - m_grab.x() - logo.Left;
+    logo.Width = tenths(std::clamp(wanted, MinLogoWidth, std::max(MinLogoWidth, widest)));
+    if (logo.Width > widest)
+        logo.Width = std::max(MinLogoWidth, std::floor(widest * 10) / 10);
+    refresh();
 }

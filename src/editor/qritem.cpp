@@ -5,38 +5,28 @@
 #include "document/qrcode.h"
 #include "qrdraw.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
-#include <cmath>
-
 QrItem::QrItem(CardDocument& doc, CardCanvas* canvas)
-    : QWidget(canvas), m_doc(doc), m_canvas(canvas) {
-    setObjectName(QStringLiteral("QrItem"));
-    setCursor(Qt::SizeAllCursor);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setVisible(false);
-}
+    : CardItem(doc, canvas, QStringLiteral("QrItem"), CardCanvas::QrSnapId, CardChange::QrCode) {}
 
-void QrItem::refresh() {
+bool QrItem::keepOnCard() {
     QrCode& q = m_doc.card.Qr;
-    if (!q.On) {
-        setVisible(false);
-        emit shown();
-        return;
-    }
+    if (!q.On)
+        return false;
     const QSizeF card = CardSize(m_doc.card);
     KeepQrOnCard(q, card.width(), card.height());
-    const double ppmX = m_canvas->pixelsPerMmX();
-    const double ppmY = m_canvas->pixelsPerMmY();
-    const int left = int(std::floor(q.Left * ppmX));
-    const int top = int(std::floor(q.Top * ppmY));
-    setGeometry(left, top, std::max(1, int(std::lround((q.Left + q.Side) * ppmX)) - left),
-                std::max(1, int(std::lround((q.Top + q.Side) * ppmY)) - top));
-    setVisible(true);
-    m_canvas->stackItems();
-    update();
-    emit shown();
+    return true;
+}
+
+QRectF QrItem::box() const {
+    const QrCode& q = m_doc.card.Qr;
+    return QRectF(q.Left, q.Top, q.Side, q.Side);
+}
+
+void QrItem::moveTo(QPointF corner) {
+    m_doc.card.Qr.Left = corner.x();
+    m_doc.card.Qr.Top = corner.y();
 }
 
 void QrItem::paintEvent(QPaintEvent*) {
@@ -56,37 +46,4 @@ void QrItem::paintEvent(QPaintEvent*) {
     p.drawRect(square.adjusted(0.5, 0.5, -0.5, -0.5));
     p.drawLine(square.topLeft(), square.bottomRight());
     p.drawLine(square.topRight(), square.bottomLeft());
-}
-
-void QrItem::mousePressEvent(QMouseEvent* event) {
-    m_dragging = true;
-    // From the code's own corner, which the widget's whole pixels only
-    // approach.
-    const QPointF onCanvas = mapToParent(event->position());
-    m_grab = QPointF(onCanvas.x() / m_canvas->pixelsPerMmX() - m_doc.card.Qr.Left,
-                     onCanvas.y() / m_canvas->pixelsPerMmY() - m_doc.card.Qr.Top);
-    emit grabbed();
-}
-
-void QrItem::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_dragging)
-        return;
-    const QPointF onCanvas = mapToParent(event->position());
-    QrCode& q = m_doc.card.Qr;
-    const QPointF to = m_canvas->snapDragged(
-        QRectF(onCanvas.x() / m_canvas->pixelsPerMmX() - m_grab.x(),
-               onCanvas.y() / m_canvas->pixelsPerMmY() - m_grab.y(), q.Side, q.Side),
-        CardCanvas::QrSnapId, event->modifiers() & Qt::AltModifier);
-    // The card file holds tenths of a millimetre.
-    q.Left = std::round(to.x() * 10) / 10;
-    q.Top = std::round(to.y() * 10) / 10;
-    refresh();
-}
-
-void QrItem::mouseReleaseEvent(QMouseEvent* event) {
-    if (!m_dragging || event->buttons() != Qt::NoButton)
-        return;
-    m_dragging = false;
-    m_canvas->endGuides();
-    m_doc.markChanged(CardChange::QrCode);
 }
