@@ -95,34 +95,25 @@ void TestMergePrint::commandLine_data() {
     QTest::addColumn<QStringList>("files");  // written, as "name:pages"
     QTest::addColumn<QList<int>>("sheetOf"); // each person's page from 0, -1 not printed
     QTest::addColumn<int>("cardsEach");
-    const QStringList pdf{"--pdf", "out.pdf"}, office{"office.qcd"};
-    QTest::newRow("one each, text")
-        << office + pdf + QStringList{"--one-each", "--kind", "text"} << 0
-        << QStringList{"out.pdf:2"} << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1} << 1;
-    QTest::newRow("one each, records 9-12, card image")
-        << office + pdf + QStringList{"--one-each", "--records", "9-12"} << 0
-        << QStringList{"out.pdf:1"} << QList<int>{} << 1;
-    QTest::newRow("a sheet each, records 2-3")
-        << office + pdf + QStringList{"--records", "2-3", "--kind", "text"} << 0
-        << QStringList{"out.pdf:2"} << QList<int>{-1, 0, 1} << 10;
-    QTest::newRow("a column the list lacks")
-        << QStringList{"unknown.qcd"} + pdf << 1 << QStringList{} << QList<int>{} << 0;
-    QTest::newRow("addresses that do not fit")
-        << QStringList{"large.qcd"} + pdf << 1 << QStringList{} << QList<int>{} << 0;
-    QTest::newRow("those left out")
-        << QStringList{"large.qcd", "--one-each", "--skip-problems"} + pdf << 0
-        << QStringList{"out.pdf:1"} << QList<int>{} << 0;
-    QTest::newRow("one each takes no sheets")
-        << office + pdf + QStringList{"--one-each", "--sheets", "2"} << 2 << QStringList{}
-        << QList<int>{} << 0;
-    QTest::newRow("records past the list") << office + pdf + QStringList{"--records", "13-20"} << 1
-                                           << QStringList{} << QList<int>{} << 0;
-    QTest::newRow("a PDF each, two sheets")
-        << office + QStringList{"--pdf-dir", "each", "--records", "1-2", "--sheets", "2"} << 0
-        << QStringList{"each/山田　太郎.pdf:2", "each/佐藤　花子.pdf:2"} << QList<int>{} << 0;
-    QTest::newRow("vCards of two people")
-        << QStringList{"qr.qcd", "--records", "1-2", "--one-each"} + pdf << 0
-        << QStringList{"out.pdf:1"} << QList<int>{} << 0;
+    const auto row = [](const char* tag, const QString& args, int status, const QString& files,
+                        const QList<int>& sheetOf = {}, int cardsEach = 1) {
+        QTest::newRow(tag) << args.split(u' ') << status << files.split(u' ', Qt::SkipEmptyParts)
+                           << sheetOf << cardsEach;
+    };
+    row("one each, text", "office.qcd --pdf out.pdf --one-each --kind text", 0, "out.pdf:2",
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1});
+    row("one each, records 9-12, card image", "office.qcd --pdf out.pdf --one-each --records 9-12",
+        0, "out.pdf:1");
+    row("a sheet each, records 2-3", "office.qcd --pdf out.pdf --records 2-3 --kind text", 0,
+        "out.pdf:2", {-1, 0, 1}, 10);
+    row("a column the list lacks", "unknown.qcd --pdf out.pdf", 1, "");
+    row("addresses that do not fit", "large.qcd --pdf out.pdf", 1, "");
+    row("those left out", "large.qcd --pdf out.pdf --one-each --skip-problems", 0, "out.pdf:1");
+    row("one each takes no sheets", "office.qcd --pdf out.pdf --one-each --sheets 2", 2, "");
+    row("records past the list", "office.qcd --pdf out.pdf --records 13-20", 1, "");
+    row("a PDF each, two sheets", "office.qcd --pdf-dir each --records 1-2 --sheets 2", 0,
+        "each/山田　太郎.pdf:2 each/佐藤　花子.pdf:2");
+    row("vCards of two people", "qr.qcd --pdf out.pdf --records 1-2 --one-each", 0, "out.pdf:1");
 }
 
 void TestMergePrint::commandLine() {

@@ -40,32 +40,27 @@ void TestMerge::staffList_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("tabs");
     QTest::addColumn<QString>("expected"); // header;row;row… or "!error start"
+    const auto row = [](const char* tag, const QByteArray& bytes, const char* expected,
+                        bool tabs = false) {
+        QTest::newRow(tag) << bytes << tabs << QString::fromUtf8(expected);
+    };
     const QString names = QStringLiteral("氏名,電話\r\n山田　太郎,03-1234-5678\r\n");
-    QTest::newRow("UTF-8 with a BOM, CR LF") << QByteArray("\xEF\xBB\xBF") + names.toUtf8() << false
-                                             << QStringLiteral("氏名|電話;山田　太郎|03-1234-5678");
-    QTest::newRow("UTF-8 without a BOM, LF") << QStringLiteral("氏名,電話\n鈴木,06\n").toUtf8()
-                                             << false << QStringLiteral("氏名|電話;鈴木|06");
-    QTest::newRow("CP932 from Excel")
-        << cp932(names + QStringLiteral("高橋,①～㈱\r\n")) << false
-        << QStringLiteral("氏名|電話;山田　太郎|03-1234-5678;高橋|①～㈱");
-    QTest::newRow("quotes hold commas, quotes and line breaks")
-        << QByteArray("name,note\r\n\"a, b\",\"say \"\"hi\"\"\"\r\n\"two\r\nlines\",x\r\n") << false
-        << QStringLiteral("name|note;a, b|say \"hi\";two\r\nlines|x");
-    QTest::newRow("blanks kept, empty rows skipped")
-        << QByteArray("a,b\r\n\r\n  x , y\r\n,\r\n\r\nz,\r\n") << false
-        << QStringLiteral("a|b;  x | y;z|");
-    QTest::newRow("short rows get empty fields")
-        << QByteArray("a,b,c\r\n1\r\n1,2\r\n") << false << QStringLiteral("a|b|c;1||;1|2|");
-    QTest::newRow("tab-separated, commas are text")
-        << QByteArray("a\tb\r\n1,5\t2\r\n") << true << QStringLiteral("a|b;1,5|2");
-    QTest::newRow("a row longer than the header")
-        << QByteArray("a,b\r\n1,2\r\n1,2,3\r\n") << false << QStringLiteral("!名簿の2件目を");
-    QTest::newRow("neither UTF-8 nor CP932")
-        << QByteArray("a,b\r\n1,2\r\n3,\x85\x40\r\n") << false << QStringLiteral("!名簿の2件目を");
-    QTest::newRow("a stray quote") << QByteArray("a,b\r\n1,2\r\n3,4\r\n\"5,6\r\n") << false
-                                   << QStringLiteral("!名簿の3件目を");
-    QTest::newRow("no header at all")
-        << QByteArray("\r\n,,\r\n") << false << QStringLiteral("!名簿に見出しの行がありません");
+    row("UTF-8 with a BOM, CR LF", "\xEF\xBB\xBF" + names.toUtf8(),
+        "氏名|電話;山田　太郎|03-1234-5678");
+    row("UTF-8 without a BOM, LF", "氏名,電話\n鈴木,06\n", "氏名|電話;鈴木|06");
+    row("CP932 from Excel", cp932(names + QStringLiteral("高橋,①～㈱\r\n")),
+        "氏名|電話;山田　太郎|03-1234-5678;高橋|①～㈱");
+    row("quotes hold commas, quotes and line breaks",
+        "name,note\r\n\"a, b\",\"say \"\"hi\"\"\"\r\n\"two\r\nlines\",x\r\n",
+        "name|note;a, b|say \"hi\";two\r\nlines|x");
+    row("blanks kept, empty rows skipped", "a,b\r\n\r\n  x , y\r\n,\r\n\r\nz,\r\n",
+        "a|b;  x | y;z|");
+    row("short rows get empty fields", "a,b,c\r\n1\r\n1,2\r\n", "a|b|c;1||;1|2|");
+    row("tab-separated, commas are text", "a\tb\r\n1,5\t2\r\n", "a|b;1,5|2", true);
+    row("a row longer than the header", "a,b\r\n1,2\r\n1,2,3\r\n", "!名簿の2件目を");
+    row("neither UTF-8 nor CP932", "a,b\r\n1,2\r\n3,\x85\x40\r\n", "!名簿の2件目を");
+    row("a stray quote", "a,b\r\n1,2\r\n3,4\r\n\"5,6\r\n", "!名簿の3件目を");
+    row("no header at all", "\r\n,,\r\n", "!名簿に見出しの行がありません");
 }
 
 void TestMerge::staffList() {

@@ -5,7 +5,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -32,15 +31,10 @@ bool WriteFramedLogoPng(const QString& path) {
 
 bool WriteFramedLogoSvg(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write("<?xml version=\"1.0\"?>\n"
-            "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.2\" baseProfile=\"tiny\"\n"
-            "     width=\"400\" height=\"200\" viewBox=\"0 0 400 200\">\n"
-            "  <path fill=\"#0000a0\" fill-rule=\"evenodd\"\n"
-            "        d=\"M0 0H400V200H0Z M20 20V180H380V20Z\"/>\n"
-            "</svg>\n");
-    return true;
+    return f.open(QIODevice::WriteOnly) &&
+           f.write("<svg xmlns='http://www.w3.org/2000/svg' version='1.2' baseProfile='tiny' "
+                   "width='400' height='200' viewBox='0 0 400 200'><path fill='#0000a0' "
+                   "fill-rule='evenodd' d='M0 0H400V200H0Z M20 20V180H380V20Z'/></svg>") > 0;
 }
 
 Card LogoTestCard(const QString& picturePath, const QString& logoPath) {
@@ -54,26 +48,18 @@ Card LogoTestCard(const QString& picturePath, const QString& logoPath) {
 
 QRectF FindLogoFrame(const QImage& page, int dpi, const QRectF& expected) {
     const double perMm = dpi / 25.4;
-    const QRect search = QRectF(expected.adjusted(-2, -2, 2, 2).topLeft() * perMm,
-                                expected.adjusted(-2, -2, 2, 2).bottomRight() * perMm)
-                             .toAlignedRect()
-                             .intersected(page.rect());
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    const QRectF area = expected.adjusted(-2, -2, 2, 2);
+    const QRect search =
+        QRectF(area.topLeft() * perMm, area.bottomRight() * perMm).toAlignedRect() & page.rect();
+    QRect box;
     for (int y = search.top(); y <= search.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
-        for (int x = search.left(); x <= search.right(); ++x) {
-            if (!isFrame(row[x]))
-                continue;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-        }
+        for (int x = search.left(); x <= search.right(); ++x)
+            if (isFrame(row[x]))
+                box |= QRect(x, y, 1, 1);
     }
-    if (right < 0)
-        return {};
-    return QRectF(left / perMm, top / perMm, (right + 1 - left) / perMm,
-                  (bottom + 1 - top) / perMm);
+    return box.isEmpty() ? QRectF()
+                         : QRectF(QPointF(box.topLeft()) / perMm, QSizeF(box.size()) / perMm);
 }
 
 QString CheckLogoOnSheet(const QImage& page, int dpi, const Card& card, QRgb inside,
@@ -94,12 +80,11 @@ QString CheckLogoOnSheet(const QImage& page, int dpi, const Card& card, QRgb ins
                     ? QRectF(L + logo.Top, T + s.MsY - logo.Left - logo.Width, height, logo.Width)
                     : QRectF(L + logo.Left, T + logo.Top, logo.Width, height);
             const QRectF found = FindLogoFrame(page, dpi, expected);
-            const QPointF off[] = {found.topLeft() - expected.topLeft(),
-                                   found.bottomRight() - expected.bottomRight()};
+            const QPointF a = found.topLeft() - expected.topLeft(),
+                          b = found.bottomRight() - expected.bottomRight();
             const QRgb middle = page.pixel((expected.center() * (dpi / 25.4)).toPoint());
             if (found.isEmpty() ||
-                std::max({std::abs(off[0].x()), std::abs(off[0].y()), std::abs(off[1].x()),
-                          std::abs(off[1].y())}) > tolerance)
+                std::max({qAbs(a.x()), qAbs(a.y()), qAbs(b.x()), qAbs(b.y())}) > tolerance)
                 out << "at" << r << c << "the frame" << found << "mm;";
             else if (middle != inside)
                 out << "at" << r << c << "the middle" << Qt::hex << middle << Qt::dec << ";";
