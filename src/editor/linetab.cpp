@@ -5,6 +5,7 @@
 #include "document/card.h"
 #include "document/carddocument.h"
 #include "lineedits.h"
+#include "toolfields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,11 +77,7 @@ LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
         {QStringLiteral("横倒し"), QStringLiteral("縦中横"), QStringLiteral("全角で立てる")});
     connect(digitsChoice, &QComboBox::activated, this, &LineTab::chooseDigits);
     Label3 = new QLabel(QStringLiteral("色 :"), Frame2);
-    Shape1 = new QFrame(Frame2);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setFrameShape(QFrame::Box);
-    Shape1->setFixedSize(28, 18);
-    Shape1->setAutoFillBackground(true);
+    Shape1 = MakeColourSwatch(Frame2, QStringLiteral("Shape1"));
     CmdC = new QPushButton(QStringLiteral("設定"), Frame2);
     CmdC->setObjectName(QStringLiteral("CmdC"));
     connect(CmdC, &QPushButton::clicked, this, &LineTab::CmdC_Click);
@@ -209,8 +206,8 @@ LineTab::LineTab(CardDocument& doc, UiServices& ui, int index, QWidget* parent)
     connect(TextY, &QLineEdit::returnPressed, this, &LineTab::TextY_Commit);
     connect(txt_Takasa, &QLineEdit::returnPressed, this, &LineTab::txt_Takasa_Commit);
 
-    fillSwatch(Shape1, 0);
-    fillSwatch(shp_Kage, 0);
+    FillSwatch(Shape1, 0);
+    FillSwatch(shp_Kage, 0);
     txt_Takasa->setText(FormatOneDecimal(0.5));
     EnableKageControls(false);
 
@@ -279,12 +276,6 @@ bool LineTab::eventFilter(QObject* watched, QEvent* event) {
             txt_Takasa_Commit();
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void LineTab::fillSwatch(QFrame* swatch, std::int32_t rgb) {
-    QPalette pal = swatch->palette();
-    pal.setColor(QPalette::Window, ColorFromRgb(quint32(rgb)));
-    swatch->setPalette(pal);
 }
 
 void LineTab::changed(CardChange what, bool mergeable) {
@@ -386,7 +377,7 @@ void LineTab::CmdC_Click() {
     if (!color)
         return;
     t.ForeColor = std::int32_t(*color);
-    fillSwatch(Shape1, t.ForeColor);
+    FillSwatch(Shape1, t.ForeColor);
     changed(CardChange::Color);
 }
 
@@ -438,7 +429,7 @@ void LineTab::Cmd_Kage_Click() {
     if (!color)
         return;
     t.KageColor = std::int32_t(*color);
-    fillSwatch(shp_Kage, t.KageColor);
+    FillSwatch(shp_Kage, t.KageColor);
     changed(CardChange::Kage);
 }
 
@@ -512,11 +503,11 @@ void LineTab::showLine() {
     widthScale->setEnabled(t.WidthScale != FitToCard);
     digitsChoice->setCurrentIndex(int(t.Digits));
     enableDigits();
-    fillSwatch(Shape1, t.ForeColor);
+    FillSwatch(Shape1, t.ForeColor);
     chk_Kage->setChecked(t.KageOn);
     EnableKageControls(t.KageOn);
     txt_Takasa->setText(FormatOneDecimal(t.KageTakasa));
     cmb_Houkou->setCurrentIndex(t.KageHoukou >= 0 && t.KageHoukou < 8 ? t.KageHoukou : 3);
-    fillSwatch(shp_Kage, t.KageColor);
+    FillSwatch(shp_Kage, t.KageColor);
     IcPrint();
 }

@@ -106,7 +106,6 @@ private:
     // The line was edited: the document announces and records it.
     void changed(CardChange what, bool mergeable = false);
     void rest(QScrollBar* spin);
-    static void fillSwatch(QFrame* swatch, std::int32_t rgb);
     QScrollBar* makeSpin(Qt::Orientation orientation, const char* name);
     QLineEdit* makeNumberField(const char* name, int width);
 

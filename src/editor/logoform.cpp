@@ -6,9 +6,9 @@
 #include "document/carddocument.h"
 #include "logofile.h"
 #include "logoitem.h"
+#include "toolfields.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -23,18 +23,6 @@
 namespace {
 
 constexpr QSize ThumbnailSize(160, 100);
-
-QDoubleSpinBox* makeMmField(QWidget* parent, const char* name, double least) {
-    auto* box = new QDoubleSpinBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setDecimals(1);
-    box->setSingleStep(0.5);
-    box->setRange(least, 999.9);
-    box->setSuffix(QStringLiteral(" mm"));
-    box->setKeyboardTracking(false);
-    box->setAttribute(Qt::WA_InputMethodEnabled, false);
-    return box;
-}
 
 } // namespace
 
@@ -69,9 +57,9 @@ LogoForm::LogoForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidge
     outer->addWidget(thumbnail, 0, Qt::AlignHCenter);
 
     auto* form = new QFormLayout;
-    leftField = makeMmField(this, "leftField", 0);
-    topField = makeMmField(this, "topField", 0);
-    widthField = makeMmField(this, "widthField", MinLogoWidth);
+    leftField = MakeMmField(this, "leftField");
+    topField = MakeMmField(this, "topField");
+    widthField = MakeMmField(this, "widthField", MinLogoWidth);
     heightLabel = new QLabel(this);
     heightLabel->setObjectName(QStringLiteral("heightLabel"));
     form->addRow(QStringLiteral("X :"), leftField);
@@ -97,10 +85,7 @@ LogoForm::LogoForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidge
     stateLabel->setStyleSheet(QStringLiteral("color: red"));
     outer->addWidget(stateLabel);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
-    outer->addWidget(buttons);
+    AddCloseButton(this, outer);
 
     for (QDoubleSpinBox* f : {leftField, topField, widthField})
         connect(f, &QDoubleSpinBox::valueChanged, this, &LogoForm::apply);

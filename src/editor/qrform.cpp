@@ -5,10 +5,10 @@
 #include "document/carddocument.h"
 #include "document/qrcode.h"
 #include "qritem.h"
+#include "toolfields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -20,22 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QDoubleSpinBox* makeMmField(QWidget* parent, const char* name) {
-    auto* box = new QDoubleSpinBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setDecimals(1);
-    box->setSingleStep(0.5);
-    box->setRange(0, 999.9);
-    box->setSuffix(QStringLiteral(" mm"));
-    box->setKeyboardTracking(false);
-    box->setAttribute(Qt::WA_InputMethodEnabled, false);
-    return box;
-}
-
-} // namespace
 
 QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* parent)
     : QDialog(parent, Qt::Tool), m_doc(doc), m_ui(ui), m_canvas(canvas) {
@@ -79,11 +63,7 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
     levelChoice->setObjectName(QStringLiteral("levelChoice"));
     levelChoice->addItems(QrLevelNames());
     form->addRow(QStringLiteral("誤り訂正 :"), levelChoice);
-    colourSwatch = new QFrame(this);
-    colourSwatch->setObjectName(QStringLiteral("colourSwatch"));
-    colourSwatch->setFrameShape(QFrame::Box);
-    colourSwatch->setFixedSize(28, 18);
-    colourSwatch->setAutoFillBackground(true);
+    colourSwatch = MakeColourSwatch(this, QStringLiteral("colourSwatch"));
     colourButton = new QPushButton(QStringLiteral("設定"), this);
     colourButton->setObjectName(QStringLiteral("colourButton"));
     // Enter in a number field applies the number; it presses no button.
@@ -94,9 +74,9 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
     colorRow->addWidget(colourButton);
     colorRow->addStretch(1);
     form->addRow(QStringLiteral("色 :"), colorRow);
-    leftField = makeMmField(this, "leftField");
-    topField = makeMmField(this, "topField");
-    sideField = makeMmField(this, "sideField");
+    leftField = MakeMmField(this, "leftField");
+    topField = MakeMmField(this, "topField");
+    sideField = MakeMmField(this, "sideField");
     form->addRow(QStringLiteral("X :"), leftField);
     form->addRow(QStringLiteral("Y :"), topField);
     form->addRow(QStringLiteral("一辺 :"), sideField);
@@ -119,11 +99,7 @@ QrForm::QrForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidget* p
     stateLabel->setWordWrap(true);
     outer->addWidget(stateLabel);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
-    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
-    outer->addWidget(buttons);
+    AddCloseButton(this, outer);
 
     for (QRadioButton* b : {vcardOption, lineOption})
         connect(b, &QRadioButton::toggled, this, &QrForm::apply);
@@ -142,9 +118,7 @@ void QrForm::showQr() {
     (q.Content == std::int16_t(QrContent::LineText) ? lineOption : vcardOption)->setChecked(true);
     lineChoice->setCurrentIndex(q.Line);
     levelChoice->setCurrentIndex(q.Level);
-    QPalette pal = colourSwatch->palette();
-    pal.setColor(QPalette::Window, ColorFromRgb(quint32(q.Color)));
-    colourSwatch->setPalette(pal);
+    FillSwatch(colourSwatch, q.Color);
     leftField->setValue(q.Left);
     topField->setValue(q.Top);
     sideField->setValue(q.Side);
