@@ -43,6 +43,8 @@ LogoForm::LogoForm(CardDocument& doc, UiServices& ui, CardCanvas* canvas, QWidge
     fileField->setReadOnly(true);
     chooseButton = new QPushButton(QStringLiteral("参照..."), this);
     chooseButton->setObjectName(QStringLiteral("chooseButton"));
+    // Enter in a number field applies the number; it opens no file chooser.
+    chooseButton->setAutoDefault(false);
     connect(chooseButton, &QPushButton::clicked, this, &LogoForm::chooseFile);
     fileRow->addWidget(new QLabel(QStringLiteral("画像ファイル :"), this));
     fileRow->addWidget(fileField, 1);

@@ -79,7 +79,16 @@ void TestLogoForm::chosenThenPlacedOneStepEach() {
     const double perMmY = f.form.Picture1->pixelsPerMmY();
     const QStringList words = how.split(u' ');
     if (words.size() == 2) {
-        f.logo->findChild<QDoubleSpinBox*>(words[0])->setValue(words[1].toDouble());
+        // Typed and entered: Enter applies the number and presses no button
+        // (the file chooser would take the name waiting for it).
+        f.t.ui.openNames.enqueue(f.t.path(u"other.png"_s));
+        auto* box = f.logo->findChild<QDoubleSpinBox*>(words[0]);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, words[1]);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(f.t.ui.openNames.size(), 1);
+        QVERIFY(f.logo->isVisible());
     } else if (how == u"drag") {
         f.drag(f.item(), QPoint(20, 10), QPoint(-40, 60), Qt::AltModifier);
         QTest::mouseRelease(f.item(), Qt::LeftButton, {}, QPoint(20, 10));
