@@ -224,17 +224,14 @@ void TestCups::sheets() {
     const QString output = qEnvironmentVariable("PRIVATE_CUPS_OUT") + QLatin1Char('/') + queue +
                            QStringLiteral(".pdf");
     QFile::remove(output);
-    QStringList args{QStringLiteral("print"), m_dir.filePath(QStringLiteral("card.qcd")),
-                     QStringLiteral("--printer"), queue};
-    args += positions
-                ? QStringList{QStringLiteral("--positions")}
-                : QStringList{QStringLiteral("--sheets"), QStringLiteral("2"),
-                              QStringLiteral("--cut-marks"), QStringLiteral("--bottom-marks")};
-    QProcess quillo;
-    quillo.start(QStringLiteral(QUILLO_EXECUTABLE), args);
-    QVERIFY(quillo.waitForFinished(120000));
-    const QString errors = QString::fromLocal8Bit(quillo.readAllStandardError());
-    QVERIFY2(quillo.exitCode() == 0, qPrintable(errors));
+    const QStringList options = positions
+                                    ? QStringList{"--positions"}
+                                    : QStringList{"--sheets", "2", "--cut-marks", "--bottom-marks"};
+    PrintRun run(QStringList{m_dir.filePath(QStringLiteral("card.qcd")), "--printer", queue} +
+                 options);
+    QVERIFY(run.finish());
+    const QString errors = run.errors();
+    QVERIFY2(run.process.exitCode() == 0, qPrintable(errors));
     // As lp says it: the job's name in CUPS.
     QVERIFY2(errors.contains(QStringLiteral("request id is %1-").arg(queue)), qPrintable(errors));
     QVERIFY2(waitForOutput(queue, output), qPrintable(output));

@@ -14,7 +14,6 @@
 #include "testcard.h"
 
 #include <QImageReader>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -92,21 +91,6 @@ void TestQrCodePrint::cards() {
     QTest::newRow("vCard, Q, dark blue") << qrCard(0, 2, 0x802010) << ExpectedVCard;
     QTest::newRow("a line's address, H, dark red")
         << qrCard(1, 3, 0x000090) << u"https://example.jp/会社案内"_s;
-    // A Japanese card at the default 20 mm: a phone reads the family name,
-    // the number without its extension, the postal code.
-    Card japanese = qrCard(0, 1, 0);
-    japanese.TextItems[0].Text = u"山田　太郎"_s;
-    japanese.TextItems[4].Text = u"〒100-0005 東京都千代田区丸の内1-2-3"_s;
-    japanese.TextItems[5].Text = u"TEL 03-1234-5678（内線123）"_s;
-    japanese.TextItems[8].Text = u"ﾎﾟｹﾍﾞﾙ 020-123-4567"_s;
-    japanese.Qr.Side = 20;
-    japanese.Qr.Lines = 0b1'0011'0001; // name, address, phone, pager
-    QTest::newRow("a Japanese card, lines ticked")
-        << japanese
-        << crlf({u"BEGIN:VCARD"_s, u"VERSION:3.0"_s, u"N:山田;太郎;;;"_s, u"FN:山田　太郎"_s,
-                 u"ADR;TYPE=WORK:;;東京都千代田区丸の内1-2-3;;;100-0005;"_s,
-                 u"TEL;TYPE=WORK:03-1234-5678"_s, u"TEL;TYPE=PAGER:020-123-4567"_s,
-                 u"NOTE:電話番号 内線123"_s, u"END:VCARD"_s});
 }
 
 void TestQrCodePrint::cardImage_data() {

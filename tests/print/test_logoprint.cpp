@@ -79,10 +79,6 @@ void TestLogoPrint::onEveryCardOfTheSheet() {
     t.app.ImgScale = 4;
     const QString out = t.path("sheet.pdf");
     if (fromWindow) {
-        *t.host = TestPrinterHost({PdfPrinter::Name()}, [](const QString&) {
-            return std::unique_ptr<Printer>(std::make_unique<PdfPrinter>());
-        });
-        t.printers->PrinterList = t.host->deviceNames();
         t.printers->setPrinter(std::make_unique<PdfPrinter>());
         IsForm2 form(t.doc, t.ui, *t.settings, *t.printers, t.app);
         t.ui.saveNames.enqueue(out);
