@@ -36,6 +36,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -570,34 +571,24 @@ void ViewForm::chooseFile(int index) {
 
 bool ViewForm::thumbnailKey(QKeyEvent* event) {
     const int rowStep = std::max(1, m_columns);
-    switch (event->key()) {
-    case Qt::Key_Left:
-        chooseFile(PI - 1);
-        return true;
-    case Qt::Key_Right:
-        chooseFile(PI + 1);
-        return true;
-    case Qt::Key_Up:
-        chooseFile(PI - rowStep);
-        return true;
-    case Qt::Key_Down:
-        chooseFile(PI + rowStep);
-        return true;
-    case Qt::Key_PageUp:
-        chooseFile(PI - PageSize);
-        return true;
-    case Qt::Key_PageDown:
-        chooseFile(PI + PageSize);
-        return true;
-    case Qt::Key_Home:
-        chooseFile(0);
-        return true;
-    case Qt::Key_End:
-        chooseFile(FileCnt - 1);
-        return true;
-    default:
-        return false;
+    // Each key and the file it goes to; chooseFile keeps it in the list.
+    const std::pair<int, int> moves[] = {
+        {Qt::Key_Left, PI - 1},
+        {Qt::Key_Right, PI + 1},
+        {Qt::Key_Up, PI - rowStep},
+        {Qt::Key_Down, PI + rowStep},
+        {Qt::Key_PageUp, PI - PageSize},
+        {Qt::Key_PageDown, PI + PageSize},
+        {Qt::Key_Home, 0},
+        {Qt::Key_End, FileCnt - 1},
+    };
+    for (const auto& [key, to] : moves) {
+        if (event->key() == key) {
+            chooseFile(to);
+            return true;
+        }
     }
+    return false;
 }
 
 void ViewForm::keyPressEvent(QKeyEvent* event) {
