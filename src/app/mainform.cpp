@@ -553,15 +553,19 @@ void MainForm::Cmd_PictureSetting_Click() {
     showModalDialog(new frmPictureSetting(s.doc, s.ui(), s.app, this));
 }
 
-void MainForm::showQrCodeWindow() {
-    if (!m_qrForm) {
-        m_qrForm = new QrForm(s.doc, s.ui(), Picture1, this);
-        m_qrForm->setAttribute(Qt::WA_DeleteOnClose);
-        placeBesideCard(m_qrForm);
+template <class Form> void MainForm::showCardWindow(QPointer<Form>& form) {
+    if (!form) {
+        form = new Form(s.doc, s.ui(), Picture1, this);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        placeBesideCard(form);
     }
-    m_qrForm->show();
-    m_qrForm->raise();
-    m_qrForm->activateWindow();
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+void MainForm::showQrCodeWindow() {
+    showCardWindow(m_qrForm);
 }
 
 void MainForm::showMergeWindow() {
@@ -593,14 +597,7 @@ void MainForm::placeBesideCard(QWidget* window) {
 }
 
 void MainForm::showLogoWindow() {
-    if (!m_logoForm) {
-        m_logoForm = new LogoForm(s.doc, s.ui(), Picture1, this);
-        m_logoForm->setAttribute(Qt::WA_DeleteOnClose);
-        placeBesideCard(m_logoForm);
-    }
-    m_logoForm->show();
-    m_logoForm->raise();
-    m_logoForm->activateWindow();
+    showCardWindow(m_logoForm);
 }
 
 void MainForm::Houhou_Click() {

@@ -108,7 +108,7 @@ public slots:
     void Cmd_PictureSetting_Click();
     // Shows the merge window (one, kept beside the editor).
     void showMergeWindow();
-    // Shows the QR code window (one, kept beside the editor).
+    // Show the QR code and logo windows (one each, kept beside the editor).
     void showQrCodeWindow();
     void showLogoWindow();
     // Turns the card upright (縦型名刺) or back, as the menu item is ticked.
@@ -141,6 +141,9 @@ private:
     void placeCanvas();
     // Places a window that works on the card beside it, not over it.
     void placeBesideCard(QWidget* window);
+    // Shows the one window of its kind that works on the card, made and
+    // placed beside it the first time.
+    template <class Form> void showCardWindow(QPointer<Form>& form);
     void showRestoredCard(bool pictureChanged, bool styleChanged, int line);
     void cardChanged(CardPart part, int line);
 
