@@ -56,9 +56,6 @@ void TestCardLogo::reservedFields_data() {
     const CardLogo off{false, LogoFile, 5, 6.5, 7, LogoLayer::OverLines};
     QTest::newRow("switched off, file and place kept")
         << true << off << QByteArray("0,50,65,70,1") << LogoFile << off;
-    QTest::newRow("a logo stored")
-        << false << CardLogo{} << QByteArray("1,690,10,200,1") << u"C:\\logo.bmp"_s
-        << CardLogo{true, u"C:\\logo.bmp"_s, 69, 1, 20, LogoLayer::OverLines};
     // Whatever another program wrote reads as something the editor shows.
     QTest::newRow("negative width, unknown layer, any non-zero is on")
         << false << CardLogo{} << QByteArray("-3,-15,40,-200,7") << u"x.svg"_s
