@@ -274,13 +274,10 @@ void TestCommandLine::bottomMarks() {
     }
 }
 
-// A card or a file name the program cannot take as it stands, run as
-// "$QUILLO" in a shell with "$1" the card (names that are not UTF-8 need
-// the shell). A picture or logo that cannot be used leaves it out with its
-// message and the status 3 for scripts; what the renderer cannot draw as
-// stored is drawn within its limits, the user told once and the text kept
-// whole; a file name that is not UTF-8 is found when it exists and never
-// written as another name. Done promptly, writing out and nothing else.
+// A card or file name the program cannot take as it stands (run through the
+// shell, for names that are not UTF-8): done promptly, the user told once,
+// out written and nothing else, the text kept whole; status 3 for a picture
+// or logo left out.
 void TestCommandLine::troubledCards_data() {
     QTest::addColumn<QString>("card");   // as troubledCard() makes it
     QTest::addColumn<QString>("script"); // "$1" the card; it writes out.* unless it fails
@@ -372,11 +369,9 @@ void TestCommandLine::troubledCards() {
     }
 }
 
-// SIGHUP and SIGQUIT end a print as SIGTERM does: the job is discarded and
-// the scratch folders removed, with the status 128 + the signal. A SIGINT
-// ignored when the program started stays ignored. What kill -9 leaves, the
-// next print removes, and only that: not the folder of a print still
-// running (its lock is held here), nor one that is no print's.
+// A signal ends a print, its job and scratch folders gone, status 128 + the
+// signal; a SIGINT ignored at the start stays ignored. What kill -9 leaves
+// the next print removes, but not a running print's (its lock held here).
 void TestCommandLine::signalsEndPrint_data() {
     QTest::addColumn<int>("signal");
     QTest::newRow("SIGTERM") << int(SIGTERM);

@@ -392,10 +392,8 @@ void TestCups::defaultDestination_data() {
     QTest::newRow("no print system") << "CUPS_SERVER=127.0.0.1:1" << none << none;
 }
 
-// Without --pdf or --printer the print goes to CUPS's default destination,
-// as lp finds it; the program's printer list and the printer in use (the
-// print dialog's and the print style window's 自動) start on it. With no
-// printer at all the command says so and fails.
+// Without --pdf or --printer the print, the printer list and the printer in
+// use (自動) go to CUPS's default destination as lp finds it, if any.
 void TestCups::defaultDestination() {
     QFETCH(QString, variable);
     QFETCH(QString, lpoptions);
@@ -436,19 +434,14 @@ void TestCups::defaultDestination() {
     QCOMPARE(choice.printer().DeviceName(), queue);
 }
 
-// Every paper the print style window lists comes out as that paper, to the
-// hundredth of a millimetre, with the cards and their marks where the
-// layout puts them on it, within 0.02 mm: through the built-in PDF printer,
-// a queue with margins and a real driver's PostScript. A paper a queue does
-// not have is reported before anything is sent.
+// Every listed paper comes out as that paper to 0.01 mm, the marks where the
+// layout puts them to 0.02 mm; a paper a queue lacks is refused unsent.
 void TestCups::pagesAreThePaper_data() {
     QTest::addColumn<QString>("printer"); // a queue, or "PDF" for the built-in printer
     QTest::addColumn<QString>("paper");   // as the print style window lists it
     QTest::addColumn<QSizeF>("page");     // points; empty: refused before printing
-    // The built-in printer's page is the style's paper itself; a queue's is
-    // the paper it has of that name, on which the style's postcard of 100 ×
-    // 147 mm is placed from the top-left corner. The generic PostScript
-    // driver has no postcard and no custom sizes.
+    // A queue prints on its own paper of that name (its postcard is 148 mm
+    // long); the generic PostScript driver has no postcard, no custom size.
     const QList<std::tuple<QString, QSizeF, QSizeF>> papers{
         {"Ａ４", {595.28, 841.89}, {595, 842}},
         {"Ｂ５", {515.91, 728.50}, {516, 729}},
