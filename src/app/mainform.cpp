@@ -280,7 +280,7 @@ void MainForm::buildEditMenus() {
     actualSizeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     fitToWindowAction =
         add(viewMenu, "fitToWindowAction", QStringLiteral("ウィンドウに合わせる(&W)"),
-            &MainForm::zoomToFit, QKeySequence::UnknownKey);
+            &MainForm::fitToWindow, QKeySequence::UnknownKey);
 }
 
 void MainForm::buildToolbar() {
@@ -478,11 +478,14 @@ void MainForm::cardChanged(CardPart part, int) {
     if (part == CardPart::Whole || part == CardPart::PrintStyle) {
         uprightAction->setChecked(s.doc.card.Upright);
         layoutCanvas();
+        // (Before the window is first shown its frame has no size yet.)
+        if (Frame1->viewport()->isVisible())
+            showWholeCard();
     }
 }
 
 void MainForm::turnCard() {
-    s.doc.card.Upright = uprightAction->isChecked();
+    TurnCard(s.doc.card, uprightAction->isChecked());
     // The canvas takes the card's new shape and keeps the lines on it
     // before the step is taken.
     s.doc.markChanged(CardChange::Orientation);
@@ -490,17 +493,34 @@ void MainForm::turnCard() {
 
 void MainForm::zoomIn() {
     m_fitting = false;
-    setZoom(NextZoom(Picture1->zoom(), true));
+    setZoom(m_chosenZoom = NextZoom(Picture1->zoom(), true));
 }
 
 void MainForm::zoomOut() {
     m_fitting = false;
-    setZoom(NextZoom(Picture1->zoom(), false));
+    setZoom(m_chosenZoom = NextZoom(Picture1->zoom(), false));
 }
 
 void MainForm::zoomToActualSize() {
     m_fitting = false;
-    setZoom(1.0);
+    setZoom(m_chosenZoom = 1.0);
+}
+
+void MainForm::fitToWindow() {
+    zoomToFit();
+    m_chosenZoom = Picture1->zoom();
+}
+
+void MainForm::showWholeCard() {
+    if (m_fitting) {
+        zoomToFit();
+        return;
+    }
+    const double actualX = Picture1->pixelsPerMmX() / Picture1->zoom();
+    const double actualY = Picture1->pixelsPerMmY() / Picture1->zoom();
+    const double fit =
+        FitZoom(CardSize(s.doc.card), Frame1->viewport()->size(), actualX, actualY, CanvasMargin);
+    setZoom(std::min(m_chosenZoom, fit));
 }
 
 void MainForm::zoomToFit() {

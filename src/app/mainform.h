@@ -37,6 +37,8 @@ public:
     void showCardData();
     // Places the canvas for the card's size.
     void layoutCanvas();
+    // The canvas at the chosen zoom, or smaller to show the card whole.
+    void showWholeCard();
     // Draws every line of the card again.
     void redrawCard();
 
@@ -121,6 +123,7 @@ public slots:
     void zoomOut();
     void zoomToActualSize();
     void zoomToFit();
+    void fitToWindow();
     // Fills the recent cards into the File menu from the settings.
     void updateRecentCards();
 
@@ -152,6 +155,9 @@ private:
     // The card is fitted to the frame while the window is maximised.
     bool m_fitting = false;
     double m_zoomBeforeFitting = 1.0;
+    // The zoom the user chose last; a card of a new shape is shown at it,
+    // or smaller where it would not be seen whole.
+    double m_chosenZoom = 1.0;
     QWidget* m_desk = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QPointer<QWidget>> m_toolWindows;

@@ -1,6 +1,7 @@
 #include "card.h"
 
 #include <algorithm>
+#include <cmath>
 
 const std::array<LineRole, LineCount> LineRoles{{
     {u"名前", 27, 22, 18},
@@ -33,6 +34,24 @@ const std::array<int, 9> KageDY{-1, -1, 0, 1, 1, 1, 0, -1, 0};
 QSizeF CardSize(const Card& card) {
     const PrintStyle& s = card.PrintStyle;
     return card.Upright ? QSizeF(s.MsY, s.MsX) : QSizeF(s.MsX, s.MsY);
+}
+
+void TurnCard(Card& card, bool upright) {
+    if (card.Upright == upright)
+        return;
+    const QSizeF from = CardSize(card);
+    card.Upright = upright;
+    const QSizeF to = CardSize(card);
+    if (from.isEmpty() || to.isEmpty())
+        return;
+    const auto place = [&](double& left, double& top) {
+        left = std::round(left * to.width() / from.width() * 10) / 10;
+        top = std::round(top * to.height() / from.height() * 10) / 10;
+    };
+    for (TextItem& t : card.TextItems)
+        place(t.Left, t.Top);
+    place(card.Qr.Left, card.Qr.Top);
+    place(card.Logo.Left, card.Logo.Top);
 }
 
 QColor ColorFromRgb(quint32 rgb) {

@@ -145,6 +145,12 @@ struct Card {
 // print style's MsX × MsY, the two swapped for an upright card.
 QSizeF CardSize(const Card& card);
 
+// Turns the card upright or back. The lines, the QR code and the logo keep
+// their place in proportion to the card's sides (to 0.1 mm), so that a
+// layout made for one shape starts out spread over the other as it was;
+// drawing then keeps each on the card.
+void TurnCard(Card& card, bool upright);
+
 // The fixed role of each line: its tab caption and new-card geometry.
 struct LineRole {
     const char16_t* caption;

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QWindow>
@@ -21,6 +22,7 @@ class TestMainForm : public QObject {
     Q_OBJECT
 private slots:
     void menusInOrder();
+    void turningTheCardUpright_data();
     void turningTheCardUpright();
     void toolbarButtons();
     void toolbarSeparatorsDoNothing();
@@ -110,17 +112,46 @@ void TestMainForm::menusInOrder() {
 }
 
 // The menu item turns the card, one step that undo takes back; the canvas
-// takes the card's shape and the item follows the card.
+// takes the card's shape, shown whole at the zoom chosen or smaller, the
+// lines keep their place in proportion, and the item follows the card.
+void TestMainForm::turningTheCardUpright_data() {
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<int>("zoomSteps"); // zoom out before turning
+    QTest::newRow("hidden window") << false << 0;
+    QTest::newRow("shown at 100 %") << true << 0;
+    QTest::newRow("shown at 50 %") << true << 2;
+}
+
 void TestMainForm::turningTheCardUpright() {
+    QFETCH(bool, shown);
+    QFETCH(int, zoomSteps);
     Fixture f;
-    const QSize landscape = f.form.Picture1->size();
+    if (shown) {
+        f.form.resize(900, 600);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    }
+    for (int k = 0; k < zoomSteps; ++k)
+        f.action("zoomOutAction")->trigger();
+    CardCanvas* canvas = f.form.Picture1;
+    const QSize landscape = canvas->size();
+    const double zoom = canvas->zoom();
     f.form.uprightAction->trigger();
     QVERIFY(f.t.m->doc.card.Upright);
-    QCOMPARE(f.form.Picture1->size(), landscape.transposed());
+    QCOMPARE(f.t.m->doc.card.TextItems[0].Top, 36.4); // 22 mm of 55, of 91
+    const QSize view = f.form.Frame1->viewport()->size();
+    if (shown && landscape.width() > view.height()) {
+        QVERIFY(canvas->zoom() < zoom);
+        QVERIFY(canvas->height() <= view.height());
+    } else {
+        QCOMPARE(canvas->size(), landscape.transposed());
+    }
     f.form.undoAction->trigger();
     QVERIFY(!f.t.m->doc.card.Upright);
     QVERIFY(!f.form.uprightAction->isChecked());
-    QCOMPARE(f.form.Picture1->size(), landscape);
+    QCOMPARE(f.t.m->doc.card.TextItems[0].Top, 22.0);
+    QCOMPARE(canvas->zoom(), zoom);
+    QCOMPARE(canvas->size(), landscape);
 }
 
 void TestMainForm::toolbarButtons() {

@@ -11,6 +11,8 @@ private slots:
     void newCardLines();
     void pathHelpers_data();
     void pathHelpers();
+    void turnedCard_data();
+    void turnedCard();
 };
 
 // The twelve lines of a new card: the roles' positions and sizes.
@@ -90,6 +92,47 @@ void TestCard::pathHelpers() {
     QCOMPARE(StripExt(path), stripped);
     QCOMPARE(GetExt(path), ext);
     QCOMPARE(GetFileTitle(path), title);
+}
+
+void TestCard::turnedCard_data() {
+    QTest::addColumn<QSizeF>("style"); // MsX × MsY
+    QTest::addColumn<bool>("from");
+    QTest::addColumn<bool>("to");
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<QPointF>("expected");
+    const QSizeF standard(91, 55);
+    QTest::newRow("upright") << standard << false << true << QPointF(27, 22) << QPointF(16.3, 36.4);
+    QTest::newRow("back") << standard << true << false << QPointF(16.3, 36.4) << QPointF(27, 22);
+    QTest::newRow("already upright")
+        << standard << true << true << QPointF(27, 22) << QPointF(27, 22);
+    QTest::newRow("square card") << QSizeF(55, 55) << false << true << QPointF(27, 22)
+                                 << QPointF(27, 22);
+    QTest::newRow("no card size") << QSizeF(0, 55) << false << true << QPointF(27, 22)
+                                  << QPointF(27, 22);
+}
+
+// A turned card keeps the lines, the QR code and the logo where they were
+// in proportion to its sides.
+void TestCard::turnedCard() {
+    QFETCH(QSizeF, style);
+    QFETCH(bool, from);
+    QFETCH(bool, to);
+    QFETCH(QPointF, at);
+    QFETCH(QPointF, expected);
+    Card card;
+    card.PrintStyle.MsX = style.width();
+    card.PrintStyle.MsY = style.height();
+    card.Upright = from;
+    card.TextItems[11].Left = card.Qr.Left = card.Logo.Left = at.x();
+    card.TextItems[11].Top = card.Qr.Top = card.Logo.Top = at.y();
+    TurnCard(card, to);
+    QCOMPARE(card.Upright, to);
+    for (const QPointF place :
+         {QPointF(card.TextItems[11].Left, card.TextItems[11].Top),
+          QPointF(card.Qr.Left, card.Qr.Top), QPointF(card.Logo.Left, card.Logo.Top)}) {
+        QVERIFY2(qAbs(place.x() - expected.x()) < 1e-9 && qAbs(place.y() - expected.y()) < 1e-9,
+                 qPrintable(QStringLiteral("%1, %2").arg(place.x()).arg(place.y())));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCard)
