@@ -126,31 +126,30 @@ void TestItemLayout::cardFit_data() {
     QTest::addColumn<bool>("past");
     QTest::addColumn<bool>("under");
     const QSizeF wide(91, 55), upright(55, 91);
+    const QString yamada = QStringLiteral("山田");
     const QString address = QStringLiteral("東京都千代田区丸の内一丁目二番三号丸の内ビル");
-    QTest::newRow("inside") << wide << QRectF(10, 10, 30, 5) << "山田" << false << -1 << QRectF()
-                            << false << false;
-    QTest::newRow("a hair past the right edge")
-        << wide << QRectF(61.02, 10, 30, 5) << "山田" << false << -1 << QRectF() << true << false;
-    QTest::newRow("past the bottom, upright card")
-        << upright << QRectF(10, 80, 30, 12) << "山田" << false << -1 << QRectF() << true << false;
-    QTest::newRow("3D copy past the right edge")
-        << wide << QRectF(60, 10, 30, 5) << "山田" << false << 2 << QRectF() << true << false;
-    QTest::newRow("3D copy past the top")
-        << wide << QRectF(10, 1, 30, 5) << "山田" << false << 0 << QRectF() << true << false;
-    QTest::newRow("no text never counts") << wide << QRectF(80, 50, 30, 5) << "" << false << -1
-                                          << QRectF(70, 40, 20, 20) << false << false;
-    QTest::newRow("QR code over the line") << wide << QRectF(10, 10, 30, 5) << "山田" << false << -1
-                                           << QRectF(35, 3, 20, 20) << false << true;
-    QTest::newRow("QR code beside the line") << wide << QRectF(10, 10, 30, 5) << "山田" << false
-                                             << -1 << QRectF(40, 3, 20, 20) << false << false;
+    const auto row = [](const char* name, QSizeF card, QRectF line, const QString& text,
+                        bool vertical, int direction, QRectF qr, bool past, bool under) {
+        QTest::newRow(name) << card << line << text << vertical << direction << qr << past << under;
+    };
+    row("inside", wide, {10, 10, 30, 5}, yamada, false, -1, {}, false, false);
+    row("a hair past the right edge", wide, {61.02, 10, 30, 5}, yamada, false, -1, {}, true, false);
+    row("past the bottom, upright card", upright, {10, 80, 30, 12}, yamada, false, -1, {}, true,
+        false);
+    row("3D copy past the right edge", wide, {60, 10, 30, 5}, yamada, false, 2, {}, true, false);
+    row("3D copy past the top", wide, {10, 1, 30, 5}, yamada, false, 0, {}, true, false);
+    row("no text never counts", wide, {80, 50, 30, 5}, {}, false, -1, {70, 40, 20, 20}, false,
+        false);
+    row("QR code over the line", wide, {10, 10, 30, 5}, yamada, false, -1, {35, 3, 20, 20}, false,
+        true);
+    row("QR code beside the line", wide, {10, 10, 30, 5}, yamada, false, -1, {40, 3, 20, 20}, false,
+        false);
     // A 10 pt address of 22 characters (78 mm) down a 55 mm card, as placed.
-    QTest::newRow("vertical address, measured")
-        << wide << QRectF(80, 3, 0, 0) << address << true << -1 << QRectF() << true << false;
-    QTest::newRow("vertical address, upright card")
-        << upright << QRectF(40, 3, 0, 0) << address << true << -1 << QRectF() << false << false;
-    QTest::newRow("vertical line under the QR code")
-        << upright << QRectF(30, 3, 0, 0) << address << true << -1 << QRectF(25, 60, 20, 20)
-        << false << true;
+    row("vertical address, measured", wide, {80, 3, 0, 0}, address, true, -1, {}, true, false);
+    row("vertical address, upright card", upright, {40, 3, 0, 0}, address, true, -1, {}, false,
+        false);
+    row("vertical line under the QR code", upright, {30, 3, 0, 0}, address, true, -1,
+        {25, 60, 20, 20}, false, true);
 }
 
 // Lines past the card's edge (with their 3D copy) and under the QR code are

@@ -290,7 +290,6 @@ void TestVerticalText::numbersStandAsOneUnit_data() {
         // A number lies turned as one unit; one or two digits alone stand
         // side by side.
         row(font, 0, "TEL 03-1234-5678", "TTTTTTTTTTTTTTTT");
-        row(font, 0, "090-12-3456", "TTTTTTTTTTT");
         row(font, 0, "2024/12/08", "TTTTTTTTTT");
         row(font, 0, "1,234円", "TTTTTU");
         row(font, 0, "9:30-18:00", "TTTTTTTTTT");
