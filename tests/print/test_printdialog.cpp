@@ -103,7 +103,6 @@ private slots:
     void closeWhileThePrintSystemTakesTheJob();
     void printSaysWhatItDid_data();
     void printSaysWhatItDid();
-    void noPrintStyleRefusesBeforeTheFileName();
     void previewAtDevicePixelRatio();
 };
 
@@ -432,7 +431,9 @@ void TestPrintDialog::closeWhileThePrintSystemTakesTheJob() {
 void TestPrintDialog::printSaysWhatItDid_data() {
     QTest::addColumn<QString>("how"); // the button clicked, or the widget Enter is pressed in
     QTest::addColumn<bool>("pdf");
-    QTest::addColumn<QString>("said"); // "OUT" stands for the PDF file; empty: nothing printed
+    // "OUT" stands for the PDF file; empty: nothing printed; after "!" the
+    // message of a print refused before it asks for a file name.
+    QTest::addColumn<QString>("said");
 
     QTest::newRow("印刷 clicked") << "Command2" << false << "3枚を印刷しました：Recorder";
     QTest::newRow("印刷 clicked, PDF") << "Command2" << true << "3枚を印刷しました：OUT";
@@ -441,6 +442,8 @@ void TestPrintDialog::printSaysWhatItDid_data() {
     QTest::newRow("Enter on プレビュー presses it") << "Command5" << false << "";
     QTest::newRow("Enter in the sheet count") << "Text1" << false << "";
     QTest::newRow("位置印刷") << "Command4" << true << "位置印刷しました：OUT";
+    QTest::newRow("no print style, PDF")
+        << "Command2" << true << "!印刷スタイルの設定を行ってください。";
 }
 
 // A print says in the main window's status bar what it did, and keeps the
@@ -452,6 +455,9 @@ void TestPrintDialog::printSaysWhatItDid() {
     QFETCH(bool, pdf);
     QFETCH(QString, said);
     Fixture f;
+    const bool refused = said.startsWith(u'!');
+    if (refused)
+        f.t.doc.card.PrintStyle.YsY = 0;
     const QString out = f.t.path("sheet.pdf");
     if (pdf) {
         f.choosePdf();
@@ -479,9 +485,12 @@ void TestPrintDialog::printSaysWhatItDid() {
         QTest::keyClick(widget, Qt::Key_Return);
     }
 
+    QCOMPARE(f.t.ui.texts(), refused ? QStringList{said.mid(1)} : QStringList{});
+    QCOMPARE(f.t.ui.saveFilters.isEmpty(), !pdf || refused);
+    QCOMPARE(QFileInfo::exists(out), pdf && !refused);
     said.replace(QStringLiteral("OUT"), out);
-    QCOMPARE(printed.size(), said.isEmpty() ? 0 : 1);
-    if (!said.isEmpty())
+    QCOMPARE(printed.size(), said.isEmpty() || refused ? 0 : 1);
+    if (!said.isEmpty() && !refused)
         QCOMPARE(printed.first().first().toString(), said);
     const bool pressed = how != u"Text1" && how != u"Command5" && how != u"Command4";
     const QString kept = f.setting("PrintKind") + f.setting("Sheets") + f.setting("KiritoriFlag0");
@@ -494,19 +503,6 @@ void TestPrintDialog::printSaysWhatItDid() {
     QCOMPARE(next.Mais, 3);
     QCOMPARE(next.Text1->text(), QStringLiteral("3"));
     QVERIFY(next.Check1->isChecked());
-}
-
-// With the PDF printer and no print style, 印刷 says so before it asks for a
-// file name that nothing would be written to.
-void TestPrintDialog::noPrintStyleRefusesBeforeTheFileName() {
-    Fixture f;
-    f.t.doc.card.PrintStyle.YsY = 0;
-    f.choosePdf();
-    f.t.ui.saveNames.enqueue(f.t.path("sheet.pdf"));
-    f.form->Command2->click();
-    QCOMPARE(f.t.ui.texts(), QStringList{"印刷スタイルの設定を行ってください。"});
-    QVERIFY(f.t.ui.saveFilters.isEmpty());
-    QVERIFY(!QFileInfo::exists(f.t.path("sheet.pdf")));
 }
 
 // The preview is drawn at the screen's device pixels, so that it is sharp
