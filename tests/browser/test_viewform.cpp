@@ -395,61 +395,22 @@ void TestViewForm::keys_data() {
     QTest::addColumn<QString>("focus");   // empty: the window closed
     QTest::addColumn<QString>("picture"); // its name shown, or taken when closed
     QTest::addColumn<QString>("folder");
-    QTest::newRow("along a row") << "Picture1"
-                                 << "rrl"
-                                 << "Picture1"
-                                 << "a02.JPG"
-                                 << "";
-    QTest::newRow("first stays first") << "Picture1"
-                                       << "lu"
-                                       << "Picture1"
-                                       << "a01.jpg"
-                                       << "";
-    QTest::newRow("down onto the next page") << "Picture1"
-                                             << "dd"
-                                             << "Picture1"
-                                             << "a07.jpg"
-                                             << "";
-    QTest::newRow("down and up") << "Picture1"
-                                 << "ddur"
-                                 << "Picture1"
-                                 << "a05.jpg"
-                                 << "";
-    QTest::newRow("end, home") << "Picture1"
-                               << "EH"
-                               << "Picture1"
-                               << "a01.jpg"
-                               << "";
-    QTest::newRow("pages down past the end") << "Picture1"
-                                             << "NNNP"
-                                             << "Picture1"
-                                             << "a07.jpg"
-                                             << "";
-    QTest::newRow("Enter takes the picture") << "Picture1"
-                                             << "r\n"
-                                             << ""
-                                             << "a02.JPG"
-                                             << "";
-    QTest::newRow("Enter opens a folder") << "Dir1"
-                                          << "d\n"
-                                          << "Dir1"
-                                          << ""
-                                          << "/sub.jpg";
-    QTest::newRow("Tab to the thumbnails") << "Drive1"
-                                           << "\t\t\tr"
-                                           << "Picture1"
-                                           << "a02.JPG"
-                                           << "";
-    QTest::newRow("Tab to the name, the buttons") << "Picture1"
-                                                  << "r\t\t"
-                                                  << "Command1"
-                                                  << "a02.JPG"
-                                                  << "";
-    QTest::newRow("Tab to cancel, Enter") << "Drive1"
-                                          << "r\t\t\t\t\t\t\n"
-                                          << ""
-                                          << ""
-                                          << "";
+    const auto row = [](const char* tag, const char* from, const char* keys, const char* focus,
+                        const char* picture, const char* folder = "") {
+        QTest::newRow(tag) << from << keys << focus << picture << folder;
+    };
+    row("along a row", "Picture1", "rrl", "Picture1", "a02.JPG");
+    row("first stays first", "Picture1", "lu", "Picture1", "a01.jpg");
+    row("down onto the next page", "Picture1", "dd", "Picture1", "a07.jpg");
+    row("down and up", "Picture1", "ddur", "Picture1", "a05.jpg");
+    row("end, left", "Picture1", "El", "Picture1", "a12.bmp");
+    row("end, home", "Picture1", "EH", "Picture1", "a01.jpg");
+    row("pages down past the end", "Picture1", "NNNP", "Picture1", "a07.jpg");
+    row("Enter takes the picture", "Picture1", "r\n", "", "a02.JPG");
+    row("Enter opens a folder", "Dir1", "d\n", "Dir1", "", "/sub.jpg");
+    row("Tab to the thumbnails", "Drive1", "\t\t\tr", "Picture1", "a02.JPG");
+    row("Tab to the name, the buttons", "Picture1", "r\t\t", "Command1", "a02.JPG");
+    row("Tab to cancel, Enter", "Drive1", "r\t\t\t\t\t\t\n", "", "");
 }
 
 // The browser is used without the mouse: the arrow keys choose among the
