@@ -407,27 +407,20 @@ void TestDesktop::zoom_data() {
     // W: Ctrl+wheel down
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("expected"); // larger, smaller, actual, fit
-    QTest::newRow("in") << "+"
-                        << "larger";
-    QTest::newRow("out") << "-"
-                         << "smaller";
-    QTest::newRow("in, out") << "+-"
-                             << "actual";
-    QTest::newRow("in twice, actual") << "++1"
-                                      << "actual";
-    QTest::newRow("wheel up") << "w"
-                              << "larger";
-    QTest::newRow("wheel down") << "W"
-                                << "smaller";
-    QTest::newRow("fit") << "f"
-                         << "fit";
-    QTest::newRow("in, fit") << "++f"
-                             << "fit";
+    const auto row = [](const char* tag, const char* steps, const char* expected) {
+        QTest::newRow(tag) << steps << expected;
+    };
+    row("in", "+", "larger");
+    row("out", "-", "smaller");
+    row("in, out", "+-", "actual");
+    row("in twice, actual", "++1", "actual");
+    row("wheel up", "w", "larger");
+    row("wheel down", "W", "smaller");
+    row("fit", "f", "fit");
+    row("in, fit", "++f", "fit");
     // M: maximised, N: back to its size
-    QTest::newRow("maximised") << "+M"
-                               << "fit";
-    QTest::newRow("maximised and back") << "-MN"
-                                        << "smaller";
+    row("maximised", "+M", "fit");
+    row("maximised and back", "-MN", "smaller");
 }
 
 // Zoom changes the card's size on screen, never the card: positions, sizes
@@ -626,30 +619,16 @@ void TestDesktop::windowsStayWithOwner_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("owner");
     QTest::addColumn<bool>("modal");
-    QTest::newRow("image browser") << "HaikeiLoad"
-                                   << "ViewForm"
-                                   << "MainForm" << false;
-    QTest::newRow("print style") << "PrintS"
-                                 << "PrintsForm"
-                                 << "MainForm" << false;
-    QTest::newRow("print dialog") << "Insatu"
-                                  << "IsForm2"
-                                  << "MainForm" << false;
-    QTest::newRow("background") << "mnu_Haikei"
-                                << "frmBackColor"
-                                << "MainForm" << true;
-    QTest::newRow("picture settings") << "mnu_GazouSet"
-                                      << "frmPictureSetting"
-                                      << "MainForm" << true;
-    QTest::newRow("help") << "Houhou"
-                          << "HelpWindow"
-                          << "MainForm" << false;
-    QTest::newRow("preview") << "preview"
-                             << "frmPREVIEW"
-                             << "IsForm2" << true;
-    QTest::newRow("template") << "template"
-                              << "frmFormat"
-                              << "PrintsForm" << true;
+    const auto row = [](const char* tag, const char* how, const char* window, const char* owner,
+                        bool modal) { QTest::newRow(tag) << how << window << owner << modal; };
+    row("image browser", "HaikeiLoad", "ViewForm", "MainForm", false);
+    row("print style", "PrintS", "PrintsForm", "MainForm", false);
+    row("print dialog", "Insatu", "IsForm2", "MainForm", false);
+    row("background", "mnu_Haikei", "frmBackColor", "MainForm", true);
+    row("picture settings", "mnu_GazouSet", "frmPictureSetting", "MainForm", true);
+    row("help", "Houhou", "HelpWindow", "MainForm", false);
+    row("preview", "preview", "frmPREVIEW", "IsForm2", true);
+    row("template", "template", "frmFormat", "PrintsForm", true);
 }
 
 // Every window belongs to the window it was opened from, opens centred on
@@ -891,12 +870,9 @@ void TestDesktop::firstSaveAsksWhere() {
 void TestDesktop::lockedWindowTakesNoInput_data() {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("window");
-    QTest::newRow("print dialog") << "Insatu"
-                                  << "IsForm2";
-    QTest::newRow("print style") << "PrintS"
-                                 << "PrintsForm";
-    QTest::newRow("image browser") << "HaikeiLoad"
-                                   << "ViewForm";
+    for (const auto& [entry, window] :
+         {std::pair{"Insatu", "IsForm2"}, {"PrintS", "PrintsForm"}, {"HaikeiLoad", "ViewForm"}})
+        QTest::newRow(window) << entry << window;
 }
 
 // While a tool window is open the main window takes no input: a drag or a
