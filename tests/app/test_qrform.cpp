@@ -167,26 +167,21 @@ void TestQrForm::placedBesideTheCard_data() {
     QTest::addColumn<QRect>("free");
     QTest::addColumn<QSize>("window");
     QTest::addColumn<QPoint>("expected");
-    const QRect screen(0, 0, 1920, 1040);
-    const QSize tool(420, 560);
-    QTest::newRow("room on the right") << QRect(100, 100, 900, 700) << QRect(400, 300, 344, 207)
-                                       << screen << tool << QPoint(1008, 100);
-    QTest::newRow("room on the left only")
-        << QRect(1000, 50, 900, 700) << QRect(1300, 250, 344, 207) << screen << tool
-        << QPoint(572, 50);
-    QTest::newRow("card on the left, below it")
-        << QRect(0, 0, 1900, 700) << QRect(300, 200, 344, 207) << screen << tool
-        << QPoint(1500, 415);
-    QTest::newRow("card on the right, no room below")
-        << QRect(0, 0, 1900, 1000) << QRect(1200, 600, 344, 400) << screen << tool << QPoint(0, 0);
-    QTest::newRow("taller than the screen")
-        << QRect(100, 500, 900, 500) << QRect(400, 600, 344, 207) << screen << QSize(420, 1200)
-        << QPoint(1008, 0);
-    QTest::newRow("low window kept above the bottom")
-        << QRect(100, 700, 900, 300) << QRect(400, 750, 344, 207) << screen << tool
-        << QPoint(1008, 480);
-    QTest::newRow("under a top panel") << QRect(100, 0, 900, 700) << QRect(400, 300, 344, 207)
-                                       << QRect(0, 30, 1920, 1010) << tool << QPoint(1008, 30);
+    // A 1920 × 1040 free area (from freeTop down), a 344 × 207 card, a
+    // 420 pixels wide window.
+    const auto row = [](const char* tag, QRect main, QPoint cardAt, QPoint expected,
+                        int windowHeight = 560, int freeTop = 0) {
+        QTest::newRow(tag) << main << QRect(cardAt, QSize(344, 207))
+                           << QRect(0, freeTop, 1920, 1040 - freeTop) << QSize(420, windowHeight)
+                           << expected;
+    };
+    row("room on the right", {100, 100, 900, 700}, {400, 300}, {1008, 100});
+    row("room on the left only", {1000, 50, 900, 700}, {1300, 250}, {572, 50});
+    row("card on the left, below it", {0, 0, 1900, 700}, {300, 200}, {1500, 415});
+    row("card on the right, no room below", {0, 0, 1900, 1000}, {1200, 600}, {0, 0});
+    row("taller than the screen", {100, 500, 900, 500}, {400, 600}, {1008, 0}, 1200);
+    row("low window kept above the bottom", {100, 700, 900, 300}, {400, 750}, {1008, 480});
+    row("under a top panel", {100, 0, 900, 700}, {400, 300}, {1008, 30}, 560, 30);
 }
 
 // The tool windows open where the card stays in view, on the screen.
