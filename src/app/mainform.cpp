@@ -516,18 +516,18 @@ void MainForm::showWholeCard() {
         zoomToFit();
         return;
     }
+    setZoom(std::min(m_chosenZoom, fitZoom()));
+}
+
+double MainForm::fitZoom() const {
     const double actualX = Picture1->pixelsPerMmX() / Picture1->zoom();
     const double actualY = Picture1->pixelsPerMmY() / Picture1->zoom();
-    const double fit =
-        FitZoom(CardSize(s.doc.card), Frame1->viewport()->size(), actualX, actualY, CanvasMargin);
-    setZoom(std::min(m_chosenZoom, fit));
+    return FitZoom(CardSize(s.doc.card), Frame1->viewport()->size(), actualX, actualY,
+                   CanvasMargin);
 }
 
 void MainForm::zoomToFit() {
-    const double actualX = Picture1->pixelsPerMmX() / Picture1->zoom();
-    const double actualY = Picture1->pixelsPerMmY() / Picture1->zoom();
-    setZoom(
-        FitZoom(CardSize(s.doc.card), Frame1->viewport()->size(), actualX, actualY, CanvasMargin));
+    setZoom(fitZoom());
 }
 
 void MainForm::setZoom(double zoom) {

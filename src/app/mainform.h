@@ -133,6 +133,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The largest zoom at which the whole card is seen in the frame.
+    double fitZoom() const;
     void buildMenus();
     void buildToolbar();
     void buildTabs();
